@@ -1,0 +1,63 @@
+// The seam between the library / setup engine and the operating system.
+//
+// Everything below that touches the file system or asks Windows something goes
+// through here. The Windows build calls the real API; the POSIX build is a
+// substitute that maps DOS-style paths ("X:\a\b") onto folders under a drive
+// root, so the engine keeps working with backslash paths on Linux and the same
+// unit tests run on both.
+#ifndef PLATFORM_PLATFORM_H
+#define PLATFORM_PLATFORM_H
+
+#include <cstddef>
+#include <cstdio>
+
+// Fills buf with the Windows directory (no trailing backslash guaranteed) and
+// returns its length, or 0 when the query fails or the directory does not fit.
+unsigned plat_windows_dir(char *buf, unsigned size);
+// The same for the Windows system directory.
+unsigned plat_system_dir(char *buf, unsigned size);
+
+// Opens a stream like fopen(). Modes without "b" are text mode: on Windows the
+// runtime turns CR LF into LF on reading and LF into CR LF on writing; the
+// POSIX substitute does the same, so files look alike on both platforms.
+// Returns null on failure with errno set.
+FILE *plat_fopen(const char *path, const char *mode);
+
+// Current directory into buf (size bytes with the terminator). Returns false
+// when it does not fit or cannot be read. Under the drive root the POSIX
+// substitute reports it DOS-style ("C:\dir"), elsewhere as the host path.
+bool plat_getcwd(char *buf, size_t size);
+// Makes path the current directory; false on failure with errno set.
+bool plat_chdir(const char *path);
+// The runtime's mkdir: creates one directory; false on failure with errno set
+// (Windows runtime numbering on both platforms).
+bool plat_mkdir(const char *path);
+
+// The runtime heap consistency check: -2 in order, -1 empty, -3 bad start,
+// -4 bad node, -6 bad pointer (the values of _heapchk).
+int plat_heap_check();
+
+// ---------------------------------------------------------------------------
+// Test controls. These exist so that tests can reach failure paths; the
+// program itself never calls them.
+
+// Allocation failure on demand, on both platforms: the nth allocation made
+// through plat_malloc from now on fails (1 = the next one); 0 turns it off.
+void plat_test_fail_alloc(int nth);
+// malloc() that honours plat_test_fail_alloc.
+void *plat_malloc(size_t size);
+
+#ifndef _WIN32
+// The folder that holds the drive folders (c/, d/, ...). Default: "/tmp/plat-drives".
+void plat_test_set_drive_root(const char *host_dir);
+const char *plat_test_drive_root();
+// What the directory queries answer; null makes the query fail.
+void plat_test_set_windows_dir(const char *dos_path);
+void plat_test_set_system_dir(const char *dos_path);
+// Forces the heap check's result; 0 restores the default (-2, heap in order).
+void plat_test_set_heap_result(int result);
+// Host path of a DOS-style path, as the substitute maps it. False if too long.
+bool plat_host_path(const char *dos_path, char *out, size_t size);
+#endif
+
+#endif

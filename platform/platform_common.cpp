@@ -1,0 +1,16 @@
+// Parts of the seam that are the same on every platform.
+#include "platform.h"
+
+#include <cstdlib>
+
+static int alloc_fail_countdown = 0;
+
+void plat_test_fail_alloc(int nth) { alloc_fail_countdown = nth > 0 ? nth : 0; }
+
+void *plat_malloc(size_t size)
+{
+    if (alloc_fail_countdown > 0 && --alloc_fail_countdown == 0)
+        return nullptr;
+    // malloc(0) may legally return null; ask for one byte so null always means failure.
+    return std::malloc(size ? size : 1);
+}

@@ -1,0 +1,285 @@
+// The seam without Windows: a substitute written for tests.
+//
+// DOS-style paths are mapped the way Wine maps drives: "X:\a\b" lies at
+// <drive root>/x/a/b; "\a" lies on the current drive (C: when the current
+// directory is outside the drive root); a relative path stays relative with
+// "\" turned into "/"; a path that starts with "/" is a host path already.
+#include "platform.h"
+
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+char drive_root[PATH_MAX] = "/tmp/plat-drives";
+char windows_dir[PATH_MAX] = "C:\\windows";
+char system_dir[PATH_MAX] = "C:\\windows\\system32";
+bool windows_dir_set = true;
+bool system_dir_set = true;
+int heap_result = 0;
+
+bool copy_bounded(char *dst, size_t size, const char *src)
+{
+    size_t len = std::strlen(src);
+    if (len >= size)
+        return false;
+    std::memcpy(dst, src, len + 1);
+    return true;
+}
+
+// Drive letter of the current directory when it lies under the drive root.
+char current_drive()
+{
+    char cwd[PATH_MAX];
+    size_t root_len = std::strlen(drive_root);
+    if (getcwd(cwd, sizeof cwd) && std::strncmp(cwd, drive_root, root_len) == 0 &&
+        cwd[root_len] == '/' && std::isalpha((unsigned char)cwd[root_len + 1]) &&
+        (cwd[root_len + 2] == '/' || cwd[root_len + 2] == '\0'))
+        return cwd[root_len + 1];
+    return 'c';
+}
+
+// Linux numbers a few errno values differently from the Windows runtime; the
+// error table carries the Windows list, so report in its numbering.
+int windows_errno(int e)
+{
+    switch (e) {
+    case EDEADLK: return 36;
+    case ENAMETOOLONG: return 38;
+    case ENOLCK: return 39;
+    case ENOSYS: return 40;
+    case ENOTEMPTY: return 41;
+    case EILSEQ: return 42;
+    default: return e;
+    }
+}
+
+// ---- text-mode streams: CR LF on disk, LF in the program -----------------
+
+struct TextStream {
+    FILE *raw;
+};
+
+ssize_t text_read(void *cookie, char *buf, size_t size)
+{
+    FILE *raw = static_cast<TextStream *>(cookie)->raw;
+    size_t n = 0;
+    while (n < size) {
+        int c = getc(raw);
+        if (c == EOF)
+            break;
+        if (c == '\r') {
+            int next = getc(raw);
+            if (next == '\n')
+                c = '\n';
+            else if (next != EOF)
+                ungetc(next, raw);
+        }
+        buf[n++] = (char)c;
+    }
+    if (n == 0 && ferror(raw))
+        return -1;
+    return (ssize_t)n;
+}
+
+ssize_t text_write(void *cookie, const char *buf, size_t size)
+{
+    FILE *raw = static_cast<TextStream *>(cookie)->raw;
+    for (size_t i = 0; i < size; ++i) {
+        if (buf[i] == '\n' && putc('\r', raw) == EOF)
+            return i ? (ssize_t)i : -1;
+        if (putc(buf[i], raw) == EOF)
+            return i ? (ssize_t)i : -1;
+    }
+    // The caller's fflush must reach the disk, so pass it on.
+    if (fflush(raw) != 0)
+        return -1;
+    return (ssize_t)size;
+}
+
+int text_seek(void *cookie, off64_t *offset, int whence)
+{
+    FILE *raw = static_cast<TextStream *>(cookie)->raw;
+    if (fseeko(raw, *offset, whence) != 0)
+        return -1;
+    *offset = ftello(raw);
+    return 0;
+}
+
+int text_close(void *cookie)
+{
+    TextStream *ts = static_cast<TextStream *>(cookie);
+    int rc = fclose(ts->raw);
+    delete ts;
+    return rc;
+}
+
+} // namespace
+
+bool plat_host_path(const char *dos, char *out, size_t size)
+{
+    if (!dos || !out || size == 0) {
+        errno = EINVAL;
+        return false;
+    }
+    size_t pos = 0;
+    auto put = [&](const char *s) {
+        size_t len = std::strlen(s);
+        if (pos + len >= size)
+            return false;
+        std::memcpy(out + pos, s, len + 1);
+        pos += len;
+        return true;
+    };
+    const char *rest = dos;
+    char drive[3] = {0, '/', 0};
+    if (std::isalpha((unsigned char)dos[0]) && dos[1] == ':') {
+        drive[0] = (char)std::tolower((unsigned char)dos[0]);
+        rest = dos + 2;
+    } else if (dos[0] == '\\') {
+        drive[0] = current_drive();
+    }
+    out[0] = '\0';
+    if (drive[0]) {
+        if (!put(drive_root) || !put("/") || !put(drive))
+            goto too_long;
+        while (*rest == '\\')
+            ++rest;
+    }
+    for (; *rest; ++rest) {
+        char one[2] = {*rest == '\\' ? '/' : *rest, 0};
+        if (!put(one))
+            goto too_long;
+    }
+    if (pos == 0 && !put("."))
+        goto too_long;
+    return true;
+too_long:
+    out[0] = '\0';
+    errno = windows_errno(ENAMETOOLONG);
+    return false;
+}
+
+static unsigned answer_dir(bool set, const char *dir, char *buf, unsigned size)
+{
+    if (!set || !buf || !copy_bounded(buf, size, dir))
+        return 0;
+    return (unsigned)std::strlen(buf);
+}
+
+unsigned plat_windows_dir(char *buf, unsigned size) { return answer_dir(windows_dir_set, windows_dir, buf, size); }
+unsigned plat_system_dir(char *buf, unsigned size) { return answer_dir(system_dir_set, system_dir, buf, size); }
+
+FILE *plat_fopen(const char *path, const char *mode)
+{
+    char host[PATH_MAX];
+    if (!path || !mode || !plat_host_path(path, host, sizeof host))
+        return nullptr;
+    if (std::strchr(mode, 'b')) {
+        FILE *f = std::fopen(host, mode);
+        if (!f)
+            errno = windows_errno(errno);
+        return f;
+    }
+
+    // Text mode: the same mode in binary underneath, with the line ends translated above it.
+    char raw_mode[8];
+    size_t n = 0;
+    for (const char *m = mode; *m && n < sizeof raw_mode - 2; ++m)
+        if (*m != 't')
+            raw_mode[n++] = *m;
+    raw_mode[n++] = 'b';
+    raw_mode[n] = '\0';
+    FILE *raw = std::fopen(host, raw_mode);
+    if (!raw) {
+        errno = windows_errno(errno);
+        return nullptr;
+    }
+    TextStream *ts = new TextStream{raw};
+    cookie_io_functions_t io = {text_read, text_write, text_seek, text_close};
+    FILE *f = fopencookie(ts, raw_mode, io);
+    if (!f) {
+        fclose(raw);
+        delete ts;
+    }
+    return f;
+}
+
+bool plat_getcwd(char *buf, size_t size)
+{
+    char cwd[PATH_MAX];
+    if (!buf || !getcwd(cwd, sizeof cwd))
+        return false;
+    size_t root_len = std::strlen(drive_root);
+    const char *tail = cwd + root_len + 2;
+    if (std::strncmp(cwd, drive_root, root_len) == 0 && cwd[root_len] == '/' &&
+        std::isalpha((unsigned char)cwd[root_len + 1]) && (*tail == '/' || *tail == '\0')) {
+        // Report it the way Windows would: "X:\dir\sub", "X:\" for the root.
+        char dos[PATH_MAX];
+        dos[0] = (char)std::toupper((unsigned char)cwd[root_len + 1]);
+        dos[1] = ':';
+        size_t n = 2;
+        if (*tail == '\0')
+            dos[n++] = '\\';
+        for (; *tail && n < sizeof dos - 1; ++tail)
+            dos[n++] = *tail == '/' ? '\\' : *tail;
+        dos[n] = '\0';
+        if (!copy_bounded(buf, size, dos)) {
+            errno = ERANGE;
+            return false;
+        }
+        return true;
+    }
+    if (!copy_bounded(buf, size, cwd)) {
+        errno = ERANGE;
+        return false;
+    }
+    return true;
+}
+
+bool plat_chdir(const char *path)
+{
+    char host[PATH_MAX];
+    if (!path || !plat_host_path(path, host, sizeof host))
+        return false;
+    if (chdir(host) == 0)
+        return true;
+    errno = windows_errno(errno);
+    return false;
+}
+
+bool plat_mkdir(const char *path)
+{
+    char host[PATH_MAX];
+    if (!path || !plat_host_path(path, host, sizeof host))
+        return false;
+    if (mkdir(host, 0777) == 0)
+        return true;
+    errno = windows_errno(errno);
+    return false;
+}
+
+int plat_heap_check() { return heap_result ? heap_result : -2; }
+
+void plat_test_set_drive_root(const char *host_dir)
+{
+    copy_bounded(drive_root, sizeof drive_root, host_dir ? host_dir : "/tmp/plat-drives");
+}
+
+const char *plat_test_drive_root() { return drive_root; }
+
+void plat_test_set_windows_dir(const char *dos_path)
+{
+    windows_dir_set = dos_path && copy_bounded(windows_dir, sizeof windows_dir, dos_path);
+}
+
+void plat_test_set_system_dir(const char *dos_path)
+{
+    system_dir_set = dos_path && copy_bounded(system_dir, sizeof system_dir, dos_path);
+}
+
+void plat_test_set_heap_result(int result) { heap_result = result; }

@@ -1,0 +1,32 @@
+// The seam on Windows: the real API, called directly.
+#include "platform.h"
+
+#include <direct.h>
+#include <malloc.h>
+#include <windows.h>
+
+static unsigned checked_length(UINT n, unsigned size)
+{
+    // The API returns the size needed (including the terminator) when the buffer is short.
+    return (n == 0 || n >= size) ? 0 : n;
+}
+
+unsigned plat_windows_dir(char *buf, unsigned size)
+{
+    return checked_length(GetWindowsDirectoryA(buf, size), size);
+}
+
+unsigned plat_system_dir(char *buf, unsigned size)
+{
+    return checked_length(GetSystemDirectoryA(buf, size), size);
+}
+
+FILE *plat_fopen(const char *path, const char *mode) { return std::fopen(path, mode); }
+
+bool plat_getcwd(char *buf, size_t size) { return _getcwd(buf, (int)size) != nullptr; }
+
+bool plat_chdir(const char *path) { return _chdir(path) == 0; }
+
+bool plat_mkdir(const char *path) { return _mkdir(path) == 0; }
+
+int plat_heap_check() { return _heapchk(); }

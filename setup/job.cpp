@@ -1,0 +1,188 @@
+// The install job's data: construction, clearing, the description's setters
+// and getters, the file list and its cursor.
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "../lib/fileutil.h"
+#include "../lib/generr.h"
+#include "../lib/genmem.h"
+#include "../platform/platform.h"
+#include "setup.h"
+
+SETUP_FILE::SETUP_FILE() : name(nullptr), path_type(PATH_APP) {}
+
+SETUP_FILE::~SETUP_FILE()
+{
+    std::free(name);
+    name = nullptr;
+}
+
+// A directory query's answer with its trailing backslash, or null.
+static char *capture_dir(unsigned (*query)(char *, unsigned))
+{
+    char buffer[261]; // 260 for the query, one more for the backslash
+    if (query(buffer, 260) == 0)
+        return nullptr;
+    return create_ptr(terminate_path(buffer));
+}
+
+SETUP_TYPE::SETUP_TYPE()
+    : log_file(nullptr), windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr),
+      exename(nullptr), apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr),
+      files{}, num_files(0), cur_file(-1)
+{
+    windows_dir = capture_dir(plat_windows_dir);
+    system_dir = capture_dir(plat_system_dir);
+}
+
+SETUP_TYPE::~SETUP_TYPE()
+{
+    clear_job();
+    std::free(windows_dir);
+    std::free(system_dir);
+    windows_dir = system_dir = nullptr;
+}
+
+void SETUP_TYPE::clear_job()
+{
+    char **fields[] = {&apptitle, &author, &email, &website, &desc, &installpath, &basepath, &exename};
+    for (char **field : fields) {
+        std::free(*field);
+        *field = nullptr;
+    }
+    for (int32_t i = 0; i < num_files; ++i) {
+        if (files[i]) {
+            files[i]->~SETUP_FILE();
+            std::free(files[i]); // entries are made with plat_malloc
+            files[i] = nullptr;
+        }
+    }
+    num_files = 0;
+    cur_file = -1;
+    close_log();
+}
+
+void SETUP_TYPE::close_log()
+{
+    if (log_file) {
+        std::fclose(log_file);
+        log_file = nullptr;
+    }
+}
+
+static void replace_text(char *&field, const char *text)
+{
+    std::free(field);
+    field = create_ptr(text);
+}
+
+// Directory fields keep a trailing backslash unless they are empty.
+static void replace_dir(char *&field, const char *path)
+{
+    std::free(field);
+    field = nullptr;
+    if (!path)
+        return;
+    size_t len = std::strlen(path);
+    field = create_ptr((uint32_t)(len + 2));
+    std::memcpy(field, path, len + 1);
+    if (len > 0 && path[len - 1] != '\\')
+        field[len] = '\\';
+}
+
+void SETUP_TYPE::set_apptitle(const char *text) { replace_text(apptitle, text); }
+void SETUP_TYPE::set_author(const char *text) { replace_text(author, text); }
+void SETUP_TYPE::set_email(const char *text) { replace_text(email, text); }
+void SETUP_TYPE::set_website(const char *text) { replace_text(website, text); }
+void SETUP_TYPE::set_desc(const char *text) { replace_text(desc, text); }
+void SETUP_TYPE::set_exename(const char *text) { replace_text(exename, text); }
+void SETUP_TYPE::set_installpath(const char *path) { replace_dir(installpath, path); }
+void SETUP_TYPE::set_basepath(const char *path) { replace_dir(basepath, path); }
+
+const char *SETUP_TYPE::get_apptitle() const { return apptitle ? apptitle : "Unknown"; }
+const char *SETUP_TYPE::get_installpath() const { return installpath ? installpath : "c:\\"; }
+const char *SETUP_TYPE::get_exename() const { return exename ? exename : ""; }
+const char *SETUP_TYPE::get_email() const { return email ? email : "none"; }
+const char *SETUP_TYPE::get_website() const { return website ? website : "none"; }
+const char *SETUP_TYPE::get_basepath() const { return basepath ? basepath : "none"; }
+const char *SETUP_TYPE::get_desc() const { return desc ? desc : "No description supplied"; }
+
+// Lower-cases the letters A to Z only, whatever the locale.
+static void fold_ascii(char *text)
+{
+    for (; *text; ++text)
+        if (*text >= 'A' && *text <= 'Z')
+            *text = (char)(*text - 'A' + 'a');
+}
+
+static int32_t path_type_of(char *word)
+{
+    fold_ascii(word);
+    if (!std::strcmp(word, "default_path") || !std::strcmp(word, "app_path"))
+        return PATH_APP;
+    if (!std::strcmp(word, "window_path") || !std::strcmp(word, "windows_path") || !std::strcmp(word, "win_path"))
+        return PATH_WINDOWS;
+    if (!std::strcmp(word, "winsys_path"))
+        return PATH_WINSYS;
+    return PATH_APP;
+}
+
+bool SETUP_TYPE::add_file(const char *value)
+{
+    if (!value) {
+        err_code = 58;
+        return false;
+    }
+    if (num_files >= MAX_SETUP_FILES) {
+        err_code = 57;
+        return false;
+    }
+    // Fields are runs of characters without a comma; empty runs do not count.
+    const char *name_start = value + std::strspn(value, ",");
+    size_t name_len = std::strcspn(name_start, ",");
+    if (name_len == 0) {
+        // An entry without a name could be neither copied nor placed.
+        err_code = 58;
+        return false;
+    }
+    void *memory = plat_malloc(sizeof(SETUP_FILE));
+    if (!memory)
+        return false;
+    SETUP_FILE *entry = new (memory) SETUP_FILE();
+    entry->name = create_ptr((uint32_t)(name_len + 1));
+    std::memcpy(entry->name, name_start, name_len);
+
+    const char *type_start = name_start + name_len;
+    type_start += std::strspn(type_start, ",");
+    size_t type_len = std::strcspn(type_start, ",");
+    if (type_len > 0) {
+        char *word = create_ptr((uint32_t)(type_len + 1));
+        std::memcpy(word, type_start, type_len);
+        entry->path_type = path_type_of(word);
+        std::free(word);
+    }
+    files[num_files++] = entry;
+    return true;
+}
+
+SETUP_FILE *SETUP_TYPE::current_file() const { return cur_file == -1 ? nullptr : files[cur_file]; }
+
+bool SETUP_TYPE::more_files() const { return cur_file != -1; }
+
+bool SETUP_TYPE::next_file()
+{
+    if (cur_file == -1)
+        return false;
+    if (++cur_file < num_files)
+        return true;
+    cur_file = -1;
+    return false;
+}
+
+int32_t SETUP_TYPE::percent_done() const
+{
+    if (cur_file == -1 || num_files == 0)
+        return 0;
+    return (cur_file + 1) * 100 / num_files;
+}

@@ -1,0 +1,93 @@
+// The install job: everything the installer knows about one installation.
+#ifndef SETUP_SETUP_H
+#define SETUP_SETUP_H
+
+#include <cstdint>
+#include <cstdio>
+
+const int32_t PATH_APP = 1;     // the install directory
+const int32_t PATH_WINDOWS = 2; // the Windows directory
+const int32_t PATH_WINSYS = 3;  // the Windows system directory
+
+const int MAX_SETUP_FILES = 100;
+const int MAX_INI_LINE = 255;
+
+// One file to install. name is both the source path (relative to the setup
+// directory) and the path below the destination directory.
+class SETUP_FILE {
+public:
+    char *name; // owned
+    int32_t path_type;
+
+    SETUP_FILE();
+    ~SETUP_FILE();
+};
+
+class SETUP_TYPE {
+public:
+    FILE *log_file;   // the open setup log, or null
+    char *windows_dir; // ends in a backslash; null when the query failed
+    char *system_dir;  // ends in a backslash; null when the query failed
+    char *installpath; // ends in a backslash unless empty
+    char *basepath;    // ends in a backslash unless empty
+    char *exename;
+    char *apptitle;
+    char *author;
+    char *email;
+    char *website;
+    char *desc;
+    SETUP_FILE *files[MAX_SETUP_FILES];
+    int32_t num_files;
+    int32_t cur_file; // the cursor; -1 when on no entry
+
+    // Captures the Windows and system directories; everything else empty.
+    SETUP_TYPE();
+    ~SETUP_TYPE();
+    SETUP_TYPE(const SETUP_TYPE &) = delete;
+    SETUP_TYPE &operator=(const SETUP_TYPE &) = delete;
+
+    // Releases the description and the file list and closes the setup log;
+    // the two system directories stay.
+    void clear_job();
+    void close_log();
+
+    // Reads the description file. False with 51 when it cannot be opened (the
+    // job unchanged), with add_file's code when a "file" line is refused, or
+    // with 52 when the stream fails before its end; what was read stays.
+    bool load_ini(const char *path);
+    // Appends an entry from "name[,path type]". False with 58 for a null
+    // value or one without a name, with 57 when 100 entries exist.
+    bool add_file(const char *value);
+
+    // Each setter replaces the field with a copy of text; null leaves it unset.
+    void set_apptitle(const char *text);
+    void set_author(const char *text);
+    void set_email(const char *text);
+    void set_website(const char *text);
+    void set_desc(const char *text);
+    void set_exename(const char *text);
+    // As the others, and a backslash is appended to a non-empty value.
+    void set_installpath(const char *path);
+    void set_basepath(const char *path);
+
+    // Never null: an unset field reads as its default.
+    const char *get_apptitle() const;
+    const char *get_installpath() const;
+    const char *get_exename() const;
+    const char *get_email() const;
+    const char *get_website() const;
+    const char *get_basepath() const;
+    const char *get_desc() const;
+
+    SETUP_FILE *current_file() const;
+    bool more_files() const;
+    bool next_file();
+    int32_t percent_done() const;
+};
+
+extern SETUP_TYPE setup_job;
+
+// Adds the setup engine's messages, codes 901 to 910, to error_db.
+void add_setup_errors();
+
+#endif

@@ -1,0 +1,24 @@
+// The program's start-up order: the setup engine's messages first, then the
+// library's globals, then the install job. Within this one translation unit
+// the order is fixed by the order of the definitions below.
+#include "../lib/generr.h"
+#include "../lib/genutil.h"
+#include "setup.h"
+
+void add_setup_errors()
+{
+    error_db.add_error(905, "Error copying file to destination directory!");
+    error_db.add_error(909, "Error attempting to create a unique setup log filename!");
+    error_db.add_error(910, "Another version of one of the setup files was found!");
+    error_db.add_error(907, "Error attempting to create directory!");
+    error_db.add_error(908, "Error attempting to remove directory!");
+    error_db.add_error(906, "Error creating the application's Shortcut!");
+    error_db.add_error(901, "Maximum number of setup files has been exceeded!");
+    error_db.add_error(902, "Invalid Application path received!");
+    error_db.add_error(903, "Invalid Windows path received!");
+    error_db.add_error(904, "Invalid Windows System path received!");
+}
+
+static INIT_TYPE setup_errors(add_setup_errors);
+static INIT_TYPE library(start_library);
+SETUP_TYPE setup_job; // constructed last, so destroyed first at exit

@@ -1,0 +1,25 @@
+// Scratch space and file helpers shared by the unit tests. Paths are DOS-style
+// on both platforms; natively they lie under a private drive root.
+#ifndef TESTS_UNIT_SUPPORT_TEST_ENV_H
+#define TESTS_UNIT_SUPPORT_TEST_ENV_H
+
+#include <string>
+
+namespace testenv {
+
+// A fresh, empty directory for the calling test, with a trailing backslash.
+std::string scratch_dir();
+// Writes bytes exactly as given (binary mode).
+void write_file(const std::string &path, const std::string &bytes);
+// The file's bytes exactly as on disk; "<missing>" when it cannot be opened.
+std::string read_file(const std::string &path);
+bool make_dir(const std::string &path);
+// The current directory, DOS-style where the platform reports it so.
+std::string current_dir();
+
+// Resets error_db and reg_db to the state start-up leaves them in.
+void restore_startup_tables();
+
+} // namespace testenv
+
+#endif
