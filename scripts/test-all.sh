@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Builds all four presets and runs every test: natively, under the sanitizers
+# and, for the x86_64 Windows build, under Wine. Installs what is missing.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh || exit 1
+
+# One Wine prefix for the whole run, made once and reused by every test.
+export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
+export WINEDEBUG=-all
+
+status=0
+for preset in native native-asan win64 win32; do
+    echo "== build $preset"
+    { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; } || { echo "build $preset FAILED"; exit 1; }
+done
+
+summary=()
+passed=0
+failed=0
+for preset in native native-asan win64; do
+    echo "== test $preset"
+    log="build/ctest-$preset.log"
+    if [ "$preset" = win64 ]; then
+        xvfb-run -a ctest --preset "$preset" 2>&1 | tee "$log"
+    else
+        ctest --preset "$preset" 2>&1 | tee "$log"
+    fi
+    rc=${PIPESTATUS[0]}
+    # ctest closes with "N% tests passed, F tests failed out of T".
+    line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+    f=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\1/' <<<"$line")
+    t=$(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2/' <<<"$line")
+    if [ -n "$line" ]; then
+        passed=$((passed + t - f)); failed=$((failed + f))
+    elif [ $rc -ne 0 ]; then
+        failed=$((failed + 1))
+    fi
+    summary+=("$preset: $([ $rc -eq 0 ] && echo passed || echo FAILED) ${line:+($line)}")
+    [ $rc -eq 0 ] || status=1
+done
+
+echo "== summary"
+printf '  %s\n' "${summary[@]}"
+echo "  win32: built and linked (not run: no 32-bit code runs here)"
+echo "all: $passed passed, $failed failed"
+exit $status
