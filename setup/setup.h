@@ -83,6 +83,28 @@ public:
     bool more_files() const;
     bool next_file();
     int32_t percent_done() const;
+
+    // ---- setup log and uninstall hand-off (setup_log.cpp) ----
+    // Opens a new, uniquely named setup log under the Windows directory and
+    // writes its first lines; relative_name (size bytes, may be null)
+    // receives the log's name relative to the Windows directory.
+    bool create_log(char *relative_name = nullptr, uint32_t size = 0);
+    // Appends "key=value" to the open setup log and flushes it.
+    bool log_entry(const char *key, const char *value);
+    // Writes "uninstal.bat" into the install directory and copies
+    // "uninstal.exe" next to the log.
+    bool write_uninstall_bat(const char *relative_name);
+
+    // ---- file installation (install.cpp) ----
+    void dest_path(char *buffer, int32_t size) const;
+    bool make_dir_tree(const char *path);
+    bool prepare_install();
+    bool install_file();
+    bool copy_setup_file(const char *destination);
+
+    // ---- program shortcut (shortcut.cpp) ----
+    bool create_shortcut(const char *folder);
+    bool create_link(const char *link_path);
 };
 
 extern SETUP_TYPE setup_job;
