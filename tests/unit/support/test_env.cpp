@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <gtest/gtest.h>
 
 #include "lib/generr.h"
@@ -32,7 +33,8 @@ static std::string run_root()
         } else {
 #ifdef _WIN32
             const char *tmp = std::getenv("TEMP");
-            root = std::string(tmp ? tmp : "C:\\windows\\temp") + "\\setup-unit-" + std::to_string(_getpid()) + "\\";
+            root = std::string(tmp ? tmp : "C:\\windows\\temp") + "\\setup-unit-" + std::to_string(_getpid()) + "-" +
+                   std::to_string((long long)std::time(nullptr)) + "\\";
             _putenv_s("SETUP_UNIT_RUN_ROOT", root.c_str());
 #else
             root = "C:\\unit\\";

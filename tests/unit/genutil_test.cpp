@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "lib/generr.h"
+#include "lib/genutil.h"
+#include "platform/platform.h"
+#include "support/report_text.h"
+#include "support/test_env.h"
+
+TEST(Registry, StartupRegistersTheFiveModulesInOrder)
+{
+    ASSERT_TRUE(reg_db.initialised);
+    ASSERT_EQ(reg_db.num_programs, 5);
+    EXPECT_EQ(reg_db.current_program, 0);
+    struct {
+        const char *program, *version, *date;
+    } expected[] = {{"GENUTIL", "1.0", "29 Nov 1998"},
+                    {"FILEUTIL", "0.8", "29 November 1998"},
+                    {"GENERR", "0.2a", "28 Nov 1998"},
+                    {"GENMEM", "0.2a", "28 November 1998"},
+                    {"GENSTRIN", "0.4b", "10 January 1999"}};
+    for (int i = 0; i < 5; ++i) {
+        PROG_TYPE *p = reg_db.get_program(i);
+        ASSERT_NE(p, nullptr);
+        EXPECT_STREQ(p->program, expected[i].program);
+        EXPECT_STREQ(p->version, expected[i].version);
+        EXPECT_STREQ(p->date, expected[i].date);
+        EXPECT_NE(p->created_by, nullptr);
+    }
+    EXPECT_STREQ(reg_db.get_current_program()->program, "GENUTIL");
+    // A second start-up changes nothing.
+    start_library();
+    EXPECT_EQ(reg_db.num_programs, 5);
+    EXPECT_EQ(error_db.num_errors, 69);
+}
+
+TEST(Registry, IndexOutsideTheEntriesSets55)
+{
+    err_code = 0;
+    EXPECT_EQ(reg_db.get_program(-1), nullptr);
+    EXPECT_EQ(err_code, 55);
+    err_code = 0;
+    EXPECT_EQ(reg_db.get_program(reg_db.num_programs), nullptr);
+    EXPECT_EQ(err_code, 55);
+    err_code = 0;
+    EXPECT_NE(reg_db.get_program(reg_db.num_programs - 1), nullptr);
+    EXPECT_EQ(err_code, 0);
+}
+
+TEST(Registry, TwentyFirstRegistrationIsRefusedWith57)
+{
+    REG_TYPE reg;
+    ASSERT_TRUE(reg.add_program("M1", "1", "a", "d")); // GENUTIL first, then M1
+    EXPECT_EQ(reg.current_program, 0);
+    for (int i = 2; i < MAX_PROGRAMS; ++i)
+        ASSERT_TRUE(reg.add_program("M", "1", nullptr, "d"));
+    EXPECT_EQ(reg.get_program(19)->created_by, nullptr);
+    err_code = 0;
+    EXPECT_FALSE(reg.add_program("M21", "1", "a", "d"));
+    EXPECT_EQ(err_code, 57);
+    EXPECT_EQ(reg.num_programs, 20);
+    EXPECT_FALSE(reg.add_current_program("M21", "1", "a", "d"));
+    EXPECT_EQ(reg.current_program, -1);
+    EXPECT_EQ(reg.get_current_program(), nullptr);
+    reg.clear_programs();
+    EXPECT_TRUE(reg.initialised);
+    EXPECT_EQ(reg.num_programs, 0);
+}
+
+TEST(Registry, DumpWritesTheCountAndTheChosenFields)
+{
+    std::string path = testenv::scratch_dir() + "dump.txt";
+    FILE *f = plat_fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    REG_TYPE reg;
+    reg.add_program("ONE", "0.1", nullptr, "1 Jan 1999");
+    EXPECT_TRUE(reg.dump_programs(f, 0));
+    EXPECT_TRUE(reg.dump_programs(f, 2));
+    EXPECT_TRUE(reg.dump_programs(f, 12));
+    std::fclose(f);
+    std::string genutil_author = GENUTIL_AUTHOR;
+    EXPECT_EQ(testenv::read_file(path), "2 Modules currently in use.\n"
+                                        "2 Modules currently in use.\n"
+                                        "     1)          Version: 1.0\n"
+                                        "     2)          Version: 0.1\n"
+                                        "2 Modules currently in use.\n"
+                                        "     1)          Date: 29 Nov 1998\n"
+                                        "         Created By: " +
+                                            genutil_author +
+                                            "\n"
+                                            "     2)          Date: 1 Jan 1999\n"
+                                            "         Created By: NULL\n");
+    reg.clear_programs();
+    err_code = 0;
+    EXPECT_FALSE(reg_db.dump_programs(nullptr, 15));
+    EXPECT_EQ(err_code, 58);
+}
+
+static int init_calls;
+static void count_init() { ++init_calls; }
+
+TEST(InitType, CallsItsFunctionUnlessNull)
+{
+    init_calls = 0;
+    INIT_TYPE run(count_init);
+    INIT_TYPE skip(nullptr);
+    EXPECT_EQ(init_calls, 1);
+}
+
+TEST(RegistryDeathTest, NoMemoryForAnEntryEndsWithTheReport)
+{
+    // 16 for the entry plus "M", "1.0", "a" and "d": 22.
+    EXPECT_EXIT(
+        {
+            report_text::binary_stderr();
+            REG_TYPE reg;
+            reg.init_programs();
+            err_code = 57;
+            errno = 0;
+            plat_test_fail_alloc(1);
+            reg.add_program("M", "1.0", "a", "d");
+        },
+        ::testing::ExitedWithCode(0),
+        ::testing::Eq(report_text::expected("Maximum array index reached, could not add entry!",
+                                            "REG_TYPE::add_program() - *programs[1] (22)")));
+}
