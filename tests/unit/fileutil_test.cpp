@@ -90,6 +90,16 @@ TEST(OpenFile, FailureSets51AndReturnsNull)
     std::fputs("line\n", f);
     std::fclose(f);
     EXPECT_EQ(testenv::read_file(dir + "new.txt"), "line\r\n"); // text mode writes CR LF
+
+    err_code = 0;
+    EXPECT_EQ(openfile(nullptr, "rt", true), nullptr); // no name: refused, even when fatal
+    EXPECT_EQ(err_code, 58);
+    err_code = 0;
+    EXPECT_EQ(openfile((dir + "new.txt").c_str(), nullptr, false), nullptr);
+    EXPECT_EQ(err_code, 58);
+    err_code = 0;
+    EXPECT_FALSE(dir_exists(nullptr));
+    EXPECT_EQ(err_code, 58);
 }
 
 TEST(OpenFileDeathTest, FatalFailureEndsWithTheReport)
