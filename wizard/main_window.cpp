@@ -1,0 +1,134 @@
+// The background window that covers the screen behind the pages, and the
+// "Setup Error" box that ends the program.
+#include <cstdarg>
+#include <cstdlib>
+
+#include "../setup/setup.h"
+#include "page_text.h"
+#include "resource.h"
+#include "wizard.h"
+
+HINSTANCE app_instance = nullptr;
+HWND main_window = nullptr;
+char window_title[WIZ_TEXT_LEN];
+char window_class_name[WIZ_TEXT_LEN];
+
+const char *const credit_text = "Setup program by the setup.exe developers";
+
+static const COLORREF BACKGROUND_COLOUR = RGB(0, 0, 50);
+static const DWORD MAIN_STYLE = WS_DLGFRAME | WS_SYSMENU;
+
+void register_main_class(HINSTANCE instance)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = main_window_proc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SETUP));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = CreateSolidBrush(BACKGROUND_COLOUR);
+    wc.lpszMenuName = nullptr;
+    wc.lpszClassName = window_class_name;
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL));
+    RegisterClassExA(&wc);
+}
+
+bool create_main_window(HINSTANCE instance, int show_state)
+{
+    app_instance = instance;
+    main_window = CreateWindowExA(0, window_class_name, window_title, MAIN_STYLE, 0, 0,
+                                  GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN), nullptr,
+                                  nullptr, instance, nullptr);
+    if (!main_window)
+        return false;
+    // Windows gives every overlapped top-level window a caption bar (it adds
+    // WS_BORDER to our WS_DLGFRAME). The background has none: take it away
+    // again before the window is first shown.
+    LONG style = GetWindowLongA(main_window, GWL_STYLE);
+    if (style & WS_BORDER) {
+        SetWindowLongA(main_window, GWL_STYLE, style & ~WS_BORDER);
+        SetWindowPos(main_window, nullptr, 0, 0, 0, 0,
+                     SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(main_window, show_state);
+    UpdateWindow(main_window);
+    return true;
+}
+
+// One of the two background fonts; both differ only in size and weight.
+static HFONT make_font(int height, int width, int weight)
+{
+    return CreateFontA(height, width, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FF_MODERN | DEFAULT_PITCH, "MS Sans Serif");
+}
+
+static void draw_text(HDC dc, const char *text, RECT *rect, COLORREF colour, HFONT font, UINT format)
+{
+    SetTextColor(dc, colour);
+    HGDIOBJ previous = SelectObject(dc, font);
+    DrawTextA(dc, text, -1, rect, format);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+}
+
+static void paint_background(HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT rect;
+    GetClientRect(window, &rect);
+    rect.left += 10;
+    rect.top += 10;
+    rect.right -= 10;
+    rect.bottom -= 10;
+
+    char title[256];
+    format_cut(title, sizeof title, "%s Application Setup...", setup_job.get_apptitle());
+    SetBkColor(dc, BACKGROUND_COLOUR);
+    SetBkMode(dc, TRANSPARENT);
+    // Format 0: top left, no word wrap, clipped at the rectangle's right edge.
+    draw_text(dc, title, &rect, RGB(255, 255, 255), make_font(30, 15, 700), 0);
+    draw_text(dc, credit_text, &rect, RGB(128, 128, 128), make_font(12, 6, 400),
+              DT_SINGLELINE | DT_BOTTOM | DT_RIGHT);
+    EndPaint(window, &ps);
+}
+
+LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        // Ends the loop of the page that is open; the page then ends the program.
+        PostQuitMessage(0);
+        return 0;
+    case WM_PAINT:
+        paint_background(window);
+        return 0;
+    case WM_COMMAND:
+        // The menu's Exit: no menu is attached, so only another program sends it.
+        if (LOWORD(wparam) == IDM_EXIT) {
+            DestroyWindow(window);
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+void setup_error(HWND owner, const char *error_text, const char *detail_format, ...)
+{
+    char detail[256];
+    va_list args;
+    va_start(args, detail_format);
+    vformat_cut(detail, sizeof detail, detail_format, args);
+    va_end(args);
+
+    char text[1024];
+    format_cut(text, sizeof text,
+               "%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you "
+               "may contact:\n          %s\n\nAborting Setup...",
+               detail, error_text ? error_text : "", setup_job.get_email());
+    MessageBoxA(owner, text, "Setup Error", MB_OK);
+    // The normal exit: the job's destructor closes the setup log with every line.
+    std::exit(0);
+}

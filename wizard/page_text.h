@@ -1,0 +1,33 @@
+// Text and path helpers of the wizard pages. Plain C++ without Windows, so
+// that the bounds of every page buffer are tested natively as well.
+#ifndef WIZARD_PAGE_TEXT_H
+#define WIZARD_PAGE_TEXT_H
+
+#include <cstdarg>
+#include <cstddef>
+
+// Formats into out (size bytes), cutting the text at size - 1 characters;
+// always terminated. Returns out. A null or zero-sized out is left alone.
+char *format_cut(char *out, size_t size, const char *format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 3, 4)))
+#endif
+    ;
+char *vformat_cut(char *out, size_t size, const char *format, va_list args);
+
+// The install path that the Select Directory page offers after a browse:
+// the chosen folder, a backslash unless it already ends in one, and the
+// application's base path. False, with out unchanged, when that does not fit
+// in size bytes: a cut path would name some other directory.
+bool join_browsed_path(char *out, size_t size, const char *folder, const char *basepath);
+
+// The part of chosen that lies below folder (which ends in a backslash),
+// compared without regard to ASCII case as Windows compares paths: "" for
+// the folder itself (with or without its backslash), null when chosen is not
+// inside folder. The result points into chosen.
+const char *path_below(const char *chosen, const char *folder);
+
+// dir followed by name into out; false, with out unchanged, when it does not fit.
+bool join_path(char *out, size_t size, const char *dir, const char *name);
+
+#endif

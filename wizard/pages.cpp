@@ -1,0 +1,283 @@
+// The page pattern, the one dialog procedure of all pages, and the Welcome,
+// Complete, Select Directory, Create Shortcut and overwrite warning pages.
+#include <cstdarg>
+#include <cstdlib>
+#include <cstring>
+
+#include "../lib/fileutil.h"
+#include "../lib/generr.h"
+#include "../setup/setup.h"
+#include "page_text.h"
+#include "resource.h"
+#include "wizard.h"
+
+bool setup_aborted = false;
+LPITEMIDLIST programs_pidl = nullptr;
+char programs_path[MAX_PATH];
+int programs_path_len = 0;
+
+// The error table has no code of its own for a window that cannot be made;
+// 61 ("Graphics mode related error.") is the one about the display.
+static const int32_t PAGE_CREATE_ERROR = 61;
+static const int32_t STRING_BOUNDS_ERROR = 64;
+
+static const char *error_text() { return error_db.get_error_msg(err_code); }
+
+bool setup_closed() { return main_window && !IsWindow(main_window); }
+
+void open_page(PAGE &page, HWND parent, int template_id)
+{
+    page.parent = parent;
+    page.parent_style = GetWindowLongA(parent, GWL_STYLE);
+    SetWindowLongA(parent, GWL_STYLE, page.parent_style | WS_DISABLED);
+    setup_aborted = false;
+    page.dialog = CreateDialogParamA(app_instance, MAKEINTRESOURCEA(template_id), parent, page_dialog_proc, 0);
+    if (!page.dialog) {
+        // Without this the page's loop would wait for a button nobody can press.
+        SetWindowLongA(parent, GWL_STYLE, page.parent_style & ~WS_DISABLED);
+        err_code = PAGE_CREATE_ERROR;
+        setup_error(IsWindow(parent) ? parent : nullptr, error_text(), "Error opening setup page %d!", template_id);
+    }
+}
+
+WPARAM run_page(const PAGE &)
+{
+    MSG msg = {};
+    // GetMessageA gives -1 on failure: that ends the loop like a quit.
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    // The background's Exit command destroys it and ends the loop: the user
+    // is done with the setup, as after a confirmed Cancel.
+    if (setup_closed())
+        setup_aborted = true;
+    return msg.message == WM_QUIT ? msg.wParam : 0;
+}
+
+void close_page(PAGE &page)
+{
+    DestroyWindow(page.dialog);
+    page.dialog = nullptr;
+    if (IsWindow(page.parent))
+        SetWindowLongA(page.parent, GWL_STYLE, page.parent_style & ~WS_DISABLED);
+}
+
+void end_if_aborted()
+{
+    if (setup_aborted)
+        std::exit(0);
+}
+
+// The quit message carries the command's own wParam: the page's quit code.
+static void post_quit(HWND dialog, WPARAM wparam, LPARAM lparam) { PostMessageA(dialog, WM_QUIT, wparam, lparam); }
+
+bool confirm_cancel(HWND owner)
+{
+    return MessageBoxA(owner, "Do you really wish to cancel the Setup process?", "Cancel Setup",
+                       MB_YESNO | MB_ICONQUESTION | MB_TASKMODAL) == IDYES;
+}
+
+static void free_item_list(LPITEMIDLIST item)
+{
+    IMalloc *allocator = nullptr;
+    if (SUCCEEDED(SHGetMalloc(&allocator)) && allocator) {
+        allocator->Free(item);
+        allocator->Release();
+    }
+}
+
+// Browse on Select Directory: the chosen folder with the application's own
+// directory name below it. A folder without a file-system path, or one too
+// long to take the name, leaves the field as it was.
+static void browse_install_path(HWND dialog)
+{
+    char display_name[MAX_PATH] = "";
+    BROWSEINFOA info = {};
+    info.hwndOwner = dialog;
+    info.pidlRoot = nullptr; // start at the desktop
+    info.pszDisplayName = display_name;
+    info.lpszTitle = "Choose Install Path";
+    LPITEMIDLIST item = SHBrowseForFolderA(&info);
+    if (!item)
+        return;
+    char folder[MAX_PATH] = "";
+    char field[MAX_PATH];
+    if (SHGetPathFromIDListA(item, folder) && join_browsed_path(field, sizeof field, folder, setup_job.get_basepath()))
+        SetDlgItemTextA(dialog, IDC_INSTALL_PATH, field);
+    free_item_list(item);
+}
+
+// Browse on Create Shortcut, offering only the Programs folder and below; the
+// field takes the choice relative to the Programs folder. The browse is owned
+// by the page, so that the page takes no clicks while it is open.
+static void browse_shortcut_folder(HWND dialog)
+{
+    char display_name[MAX_PATH] = "";
+    BROWSEINFOA info = {};
+    info.hwndOwner = dialog;
+    info.pidlRoot = programs_pidl;
+    info.pszDisplayName = display_name;
+    info.lpszTitle = "Select Shortcut Folder";
+    info.ulFlags = BIF_EDITBOX;
+    LPITEMIDLIST item = SHBrowseForFolderA(&info);
+    if (!item)
+        return;
+    char folder[MAX_PATH] = "";
+    if (SHGetPathFromIDListA(item, folder)) {
+        const char *below = path_below(folder, programs_path);
+        if (below)
+            SetDlgItemTextA(dialog, IDC_SHORTCUT_FOLDER, below);
+    }
+    free_item_list(item);
+}
+
+INT_PTR CALLBACK page_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message == WM_INITDIALOG)
+        return TRUE; // focus to the first tab stop
+    if (message != WM_COMMAND)
+        return FALSE;
+
+    switch (LOWORD(wparam)) {
+    case IDC_MAIN: // Next, Finish, Install, Continue
+    case IDC_SKIP_FILE:
+    case IDC_OVERWRITE_FILE:
+        post_quit(dialog, wparam, lparam);
+        return FALSE;
+    case IDC_CANCEL:
+        if (confirm_cancel(dialog)) {
+            setup_aborted = true;
+            post_quit(dialog, wparam, lparam);
+        }
+        return TRUE;
+    case IDC_BROWSE_DIR: // a static text on the other templates: sends nothing
+        browse_install_path(dialog);
+        return TRUE;
+    case IDC_BROWSE_SHORTCUT:
+        browse_shortcut_folder(dialog);
+        return TRUE;
+    case IDC_SKIP_SHORTCUT:
+        setup_aborted = true; // here only "no shortcut": the page goes on
+        post_quit(dialog, wparam, lparam);
+        return TRUE;
+    case IDC_ABORT_SETUP:
+        // The user's answer to the overwrite question is to stop: a
+        // confirmed Cancel, which ends the program when the warning closes.
+        setup_aborted = true;
+        post_quit(dialog, wparam, lparam);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+int message_page(const char *title, const char *button, bool show_cancel, const char *format, ...)
+{
+    PAGE page;
+    open_page(page, main_window, IDD_MESSAGE);
+    SetWindowTextA(page.dialog, title);
+    SetDlgItemTextA(page.dialog, IDC_MAIN, button);
+
+    char text[1024];
+    va_list args;
+    va_start(args, format);
+    vformat_cut(text, sizeof text, format, args);
+    va_end(args);
+    SetDlgItemTextA(page.dialog, IDC_TEXT, text);
+
+    HWND cancel = GetDlgItem(page.dialog, IDC_CANCEL);
+    LONG style = GetWindowLongA(cancel, GWL_STYLE);
+    SetWindowLongA(cancel, GWL_STYLE, show_cancel ? (style | WS_VISIBLE) : (style & ~WS_VISIBLE));
+
+    ShowWindow(page.dialog, SW_SHOW);
+    run_page(page);
+    close_page(page);
+    end_if_aborted();
+    return 0;
+}
+
+int select_dir_page()
+{
+    PAGE page;
+    open_page(page, main_window, IDD_SELECT_DIR);
+    SetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, setup_job.get_installpath());
+    ShowWindow(page.dialog, SW_SHOW);
+    run_page(page);
+
+    // Taken however the page ended; an empty field is refused when installing.
+    char path[MAX_PATH] = "";
+    GetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, path, MAX_PATH);
+    setup_job.set_installpath(path);
+
+    close_page(page);
+    end_if_aborted();
+    return 0;
+}
+
+// Finds the Programs folder; false (with nothing held) when it has no
+// file-system path that leaves room for the trailing backslash.
+static bool locate_programs_folder()
+{
+    if (SHGetSpecialFolderLocation(main_window, CSIDL_PROGRAMS, &programs_pidl) != S_OK)
+        return false;
+    programs_path[0] = '\0';
+    if (SHGetPathFromIDListA(programs_pidl, programs_path) && programs_path[0] &&
+        std::strlen(programs_path) < MAX_PATH - 1) {
+        terminate_path(programs_path);
+        programs_path_len = (int)std::strlen(programs_path);
+        return true;
+    }
+    free_item_list(programs_pidl);
+    programs_pidl = nullptr;
+    return false;
+}
+
+int shortcut_page()
+{
+    if (!locate_programs_folder()) {
+        MessageBoxA(main_window,
+                    "Could not locate the Programs folder to install the application's Shortcut.  You will have to "
+                    "manually create the shortcut...",
+                    "Setup Warning", MB_ICONWARNING | MB_OK);
+        return 0;
+    }
+
+    PAGE page;
+    open_page(page, main_window, IDD_SHORTCUT);
+    // The default: a folder named after the application, right in Programs.
+    SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, setup_job.get_apptitle());
+    ShowWindow(page.dialog, SW_SHOW);
+    run_page(page);
+
+    if (!setup_aborted) { // Continue
+        char relative[MAX_PATH] = "";
+        GetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, relative, MAX_PATH);
+        char folder[MAX_PATH];
+        if (!join_path(folder, sizeof folder, programs_path, relative)) {
+            err_code = STRING_BOUNDS_ERROR;
+            setup_error(main_window, error_text(), "Error creating application Shortcuts!");
+        }
+        if (!setup_job.create_shortcut(folder))
+            setup_error(main_window, error_text(), "Error creating application Shortcuts!");
+    }
+
+    close_page(page);
+    free_item_list(programs_pidl);
+    programs_pidl = nullptr;
+    // Skip only means "no shortcut"; a closed background still ends the setup.
+    if (setup_closed())
+        std::exit(0);
+    return 0;
+}
+
+int overwrite_page(HWND parent, const char *destination)
+{
+    PAGE page;
+    open_page(page, parent, IDD_OVERWRITE);
+    SetDlgItemTextA(page.dialog, IDC_OVERWRITE_PATH, destination);
+    ShowWindow(page.dialog, SW_SHOW);
+    WPARAM quit_code = run_page(page);
+    close_page(page);
+    end_if_aborted();
+    return LOWORD(quit_code);
+}
