@@ -1,0 +1,721 @@
+// The wizard driver: starts setup.exe and plays a scenario script against it
+// the way a user would, from another process on the same Wine server. It
+// finds pages and message boxes by caption, reads and types control texts,
+// presses buttons, checks what it sees, and takes screenshots.
+//
+//   driver.exe --setup DIR\setup.exe --dir SETUPDIR --script FILE
+//              [--shots UNIXDIR] [--desktop WxH | --no-desktop]
+//
+// The script has one step per line; "#" starts a comment line. Words are
+// separated by blanks; a word in double quotes may hold blanks and the
+// escapes \n, \t, \\ and \". ${programs}, ${desktop}, ${windows} and
+// ${system} in a quoted word stand for those folders (no trailing backslash).
+//
+//   start                     start setup.exe in the setup directory
+//   page "CAPTION"            wait for a visible dialog (page or message box)
+//                             with this caption; it becomes the current one
+//   page-new "CAPTION"        the same, but not a window found before (a
+//                             second box of the same kind)
+//   text ID "TEXT"            control ID of the current window reads TEXT
+//   wait-text ID "TEXT"       wait until it does
+//   matches ID "REGEX"        the control's text matches (ECMAScript, whole)
+//   wait-match ID "REGEX"     watch the control closely until its text matches
+//   print ID                  write "text ID=..." into the transcript
+//   message "TEXT"            the current message box says TEXT
+//   visible ID yes|no         whether the control is visible
+//   enabled yes|no            whether the current window takes input
+//   class ID NAME             the control's window class
+//   controls N                the current window has N child controls
+//   owner none|"CAPTION"      the current window's owner
+//   progress ID POS MAX       a progress bar's position and upper limit
+//   background "TITLE"        the background window exists, with this
+//                             caption and no caption bar
+//   no-background             no background window exists
+//   type ID "TEXT"            replace the control's text (an edit field)
+//   tree-select-root          select the top item of the current window's
+//                             tree (a folder browse)
+//   click ID                  press the button (BM_CLICK, posted)
+//   answer yes|no|ok          press that button of the current message box
+//                             and wait until the box has gone
+//   answer-posted yes|no|ok   press it only (while setup.exe is stopped)
+//   command-background ID     send WM_COMMAND ID to the background window
+//   suspend, resume           stop and restart setup.exe's thread: what the
+//                             driver posts meanwhile is handled in order
+//                             when it runs again (texts of statics and
+//                             buttons can still be read; edit fields not)
+//   closed                    wait until the current window is gone
+//   release UNIXPATH          open a named pipe for writing and close it
+//                             again: the reader at its other end goes on
+//   shot NAME                 screenshot of the screen into --shots/NAME.png
+//   sleep MS
+//   exit CODE                 wait for setup.exe to end with this status
+//
+// Every wait gives up after 30 seconds. On the first failed step the driver
+// says which line failed and what it saw, ends setup.exe, and exits with 1.
+#include <windows.h>
+#include <commctrl.h>
+#include <shlobj.h>
+
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+const DWORD WAIT_LIMIT_MS = 30000;
+const DWORD POLL_MS = 20;
+
+struct Options {
+    std::string setup_exe;
+    std::string setup_dir;
+    std::string script;
+    std::string shots;          // unix folder; empty: no screenshots
+    std::string desktop = "800x600";
+};
+
+Options options;
+PROCESS_INFORMATION setup_process = {};
+HWND current = nullptr;
+std::string current_caption;
+std::vector<HWND> found_before; // every window a page step has found
+int line_number = 0;
+std::string folder_programs, folder_desktop, folder_windows, folder_system;
+
+[[noreturn]] void fail(const char *format, ...)
+{
+    char text[2048];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    std::printf("FAIL line %d: %s\n", line_number, text);
+    std::fflush(stdout);
+    if (setup_process.hProcess) {
+        TerminateProcess(setup_process.hProcess, 99);
+        WaitForSingleObject(setup_process.hProcess, 5000);
+    }
+    std::exit(1);
+}
+
+// Text with its line ends made visible, for messages.
+std::string shown(const std::string &text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out += c;
+    }
+    return "\"" + out + "\"";
+}
+
+std::string class_of(HWND window)
+{
+    char name[256] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string window_text(HWND window)
+{
+    char text[4096] = "";
+    if (class_of(window) != "Edit") {
+        // The text the window keeps: readable while setup.exe's thread is stopped.
+        GetWindowTextA(window, text, sizeof text);
+        return text;
+    }
+    // An edit field keeps its own text: ask for it.
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, (LPARAM)text, SMTO_ABORTIFHUNG, 5000, &result))
+        return "<no answer>";
+    text[sizeof text - 1] = '\0';
+    return text;
+}
+
+// ---------------------------------------------------------------- script words
+
+std::string expand(const std::string &text)
+{
+    std::string out = text;
+    const struct {
+        const char *name;
+        const std::string *value;
+    } vars[] = {{"${programs}", &folder_programs},
+                {"${desktop}", &folder_desktop},
+                {"${windows}", &folder_windows},
+                {"${system}", &folder_system}};
+    for (const auto &v : vars) {
+        size_t at;
+        while ((at = out.find(v.name)) != std::string::npos)
+            out.replace(at, std::strlen(v.name), *v.value);
+    }
+    return out;
+}
+
+std::vector<std::string> split_words(const std::string &line)
+{
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && (line[i] == ' ' || line[i] == '\t' || line[i] == '\r'))
+            ++i;
+        if (i >= line.size())
+            break;
+        std::string word;
+        if (line[i] == '"') {
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                char c = line[i++];
+                if (c == '"') {
+                    closed = true;
+                    break;
+                }
+                if (c == '\\' && i < line.size()) {
+                    char e = line[i++];
+                    word += e == 'n' ? '\n' : e == 't' ? '\t' : e;
+                } else {
+                    word += c;
+                }
+            }
+            if (!closed)
+                fail("unterminated quoted word");
+            words.push_back(expand(word));
+        } else {
+            while (i < line.size() && line[i] != ' ' && line[i] != '\t' && line[i] != '\r')
+                word += line[i++];
+            words.push_back(word);
+        }
+    }
+    return words;
+}
+
+int number(const std::string &word)
+{
+    char *end = nullptr;
+    long value = std::strtol(word.c_str(), &end, 0);
+    if (word.empty() || *end)
+        fail("not a number: %s", word.c_str());
+    return (int)value;
+}
+
+bool yes_no(const std::string &word)
+{
+    if (word == "yes")
+        return true;
+    if (word == "no")
+        return false;
+    fail("expected yes or no, got %s", word.c_str());
+}
+
+// ---------------------------------------------------------------- windows
+
+struct Search {
+    const char *caption;
+    const std::vector<HWND> *skip;
+    HWND found;
+};
+
+bool listed(const std::vector<HWND> *list, HWND window)
+{
+    if (list)
+        for (HWND w : *list)
+            if (w == window)
+                return true;
+    return false;
+}
+
+BOOL CALLBACK find_dialog(HWND window, LPARAM lparam)
+{
+    Search *search = reinterpret_cast<Search *>(lparam);
+    char caption[512] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    if (!listed(search->skip, window) && IsWindowVisible(window) && class_of(window) == "#32770" &&
+        std::strcmp(caption, search->caption) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND find_page(const std::string &caption, const std::vector<HWND> *skip = nullptr)
+{
+    Search search = {caption.c_str(), skip, nullptr};
+    EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool setup_running() { return WaitForSingleObject(setup_process.hProcess, 0) == WAIT_TIMEOUT; }
+
+std::string visible_dialogs()
+{
+    std::string list;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr) {
+        if (!IsWindowVisible(window))
+            continue;
+        char caption[256] = "";
+        GetWindowTextA(window, caption, sizeof caption);
+        list += list.empty() ? "" : ", ";
+        list += shown(caption);
+    }
+    return list.empty() ? "none" : list;
+}
+
+HWND control(int id)
+{
+    if (!current)
+        fail("no current window");
+    HWND item = GetDlgItem(current, id);
+    if (!item)
+        fail("%s has no control %d", shown(current_caption).c_str(), id);
+    return item;
+}
+
+// The text of a message box: its static texts (the icon's has none).
+std::string message_text(HWND box)
+{
+    std::string text;
+    for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (class_of(child) != "Static")
+            continue;
+        std::string part = window_text(child);
+        if (!part.empty())
+            text += part;
+    }
+    return text;
+}
+
+HWND background_window() { return FindWindowA("SETUP", nullptr); }
+
+// ---------------------------------------------------------------- setup.exe
+
+void join_setup_desktop()
+{
+    if (options.desktop.empty())
+        return;
+    HDESK desktop = nullptr;
+    for (DWORD waited = 0; !desktop && waited < WAIT_LIMIT_MS; waited += POLL_MS) {
+        desktop = OpenDesktopA("e2e", 0, FALSE, GENERIC_ALL);
+        if (!desktop)
+            Sleep(POLL_MS);
+    }
+    if (!desktop || !SetThreadDesktop(desktop))
+        fail("cannot join setup.exe's desktop (error %lu)", GetLastError());
+}
+
+void start_setup()
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    char desktop_name[] = "e2e";
+    if (!options.desktop.empty()) {
+        // A Wine desktop of its own, drawn by Wine in one window of the
+        // display: pages get their captions and frames even without a
+        // window manager, and the screenshots show them.
+        HKEY key;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
+                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
+            RegSetValueExA(key, desktop_name, 0, REG_SZ, (const BYTE *)options.desktop.c_str(),
+                           (DWORD)options.desktop.size() + 1);
+            RegCloseKey(key);
+        }
+        startup.lpDesktop = desktop_name;
+    }
+    std::string command = "\"" + options.setup_exe + "\"";
+    std::vector<char> command_line(command.begin(), command.end());
+    command_line.push_back('\0');
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, options.setup_dir.c_str(),
+                        &startup, &setup_process))
+        fail("cannot start %s (error %lu)", options.setup_exe.c_str(), GetLastError());
+    join_setup_desktop();
+}
+
+// ---------------------------------------------------------------- steps
+
+// Looks closely: a page may be open for a moment only.
+void step_page(const std::string &caption, bool new_one)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < WAIT_LIMIT_MS) {
+        HWND page = find_page(caption, new_one ? &found_before : nullptr);
+        if (page) {
+            current = page;
+            found_before.push_back(page);
+            current_caption = caption;
+            return;
+        }
+        if (!setup_running())
+            fail("setup.exe ended while waiting for %s", shown(caption).c_str());
+        Sleep(1);
+    }
+    fail("no window %s; visible dialogs: %s", shown(caption).c_str(), visible_dialogs().c_str());
+}
+
+void expect_text(const char *what, const std::string &seen, const std::string &expected)
+{
+    if (seen != expected)
+        fail("%s reads\n    %s\n  expected\n    %s", what, shown(seen).c_str(), shown(expected).c_str());
+}
+
+void step_wait_text(int id, const std::string &expected)
+{
+    std::string seen;
+    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
+        seen = window_text(control(id));
+        if (seen == expected)
+            return;
+        Sleep(POLL_MS);
+    }
+    expect_text("control", seen, expected);
+}
+
+std::regex pattern_of(const std::string &text)
+{
+    try {
+        return std::regex(text);
+    } catch (const std::regex_error &) {
+        fail("bad pattern %s", shown(text).c_str());
+    }
+}
+
+void step_matches(int id, const std::string &pattern)
+{
+    std::string seen = window_text(control(id));
+    if (!std::regex_match(seen, pattern_of(pattern)))
+        fail("control %d reads\n    %s\n  which does not match\n    %s", id, shown(seen).c_str(), pattern.c_str());
+}
+
+// Watches without waiting between looks: the text may change every few milliseconds.
+void step_wait_match(int id, const std::string &pattern)
+{
+    std::regex re = pattern_of(pattern);
+    HWND item = control(id);
+    std::string seen;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < WAIT_LIMIT_MS) {
+        seen = window_text(item);
+        if (std::regex_match(seen, re))
+            return;
+        if (!setup_running())
+            fail("setup.exe ended while waiting for control %d", id);
+        Sleep(0);
+    }
+    fail("control %d still reads %s", id, shown(seen).c_str());
+}
+
+void step_closed()
+{
+    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
+        if (!IsWindow(current) || !IsWindowVisible(current)) {
+            current = nullptr;
+            return;
+        }
+        Sleep(POLL_MS);
+    }
+    fail("%s is still open", shown(current_caption).c_str());
+}
+
+void step_owner(const std::string &expected)
+{
+    HWND owner = GetWindow(current, GW_OWNER);
+    if (expected == "none") {
+        if (owner)
+            fail("%s is owned by %s", shown(current_caption).c_str(), shown(window_text(owner)).c_str());
+        return;
+    }
+    if (!owner)
+        fail("%s has no owner", shown(current_caption).c_str());
+    char caption[256] = "";
+    GetWindowTextA(owner, caption, sizeof caption);
+    expect_text("owner's caption", caption, expected);
+}
+
+void step_background(const std::string &title)
+{
+    HWND window = background_window();
+    if (!window)
+        fail("no background window (class SETUP)");
+    char caption[256] = "";
+    GetWindowTextA(window, caption, sizeof caption);
+    expect_text("background caption", caption, title);
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    if ((style & WS_CAPTION) != WS_DLGFRAME || !(style & WS_SYSMENU) || (style & (WS_POPUP | WS_CHILD)))
+        fail("background style %08lx: expected a dialog frame and a system menu, no caption bar", style);
+    RECT rect;
+    GetWindowRect(window, &rect);
+    if (rect.left != 0 || rect.top != 0 || rect.right != GetSystemMetrics(SM_CXFULLSCREEN) ||
+        rect.bottom != GetSystemMetrics(SM_CYFULLSCREEN))
+        fail("background at (%ld,%ld)-(%ld,%ld), expected (0,0)-(%d,%d)", rect.left, rect.top, rect.right,
+             rect.bottom, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
+}
+
+void step_release(const std::string &unix_path)
+{
+    std::string path = "Z:" + unix_path;
+    for (char &c : path)
+        if (c == '/')
+            c = '\\';
+    HANDLE pipe = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE)
+        fail("cannot open %s for writing (error %lu)", unix_path.c_str(), GetLastError());
+    DWORD written = 0;
+    WriteFile(pipe, "slow file\n", 10, &written, nullptr);
+    CloseHandle(pipe);
+}
+
+void step_shot(const std::string &name)
+{
+    if (options.shots.empty())
+        return;
+    Sleep(400); // let the pages finish painting
+    std::string target = options.shots + "/" + name + ".png";
+    std::string crop = options.desktop.empty() ? "" : " -crop " + options.desktop + "+0+0 +repage";
+    // Wine starts Unix programs too; import writes a temporary name first,
+    // so the finished picture appears at once.
+    std::string command = "/bin/sh -c \"import -window root" + crop + " 'png:" + target + ".part' && mv '" + target +
+                          ".part' '" + target + "'\"";
+    DeleteFileA(("Z:" + target).c_str());
+    std::vector<char> command_line(command.begin(), command.end());
+    command_line.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        fail("cannot run import (error %lu)", GetLastError());
+    std::string dos_target = "Z:" + target;
+    for (char &c : dos_target)
+        if (c == '/')
+            c = '\\';
+    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
+        if (GetFileAttributesA(dos_target.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return;
+        Sleep(POLL_MS);
+    }
+    fail("no screenshot %s", target.c_str());
+}
+
+void step_exit(int expected)
+{
+    if (WaitForSingleObject(setup_process.hProcess, WAIT_LIMIT_MS) != WAIT_OBJECT_0)
+        fail("setup.exe is still running; visible dialogs: %s", visible_dialogs().c_str());
+    DWORD code = 0;
+    GetExitCodeProcess(setup_process.hProcess, &code);
+    if ((int)code != expected)
+        fail("setup.exe ended with status %lu, expected %d", code, expected);
+}
+
+void click(HWND button)
+{
+    // Posted, not sent: the click may open a modal box that waits for us.
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void run_step(const std::vector<std::string> &w)
+{
+    const std::string &op = w[0];
+    auto need = [&](size_t n) {
+        if (w.size() != n + 1)
+            fail("%s takes %u argument(s)", op.c_str(), (unsigned)n);
+    };
+    if (op == "start") {
+        need(0);
+        start_setup();
+    } else if (op == "page" || op == "page-new") {
+        need(1);
+        step_page(w[1], op == "page-new");
+    } else if (op == "text") {
+        need(2);
+        expect_text(("control " + w[1]).c_str(), window_text(control(number(w[1]))), w[2]);
+    } else if (op == "wait-text") {
+        need(2);
+        step_wait_text(number(w[1]), w[2]);
+    } else if (op == "matches") {
+        need(2);
+        step_matches(number(w[1]), w[2]);
+    } else if (op == "wait-match") {
+        need(2);
+        step_wait_match(number(w[1]), w[2]);
+    } else if (op == "print") {
+        need(1);
+        std::printf("text %s=%s\n", w[1].c_str(), window_text(control(number(w[1]))).c_str());
+    } else if (op == "suspend") {
+        need(0);
+        if (SuspendThread(setup_process.hThread) == (DWORD)-1)
+            fail("cannot stop setup.exe (error %lu)", GetLastError());
+    } else if (op == "resume") {
+        need(0);
+        if (ResumeThread(setup_process.hThread) == (DWORD)-1)
+            fail("cannot restart setup.exe (error %lu)", GetLastError());
+    } else if (op == "message") {
+        need(1);
+        expect_text("message", message_text(current), w[1]);
+    } else if (op == "visible") {
+        need(2);
+        if ((IsWindowVisible(control(number(w[1]))) != FALSE) != yes_no(w[2]))
+            fail("control %s visible: expected %s", w[1].c_str(), w[2].c_str());
+    } else if (op == "enabled") {
+        need(1);
+        if ((IsWindowEnabled(current) != FALSE) != yes_no(w[1]))
+            fail("%s enabled: expected %s", shown(current_caption).c_str(), w[1].c_str());
+    } else if (op == "class") {
+        need(2);
+        expect_text(("class of control " + w[1]).c_str(), class_of(control(number(w[1]))), w[2]);
+    } else if (op == "controls") {
+        need(1);
+        int count = 0;
+        for (HWND child = GetWindow(current, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            ++count;
+        if (count != number(w[1]))
+            fail("%s has %d controls, expected %s", shown(current_caption).c_str(), count, w[1].c_str());
+    } else if (op == "owner") {
+        need(1);
+        step_owner(w[1]);
+    } else if (op == "progress") {
+        need(3);
+        HWND bar = control(number(w[1]));
+        int pos = (int)SendMessageA(bar, PBM_GETPOS, 0, 0);
+        int high = (int)SendMessageA(bar, PBM_GETRANGE, FALSE, 0);
+        if (pos != number(w[2]) || high != number(w[3]))
+            fail("progress at %d of %d, expected %s of %s", pos, high, w[2].c_str(), w[3].c_str());
+    } else if (op == "background") {
+        need(1);
+        step_background(w[1]);
+    } else if (op == "no-background") {
+        need(0);
+        if (background_window())
+            fail("a background window exists");
+    } else if (op == "type") {
+        need(2);
+        SendMessageA(control(number(w[1])), WM_SETTEXT, 0, (LPARAM)w[2].c_str());
+    } else if (op == "tree-select-root") {
+        need(0);
+        HWND tree = FindWindowExA(current, nullptr, WC_TREEVIEWA, nullptr);
+        if (!tree)
+            fail("%s has no tree", shown(current_caption).c_str());
+        LRESULT root = SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0);
+        if (!root || !SendMessageA(tree, TVM_SELECTITEM, TVGN_CARET, root))
+            fail("cannot select the tree's top item");
+    } else if (op == "click") {
+        need(1);
+        click(control(number(w[1])));
+    } else if (op == "answer" || op == "answer-posted") {
+        need(1);
+        int id = w[1] == "yes" ? IDYES : w[1] == "no" ? IDNO : w[1] == "ok" ? IDOK : 0;
+        if (!id)
+            fail("answer yes, no or ok");
+        click(control(id));
+        if (op == "answer")
+            step_closed();
+    } else if (op == "command-background") {
+        need(1);
+        HWND window = background_window();
+        if (!window)
+            fail("no background window");
+        PostMessageA(window, WM_COMMAND, number(w[1]), 0);
+    } else if (op == "closed") {
+        need(0);
+        step_closed();
+    } else if (op == "release") {
+        need(1);
+        step_release(w[1]);
+    } else if (op == "shot") {
+        need(1);
+        step_shot(w[1]);
+    } else if (op == "sleep") {
+        need(1);
+        Sleep(number(w[1]));
+    } else if (op == "exit") {
+        need(1);
+        step_exit(number(w[1]));
+    } else {
+        fail("unknown step %s", op.c_str());
+    }
+}
+
+std::string folder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, 0, path)))
+        return "<none>";
+    return path;
+}
+
+void usage()
+{
+    std::fprintf(stderr, "usage: driver --setup SETUP.EXE --dir SETUPDIR --script FILE [--shots UNIXDIR] "
+                         "[--desktop WxH | --no-desktop]\n");
+    std::exit(2);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&]() -> std::string {
+            if (i + 1 >= argc)
+                usage();
+            return argv[++i];
+        };
+        if (arg == "--setup")
+            options.setup_exe = value();
+        else if (arg == "--dir")
+            options.setup_dir = value();
+        else if (arg == "--script")
+            options.script = value();
+        else if (arg == "--shots")
+            options.shots = value();
+        else if (arg == "--desktop")
+            options.desktop = value();
+        else if (arg == "--no-desktop")
+            options.desktop.clear();
+        else
+            usage();
+    }
+    if (options.setup_exe.empty() || options.setup_dir.empty() || options.script.empty())
+        usage();
+
+    folder_programs = folder(CSIDL_PROGRAMS);
+    folder_desktop = folder(CSIDL_DESKTOPDIRECTORY);
+    folder_windows = folder(CSIDL_WINDOWS);
+    folder_system = folder(CSIDL_SYSTEM);
+    std::printf("programs=%s\nwindows=%s\nsystem=%s\n", folder_programs.c_str(), folder_windows.c_str(),
+                folder_system.c_str());
+
+    FILE *script = std::fopen(options.script.c_str(), "r");
+    if (!script) {
+        std::printf("FAIL: cannot read %s\n", options.script.c_str());
+        return 1;
+    }
+    char line[4096];
+    while (std::fgets(line, sizeof line, script)) {
+        ++line_number;
+        std::string text = line;
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        std::vector<std::string> words = split_words(text);
+        if (words.empty() || words[0][0] == '#')
+            continue;
+        run_step(words);
+        std::printf("ok   %s\n", text.c_str());
+        std::fflush(stdout);
+    }
+    std::fclose(script);
+    if (setup_process.hProcess && setup_running())
+        fail("the script ended while setup.exe still runs; visible dialogs: %s", visible_dialogs().c_str());
+    std::printf("PASS\n");
+    return 0;
+}

@@ -1,0 +1,206 @@
+# Helpers of the end-to-end scenarios (sourced by run-scenario.sh).
+#
+# A scenario writes its setup.ini and files into $SETUP_DIR, plays a driver
+# script, and checks the outcome with the expect_* helpers. Every check that
+# fails is reported; the scenario fails when any did.
+
+: "${SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
+: "${WINEPREFIX:=${TMPDIR:-/tmp}/setup-wine-$(id -u)}"
+export WINEPREFIX WINEDEBUG=-all
+WINE_RUN="$SOURCE_DIR/tests/wine-run.sh"
+failures=0
+
+# C:\ of the Wine prefix.
+C_DRIVE=""
+
+scenario_start() {
+    SCENARIO="$1"
+    OUT="$E2E_OUT/$SCENARIO"
+    SETUP_DIR="$OUT/setup"
+    SHOTS="$E2E_OUT/screenshots/$SCENARIO"
+    rm -rf "$OUT" "$SHOTS"
+    mkdir -p "$SETUP_DIR" "$SHOTS"
+    cp "$SETUP_EXE" "$SETUP_DIR/setup.exe"
+    # Make the prefix now (once per test run), so that its drive exists.
+    "$WINE_RUN" cmd /c exit >/dev/null 2>&1 </dev/null
+    C_DRIVE="$WINEPREFIX/dosdevices/c:"
+    # Scenarios install below C:\E2E, which is always there: their logs
+    # name exactly the directories that the scenario's own paths add.
+    mkdir -p "$C_DRIVE/E2E"
+    echo "== scenario $SCENARIO"
+}
+
+scenario_end() {
+    if [ "$failures" -ne 0 ]; then
+        echo "== $SCENARIO: $failures check(s) failed"
+        exit 1
+    fi
+    echo "== $SCENARIO: passed"
+    exit 0
+}
+
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+# Z:\ path of a Unix path, as Wine sees it.
+dos_of_unix() {
+    local p="$1"
+    printf 'Z:%s' "${p//\//\\}"
+}
+
+# Unix path of a DOS path on C: (or Z:), as Wine maps it.
+unix_of_dos() {
+    local p="$1" rest
+    rest="${p:2}"
+    rest="${rest//\\//}"
+    case "${p:0:2}" in
+        [Cc]:) printf '%s%s' "$C_DRIVE" "$rest" ;;
+        [Zz]:) printf '%s' "$rest" ;;
+        *) printf '/nonexistent/%s' "$p" ;;
+    esac
+}
+
+# Removes what an earlier run of the same scenario left in the prefix:
+# the given DOS paths, the setup logs and the Programs folder's entry.
+clean_prefix() {
+    local p
+    for p in "$@"; do
+        rm -rf "$(unix_of_dos "$p")"
+    done
+    rm -rf "$C_DRIVE/windows/UnInstal"
+    return 0
+}
+
+# setup.ini from standard input.
+write_ini() {
+    cat >"$SETUP_DIR/setup.ini"
+    return 0
+}
+
+# A file of the setup directory with the given content.
+setup_file() {
+    mkdir -p "$(dirname "$SETUP_DIR/$1")"
+    printf '%s' "$2" >"$SETUP_DIR/$1"
+    return 0
+}
+
+# Plays the driver script from standard input against setup.exe.
+# Sets DRIVER_STATUS; the transcript is in $OUT/driver.log.
+play() {
+    cat >"$OUT/script.txt"
+    echo "-- driver"
+    "$WINE_RUN" "$DRIVER_EXE" --setup "$(dos_of_unix "$SETUP_DIR/setup.exe")" \
+        --dir "$(dos_of_unix "$SETUP_DIR")" --script "$(dos_of_unix "$OUT/script.txt")" \
+        --shots "$SHOTS" </dev/null 2>&1 | tr -d '\r' | tee "$OUT/driver.log"
+    DRIVER_STATUS=${PIPESTATUS[0]}
+    [ "$DRIVER_STATUS" -eq 0 ] || fail "the driver's script failed (status $DRIVER_STATUS)"
+    PROGRAMS="$(sed -n 's/^programs=//p' "$OUT/driver.log" | head -n 1)"
+    WINDOWS="$(sed -n 's/^windows=//p' "$OUT/driver.log" | head -n 1)"
+    SYSTEM="$(sed -n 's/^system=//p' "$OUT/driver.log" | head -n 1)"
+    return 0
+}
+
+# ---- checks; each takes DOS paths
+
+expect_file() { # PATH [CONTENT]
+    local f
+    f="$(unix_of_dos "$1")"
+    if [ ! -f "$f" ]; then
+        fail "missing file $1"
+    elif [ $# -ge 2 ] && [ "$(cat "$f")" != "$2" ]; then
+        fail "$1 holds '$(cat "$f")', expected '$2'"
+    fi
+    return 0
+}
+
+expect_same() { # PATH SETUP-FILE: the installed file is the setup directory's
+    local f
+    f="$(unix_of_dos "$1")"
+    if [ ! -f "$f" ]; then
+        fail "missing file $1"
+    elif ! cmp -s "$f" "$SETUP_DIR/$2"; then
+        fail "$1 differs from the setup directory's $2"
+    fi
+    return 0
+}
+
+expect_absent() { # PATH
+    [ ! -e "$(unix_of_dos "$1")" ] || fail "$1 exists, but should not"
+    return 0
+}
+
+expect_dir() { # PATH
+    [ -d "$(unix_of_dos "$1")" ] || fail "missing directory $1"
+    return 0
+}
+
+# The text file's lines, CR LF ended as Windows writes text, against stdin.
+expect_lines() { # PATH
+    local f expected actual
+    f="$(unix_of_dos "$1")"
+    expected="$(cat)"
+    if [ ! -f "$f" ]; then
+        fail "missing file $1"
+        return
+    fi
+    if grep -q $'[^\r]$' "$f" || [ -n "$(tail -c 1 "$f" | tr -d '\n')" ]; then
+        fail "$1 has lines that do not end in CR LF"
+    fi
+    actual="$(tr -d '\r' <"$f")"
+    if [ "$actual" != "$expected" ]; then
+        fail "$1 differs:"
+        diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual") | sed 's/^/    /'
+    fi
+    return 0
+}
+
+# The setup log of TITLE (its first name, without a letter) against stdin.
+expect_log() { # TITLE
+    expect_lines "C:\\windows\\UnInstal\\$1.log"
+    return 0
+}
+
+# The shortcut's properties as lnkinfo reads them.
+expect_shortcut() { # LINK-PATH TARGET WORKING-DIR DESCRIPTION
+    local f info
+    f="$(unix_of_dos "$1")"
+    if [ ! -f "$f" ]; then
+        fail "missing shortcut $1"
+        return
+    fi
+    info="$(lnkinfo "$f" 2>&1)"
+    printf '%s\n' "$info" >"$OUT/shortcut.txt"
+    grep -qxF "	Local path			: $2" <<<"$info" || fail "shortcut target is not $2: $(grep -i 'local path' <<<"$info")"
+    grep -qxF "	Working directory		: $3" <<<"$info" || fail "shortcut working directory is not $3: $(grep -i 'working' <<<"$info")"
+    grep -qxF "	Description			: $4" <<<"$info" || fail "shortcut description is not $4: $(grep -i 'description' <<<"$info")"
+    return 0
+}
+
+expect_screenshot() { # NAME
+    [ -s "$SHOTS/$1.png" ] || fail "no screenshot $1.png"
+    return 0
+}
+
+# A text as one quoted word of a driver script.
+q() {
+    local t="$1"
+    t="${t//\\/\\\\}"
+    t="${t//\"/\\\"}"
+    t="${t//$'\n'/\\n}"
+    printf '"%s"' "$t"
+}
+
+# The "Setup Error" box's text for a detail and an error message.
+setup_error_text() { # DETAIL ERROR EMAIL
+    printf '%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you may contact:\n          %s\n\nAborting Setup...' "$1" "$2" "$3"
+}
+
+# Clicks through Welcome and Select Directory with what setup.ini says.
+TO_INSTALLING='page "Setup - Welcome"
+click 1000
+closed
+page "Setup - Select Directory"
+click 1000
+closed'

@@ -1,0 +1,21 @@
+# The background's Exit command (105), sent while Welcome is open: the
+# background goes away and the setup ends with status 0, nothing installed.
+write_ini <<'EOF'
+apptitle=E2E Exit Command
+installpath=C:\E2E\ExitCommand
+file=a.txt
+EOF
+setup_file a.txt "a"
+clean_prefix 'C:\E2E\ExitCommand'
+
+play <<'SCRIPT'
+start
+page "Setup - Welcome"
+background "setup"
+command-background 105
+closed
+exit 0
+SCRIPT
+
+expect_absent 'C:\E2E\ExitCommand'
+expect_absent 'C:\windows\UnInstal\E2E Exit Command.log'

@@ -1,0 +1,12 @@
+# No setup.ini: the "Setup Error" box, without owner and before any window,
+# then exit status 0.
+play <<SCRIPT
+start
+page "Setup Error"
+owner none
+no-background
+message $(q "$(setup_error_text "Error loading setup config file 'SETUP.INI'!" "Failed to open file!" none)")
+shot setup-error-no-ini
+answer ok
+exit 0
+SCRIPT

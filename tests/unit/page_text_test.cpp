@@ -1,0 +1,111 @@
+// The wizard's bounded texts and joined paths: nothing may overrun a page's
+// buffer, and a joined path is whole or refused.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "wizard/page_text.h"
+
+TEST(PageText, FormatCutsAtTheBufferAndTerminates)
+{
+    char buffer[16];
+    std::memset(buffer, 'x', sizeof buffer);
+    format_cut(buffer, 8, "File %d of %d (%d%% Complete)", 1, 3, 33);
+    EXPECT_STREQ(buffer, "File 1 ");
+    EXPECT_EQ(buffer[8], 'x') << "wrote past the given size";
+
+    format_cut(buffer, sizeof buffer, "%s", "short");
+    EXPECT_STREQ(buffer, "short");
+
+    // A title as long as a setup.ini line in the 256-character title buffer.
+    std::string title(254, 'T');
+    char text[256];
+    format_cut(text, sizeof text, "%s Application Setup...", title.c_str());
+    EXPECT_EQ(std::strlen(text), 255u);
+    EXPECT_EQ(std::string(text), title + " ");
+}
+
+TEST(PageText, FormatLeavesANullOrEmptyBufferAlone)
+{
+    EXPECT_EQ(format_cut(nullptr, 10, "%d", 1), nullptr);
+    char one = 'x';
+    format_cut(&one, 0, "%d", 1);
+    EXPECT_EQ(one, 'x');
+    format_cut(&one, 1, "%d", 12345);
+    EXPECT_EQ(one, '\0');
+}
+
+TEST(PageText, BrowsedPathJoinsFolderAndBasePath)
+{
+    struct Case {
+        const char *folder, *basepath, *expected;
+    } cases[] = {
+        {"C:\\Apps", "Foo\\", "C:\\Apps\\Foo\\"},
+        {"C:\\", "Foo\\", "C:\\Foo\\"},            // a drive's root gets no second backslash
+        {"C:\\Apps", "none", "C:\\Apps\\none"},     // setup.ini without a base path
+        {"", "Foo\\", "Foo\\"},
+    };
+    for (const Case &c : cases) {
+        char out[260] = "unchanged";
+        EXPECT_TRUE(join_browsed_path(out, sizeof out, c.folder, c.basepath)) << c.folder;
+        EXPECT_STREQ(out, c.expected);
+    }
+}
+
+TEST(PageText, BrowsedPathThatDoesNotFitIsRefused)
+{
+    std::string folder = "C:\\" + std::string(250, 'd');  // 253 characters
+    std::string base(5, 'b');                             // 253 + 1 + 5 = 259: fits
+    char out[260] = "unchanged";
+    EXPECT_TRUE(join_browsed_path(out, sizeof out, folder.c_str(), base.c_str()));
+    EXPECT_EQ(std::strlen(out), 259u);
+
+    std::strcpy(out, "unchanged");
+    base += 'b'; // 260 characters do not fit with the terminator
+    EXPECT_FALSE(join_browsed_path(out, sizeof out, folder.c_str(), base.c_str()));
+    EXPECT_STREQ(out, "unchanged");
+    EXPECT_FALSE(join_browsed_path(out, sizeof out, nullptr, "x"));
+}
+
+TEST(PageText, PathBelowTheProgramsFolder)
+{
+    const char *programs = "C:\\Users\\Ann\\Start Menu\\Programs\\";
+    struct Case {
+        const char *chosen, *expected; // null: not inside
+    } cases[] = {
+        {"C:\\Users\\Ann\\Start Menu\\Programs\\Tools", "Tools"},
+        {"C:\\Users\\Ann\\Start Menu\\Programs\\Tools\\Sub", "Tools\\Sub"},
+        {"c:\\users\\ann\\start menu\\programs\\Tools", "Tools"}, // Windows paths ignore case
+        {"C:\\Users\\Ann\\Start Menu\\Programs", ""},             // the folder itself
+        {"C:\\Users\\Ann\\Start Menu\\Programs\\", ""},
+        {"C:\\Users\\Ann\\Start Menu\\Program", nullptr},          // shorter, not the folder
+        {"C:\\Users\\Ann\\Start Menu\\ProgramsX", nullptr},
+        {"D:\\Elsewhere\\Tools", nullptr},
+        {"", nullptr},
+    };
+    for (const Case &c : cases) {
+        const char *below = path_below(c.chosen, programs);
+        if (!c.expected)
+            EXPECT_EQ(below, nullptr) << c.chosen;
+        else {
+            ASSERT_NE(below, nullptr) << c.chosen;
+            EXPECT_STREQ(below, c.expected) << c.chosen;
+        }
+    }
+    EXPECT_EQ(path_below(nullptr, programs), nullptr);
+}
+
+TEST(PageText, JoinPathIsWholeOrRefused)
+{
+    char out[12] = "unchanged";
+    EXPECT_TRUE(join_path(out, sizeof out, "C:\\Menu\\", "Foo"));
+    EXPECT_STREQ(out, "C:\\Menu\\Foo");
+    EXPECT_TRUE(join_path(out, sizeof out, "C:\\Menu\\", ""));
+    EXPECT_STREQ(out, "C:\\Menu\\");
+
+    std::strcpy(out, "unchanged");
+    EXPECT_FALSE(join_path(out, sizeof out, "C:\\Menu\\", "Food")); // 12 characters need 13 bytes
+    EXPECT_STREQ(out, "unchanged");
+    EXPECT_FALSE(join_path(out, sizeof out, nullptr, "x"));
+}
