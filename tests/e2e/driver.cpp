@@ -11,6 +11,9 @@
 // escapes \n, \t, \\ and \". ${programs}, ${desktop}, ${windows} and
 // ${system} in a quoted word stand for those folders (no trailing backslash).
 //
+//   break-template ID         replace dialog template ID of setup.exe (the
+//                             scenario's copy) by one that cannot be made:
+//                             its control has a window class nobody has
 //   start                     start setup.exe in the setup directory
 //   page "CAPTION"            wait for a visible dialog (page or message box)
 //                             with this caption; it becomes the current one
@@ -516,6 +519,40 @@ void step_exit(int expected)
         fail("setup.exe ended with status %lu, expected %d", code, expected);
 }
 
+// A dialog template with one control of an unknown class: CreateDialog
+// fails on it like on a template that cannot be read.
+void break_template(int id)
+{
+    std::vector<WORD> t;
+    auto dword = [&](DWORD v) {
+        t.push_back(LOWORD(v));
+        t.push_back(HIWORD(v));
+    };
+    auto text = [&](const wchar_t *s) {
+        do
+            t.push_back((WORD)*s);
+        while (*s++);
+    };
+    dword(WS_POPUP | WS_CAPTION); // DLGTEMPLATE
+    dword(0);
+    t.insert(t.end(), {1, 0, 0, 100, 50}); // one item; x, y, cx, cy
+    t.insert(t.end(), {0, 0});            // no menu, default class
+    text(L"Broken");
+    if (t.size() % 2)
+        t.push_back(0); // items start on a DWORD boundary
+    dword(WS_CHILD | WS_VISIBLE); // DLGITEMTEMPLATE
+    dword(0);
+    t.insert(t.end(), {0, 0, 50, 10, 1000});
+    text(L"NoSuchWindowClass");
+    t.insert(t.end(), {0, 0}); // no text, no creation data
+    HANDLE update = BeginUpdateResourceA(options.setup_exe.c_str(), FALSE);
+    if (!update ||
+        !UpdateResourceA(update, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(id),
+                         MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), t.data(), (DWORD)(t.size() * sizeof(WORD))) ||
+        !EndUpdateResourceA(update, FALSE))
+        fail("cannot replace template %d (error %lu)", id, GetLastError());
+}
+
 void click(HWND button)
 {
     // Posted, not sent: the click may open a modal box that waits for us.
@@ -532,6 +569,9 @@ void run_step(const std::vector<std::string> &w)
     if (op == "start") {
         need(0);
         start_setup();
+    } else if (op == "break-template") {
+        need(1);
+        break_template(number(w[1]));
     } else if (op == "page" || op == "page-new") {
         need(1);
         step_page(w[1], op == "page-new");
