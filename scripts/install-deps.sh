@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, when missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest mingw-w64 wine wine64 xvfb xauth liblnk-utils imagemagick)
+packages=(cmake ninja-build g++ googletest mingw-w64 wine wine64 fonts-liberation xvfb xauth liblnk-utils imagemagick)
 
 missing=()
 for p in "${packages[@]}"; do

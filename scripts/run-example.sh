@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The main job: builds setup.exe and installs the sample application
+# (examples/sample) with it under Wine, in a fresh Wine prefix, then shows
+# what was installed, the setup log, uninstal.bat and the shortcut.
+#
+#   scripts/run-example.sh             in a window when a display is
+#                                      available (you click through the
+#                                      wizard), else headless
+#   scripts/run-example.sh --headless  always headless: under Xvfb, the
+#                                      wizard driver clicks through with the
+#                                      defaults and takes screenshots
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+headless=0
+[ "${1:-}" = "--headless" ] && headless=1
+[ -n "${DISPLAY:-}" ] || headless=1
+
+scripts/install-deps.sh
+echo "== build setup.exe (win64)"
+cmake --preset win64 >/dev/null
+cmake --build --preset win64 --target setup notes driver
+
+build="$PWD/build/win64"
+stage="$build/example"            # the setup directory: setup.exe beside the files
+rm -rf "$stage"
+mkdir -p "$stage"
+cp examples/sample/setup.ini examples/sample/readme.txt examples/sample/notes.ini examples/sample/notesdat.dat "$stage/"
+cp "$build/notes.exe" "$build/setup.exe" "$stage/"
+
+# A fresh Windows each time, so that the log shows a first installation.
+export WINEPREFIX="$PWD/build/example-prefix"
+export WINEDEBUG=-all
+rm -rf "$WINEPREFIX"
+echo "== make a Wine prefix in $WINEPREFIX"
+tests/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1
+
+dos() { local p="$1"; printf 'Z:%s' "${p//\//\\}"; }
+if [ "$headless" -eq 1 ]; then
+    shots="$build/example-screenshots"
+    mkdir -p "$shots"
+    echo "== run setup.exe headless under Xvfb; the driver clicks through"
+    xvfb-run -a -s "-screen 0 1024x768x24" tests/wine-run.sh "$build/tests/e2e/driver.exe" \
+        --setup "$(dos "$stage/setup.exe")" --dir "$(dos "$stage")" \
+        --script "$(dos "$PWD/tests/e2e/click-through.txt")" --shots "$shots" </dev/null | tr -d '\r'
+    echo "   screenshots: $shots"
+else
+    echo "== run setup.exe in a window: click through the wizard"
+    (cd "$stage" && wine explorer /desktop=SetupExample,1024x768 setup.exe)
+fi
+
+# What Wine keeps as C:.
+unix_of() { local p="$1" rest="${1:2}"; printf '%s%s' "$WINEPREFIX/dosdevices/c:" "${rest//\\//}"; }
+log="$WINEPREFIX/dosdevices/c:/windows/UnInstal/Sample Notes.log"
+if [ ! -f "$log" ]; then
+    echo "No setup log: the installation did not run to its end."
+    exit 1
+fi
+
+echo
+echo "== What was installed (every MkDir and MkFile line of the setup log)"
+tr -d '\r' <"$log" | sed -n 's/^\(MkDir\|MkFile\)=//p' | while IFS= read -r path; do
+    if [ -d "$(unix_of "$path")" ]; then
+        printf '  dir   %s\n' "$path"
+    else
+        printf '  file  %s (%s bytes)\n' "$path" "$(stat -c %s "$(unix_of "$path")" 2>/dev/null || echo missing)"
+    fi
+done
+echo
+echo "== The setup log: C:\\windows\\UnInstal\\Sample Notes.log"
+tr -d '\r' <"$log"
+echo
+echo "== uninstal.bat"
+tr -d '\r' <"$(unix_of 'C:\Program Files\Sample Notes\uninstal.bat')"
+link="$(tr -d '\r' <"$log" | sed -n 's/^MkFile=\(.*\.lnk\)$/\1/p' | tail -n 1)"
+echo
+if [ -n "$link" ]; then
+    echo "== The shortcut: $link"
+    lnkinfo "$(unix_of "$link")" | grep -E 'Local path|Description|Working directory|Relative path|Command line'
+else
+    echo "== No shortcut was made (Skip on Create Shortcut)."
+fi
