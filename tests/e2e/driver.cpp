@@ -50,6 +50,11 @@
 //   release UNIXPATH          open a named pipe for writing and close it
 //                             again: the reader at its other end goes on
 //   shot NAME                 screenshot of the screen into --shots/NAME.png
+//   resources                 write setup.exe's strings 103 and 109, icon
+//                             groups 107 and 108, menu 109, the dialog
+//                             templates 129 to 133 (every control with its
+//                             ID, class, text, rectangle and style) and the
+//                             manifest's execution level into the transcript
 //   sleep MS
 //   exit CODE                 wait for setup.exe to end with this status
 //
@@ -519,6 +524,253 @@ void step_exit(int expected)
         fail("setup.exe ended with status %lu, expected %d", code, expected);
 }
 
+// ---------------------------------------------------------------- resources
+
+struct Flag {
+    DWORD bits;
+    const char *name;
+};
+
+// Named style bits, then whatever is left in hex.
+std::string flags(DWORD style, const std::vector<Flag> &names)
+{
+    std::string out;
+    for (const Flag &f : names) {
+        if ((style & f.bits) == f.bits && f.bits) {
+            out += out.empty() ? "" : "|";
+            out += f.name;
+            style &= ~f.bits;
+        }
+    }
+    if (style) {
+        char rest[16];
+        std::snprintf(rest, sizeof rest, "0x%lx", (unsigned long)style);
+        out += out.empty() ? "" : "|";
+        out += rest;
+    }
+    return out.empty() ? "0" : out;
+}
+
+const std::vector<Flag> WINDOW_FLAGS = {
+    {WS_POPUP, "WS_POPUP"},     {WS_CHILD, "WS_CHILD"},       {WS_VISIBLE, "WS_VISIBLE"},
+    {WS_DISABLED, "WS_DISABLED"}, {WS_CAPTION, "WS_CAPTION"}, {WS_BORDER, "WS_BORDER"},
+    {WS_DLGFRAME, "WS_DLGFRAME"}, {WS_VSCROLL, "WS_VSCROLL"}, {WS_HSCROLL, "WS_HSCROLL"},
+    {WS_SYSMENU, "WS_SYSMENU"},  {WS_THICKFRAME, "WS_THICKFRAME"}};
+
+std::string dialog_style(DWORD style)
+{
+    std::vector<Flag> names = WINDOW_FLAGS;
+    names.insert(names.end(), {{WS_MINIMIZEBOX, "WS_MINIMIZEBOX"}, {WS_MAXIMIZEBOX, "WS_MAXIMIZEBOX"},
+                               {DS_SETFONT, "DS_SETFONT"}, {DS_MODALFRAME, "DS_MODALFRAME"},
+                               {DS_CENTER, "DS_CENTER"}, {DS_3DLOOK, "DS_3DLOOK"}, {DS_FIXEDSYS, "DS_FIXEDSYS"},
+                               {DS_SYSMODAL, "DS_SYSMODAL"}, {DS_CONTROL, "DS_CONTROL"}});
+    return flags(style, names);
+}
+
+std::string control_style(const std::string &cls, DWORD style)
+{
+    std::vector<Flag> names = WINDOW_FLAGS;
+    names.insert(names.end(), {{WS_GROUP, "WS_GROUP"}, {WS_TABSTOP, "WS_TABSTOP"}});
+    std::string kind;
+    if (cls == "Button") {
+        DWORD type = style & 0xF;
+        kind = type == BS_PUSHBUTTON ? "BS_PUSHBUTTON" : type == BS_DEFPUSHBUTTON ? "BS_DEFPUSHBUTTON" : "";
+        if (!kind.empty())
+            style &= ~0xFu;
+    } else if (cls == "Static") {
+        DWORD type = style & 0x1F;
+        kind = type == SS_LEFT ? "SS_LEFT" : type == SS_CENTER ? "SS_CENTER" : type == SS_RIGHT ? "SS_RIGHT" : "";
+        if (!kind.empty())
+            style &= ~0x1Fu;
+    } else if (cls == "Edit") {
+        names.insert(names.end(), {{ES_AUTOHSCROLL, "ES_AUTOHSCROLL"}, {ES_AUTOVSCROLL, "ES_AUTOVSCROLL"},
+                                   {ES_MULTILINE, "ES_MULTILINE"}, {ES_READONLY, "ES_READONLY"}});
+    }
+    std::string rest = flags(style, names);
+    if (kind.empty())
+        return rest;
+    return rest == "0" ? kind : rest + "|" + kind;
+}
+
+// Reads a dialog template, classic or extended.
+struct TemplateReader {
+    const BYTE *p;
+
+    WORD word()
+    {
+        WORD v;
+        std::memcpy(&v, p, 2);
+        p += 2;
+        return v;
+    }
+    DWORD dword()
+    {
+        DWORD v;
+        std::memcpy(&v, p, 4);
+        p += 4;
+        return v;
+    }
+    std::string wide_text()
+    {
+        std::string out;
+        for (WORD c; (c = word()) != 0;)
+            out += c < 0x80 ? (char)c : '?';
+        return out;
+    }
+    // A name or an ordinal: an ordinal prints as #n, or as a class name.
+    std::string name_or_ordinal(bool is_class)
+    {
+        WORD first;
+        std::memcpy(&first, p, 2);
+        if (first == 0) {
+            p += 2;
+            return "";
+        }
+        if (first == 0xFFFF) {
+            p += 2;
+            WORD ordinal = word();
+            static const char *const classes[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox"};
+            if (is_class && ordinal >= 0x80 && ordinal <= 0x85)
+                return classes[ordinal - 0x80];
+            return "#" + std::to_string(ordinal);
+        }
+        return wide_text();
+    }
+    void align(const BYTE *base) { p += (4 - ((p - base) & 3)) & 3; }
+};
+
+void print_template(HMODULE module, int id)
+{
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(5) /* RT_DIALOG */);
+    if (!found)
+        fail("no dialog template %d", id);
+    const BYTE *base = (const BYTE *)LockResource(LoadResource(module, found));
+    TemplateReader r = {base};
+    bool extended = ((const WORD *)base)[1] == 0xFFFF;
+    DWORD style, ex_style;
+    if (extended) {
+        r.word(); // version
+        r.word(); // signature
+        r.dword(); // help ID
+        ex_style = r.dword();
+        style = r.dword();
+    } else {
+        style = r.dword();
+        ex_style = r.dword();
+    }
+    int count = r.word();
+    short rect[4];
+    for (short &v : rect)
+        v = (short)r.word();
+    std::string menu = r.name_or_ordinal(false);
+    std::string cls = r.name_or_ordinal(true);
+    std::string caption = r.wide_text();
+    std::string font;
+    if (style & DS_SETFONT) {
+        int points = r.word();
+        font = std::to_string(points);
+        if (extended) {
+            int weight = r.word();
+            int italic = *r.p++;
+            int charset = *r.p++;
+            font += " weight " + std::to_string(weight) + " italic " + std::to_string(italic) + " charset " +
+                    std::to_string(charset);
+        }
+        font += " " + shown(r.wide_text());
+    }
+    std::printf("template %d %s %s %d,%d,%d,%d style %s ex %lx menu \"%s\" class \"%s\" font %s\n", id,
+                extended ? "DIALOGEX" : "DIALOG", shown(caption).c_str(), rect[0], rect[1], rect[2], rect[3],
+                dialog_style(style).c_str(), (unsigned long)ex_style, menu.c_str(), cls.c_str(), font.c_str());
+    for (int i = 0; i < count; ++i) {
+        r.align(base);
+        DWORD item_style, item_ex;
+        int item_id;
+        if (extended) {
+            r.dword(); // help ID
+            item_ex = r.dword();
+            item_style = r.dword();
+        } else {
+            item_style = r.dword();
+            item_ex = r.dword();
+        }
+        for (short &v : rect)
+            v = (short)r.word();
+        item_id = extended ? (int)(int32_t)r.dword() : (int)(short)r.word();
+        std::string item_class = r.name_or_ordinal(true);
+        std::string text = r.name_or_ordinal(false);
+        WORD extra = r.word();
+        r.p += extra;
+        std::printf("  %d %s %s %d,%d,%d,%d %s ex %lx\n", item_id, item_class.c_str(), shown(text).c_str(), rect[0],
+                    rect[1], rect[2], rect[3], control_style(item_class, item_style).c_str(),
+                    (unsigned long)item_ex);
+    }
+}
+
+void print_icon_group(HMODULE module, int id)
+{
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
+    if (!found)
+        fail("no icon group %d", id);
+    const BYTE *p = (const BYTE *)LockResource(LoadResource(module, found));
+    WORD count;
+    std::memcpy(&count, p + 4, 2);
+    std::printf("icon %d:", id);
+    for (int i = 0; i < count; ++i) {
+        const BYTE *entry = p + 6 + i * 14; // GRPICONDIRENTRY
+        WORD bits;
+        std::memcpy(&bits, entry + 6, 2);
+        int size = entry[0] ? entry[0] : 256;
+        std::printf(" %dx%d %d colours %d bits", size, size, entry[2], bits);
+    }
+    std::printf("\n");
+}
+
+void print_menu(HMODULE module, int id)
+{
+    HMENU menu = LoadMenuA(module, MAKEINTRESOURCEA(id));
+    if (!menu)
+        fail("no menu %d", id);
+    std::printf("menu %d:", id);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[64] = "";
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        std::printf(" \"%s\"", text);
+        HMENU sub = GetSubMenu(menu, i);
+        for (int j = 0; sub && j < GetMenuItemCount(sub); ++j) {
+            GetMenuStringA(sub, j, text, sizeof text, MF_BYPOSITION);
+            std::printf(" [\"%s\" %u]", text, GetMenuItemID(sub, j));
+        }
+    }
+    std::printf("\n");
+    DestroyMenu(menu);
+}
+
+void print_resources()
+{
+    HMODULE module = LoadLibraryExA(options.setup_exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module)
+        fail("cannot load %s (error %lu)", options.setup_exe.c_str(), GetLastError());
+    for (int id : {103, 109}) {
+        char text[100] = "";
+        LoadStringA(module, id, text, sizeof text);
+        std::printf("string %d: \"%s\"\n", id, text);
+    }
+    print_icon_group(module, 107);
+    print_icon_group(module, 108);
+    print_menu(module, 109);
+    for (int id = 129; id <= 133; ++id)
+        print_template(module, id);
+    HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+    std::string xml;
+    if (manifest)
+        xml.assign((const char *)LockResource(LoadResource(module, manifest)), SizeofResource(module, manifest));
+    size_t at = xml.find("requestedExecutionLevel level=\"");
+    std::printf("manifest: %s\n",
+                at == std::string::npos ? "no execution level"
+                                        : xml.substr(at + 31, xml.find('"', at + 31) - at - 31).c_str());
+    FreeLibrary(module);
+}
+
 // A dialog template with one control of an unknown class: CreateDialog
 // fails on it like on a template that cannot be read.
 void break_template(int id)
@@ -569,6 +821,9 @@ void run_step(const std::vector<std::string> &w)
     if (op == "start") {
         need(0);
         start_setup();
+    } else if (op == "resources") {
+        need(0);
+        print_resources();
     } else if (op == "break-template") {
         need(1);
         break_template(number(w[1]));
