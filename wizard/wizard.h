@@ -27,7 +27,8 @@ bool create_main_window(HINSTANCE instance, int show_state);
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // Shows the "Setup Error" box with error_text and the formatted detail, then
 // ends the program with exit status 0. owner may be null.
-[[noreturn]] void setup_error(HWND owner, const char *error_text, const char *detail_format, ...);
+[[noreturn]] void setup_error(HWND owner, const char *error_text, const char *detail_format, ...)
+    __attribute__((format(printf, 3, 4)));
 // The credit line at the bottom right of the background.
 extern const char *const credit_text;
 
@@ -35,7 +36,8 @@ extern const char *const credit_text;
 INT_PTR CALLBACK page_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
 // True when the user answers Yes to "Do you really wish to cancel...".
 bool confirm_cancel(HWND owner);
-int message_page(const char *title, const char *button, bool show_cancel, const char *format, ...);
+int message_page(const char *title, const char *button, bool show_cancel, const char *format, ...)
+    __attribute__((format(printf, 4, 5)));
 int select_dir_page();
 int install_page();
 int shortcut_page();
