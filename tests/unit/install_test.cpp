@@ -141,9 +141,7 @@ TEST_F(InstallTest, DriveRootsCreateNothing)
 TEST_F(InstallTest, TreeWithoutPathIsRefused)
 {
     for (const char *path : {(const char *)nullptr, ""}) {
-        err_code = 0;
-        EXPECT_FALSE(job.make_dir_tree(path));
-        EXPECT_EQ(err_code, 58);
+        EXPECT_FAILS_WITH(job.make_dir_tree(path), 58);
     }
 }
 
@@ -152,15 +150,11 @@ TEST_F(InstallTest, BlockedDirectoryStopsTheTree)
 {
     ASSERT_TRUE(testenv::make_dir(root + "apps"));
     write_file(root + "apps\\new", "a file");
-    err_code = 0;
-    EXPECT_FALSE(job.make_dir_tree((root + "apps\\new\\deeper\\").c_str()));
-    EXPECT_EQ(err_code, 907);
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "apps\\new\\deeper\\").c_str()), 907);
 #ifdef _WIN32
     // A name Windows does not allow stops the tree after its first directory,
     // which stays, logged.
-    err_code = 0;
-    EXPECT_FALSE(job.make_dir_tree((root + "apps\\made\\bad|name").c_str()));
-    EXPECT_EQ(err_code, 907);
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "apps\\made\\bad|name").c_str()), 907);
     EXPECT_TRUE(dir_exists((root + "apps\\made").c_str()));
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "apps\\made"});
 #else
@@ -172,9 +166,7 @@ TEST_F(InstallTest, BlockedDirectoryStopsTheTree)
 TEST_F(InstallTest, InjectedDirectoryFailureStopsTheTree)
 {
     plat_test_fail_create_dir(2);
-    err_code = 0;
-    EXPECT_FALSE(job.make_dir_tree((root + "one\\two\\three").c_str()));
-    EXPECT_EQ(err_code, 907);
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "one\\two\\three").c_str()), 907);
     EXPECT_TRUE(dir_exists((root + "one").c_str()));
     EXPECT_FALSE(dir_exists((root + "one\\two").c_str()));
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "one"});
@@ -204,26 +196,15 @@ TEST_F(InstallTest, PrepareWithEmptyListLeavesNothingToInstall)
 TEST_F(InstallTest, PrepareChecksTheWindowsAndSystemDirectories)
 {
     ASSERT_TRUE(job.add_file("a.txt"));
+    const std::string missing = root + "missing\\";
     const struct {
-        const char *windows_dir;
-        const char *system_dir;
+        const std::string *windows_dir, *system_dir;
         int32_t code;
-    } cases[] = {
-        {nullptr, "sys", 903}, {"missing", "sys", 903}, {"win", nullptr, 904}, {"win", "missing", 904}};
+    } cases[] = {{nullptr, &system, 903}, {&missing, &system, 903}, {&windows, nullptr, 904}, {&windows, &missing, 904}};
     for (const auto &c : cases) {
-        auto pick = [&](const char *which) -> std::string {
-            if (!std::strcmp(which, "win"))
-                return windows;
-            if (!std::strcmp(which, "sys"))
-                return system;
-            return root + "missing\\";
-        };
-        std::string w = c.windows_dir ? pick(c.windows_dir) : "", s = c.system_dir ? pick(c.system_dir) : "";
-        set_field(job.windows_dir, c.windows_dir ? w.c_str() : nullptr);
-        set_field(job.system_dir, c.system_dir ? s.c_str() : nullptr);
-        err_code = 0;
-        EXPECT_FALSE(job.prepare_install());
-        EXPECT_EQ(err_code, c.code);
+        set_field(job.windows_dir, c.windows_dir ? c.windows_dir->c_str() : nullptr);
+        set_field(job.system_dir, c.system_dir ? c.system_dir->c_str() : nullptr);
+        EXPECT_FAILS_WITH(job.prepare_install(), c.code);
         EXPECT_EQ(job.cur_file, -1);
         EXPECT_TRUE(dir_exists(app.c_str())); // the install tree comes first
     }
@@ -233,14 +214,10 @@ TEST_F(InstallTest, PrepareFailsWithTheTreesCode)
 {
     ASSERT_TRUE(job.add_file("a.txt"));
     job.set_installpath("");
-    err_code = 0;
-    EXPECT_FALSE(job.prepare_install());
-    EXPECT_EQ(err_code, 58);
+    EXPECT_FAILS_WITH(job.prepare_install(), 58);
     write_file(root + "blocked", "");
     job.set_installpath((root + "blocked\\app").c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.prepare_install());
-    EXPECT_EQ(err_code, 907);
+    EXPECT_FAILS_WITH(job.prepare_install(), 907);
     EXPECT_EQ(job.cur_file, -1);
 }
 
@@ -293,9 +270,7 @@ TEST_F(InstallTest, DifferentSizedFileIsReportedThenOverwrittenOnRequest)
     put_source("a.txt", "new");
     write_file(app + "a.txt", "an older, longer text");
     add_and_select("a.txt");
-    err_code = 0;
-    EXPECT_FALSE(job.install_file());
-    EXPECT_EQ(err_code, 910);
+    EXPECT_FAILS_WITH(job.install_file(), 910);
     EXPECT_EQ(job.cur_file, 0);
     EXPECT_EQ(read_file(app + "a.txt"), "an older, longer text");
 
@@ -310,17 +285,13 @@ TEST_F(InstallTest, MissingSourceIsReportedAndCannotBeCopied)
     ASSERT_TRUE(testenv::make_dir(app));
     write_file(app + "there.txt", "installed earlier");
     add_and_select("there.txt");
-    err_code = 0;
-    EXPECT_FALSE(job.install_file()); // -1 against a real size
-    EXPECT_EQ(err_code, 910);
+    EXPECT_FAILS_WITH(job.install_file(), 910); // -1 against a real size
     EXPECT_FALSE(job.copy_setup_file(nullptr));
     EXPECT_EQ(err_code, 905);
     EXPECT_EQ(read_file(app + "there.txt"), "installed earlier");
 
     add_and_select("nowhere.txt");
-    err_code = 0;
-    EXPECT_FALSE(job.install_file());
-    EXPECT_EQ(err_code, 905);
+    EXPECT_FAILS_WITH(job.install_file(), 905);
     EXPECT_EQ(job.cur_file, 1);
     EXPECT_FALSE(file_exists((app + "nowhere.txt").c_str()));
     EXPECT_TRUE(log_lines().empty());
@@ -332,9 +303,7 @@ TEST_F(InstallTest, NameWithMissingSubdirectoryCannotBeCopied)
     ASSERT_TRUE(testenv::make_dir(source + "data"));
     put_source("data\\a.dat", "data");
     add_and_select("data\\a.dat");
-    err_code = 0;
-    EXPECT_FALSE(job.install_file());
-    EXPECT_EQ(err_code, 905);
+    EXPECT_FAILS_WITH(job.install_file(), 905);
     EXPECT_FALSE(dir_exists((app + "data").c_str()));
 }
 
@@ -353,9 +322,7 @@ TEST_F(InstallTest, CopyOntoTheSourceItselfFailsAndKeepsIt)
 {
     put_source("a.txt", "precious");
     add_and_select("a.txt");
-    err_code = 0;
-    EXPECT_FALSE(job.copy_setup_file((source + "a.txt").c_str()));
-    EXPECT_EQ(err_code, 905);
+    EXPECT_FAILS_WITH(job.copy_setup_file((source + "a.txt").c_str()), 905);
     EXPECT_EQ(read_file(source + "a.txt"), "precious");
 }
 
@@ -372,12 +339,8 @@ TEST_F(InstallTest, EntryForAnUnknownDirectoryIsRefused)
     const int32_t codes[] = {903, 904};
     for (int32_t i = 0; i < 2; ++i) {
         job.cur_file = i;
-        err_code = 0;
-        EXPECT_FALSE(job.install_file());
-        EXPECT_EQ(err_code, codes[i]);
-        err_code = 0;
-        EXPECT_FALSE(job.copy_setup_file(nullptr));
-        EXPECT_EQ(err_code, codes[i]);
+        EXPECT_FAILS_WITH(job.install_file(), codes[i]);
+        EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), codes[i]);
         EXPECT_EQ(job.cur_file, i);
     }
     EXPECT_EQ(read_file(source + "c.ini"), "keep me");
@@ -398,9 +361,7 @@ TEST_F(InstallTest, DestinationAtTheLimitIsInstalledAndLongerIsRefused)
     std::string longer = name + "x";
     put_source(longer, "too long");
     add_and_select(longer.c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.install_file());
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.install_file(), 64);
     EXPECT_EQ(job.cur_file, 1);
     EXPECT_EQ(read_file(app + name), "fits"); // not the cut path's file either
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + app + name});
@@ -410,12 +371,8 @@ TEST_F(InstallTest, OverlongDestinationIsRefusedByTheCopy)
 {
     std::string longer(300, 'L');
     add_and_select(longer.c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.install_file());
-    EXPECT_EQ(err_code, 64);
-    err_code = 0;
-    EXPECT_FALSE(job.copy_setup_file(nullptr));
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.install_file(), 64);
+    EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), 64);
     EXPECT_TRUE(log_lines().empty());
 }
 
@@ -452,9 +409,7 @@ TEST_F(InstallTest, FilesBeyondTwoGigabytesAreComparedByTheirRealSizes)
     ASSERT_EQ(plat_file_size((app + "big.bin").c_str()), two_gib + 2);
 
     add_and_select("big.bin");
-    err_code = 0;
-    EXPECT_FALSE(job.install_file());
-    EXPECT_EQ(err_code, 910);
+    EXPECT_FAILS_WITH(job.install_file(), 910);
     EXPECT_EQ(job.cur_file, 0);
 
     add_and_select("same.bin");
@@ -468,9 +423,7 @@ TEST_F(InstallTest, FileThatCannotBeMeasuredIsNeverTheSameSize)
     ASSERT_TRUE(testenv::make_dir(app));
     make_sized_file(app + "big.bin", 2147483648LL + 5);
     add_and_select("big.bin"); // no source at all
-    err_code = 0;
-    EXPECT_FALSE(job.install_file());
-    EXPECT_EQ(err_code, 910);
+    EXPECT_FAILS_WITH(job.install_file(), 910);
     EXPECT_EQ(plat_file_size((source + "big.bin").c_str()), -1);
 }
 

@@ -73,9 +73,7 @@ TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
     EXPECT_STREQ(relative, "UnInstal\\Fooy.log");
     job.close_log();
 
-    err_code = 0;
-    EXPECT_FALSE(job.create_log(relative, sizeof relative));
-    EXPECT_EQ(err_code, 909);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 909);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_STREQ(relative, "UnInstal\\");
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooz.log").c_str()));
@@ -112,9 +110,7 @@ TEST_F(SetupLogTest, WithoutUninstallDirectoryTheLogLiesInTheWindowsDirectory)
 TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesNoLogOpen)
 {
     job.set_apptitle("Missing\\Foo");
-    err_code = 0;
-    EXPECT_FALSE(job.create_log());
-    EXPECT_EQ(err_code, 51);
+    EXPECT_FAILS_WITH(job.create_log(), 51);
     EXPECT_EQ(job.log_file, nullptr);
 }
 
@@ -128,14 +124,10 @@ TEST_F(SetupLogTest, NoWindowsDirectoryFailsWithoutTouchingAnything)
     put_source("uninstal.exe", "MZ uninstaller");
     char relative[64] = "unchanged";
 
-    err_code = 0;
-    EXPECT_FALSE(job.create_log(relative, sizeof relative));
-    EXPECT_EQ(err_code, 903);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 903);
     EXPECT_EQ(job.log_file, nullptr);
 
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat("UnInstal\\Foo.log"));
-    EXPECT_EQ(err_code, 903);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 903);
 
     EXPECT_FALSE(dir_exists((source + "UnInstal").c_str()));
     EXPECT_FALSE(file_exists((source + "UnInstal\\Foo.log").c_str()));
@@ -160,9 +152,7 @@ TEST_F(SetupLogTest, TitleAtTheLimitIsTakenAndOneMoreIsRefused)
 
     std::string longer(room + 1, 'u');
     job.set_apptitle(longer.c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.create_log(relative, sizeof relative));
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 64);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_STREQ(relative, "");
 }
@@ -171,22 +161,16 @@ TEST_F(SetupLogTest, OverlongTitleOrWindowsDirectoryIsRefusedBeforeAnythingIsMad
 {
     std::string long_title(400, 'T');
     job.set_apptitle(long_title.c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.create_log());
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.create_log(), 64);
     EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
 
     job.set_apptitle("Foo");
     std::string long_windows = windows + std::string(300, 'w') + "\\";
     set_field(job.windows_dir, long_windows.c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.create_log());
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.create_log(), 64);
     EXPECT_EQ(job.log_file, nullptr);
 
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat("UnInstal\\Foo.log"));
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 64);
     EXPECT_FALSE(file_exists("uninstal.bat"));
 }
 
@@ -194,9 +178,7 @@ TEST_F(SetupLogTest, CallersBufferTooSmallForTheNameIsRefused)
 {
     job.set_apptitle("Foo");
     char relative[16] = "sentinel"; // "UnInstal\Fooa.log" needs 18 bytes
-    err_code = 0;
-    EXPECT_FALSE(job.create_log(relative, sizeof relative));
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 64);
     EXPECT_STREQ(relative, "");
     EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
 
@@ -217,9 +199,7 @@ TEST_F(SetupLogTest, InstallPathAtTheLimitTakesTheBatchFileAndOneMoreIsRefused)
     std::string longer = root + std::string(259 - root.size() - 12, 'q') + "\\";
     ASSERT_TRUE(testenv::make_dir(longer));
     job.set_installpath(longer.c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat("Unknown.log"));
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 64);
     EXPECT_FALSE(file_exists((longer + "uninstal.bat").c_str()));
 }
 
@@ -229,15 +209,11 @@ TEST_F(SetupLogTest, OverlongInstallPathOrLogNameIsRefusedByTheBatchFile)
     put_source("uninstal.exe", "MZ");
     std::string long_install = root + std::string(300, 'i') + "\\";
     job.set_installpath(long_install.c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat("UnInstal\\Foo.log"));
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 64);
 
     job.set_installpath(root.c_str());
     std::string long_name = "UnInstal\\" + std::string(300, 'n') + ".log";
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat(long_name.c_str()));
-    EXPECT_EQ(err_code, 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(long_name.c_str()), 64);
     EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
     EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
 }
@@ -263,14 +239,10 @@ TEST_F(SetupLogTest, EntryWithoutLogKeyOrValueWritesNothing)
     std::string before = read_file(log);
     for (auto call : {+[](SETUP_TYPE &j) { return j.log_entry(nullptr, "v"); },
                       +[](SETUP_TYPE &j) { return j.log_entry("k", nullptr); }}) {
-        err_code = 0;
-        EXPECT_FALSE(call(job));
-        EXPECT_EQ(err_code, 58);
+        EXPECT_FAILS_WITH(call(job), 58);
     }
     job.close_log();
-    err_code = 0;
-    EXPECT_FALSE(job.log_entry("MkFile", "C:\\x"));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), 58);
     EXPECT_EQ(read_file(log), before);
 }
 
@@ -279,9 +251,7 @@ TEST_F(SetupLogTest, EntryThatCannotBeWrittenIsReported)
 {
     job.log_file = plat_fopen("/dev/full", "wt");
     ASSERT_NE(job.log_file, nullptr);
-    err_code = 0;
-    EXPECT_FALSE(job.log_entry("MkFile", "C:\\x"));
-    EXPECT_EQ(err_code, 53);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), 53);
 }
 #endif
 
@@ -320,9 +290,7 @@ TEST_F(SetupLogTest, UninstallerIsCopiedBesideTheLogReplacingAnOldOne)
 TEST_F(SetupLogTest, BatchFileWithoutNameIsRefused)
 {
     job.set_installpath(root.c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat(nullptr));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(nullptr), 58);
     EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
 }
 
@@ -331,9 +299,7 @@ TEST_F(SetupLogTest, BatchFileThatCannotBeOpenedLeavesNoTrace)
     job.set_installpath((root + "missing\\").c_str());
     put_source("uninstal.exe", "MZ");
     std::string log = open_log_at(root);
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat("UnInstal\\Unknown.log"));
-    EXPECT_EQ(err_code, 51);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), 51);
     job.close_log();
     EXPECT_EQ(read_file(log), "");
     EXPECT_FALSE(file_exists((windows + "UnInstal\\uninstal.exe").c_str()));
@@ -347,9 +313,7 @@ TEST_F(SetupLogTest, FailedUninstallerCopyKeepsTheBatchFileAndItsLine)
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\uninstal.exe"));
     std::string log = open_log_at(root);
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat("UnInstal\\Unknown.log"));
-    EXPECT_EQ(err_code, 905);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), 905);
     job.close_log();
     EXPECT_EQ(text_lines(root + "uninstal.bat").size(), 3u);
     EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
@@ -361,9 +325,7 @@ TEST_F(SetupLogTest, InjectedUninstallerCopyFailureIsReported)
     job.set_installpath(root.c_str());
     put_source("uninstal.exe", "MZ");
     plat_test_fail_copy(1);
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat("Unknown.log"));
-    EXPECT_EQ(err_code, 905);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 905);
     EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
     EXPECT_EQ(text_lines(root + "uninstal.bat").size(), 3u);
 }
@@ -377,9 +339,7 @@ TEST_F(SetupLogTest, BatchFileThatCannotBeWrittenIsReported)
     ASSERT_EQ(symlink("/dev/full", host), 0);
     job.set_installpath(root.c_str());
     std::string log = open_log_at(root);
-    err_code = 0;
-    EXPECT_FALSE(job.write_uninstall_bat("Unknown.log"));
-    EXPECT_EQ(err_code, 53);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 53);
     job.close_log();
     EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
 }

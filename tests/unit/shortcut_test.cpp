@@ -120,9 +120,7 @@ TEST_F(ShortcutTest, TitleOutsideAsciiSurvivesTheCodePage)
 TEST_F(ShortcutTest, MissingFolderIsRefusedBeforeAnyLinkObject)
 {
     for (const char *folder : {(const char *)nullptr, ""}) {
-        err_code = 0;
-        EXPECT_FALSE(job.create_shortcut(folder));
-        EXPECT_EQ(err_code, 58);
+        EXPECT_FAILS_WITH(job.create_shortcut(folder), 58);
     }
     EXPECT_TRUE(log_lines().empty());
 }
@@ -130,14 +128,10 @@ TEST_F(ShortcutTest, MissingFolderIsRefusedBeforeAnyLinkObject)
 TEST_F(ShortcutTest, FolderThatCannotBeMadeGivesTheTreesCode)
 {
     write_file(root + "Blocked", "a file in the way");
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Blocked\\Tools").c_str()));
-    EXPECT_EQ(err_code, 907);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Blocked\\Tools").c_str()), 907);
 #ifdef _WIN32
     // A name Windows does not allow stops the tree after its first directory.
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Menu\\bad|name").c_str()));
-    EXPECT_EQ(err_code, 907);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu\\bad|name").c_str()), 907);
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
 #else
     EXPECT_TRUE(log_lines().empty());
@@ -148,9 +142,7 @@ TEST_F(ShortcutTest, FolderThatCannotBeMadeGivesTheTreesCode)
 TEST_F(ShortcutTest, FailedSaveIsReportedAndStillLogged)
 {
     ASSERT_TRUE(testenv::make_dir(root + "Foo.lnk"));
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut(root.c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut(root.c_str()), 906);
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + root + "Foo.lnk"});
 }
 
@@ -159,9 +151,7 @@ TEST_F(ShortcutTest, FailedSaveIsReportedAndStillLogged)
 TEST_F(ShortcutTest, LinkObjectThatCannotBeMadeIsReported)
 {
     CoUninitialize();
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Menu").c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     EXPECT_FALSE(file_exists((root + "Menu\\Foo.lnk").c_str()));
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
@@ -181,35 +171,25 @@ TEST_F(ShortcutTest, ShortcutPathAtTheLimitIsMadeAndLongerIsRefused)
 
     job.set_apptitle((title + "u").c_str());
     const std::string other = root + "Mend"; // as long as the first folder
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut(other.c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut(other.c_str()), 906);
     EXPECT_FALSE(dir_exists(other.c_str()));
 }
 
 TEST_F(ShortcutTest, OverlongFolderTitleOrTargetIsRefusedBeforeAnythingIsMade)
 {
     const std::string long_folder = root + std::string(300, 'f');
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut(long_folder.c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut(long_folder.c_str()), 906);
 
     job.set_apptitle(std::string(400, 'T').c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Menu").c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
 
     job.set_apptitle("Foo");
     job.set_exename(std::string(300, 'e').c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Menu").c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
 
     job.set_exename("foo.exe");
     job.set_installpath((root + std::string(300, 'i')).c_str());
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Menu").c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
 
     EXPECT_FALSE(dir_exists((root + "Menu").c_str()));
     EXPECT_TRUE(log_lines().empty());
@@ -262,9 +242,7 @@ TEST_F(LinkObjectTest, CallsComeInOrderAndThePersistFacetGoesBeforeTheLogLine)
 TEST_F(LinkObjectTest, ObjectThatCannotBeMadeIsNotReleased)
 {
     plat_test_fail_link_step(PLAT_LINK_CREATE);
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Menu").c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
     EXPECT_EQ(calls, std::vector<std::string>{"create"});
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
 }
@@ -272,9 +250,7 @@ TEST_F(LinkObjectTest, ObjectThatCannotBeMadeIsNotReleased)
 TEST_F(LinkObjectTest, MissingPersistFacetSavesAndLogsNothing)
 {
     plat_test_fail_link_step(PLAT_LINK_PERSIST);
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Menu").c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
     EXPECT_EQ(calls, (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist",
                                                "release_link (no MkFile yet)"}));
     EXPECT_FALSE(file_exists((root + "Menu\\Foo.lnk").c_str()));
@@ -284,9 +260,7 @@ TEST_F(LinkObjectTest, MissingPersistFacetSavesAndLogsNothing)
 TEST_F(LinkObjectTest, FailedSaveStillReleasesBothAndLogs)
 {
     plat_test_fail_link_step(PLAT_LINK_SAVE);
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Menu").c_str()));
-    EXPECT_EQ(err_code, 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
     EXPECT_EQ(calls, (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist",
                                                "save", "release_persist (no MkFile yet)",
                                                "release_link (MkFile logged)"}));
@@ -297,9 +271,7 @@ TEST_F(LinkObjectTest, FailedSaveStillReleasesBothAndLogs)
 TEST_F(LinkObjectTest, RefusedFoldersMakeNoLinkObject)
 {
     plat_test_fail_create_dir(2);
-    err_code = 0;
-    EXPECT_FALSE(job.create_shortcut((root + "Menu\\Tools").c_str()));
-    EXPECT_EQ(err_code, 907);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu\\Tools").c_str()), 907);
     EXPECT_FALSE(job.create_shortcut(""));
     EXPECT_FALSE(job.create_shortcut((root + std::string(300, 'f')).c_str()));
     EXPECT_TRUE(calls.empty());

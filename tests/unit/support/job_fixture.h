@@ -35,6 +35,15 @@ private:
     std::string saved_cwd;
 };
 
+// A failing call and its code; err_code is cleared first, so that a code
+// left over from an earlier call cannot pass for it.
+#define EXPECT_FAILS_WITH(call, code)                                                                                  \
+    do {                                                                                                               \
+        err_code = 0;                                                                                                  \
+        EXPECT_FALSE(call);                                                                                            \
+        EXPECT_EQ(err_code, code);                                                                                     \
+    } while (0)
+
 // Lines joined by CR LF with a final CR LF, as a text-mode file holds them.
 std::string crlf(const std::vector<std::string> &lines);
 
