@@ -9,6 +9,7 @@
 #define PLATFORM_PLATFORM_H
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 
 // Fills buf with the Windows directory (no trailing backslash guaranteed) and
@@ -32,6 +33,20 @@ bool plat_chdir(const char *path);
 // The runtime's mkdir: creates one directory; false on failure with errno set
 // (Windows runtime numbering on both platforms).
 bool plat_mkdir(const char *path);
+
+// CreateDirectoryA without security attributes: creates one directory whose
+// parent exists. False when it exists already, its parent is missing, or the
+// name is taken by a file.
+bool plat_create_dir(const char *path);
+// CopyFileA with fail-if-exists false: copies source to destination,
+// replacing a destination file that is there. False when the source is not a
+// readable file, the destination cannot be written, or both name one file.
+bool plat_copy_file(const char *source, const char *destination);
+
+// Size in bytes of a file that can be opened for reading, or -1 when it
+// cannot be opened or is no regular file. 64 bits wide, so that files of
+// 2 GiB and more have a size too.
+int64_t plat_file_size(const char *path);
 
 // The runtime heap consistency check: -2 in order, -1 empty, -3 bad start,
 // -4 bad node, -6 bad pointer (the values of _heapchk).
@@ -58,6 +73,17 @@ void plat_test_set_system_dir(const char *dos_path);
 void plat_test_set_heap_result(int result);
 // Host path of a DOS-style path, as the substitute maps it. False if too long.
 bool plat_host_path(const char *dos_path, char *out, size_t size);
+
+// The nth directory creation from now fails (1 = the next); 0 turns it off.
+void plat_test_fail_create_dir(int nth);
+// How the nth copy from now goes wrong: it fails, or it reports success
+// without leaving a destination file behind.
+enum PLAT_COPY_FAULT { PLAT_COPY_FAILS, PLAT_COPY_LOSES_FILE };
+void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how = PLAT_COPY_FAILS);
+// Copies with plain reads and writes instead of the kernel's copy.
+void plat_test_copy_by_read_write(bool on);
+// Turns off every fault of the controls above and of shell_link.h.
+void plat_test_reset_faults();
 #endif
 
 #endif

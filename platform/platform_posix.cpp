@@ -10,8 +10,11 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "shell_link.h"
 
 namespace {
 
@@ -21,6 +24,15 @@ char system_dir[PATH_MAX] = "C:\\windows\\system32";
 bool windows_dir_set = true;
 bool system_dir_set = true;
 int heap_result = 0;
+
+// Fault injection: countdowns to the call that fails, 0 when off.
+int create_dir_fail_in = 0;
+int copy_fail_in = 0;
+PLAT_COPY_FAULT copy_fault = PLAT_COPY_FAILS;
+bool copy_read_write = false;
+
+// True on the call where a countdown reaches zero.
+bool fault_due(int &countdown) { return countdown > 0 && --countdown == 0; }
 
 bool copy_bounded(char *dst, size_t size, const char *src)
 {
@@ -263,6 +275,134 @@ bool plat_mkdir(const char *path)
     return false;
 }
 
+bool plat_create_dir(const char *path)
+{
+    char host[PATH_MAX];
+    if (fault_due(create_dir_fail_in)) {
+        errno = EACCES;
+        return false;
+    }
+    if (!path || !plat_host_path(path, host, sizeof host))
+        return false;
+    return mkdir(host, 0777) == 0;
+}
+
+// Plain reads and writes from the current positions to the end of in.
+static bool copy_read_write_loop(int in, int out)
+{
+    char buf[65536];
+    for (;;) {
+        ssize_t got = read(in, buf, sizeof buf);
+        if (got == 0)
+            return true;
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        for (ssize_t done = 0; done < got;) {
+            ssize_t put = write(out, buf + done, (size_t)(got - done));
+            if (put < 0) {
+                if (errno == EINTR)
+                    continue;
+                return false;
+            }
+            done += put;
+        }
+    }
+}
+
+// Copies in to out, in the kernel where it can (no trip through user space,
+// and a shared extent where the file system offers one).
+static bool copy_contents(int in, int out)
+{
+    if (copy_read_write)
+        return copy_read_write_loop(in, out);
+    for (;;) {
+        ssize_t n = copy_file_range(in, nullptr, out, nullptr, (size_t)1 << 30, 0);
+        if (n > 0)
+            continue;
+        if (n == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        // Not offered between these two files: the positions are where the
+        // kernel left them, so plain copying carries on from there.
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)
+            return copy_read_write_loop(in, out);
+        return false;
+    }
+}
+
+bool plat_copy_file(const char *source, const char *destination)
+{
+    char from[PATH_MAX], to[PATH_MAX];
+    if (!source || !destination || !plat_host_path(source, from, sizeof from) ||
+        !plat_host_path(destination, to, sizeof to))
+        return false;
+    if (fault_due(copy_fail_in)) {
+        if (copy_fault == PLAT_COPY_FAILS) {
+            errno = EACCES;
+            return false;
+        }
+        unlink(to);
+        return true;
+    }
+
+    int in = open(from, O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    struct stat src;
+    if (fstat(in, &src) != 0 || !S_ISREG(src.st_mode)) {
+        close(in);
+        errno = EACCES;
+        return false;
+    }
+    // Opening the source itself for writing would truncate it to nothing.
+    struct stat dst;
+    if (stat(to, &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
+        close(in);
+        errno = EACCES;
+        return false;
+    }
+    int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0) {
+        close(in);
+        return false;
+    }
+    bool ok = copy_contents(in, out);
+    if (ok) {
+        // Like CopyFileA: the copy keeps the source's attributes and times.
+        struct timespec times[2] = {src.st_atim, src.st_mtim};
+        fchmod(out, src.st_mode & 07777);
+        futimens(out, times);
+    }
+    if (close(out) != 0)
+        ok = false;
+    close(in);
+    if (!ok) {
+        // No half-written file is left to pass for a copy.
+        int saved = errno;
+        unlink(to);
+        errno = saved;
+    }
+    return ok;
+}
+
+int64_t plat_file_size(const char *path)
+{
+    char host[PATH_MAX];
+    if (!path || !plat_host_path(path, host, sizeof host))
+        return -1;
+    int fd = open(host, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    int64_t size = (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) ? (int64_t)st.st_size : -1;
+    close(fd);
+    return size;
+}
+
 int plat_heap_check() { return heap_result ? heap_result : -2; }
 
 void plat_test_set_drive_root(const char *host_dir)
@@ -283,3 +423,23 @@ void plat_test_set_system_dir(const char *dos_path)
 }
 
 void plat_test_set_heap_result(int result) { heap_result = result; }
+
+void plat_test_fail_create_dir(int nth) { create_dir_fail_in = nth > 0 ? nth : 0; }
+
+void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how)
+{
+    copy_fail_in = nth > 0 ? nth : 0;
+    copy_fault = how;
+}
+
+void plat_test_copy_by_read_write(bool on) { copy_read_write = on; }
+
+void plat_test_reset_faults()
+{
+    create_dir_fail_in = 0;
+    copy_fail_in = 0;
+    copy_fault = PLAT_COPY_FAILS;
+    copy_read_write = false;
+    plat_test_fail_link_step(0);
+    plat_test_set_link_observer(nullptr);
+}

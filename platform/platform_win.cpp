@@ -29,4 +29,21 @@ bool plat_chdir(const char *path) { return _chdir(path) == 0; }
 
 bool plat_mkdir(const char *path) { return _mkdir(path) == 0; }
 
+bool plat_create_dir(const char *path) { return path && CreateDirectoryA(path, nullptr) != 0; }
+
+bool plat_copy_file(const char *source, const char *destination)
+{
+    return source && destination && CopyFileA(source, destination, FALSE) != 0;
+}
+
+int64_t plat_file_size(const char *path)
+{
+    FILE *f = path ? std::fopen(path, "rb") : nullptr;
+    if (!f)
+        return -1;
+    int64_t size = _fseeki64(f, 0, SEEK_END) == 0 ? _ftelli64(f) : -1;
+    std::fclose(f);
+    return size;
+}
+
 int plat_heap_check() { return _heapchk(); }

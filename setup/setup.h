@@ -87,23 +87,53 @@ public:
     // ---- setup log and uninstall hand-off (setup_log.cpp) ----
     // Opens a new, uniquely named setup log under the Windows directory and
     // writes its first lines; relative_name (size bytes, may be null)
-    // receives the log's name relative to the Windows directory.
+    // receives the log's name relative to the Windows directory. False with
+    // 903 when the Windows directory is unknown and 64 when a path or the
+    // caller's buffer is too short for the title (nothing touched in either
+    // case), 909 when all 26 names are taken, 51 when the log cannot be
+    // opened, 53 when its first lines cannot be written (the log is closed).
     bool create_log(char *relative_name = nullptr, uint32_t size = 0);
-    // Appends "key=value" to the open setup log and flushes it.
+    // Appends "key=value" to the open setup log and flushes it. False with 58
+    // without a log, key or value; with 53 when the line cannot be written.
     bool log_entry(const char *key, const char *value);
-    // Writes "uninstal.bat" into the install directory and copies
-    // "uninstal.exe" next to the log.
+    // Writes "uninstal.bat" into the install directory, logs it, and copies
+    // "uninstal.exe" (when the current directory has one) next to the log.
+    // False with 58 for no name, 903 without a Windows directory, 64 when a
+    // path does not fit (nothing touched), 51 when the batch file cannot be
+    // opened, 53 when it cannot be written, 905 when the copy fails.
     bool write_uninstall_bat(const char *relative_name);
 
     // ---- file installation (install.cpp) ----
-    void dest_path(char *buffer, int32_t size) const;
+    // Puts the current entry's destination into buffer, cut to size - 1
+    // characters; empty without a current entry or when its base directory is
+    // unknown. Returns the whole path's length, so a result of size or more
+    // means the text was cut. Writes nothing for a null buffer or size <= 0.
+    int32_t dest_path(char *buffer, int32_t size) const;
+    // Creates every missing directory of path, parents first, logging each as
+    // MkDir. False with 58 for a null or empty path, 907 when one cannot be
+    // created (those made before stay, logged).
     bool make_dir_tree(const char *path);
+    // Creates the install directory tree, checks the Windows (903) and system
+    // (904) directories, and puts the cursor on the first entry.
     bool prepare_install();
+    // Installs the current entry and moves the cursor on; true without one.
+    // A destination already there is left alone when it has the source's
+    // size, else the result is false with 910 and the cursor stays. Other
+    // failures: 64 (destination too long), 903/904 (base unknown), 905.
     bool install_file();
+    // Copies the current entry to destination (null: its own destination)
+    // and logs it as MkFile. False with 58 without a current entry, 64 or
+    // 903/904 as install_file, 905 when the copy fails or leaves no file.
     bool copy_setup_file(const char *destination);
 
     // ---- program shortcut (shortcut.cpp) ----
+    // Creates folder's directory tree and the shortcut "<folder>\<title>.lnk"
+    // to the installed program. False with 58 or 907 from make_dir_tree, or
+    // 906 when the paths do not fit (nothing created) or the link fails.
     bool create_shortcut(const char *folder);
+    // Has the shell's link object write the shortcut at link_path and logs it
+    // as MkFile once a save was attempted. True when the save succeeded;
+    // sets no error code of its own.
     bool create_link(const char *link_path);
 };
 

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <gtest/gtest.h>
 
 #include "lib/generr.h"
@@ -17,6 +16,7 @@
 #include <unistd.h>
 #else
 #include <process.h>
+#include <windows.h>
 #endif
 
 namespace testenv {
@@ -33,8 +33,10 @@ static std::string run_root()
         } else {
 #ifdef _WIN32
             const char *tmp = std::getenv("TEMP");
+            // Wine hands out the same few process ids run after run, so the
+            // id alone would give a later run the earlier run's directories.
             root = std::string(tmp ? tmp : "C:\\windows\\temp") + "\\setup-unit-" + std::to_string(_getpid()) + "-" +
-                   std::to_string((long long)std::time(nullptr)) + "\\";
+                   std::to_string(GetTickCount64()) + "\\";
             _putenv_s("SETUP_UNIT_RUN_ROOT", root.c_str());
 #else
             root = "C:\\unit\\";

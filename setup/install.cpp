@@ -1,0 +1,181 @@
+// Putting the listed files in place: destinations, the directory tree, the
+// walk over the file list and the copy itself.
+#include <cstdlib>
+#include <cstring>
+
+#include "../lib/fileutil.h"
+#include "../lib/generr.h"
+#include "../lib/genmem.h"
+#include "../platform/platform.h"
+#include "path_join.h"
+#include "setup.h"
+
+// install_file keeps to the 255 characters it always allowed a destination.
+static const size_t INSTALL_DEST_SIZE = 256;
+
+// The directory an entry goes to, or null when the job could not learn it.
+static const char *base_dir(const SETUP_TYPE &job, const SETUP_FILE &entry)
+{
+    switch (entry.path_type) {
+    case PATH_WINDOWS:
+        return job.windows_dir;
+    case PATH_WINSYS:
+        return job.system_dir;
+    default:
+        return job.get_installpath();
+    }
+}
+
+int32_t SETUP_TYPE::dest_path(char *buffer, int32_t size) const
+{
+    const SETUP_FILE *entry = current_file();
+    const char *base = entry ? base_dir(*this, *entry) : nullptr;
+    const char *name = entry && entry->name ? entry->name : "";
+    size_t full = base ? std::strlen(base) + std::strlen(name) : 0;
+    if (full > INT32_MAX)
+        full = INT32_MAX;
+    if (!buffer || size <= 0)
+        return (int32_t)full;
+    buffer[0] = '\0';
+    if (!base)
+        return 0;
+    // For display: cut to fit, always terminated.
+    size_t room = (size_t)size - 1;
+    size_t base_len = std::strlen(base);
+    size_t take = base_len < room ? base_len : room;
+    std::memcpy(buffer, base, take);
+    size_t rest = std::strlen(name);
+    if (rest > room - take)
+        rest = room - take;
+    std::memcpy(buffer + take, name, rest);
+    buffer[take + rest] = '\0';
+    return (int32_t)full;
+}
+
+// The current entry's destination, whole, in buffer. False when the entry's
+// base directory is unknown (903, 904) or the path does not fit (64): a cut
+// path would put the file somewhere else.
+static bool whole_dest(const SETUP_TYPE &job, char *buffer, size_t size)
+{
+    const SETUP_FILE *entry = job.current_file();
+    if (!base_dir(job, *entry)) {
+        err_code = entry->path_type == PATH_WINDOWS ? 903 : 904;
+        return false;
+    }
+    if ((size_t)job.dest_path(buffer, (int32_t)size) >= size) {
+        buffer[0] = '\0';
+        err_code = 64;
+        return false;
+    }
+    return true;
+}
+
+bool SETUP_TYPE::make_dir_tree(const char *path)
+{
+    if (!path || !path[0]) {
+        err_code = 58;
+        return false;
+    }
+    char *prefix = create_ptr(path);
+    size_t len = std::strlen(prefix);
+    size_t pos = 0;
+    bool first = true;
+    bool made = true;
+    while (made) {
+        while (pos < len && prefix[pos] == '\\')
+            ++pos;
+        if (pos == len)
+            break;
+        size_t end = pos;
+        while (end < len && prefix[end] != '\\')
+            ++end;
+        // A drive's root is never tested or created.
+        bool drive = first && end - pos == 2 && prefix[pos + 1] == ':';
+        first = false;
+        if (!drive) {
+            char separator = prefix[end];
+            prefix[end] = '\0';
+            if (!dir_exists(prefix)) {
+                if (plat_create_dir(prefix)) {
+                    log_entry("MkDir", prefix);
+                } else {
+                    err_code = 907;
+                    made = false;
+                }
+            }
+            prefix[end] = separator;
+        }
+        pos = end;
+    }
+    std::free(prefix);
+    return made;
+}
+
+bool SETUP_TYPE::prepare_install()
+{
+    if (!make_dir_tree(get_installpath()))
+        return false;
+    if (!windows_dir || !dir_exists(windows_dir)) {
+        err_code = 903;
+        return false;
+    }
+    if (!system_dir || !dir_exists(system_dir)) {
+        err_code = 904;
+        return false;
+    }
+    if (num_files > 0)
+        cur_file = 0;
+    return true;
+}
+
+// Whether the destination holds the same number of bytes as the source. A
+// file that cannot be measured never counts as the same: an unreadable
+// source, or sizes beyond 32 bits, must not pass for an installed file.
+static bool same_size(const char *source, const char *destination)
+{
+    int64_t source_size = plat_file_size(source);
+    int64_t dest_size = plat_file_size(destination);
+    return source_size >= 0 && dest_size >= 0 && source_size == dest_size;
+}
+
+bool SETUP_TYPE::install_file()
+{
+    SETUP_FILE *entry = current_file();
+    if (!entry)
+        return true;
+    char destination[INSTALL_DEST_SIZE];
+    if (!whole_dest(*this, destination, sizeof destination))
+        return false;
+    if (file_exists(destination)) {
+        if (!same_size(entry->name, destination)) {
+            err_code = 910;
+            return false;
+        }
+    } else if (!copy_setup_file(destination)) {
+        return false;
+    }
+    next_file();
+    return true;
+}
+
+bool SETUP_TYPE::copy_setup_file(const char *destination)
+{
+    SETUP_FILE *entry = current_file();
+    if (!entry) {
+        err_code = 58;
+        return false;
+    }
+    char computed[SETUP_PATH_SIZE];
+    if (!destination) {
+        if (!whole_dest(*this, computed, sizeof computed))
+            return false;
+        destination = computed;
+    }
+    // Trust the file system, not only the copy's answer.
+    if (!plat_copy_file(entry->name, destination) || !file_exists(destination)) {
+        err_code = 905;
+        return false;
+    }
+    log_entry("MkFile", destination);
+    return true;
+}

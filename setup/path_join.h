@@ -1,0 +1,37 @@
+// Bounded path building for the setup engine's own sources.
+#ifndef SETUP_PATH_JOIN_H
+#define SETUP_PATH_JOIN_H
+
+#include <cstddef>
+#include <cstring>
+
+// Every path the engine builds fits a buffer of this many bytes, terminator
+// included, as the Windows API expects.
+const size_t SETUP_PATH_SIZE = 260;
+
+// Writes a, b, c and d one after another into out (size bytes). When the
+// whole does not fit, out becomes the empty string and the result is false:
+// a cut path would name some other file.
+inline bool join_path(char *out, size_t size, const char *a, const char *b = "", const char *c = "",
+                      const char *d = "")
+{
+    const char *parts[] = {a, b, c, d};
+    size_t total = 0;
+    for (const char *part : parts)
+        total += std::strlen(part);
+    if (total >= size) {
+        if (size > 0)
+            out[0] = '\0';
+        return false;
+    }
+    size_t pos = 0;
+    for (const char *part : parts) {
+        size_t len = std::strlen(part);
+        std::memcpy(out + pos, part, len);
+        pos += len;
+    }
+    out[pos] = '\0';
+    return true;
+}
+
+#endif
