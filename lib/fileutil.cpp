@@ -1,5 +1,6 @@
 #include "fileutil.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdarg>
 #include <cstdlib>
@@ -229,4 +230,336 @@ void close_logfile()
     std::fclose(log_stream);
     log_open = false;
     log_stream = nullptr;
+}
+
+// ---- path strings -------------------------------------------------------
+
+char *copy_path(char *dest, const char *source, uint32_t size)
+{
+    if (!dest || !source || size == 0)
+        return dest;
+    size_t n = std::strlen(source);
+    bool needs_backslash = n > 0 && source[n - 1] != '\\';
+    // A cut path would name another directory, so refuse rather than cut.
+    if (n + (needs_backslash ? 1 : 0) > size - 1) {
+        std::memset(dest, 0, size);
+        err_code = 64;
+        return dest;
+    }
+    std::memcpy(dest, source, n);
+    std::memset(dest + n, 0, size - n);
+    if (needs_backslash)
+        dest[n] = '\\';
+    return dest;
+}
+
+char *extract_filename(char *dest, const char *path, uint32_t size)
+{
+    if (!dest || !path || size == 0) {
+        err_code = 58;
+        return dest;
+    }
+    const char *last = std::strrchr(path, '\\');
+    const char *name = last ? last + 1 : path;
+    size_t n = std::strlen(name);
+    if (n > size - 1) {
+        std::memset(dest, 0, size);
+        err_code = 64;
+        return dest;
+    }
+    std::memcpy(dest, name, n);
+    std::memset(dest + n, 0, size - n);
+    return dest;
+}
+
+bool has_extension(const char *name)
+{
+    if (!name)
+        return false;
+    for (size_t i = std::strlen(name); i-- > 0;) {
+        if (name[i] == '.')
+            return true;
+        if (name[i] == '/' || name[i] == '\\')
+            return false;
+    }
+    return false;
+}
+
+bool has_path(const char *text)
+{
+    if (!text) {
+        err_code = 58;
+        return false;
+    }
+    return std::strpbrk(text, "\\/:") != nullptr;
+}
+
+bool has_wildcard(const char *text)
+{
+    if (!text) {
+        err_code = 58;
+        return false;
+    }
+    return std::strpbrk(text, "*?") != nullptr;
+}
+
+char *remove_extension(char *name)
+{
+    if (!name)
+        return nullptr;
+    for (size_t i = std::strlen(name); i-- > 0;) {
+        if (name[i] == '\\')
+            break;
+        if (name[i] == '.') {
+            name[i] = '\0';
+            break;
+        }
+    }
+    return name;
+}
+
+// ---- directories --------------------------------------------------------
+
+bool change_dir(const char *path)
+{
+    if (!path || !path[0]) {
+        err_code = 58;
+        return false;
+    }
+    return plat_chdir(path);
+}
+
+bool make_path(const char *path)
+{
+    if (!path || !path[0]) {
+        err_code = 58;
+        return false;
+    }
+    char *copy = create_ptr(path);
+    bool ok = true;
+    bool first = true;
+    size_t i = 0;
+    while (copy[i] == '\\')
+        ++i;
+    while (copy[i]) {
+        size_t start = i;
+        while (copy[i] && copy[i] != '\\')
+            ++i;
+        bool drive = first && i - start == 2 && copy[start + 1] == ':';
+        first = false;
+        if (!drive) {
+            // The prefix up to this component, cut off in place for the moment.
+            char saved = copy[i];
+            copy[i] = '\0';
+            if (!dir_exists(copy) && !plat_mkdir(copy)) {
+                err_code = errno;
+                ok = false;
+            }
+            copy[i] = saved;
+            if (!ok)
+                break;
+        }
+        while (copy[i] == '\\')
+            ++i;
+    }
+    std::free(copy);
+    return ok;
+}
+
+// ---- directory search ---------------------------------------------------
+
+intptr_t search_handle = -1;
+
+int find_first(const char *pattern, plat_finddata *record)
+{
+    // The handle is about to be replaced; a search still open would be lost.
+    if (search_handle != -1)
+        find_close();
+    search_handle = plat_findfirst(pattern, record);
+    return search_handle == -1 ? -1 : 0;
+}
+
+int find_next(plat_finddata *record)
+{
+    if (search_handle == -1)
+        return -1;
+    return plat_findnext(search_handle, record) == 0 ? 0 : -1;
+}
+
+int find_close()
+{
+    if (search_handle == -1)
+        return -1;
+    int result = plat_findclose(search_handle);
+    search_handle = -1;
+    return result == 0 ? 0 : -1;
+}
+
+int file_exists_find(const char *pattern)
+{
+    plat_finddata record;
+    int found = find_first(pattern, &record);
+    find_close();
+    return found == 0 ? 1 : 0;
+}
+
+bool dir_exists_find(const char *pattern)
+{
+    plat_finddata record;
+    for (int found = find_first(pattern, &record); found == 0; found = find_next(&record)) {
+        if (record.attrib == PLAT_ATTR_SUBDIR) {
+            find_close();
+            return true;
+        }
+    }
+    find_close();
+    return false;
+}
+
+// ---- reading and writing ------------------------------------------------
+
+int read_word(FILE *stream, char *buffer, uint32_t max)
+{
+    if (!stream) {
+        err_code = 58;
+        return 1;
+    }
+    int c = std::getc(stream);
+    while (c == ' ' || c == '\t')
+        c = std::getc(stream);
+    uint32_t stored = 0;
+    int result;
+    for (;;) {
+        if (c == EOF) {
+            result = 1;
+            break;
+        }
+        if (c == '\n') {
+            result = 2;
+            break;
+        }
+        if (c == ' ' || c == '\t') {
+            result = 0;
+            break;
+        }
+        if (buffer) {
+            if (stored >= max) {
+                result = 3;
+                break;
+            }
+            buffer[stored++] = (char)c;
+        }
+        c = std::getc(stream);
+    }
+    if (buffer)
+        buffer[stored] = '\0';
+    if (result == 3)
+        write_logfile("FILEUTIL - read_word(): Max string length exceeded, %u!", (unsigned)max);
+    return result;
+}
+
+// read_file and read_textfile: the whole file in the given mode.
+static char *read_whole(const char *name, const char *mode)
+{
+    FILE *stream = openfile(name, mode, false);
+    if (!stream)
+        return nullptr;
+    int32_t size = get_filesize(stream);
+    if (size < 0) {
+        // Unmeasurable (not seekable, or beyond 2 GB): there is no size to allocate.
+        write_logfile("FILEUTIL - read_file(): Could not take the size of '%s'!", name);
+        err_code = 52;
+        std::fclose(stream);
+        return nullptr;
+    }
+    char *buffer = create_ptr((uint32_t)size + 1);
+    size_t got = std::fread(buffer, 1, (size_t)size, stream);
+    if (got < (size_t)size) {
+        write_logfile("FILEUTIL - read_file(): Expected %u bytes but read only %u!", (unsigned)size, (unsigned)got);
+        err_code = 52;
+    }
+    std::fclose(stream);
+    return buffer;
+}
+
+char *read_file(const char *name) { return read_whole(name, "rb"); }
+
+char *read_textfile(const char *name) { return read_whole(name, "rt"); }
+
+bool write_textfile(const char *name, const char *text)
+{
+    FILE *stream = openfile(name, "wt", false);
+    if (!stream)
+        return false;
+    if (text) {
+        size_t len = std::strlen(text);
+        size_t written = std::fwrite(text, 1, len, stream);
+        if (written < len) {
+            write_logfile("FILEUTIL - write_textfile(): Wrote only %u bytes but expected %u!", (unsigned)written,
+                          (unsigned)len);
+            err_code = 53;
+        }
+    }
+    // The last buffered bytes reach the file only here; losing them is a short write too.
+    if (std::fclose(stream) != 0) {
+        write_logfile("FILEUTIL - write_textfile(): Could not complete '%s'!", name);
+        err_code = 53;
+    }
+    return true;
+}
+
+// n bytes from stream into bytes; false (with 58 or 52) when they are not all there.
+static bool read_bytes(FILE *stream, unsigned char *bytes, size_t n)
+{
+    if (!stream) {
+        err_code = 58;
+        return false;
+    }
+    if (std::fread(bytes, n, 1, stream) != 1) {
+        err_code = 52;
+        return false;
+    }
+    return true;
+}
+
+int32_t read_int(FILE *stream)
+{
+    unsigned char b[4];
+    if (!read_bytes(stream, b, 4))
+        return 0;
+    return (int32_t)((uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24);
+}
+
+int32_t read_long(FILE *stream) { return read_int(stream); }
+
+int16_t read_short(FILE *stream)
+{
+    unsigned char b[2];
+    if (!read_bytes(stream, b, 2))
+        return 0;
+    return (int16_t)(uint16_t)(b[0] | b[1] << 8);
+}
+
+int32_t read_motorola_int(FILE *stream)
+{
+    unsigned char b[4];
+    if (!read_bytes(stream, b, 4))
+        return 0;
+    return (int32_t)((uint32_t)b[0] << 24 | (uint32_t)b[1] << 16 | (uint32_t)b[2] << 8 | (uint32_t)b[3]);
+}
+
+bool write_motorola_int(FILE *stream, int32_t value)
+{
+    if (!stream) {
+        err_code = 58;
+        return false;
+    }
+    uint32_t v = (uint32_t)value;
+    unsigned char b[4] = {(unsigned char)(v >> 24), (unsigned char)(v >> 16), (unsigned char)(v >> 8),
+                          (unsigned char)v};
+    if (std::fwrite(b, 1, 4, stream) != 4) {
+        err_code = 53;
+        return false;
+    }
+    return true;
 }

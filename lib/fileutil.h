@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "../platform/dirsearch.h"
+
 // Opens name in mode (caller closes). On failure sets err_code 51 and
 // returns null, or ends the program with the critical report when fatal.
 FILE *openfile(const char *name, const char *mode, bool fatal);
@@ -30,6 +32,83 @@ char *terminate_path(char *buffer);
 // Puts the directory part of path (up to its last backslash) into buffer of
 // len bytes, cutting the copy to len - 1 characters. Returns buffer.
 char *extract_path(char *buffer, const char *path, uint32_t len);
+
+// ---- path strings -------------------------------------------------------
+
+// Copies source into dest (size bytes) as a directory path: a backslash is
+// appended to a non-empty copy that lacks one, and the bytes after the text
+// are zeroed. A source that does not fit with that backslash leaves dest
+// empty with err_code 64. Null dest or source, or size 0: dest untouched, no code.
+char *copy_path(char *dest, const char *source, uint32_t size);
+// Copies the part of path after its last backslash into dest (size bytes),
+// zeroing the rest. A name of size or more characters leaves dest empty with
+// 64; null dest or path, or size 0: 58, dest untouched.
+char *extract_filename(char *dest, const char *path, uint32_t size);
+// True when the last component (after the last '\' or '/') holds a dot.
+// Null or empty: false, no code.
+bool has_extension(const char *name);
+// True when text holds '\', '/' or ':'. Null: 58, false.
+bool has_path(const char *text);
+// True when text holds '*' or '?'. Null: 58, false.
+bool has_wildcard(const char *text);
+// Cuts name in place at the last dot after its last backslash; returns name
+// (null for null, no code).
+char *remove_extension(char *name);
+
+// ---- directories --------------------------------------------------------
+
+// Makes path the current directory. Null or empty: 58, false. A failed
+// change sets no code; errno holds the reason.
+bool change_dir(const char *path);
+// Creates every missing directory along path (a leading drive is skipped).
+// A failed creation sets err_code to the runtime's errno and returns false;
+// the directories made before it stay. Null or empty: 58, false.
+bool make_path(const char *path);
+
+// The module's one directory search: -1 while none is open.
+extern intptr_t search_handle;
+// Starts a search for pattern (wildcards in the last component) and fills
+// record with the first match: 0, or -1 when nothing matched. A search that
+// is still open is closed first. Sets no code.
+int find_first(const char *pattern, plat_finddata *record);
+// The next match of the open search: 0, or -1 at the end or with no search open.
+int find_next(plat_finddata *record);
+// Ends the open search: 0, or -1 when none was open or closing failed.
+int find_close();
+// 1 when any entry matches pattern, else 0. Uses search_handle.
+int file_exists_find(const char *pattern);
+// True when a matching entry's attributes are exactly 16 (a plain
+// directory). Uses search_handle.
+bool dir_exists_find(const char *pattern);
+
+// ---- reading and writing ------------------------------------------------
+
+// Skips spaces and tabs, then reads one word up to a space, tab, newline or
+// the end into buffer (max characters, buffer needs max + 1 bytes; null
+// buffer reads past the word). Returns 0 after a space or tab, 2 after a
+// newline, 1 at the end of the stream, 3 when max was reached first (the
+// character at hand is dropped, the rest stays unread). Null stream: 58, 1.
+int read_word(FILE *stream, char *buffer, uint32_t max);
+// The whole file in a new zero-terminated block (caller frees), binary or
+// text mode. Null when it cannot be opened (51) or measured (52); a short
+// read sets 52 and still returns what was read.
+char *read_file(const char *name);
+char *read_textfile(const char *name);
+// Replaces the file's content with text (null: an empty file), text mode.
+// False with 51 when it cannot be opened; a short write or a failed close
+// sets 53 but still returns true.
+bool write_textfile(const char *name, const char *text);
+
+// Binary integers: 4 (or 2) bytes, least significant first. Null stream:
+// 58 and 0; a failed read: 52 and 0.
+int32_t read_int(FILE *stream);
+int32_t read_long(FILE *stream);
+int16_t read_short(FILE *stream);
+// 4 bytes, most significant first. Null stream: 58 and 0; failed read: 52 and 0.
+int32_t read_motorola_int(FILE *stream);
+// Writes value's 4 bytes, most significant first. False with 53 when fewer
+// were written, with 58 for a null stream.
+bool write_motorola_int(FILE *stream, int32_t value);
 
 // The debug log: off until opened; every line is time-stamped and flushed.
 extern FILE *log_stream;

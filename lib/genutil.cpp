@@ -162,3 +162,49 @@ void start_library()
 }
 
 static INIT_TYPE library_start(start_library);
+
+// ---- character classes and small integer operations --------------------
+
+bool is_comment_char(int c) { return c == ';' || c == '#'; }
+
+bool is_printable_char(int c) { return c >= 32 && c <= 126; }
+
+bool is_separator_char(int c)
+{
+    c &= 0xFF;
+    return c == ' ' || c == '-' || c == '/' || c == '\\';
+}
+
+bool is_punctuation_char(int c)
+{
+    c &= 0xFF;
+    return (c != 0 && std::strchr(" !\"'(),-.:;?[]`", c) != nullptr) || c >= 252;
+}
+
+uint32_t bit_mask32(int32_t n)
+{
+    // 1 << 32 does not fit the result, so 32 is refused like the rest.
+    if (n < 0 || n > 31) {
+        err_code = 65;
+        return 0;
+    }
+    return (uint32_t)1 << n;
+}
+
+uint32_t bit_mask16(int32_t n)
+{
+    if (n < 0 || n > 16) {
+        err_code = 65;
+        return 0;
+    }
+    return (uint32_t)1 << n;
+}
+
+int sign_of(int32_t value) { return (value > 0) - (value < 0); }
+
+void swap_ints(int32_t &a, int32_t &b)
+{
+    int32_t held = a;
+    a = b;
+    b = held;
+}

@@ -65,6 +65,23 @@ public:
     explicit INIT_TYPE(void (*fn)());
 };
 
+// Character classes. The separator and punctuation tests look only at the
+// low 8 bits of c; the other two take c as it is, so a negative (signed
+// char above 127) is never printable.
+bool is_comment_char(int c);     // ';' and '#'
+bool is_printable_char(int c);   // 32 to 126
+bool is_separator_char(int c);   // space, '-', '/', '\'
+bool is_punctuation_char(int c); // space ! " ' ( ) , - . : ; ? [ ] ` and 252 to 255
+
+// 1 << n for 0 <= n <= 31. Other n, 32 included (it does not fit): 65, 0.
+uint32_t bit_mask32(int32_t n);
+// 1 << n for 0 <= n <= 16 (16 gives 65536). Other n: 65, 0.
+uint32_t bit_mask16(int32_t n);
+// -1, 0 or 1.
+int sign_of(int32_t value);
+// Exchanges the two values; the same integer twice stays as it is.
+void swap_ints(int32_t &a, int32_t &b);
+
 void construct_reg_db();
 
 // Builds the library's globals in their fixed order: FILEUTIL registers,

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <gtest/gtest.h>
 
 #include "lib/generr.h"
@@ -32,9 +31,16 @@ static std::string run_root()
             root = inherited;
         } else {
 #ifdef _WIN32
+            // Wine hands out the same small process ids run after run, so the
+            // pid alone would reuse an earlier run's directories: take the
+            // first name that is created anew.
             const char *tmp = std::getenv("TEMP");
-            root = std::string(tmp ? tmp : "C:\\windows\\temp") + "\\setup-unit-" + std::to_string(_getpid()) + "-" +
-                   std::to_string((long long)std::time(nullptr)) + "\\";
+            std::string base = std::string(tmp ? tmp : "C:\\windows\\temp") + "\\setup-unit-" + std::to_string(_getpid());
+            for (int n = 1;; ++n) {
+                root = base + "-" + std::to_string(n) + "\\";
+                if (plat_mkdir(root.c_str()) || n == 1000)
+                    break;
+            }
             _putenv_s("SETUP_UNIT_RUN_ROOT", root.c_str());
 #else
             root = "C:\\unit\\";

@@ -1,0 +1,474 @@
+// File installation: destinations, the directory tree, the walk over the
+// file list and the copy, with the seam's directory creation and copy.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "platform/platform.h"
+#include "support/job_fixture.h"
+#include "support/test_env.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <climits>
+#include <unistd.h>
+#endif
+
+using testenv::read_file;
+using testenv::write_file;
+
+class InstallTest : public JobTest {
+protected:
+    std::string app; // root + "app\", the install directory
+    std::string log;
+
+    void SetUp() override
+    {
+        JobTest::SetUp();
+        app = root + "app\\";
+        job.set_installpath(app.c_str());
+        log = open_log_at(root);
+    }
+
+    // Adds an entry and puts the cursor on the last one, as the file loop would.
+    void add_and_select(const char *line)
+    {
+        ASSERT_TRUE(job.add_file(line));
+        job.cur_file = job.num_files - 1;
+    }
+
+    std::vector<std::string> log_lines()
+    {
+        job.close_log();
+        return text_lines(log);
+    }
+};
+
+// ---- dest_path ----
+
+TEST_F(InstallTest, DestinationFollowsThePathType)
+{
+    const struct {
+        const char *line;
+        std::string expected;
+    } cases[] = {
+        {"a.txt", app + "a.txt"},
+        {"b.txt,app_path", app + "b.txt"},
+        {"c.ini,win_path", windows + "c.ini"},
+        {"d.dll,winsys_path", system + "d.dll"},
+        {"data\\e.dat,default_path", app + "data\\e.dat"},
+    };
+    for (const auto &c : cases) {
+        add_and_select(c.line);
+        char buffer[260];
+        EXPECT_EQ(job.dest_path(buffer, sizeof buffer), (int32_t)c.expected.size()) << c.line;
+        EXPECT_EQ(std::string(buffer), c.expected) << c.line;
+    }
+    // A path type outside the three goes to the install directory too.
+    job.files[0]->path_type = 7;
+    job.cur_file = 0;
+    char buffer[260];
+    job.dest_path(buffer, sizeof buffer);
+    EXPECT_EQ(std::string(buffer), app + "a.txt");
+}
+
+TEST_F(InstallTest, DestinationIsCutToTheBufferAndTellsItsWholeLength)
+{
+    add_and_select("readme.txt");
+    std::string whole = app + "readme.txt";
+    char buffer[12];
+    std::memset(buffer, 'x', sizeof buffer);
+    EXPECT_EQ(job.dest_path(buffer, 10), (int32_t)whole.size());
+    EXPECT_EQ(std::string(buffer), whole.substr(0, 9));
+    EXPECT_EQ(buffer[10], 'x');
+
+    // Nothing is written without a buffer or room.
+    for (int32_t size : {0, -1, -100}) {
+        std::memset(buffer, 'x', sizeof buffer);
+        EXPECT_EQ(job.dest_path(buffer, size), (int32_t)whole.size());
+        EXPECT_EQ(buffer[0], 'x') << size;
+    }
+    EXPECT_EQ(job.dest_path(nullptr, 10), (int32_t)whole.size());
+}
+
+TEST_F(InstallTest, DestinationIsEmptyWithoutEntryOrBaseDirectory)
+{
+    char buffer[260] = "old";
+    EXPECT_EQ(job.dest_path(buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "");
+
+    add_and_select("c.ini,windows_path");
+    set_field(job.windows_dir, nullptr);
+    std::strcpy(buffer, "old");
+    EXPECT_EQ(job.dest_path(buffer, sizeof buffer), 0);
+    EXPECT_STREQ(buffer, "");
+}
+
+// ---- make_dir_tree ----
+
+TEST_F(InstallTest, TreeIsMadeParentsFirstAndLoggedOnce)
+{
+    const std::string path = root + "apps\\foo\\";
+    ASSERT_TRUE(job.make_dir_tree(path.c_str()));
+    EXPECT_TRUE(dir_exists((root + "apps\\foo").c_str()));
+    ASSERT_TRUE(job.make_dir_tree(path.c_str()));
+    EXPECT_EQ(log_lines(), (std::vector<std::string>{"MkDir=" + root + "apps", "MkDir=" + root + "apps\\foo"}));
+    EXPECT_EQ(path, root + "apps\\foo\\"); // the caller's text is untouched
+}
+
+TEST_F(InstallTest, DoubledSeparatorsAndRelativePathsMakeTheSameTree)
+{
+    ASSERT_TRUE(job.make_dir_tree((root + "apps\\\\foo\\").c_str()));
+    EXPECT_TRUE(dir_exists((root + "apps\\foo").c_str()));
+    // Relative to the current directory, the setup directory.
+    ASSERT_TRUE(job.make_dir_tree("rel\\sub\\"));
+    EXPECT_TRUE(dir_exists((source + "rel\\sub").c_str()));
+    EXPECT_EQ(log_lines(), (std::vector<std::string>{"MkDir=" + root + "apps", "MkDir=" + root + "apps\\\\foo",
+                                                     "MkDir=rel", "MkDir=rel\\sub"}));
+}
+
+TEST_F(InstallTest, DriveRootsCreateNothing)
+{
+    for (const char *path : {"c:", "C:\\", "\\\\\\"})
+        EXPECT_TRUE(job.make_dir_tree(path)) << path;
+    EXPECT_TRUE(log_lines().empty());
+}
+
+TEST_F(InstallTest, TreeWithoutPathIsRefused)
+{
+    for (const char *path : {(const char *)nullptr, ""}) {
+        EXPECT_FAILS_WITH(job.make_dir_tree(path), 58);
+    }
+}
+
+// A file where a directory should be blocks it on any system.
+TEST_F(InstallTest, BlockedDirectoryStopsTheTree)
+{
+    ASSERT_TRUE(testenv::make_dir(root + "apps"));
+    write_file(root + "apps\\new", "a file");
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "apps\\new\\deeper\\").c_str()), 907);
+#ifdef _WIN32
+    // A name Windows does not allow stops the tree after its first directory,
+    // which stays, logged.
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "apps\\made\\bad|name").c_str()), 907);
+    EXPECT_TRUE(dir_exists((root + "apps\\made").c_str()));
+    EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "apps\\made"});
+#else
+    EXPECT_TRUE(log_lines().empty());
+#endif
+}
+
+#ifndef _WIN32
+TEST_F(InstallTest, InjectedDirectoryFailureStopsTheTree)
+{
+    plat_test_fail_create_dir(2);
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "one\\two\\three").c_str()), 907);
+    EXPECT_TRUE(dir_exists((root + "one").c_str()));
+    EXPECT_FALSE(dir_exists((root + "one\\two").c_str()));
+    EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "one"});
+}
+#endif
+
+// ---- prepare_install ----
+
+TEST_F(InstallTest, PrepareMakesTheInstallTreeAndStartsTheCursor)
+{
+    job.set_installpath((root + "apps\\foo").c_str());
+    ASSERT_TRUE(job.add_file("a.txt"));
+    ASSERT_TRUE(job.add_file("b.txt"));
+    ASSERT_TRUE(job.prepare_install());
+    EXPECT_EQ(job.cur_file, 0);
+    EXPECT_EQ(log_lines(), (std::vector<std::string>{"MkDir=" + root + "apps", "MkDir=" + root + "apps\\foo"}));
+}
+
+TEST_F(InstallTest, PrepareWithEmptyListLeavesNothingToInstall)
+{
+    ASSERT_TRUE(job.prepare_install());
+    EXPECT_EQ(job.cur_file, -1);
+    EXPECT_FALSE(job.more_files());
+    EXPECT_TRUE(dir_exists(app.c_str()));
+}
+
+TEST_F(InstallTest, PrepareChecksTheWindowsAndSystemDirectories)
+{
+    ASSERT_TRUE(job.add_file("a.txt"));
+    const std::string missing = root + "missing\\";
+    const struct {
+        const std::string *windows_dir, *system_dir;
+        int32_t code;
+    } cases[] = {{nullptr, &system, 903}, {&missing, &system, 903}, {&windows, nullptr, 904}, {&windows, &missing, 904}};
+    for (const auto &c : cases) {
+        set_field(job.windows_dir, c.windows_dir ? c.windows_dir->c_str() : nullptr);
+        set_field(job.system_dir, c.system_dir ? c.system_dir->c_str() : nullptr);
+        EXPECT_FAILS_WITH(job.prepare_install(), c.code);
+        EXPECT_EQ(job.cur_file, -1);
+        EXPECT_TRUE(dir_exists(app.c_str())); // the install tree comes first
+    }
+}
+
+TEST_F(InstallTest, PrepareFailsWithTheTreesCode)
+{
+    ASSERT_TRUE(job.add_file("a.txt"));
+    job.set_installpath("");
+    EXPECT_FAILS_WITH(job.prepare_install(), 58);
+    write_file(root + "blocked", "");
+    job.set_installpath((root + "blocked\\app").c_str());
+    EXPECT_FAILS_WITH(job.prepare_install(), 907);
+    EXPECT_EQ(job.cur_file, -1);
+}
+
+// ---- install_file and copy_setup_file ----
+
+TEST_F(InstallTest, NewFilesAreCopiedToTheirDirectoriesAndLogged)
+{
+    put_source("a.txt", "alpha");
+    put_source("c.ini", "[c]\r\n");
+    put_source("d.dll", std::string("MZ\0\x01\x02", 5));
+    for (const char *line : {"a.txt", "c.ini,win_path", "d.dll,winsys_path"})
+        ASSERT_TRUE(job.add_file(line));
+    ASSERT_TRUE(job.prepare_install());
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(job.cur_file, i);
+        ASSERT_TRUE(job.install_file()) << i;
+    }
+    EXPECT_EQ(job.cur_file, -1);
+    EXPECT_EQ(read_file(app + "a.txt"), "alpha");
+    EXPECT_EQ(read_file(windows + "c.ini"), "[c]\r\n");
+    EXPECT_EQ(read_file(system + "d.dll"), std::string("MZ\0\x01\x02", 5));
+    EXPECT_EQ(log_lines(), (std::vector<std::string>{"MkDir=" + root + "app", "MkFile=" + app + "a.txt",
+                                                     "MkFile=" + windows + "c.ini", "MkFile=" + system + "d.dll"}));
+}
+
+TEST_F(InstallTest, NoCurrentEntryIsNothingToInstallButNothingToCopy)
+{
+    err_code = 0;
+    EXPECT_TRUE(job.install_file());
+    EXPECT_EQ(err_code, 0);
+    EXPECT_FALSE(job.copy_setup_file(nullptr));
+    EXPECT_EQ(err_code, 58);
+}
+
+TEST_F(InstallTest, EqualSizedFileIsLeftAloneAndCountsAsInstalled)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    put_source("a.txt", "new!");
+    write_file(app + "a.txt", "old!");
+    add_and_select("a.txt");
+    ASSERT_TRUE(job.install_file());
+    EXPECT_EQ(job.cur_file, -1);
+    EXPECT_EQ(read_file(app + "a.txt"), "old!");
+    EXPECT_TRUE(log_lines().empty());
+}
+
+TEST_F(InstallTest, DifferentSizedFileIsReportedThenOverwrittenOnRequest)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    put_source("a.txt", "new");
+    write_file(app + "a.txt", "an older, longer text");
+    add_and_select("a.txt");
+    EXPECT_FAILS_WITH(job.install_file(), 910);
+    EXPECT_EQ(job.cur_file, 0);
+    EXPECT_EQ(read_file(app + "a.txt"), "an older, longer text");
+
+    ASSERT_TRUE(job.copy_setup_file(nullptr));
+    EXPECT_EQ(job.cur_file, 0); // the caller moves on
+    EXPECT_EQ(read_file(app + "a.txt"), "new");
+    EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + app + "a.txt"});
+}
+
+TEST_F(InstallTest, MissingSourceIsReportedAndCannotBeCopied)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    write_file(app + "there.txt", "installed earlier");
+    add_and_select("there.txt");
+    EXPECT_FAILS_WITH(job.install_file(), 910); // -1 against a real size
+    EXPECT_FALSE(job.copy_setup_file(nullptr));
+    EXPECT_EQ(err_code, 905);
+    EXPECT_EQ(read_file(app + "there.txt"), "installed earlier");
+
+    add_and_select("nowhere.txt");
+    EXPECT_FAILS_WITH(job.install_file(), 905);
+    EXPECT_EQ(job.cur_file, 1);
+    EXPECT_FALSE(file_exists((app + "nowhere.txt").c_str()));
+    EXPECT_TRUE(log_lines().empty());
+}
+
+TEST_F(InstallTest, NameWithMissingSubdirectoryCannotBeCopied)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    ASSERT_TRUE(testenv::make_dir(source + "data"));
+    put_source("data\\a.dat", "data");
+    add_and_select("data\\a.dat");
+    EXPECT_FAILS_WITH(job.install_file(), 905);
+    EXPECT_FALSE(dir_exists((app + "data").c_str()));
+}
+
+TEST_F(InstallTest, CopyToAGivenDestinationReplacesItWhole)
+{
+    put_source("a.txt", "short");
+    write_file(root + "elsewhere.txt", "a much longer earlier content");
+    add_and_select("a.txt");
+    ASSERT_TRUE(job.copy_setup_file((root + "elsewhere.txt").c_str()));
+    EXPECT_EQ(read_file(root + "elsewhere.txt"), "short");
+    EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + root + "elsewhere.txt"});
+}
+
+// Copying a file onto itself must neither succeed nor empty it.
+TEST_F(InstallTest, CopyOntoTheSourceItselfFailsAndKeepsIt)
+{
+    put_source("a.txt", "precious");
+    add_and_select("a.txt");
+    EXPECT_FAILS_WITH(job.copy_setup_file((source + "a.txt").c_str()), 905);
+    EXPECT_EQ(read_file(source + "a.txt"), "precious");
+}
+
+// With the Windows directory unknown the destination would be the bare name,
+// that is the source itself; the entry is refused instead.
+TEST_F(InstallTest, EntryForAnUnknownDirectoryIsRefused)
+{
+    put_source("c.ini", "keep me");
+    put_source("d.dll", "keep me too");
+    ASSERT_TRUE(job.add_file("c.ini,win_path"));
+    ASSERT_TRUE(job.add_file("d.dll,winsys_path"));
+    set_field(job.windows_dir, nullptr);
+    set_field(job.system_dir, nullptr);
+    const int32_t codes[] = {903, 904};
+    for (int32_t i = 0; i < 2; ++i) {
+        job.cur_file = i;
+        EXPECT_FAILS_WITH(job.install_file(), codes[i]);
+        EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), codes[i]);
+        EXPECT_EQ(job.cur_file, i);
+    }
+    EXPECT_EQ(read_file(source + "c.ini"), "keep me");
+    EXPECT_EQ(read_file(source + "d.dll"), "keep me too");
+    EXPECT_TRUE(log_lines().empty());
+}
+
+// install_file allows 255 characters; a longer destination is refused, not cut.
+TEST_F(InstallTest, DestinationAtTheLimitIsInstalledAndLongerIsRefused)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    std::string name(255 - app.size(), 'n');
+    put_source(name, "fits");
+    add_and_select(name.c_str());
+    ASSERT_TRUE(job.install_file());
+    EXPECT_EQ(read_file(app + name), "fits");
+
+    std::string longer = name + "x";
+    put_source(longer, "too long");
+    add_and_select(longer.c_str());
+    EXPECT_FAILS_WITH(job.install_file(), 64);
+    EXPECT_EQ(job.cur_file, 1);
+    EXPECT_EQ(read_file(app + name), "fits"); // not the cut path's file either
+    EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + app + name});
+}
+
+TEST_F(InstallTest, OverlongDestinationIsRefusedByTheCopy)
+{
+    std::string longer(300, 'L');
+    add_and_select(longer.c_str());
+    EXPECT_FAILS_WITH(job.install_file(), 64);
+    EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), 64);
+    EXPECT_TRUE(log_lines().empty());
+}
+
+// ---- sizes beyond 32 bits ----
+
+// A sparse file of the given size (no disk space is used).
+static void make_sized_file(const std::string &path, long long size)
+{
+#ifdef _WIN32
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << path;
+    LARGE_INTEGER at;
+    at.QuadPart = size;
+    EXPECT_TRUE(SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && SetEndOfFile(h)) << path;
+    CloseHandle(h);
+#else
+    testenv::write_file(path, "");
+    char host[PATH_MAX];
+    ASSERT_TRUE(plat_host_path(path.c_str(), host, sizeof host));
+    ASSERT_EQ(truncate(host, size), 0) << host;
+#endif
+}
+
+// get_filesize answers -1 for both of these; two different files of 2 GiB and
+// more must still not pass for "the same size, already installed".
+TEST_F(InstallTest, FilesBeyondTwoGigabytesAreComparedByTheirRealSizes)
+{
+    const long long two_gib = 2147483648LL;
+    ASSERT_TRUE(testenv::make_dir(app));
+    make_sized_file(source + "big.bin", two_gib + 1);
+    make_sized_file(app + "big.bin", two_gib + 2);
+    make_sized_file(source + "same.bin", 3 * two_gib);
+    make_sized_file(app + "same.bin", 3 * two_gib);
+    ASSERT_EQ(plat_file_size((app + "big.bin").c_str()), two_gib + 2);
+
+    add_and_select("big.bin");
+    EXPECT_FAILS_WITH(job.install_file(), 910);
+    EXPECT_EQ(job.cur_file, 0);
+
+    add_and_select("same.bin");
+    EXPECT_TRUE(job.install_file());
+    EXPECT_EQ(job.cur_file, -1);
+    EXPECT_TRUE(log_lines().empty());
+}
+
+TEST_F(InstallTest, FileThatCannotBeMeasuredIsNeverTheSameSize)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    make_sized_file(app + "big.bin", 2147483648LL + 5);
+    add_and_select("big.bin"); // no source at all
+    EXPECT_FAILS_WITH(job.install_file(), 910);
+    EXPECT_EQ(plat_file_size((source + "big.bin").c_str()), -1);
+}
+
+#ifndef _WIN32
+// ---- the substitute's copy and its injected faults ----
+
+TEST_F(InstallTest, InjectedCopyFailuresAreReportedWithoutLogLines)
+{
+    put_source("a.txt", "alpha");
+    ASSERT_TRUE(testenv::make_dir(app));
+    add_and_select("a.txt");
+    for (PLAT_COPY_FAULT how : {PLAT_COPY_FAILS, PLAT_COPY_LOSES_FILE}) {
+        plat_test_fail_copy(1, how);
+        err_code = 0;
+        EXPECT_FALSE(job.install_file()) << how;
+        EXPECT_EQ(err_code, 905) << how;
+        EXPECT_EQ(job.cur_file, 0);
+        EXPECT_FALSE(file_exists((app + "a.txt").c_str()));
+    }
+    EXPECT_TRUE(job.install_file()); // the faults were one-shot
+    EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + app + "a.txt"});
+}
+
+TEST_F(InstallTest, LargeFileCopiesExactlyByEitherWay)
+{
+    std::string bytes(3 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = (char)(i * 7 + i / 65536);
+    put_source("big.bin", bytes);
+    for (bool read_write : {false, true}) {
+        plat_test_copy_by_read_write(read_write);
+        std::string to = root + (read_write ? "rw.bin" : "kernel.bin");
+        write_file(to, std::string(5 * 1024 * 1024, 'z')); // longer, to be replaced whole
+        ASSERT_TRUE(plat_copy_file((source + "big.bin").c_str(), to.c_str()));
+        EXPECT_TRUE(read_file(to) == bytes) << to;
+    }
+}
+
+TEST_F(InstallTest, CopyRefusesDirectoriesAndMissingPlaces)
+{
+    ASSERT_TRUE(testenv::make_dir(source + "dir"));
+    put_source("a.txt", "alpha");
+    EXPECT_FALSE(plat_copy_file((source + "dir").c_str(), (root + "x").c_str()));
+    EXPECT_FALSE(file_exists((root + "x").c_str()));
+    EXPECT_FALSE(plat_copy_file((source + "a.txt").c_str(), (root + "missing\\a.txt").c_str()));
+    EXPECT_FALSE(plat_copy_file((source + "a.txt").c_str(), (source + "dir").c_str()));
+}
+#endif

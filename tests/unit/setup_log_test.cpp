@@ -1,0 +1,346 @@
+// The setup log: its name, its first lines, its entries, and the batch file
+// that hands it to the uninstaller.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "platform/platform.h"
+#include "support/job_fixture.h"
+#include "support/test_env.h"
+
+#ifndef _WIN32
+#include <climits>
+#include <unistd.h>
+#endif
+
+using testenv::read_file;
+using testenv::write_file;
+
+class SetupLogTest : public JobTest {
+protected:
+    // The first lines of a log that create_log wrote in dir under name.
+    std::vector<std::string> first_lines(const std::string &title, const std::string &email,
+                                         const std::string &log_dir, const std::string &name, bool made_dir)
+    {
+        std::vector<std::string> lines = {"; Setup log file for " + title + ".  Required for the uninstall.",
+                                          "AppTitle=" + title, "EMail=" + email};
+        if (made_dir)
+            lines.push_back("MkDir=" + log_dir);
+        lines.push_back("MkFile=" + log_dir + name);
+        return lines;
+    }
+};
+
+TEST_F(SetupLogTest, FirstLogCreatesTheDirectoryAndNamesItself)
+{
+    job.set_apptitle("Foo");
+    job.set_email("foo@example.com");
+    char relative[64];
+    ASSERT_TRUE(job.create_log(relative, sizeof relative));
+    EXPECT_STREQ(relative, "UnInstal\\Foo.log");
+    EXPECT_TRUE(dir_exists((windows + "UnInstal\\").c_str()));
+    job.close_log();
+    EXPECT_EQ(text_lines(windows + "UnInstal\\Foo.log"),
+              first_lines("Foo", "foo@example.com", windows + "UnInstal\\", "Foo.log", true));
+}
+
+TEST_F(SetupLogTest, LaterLogsTakeTheNextLetterWithoutAnotherMkDir)
+{
+    job.set_apptitle("Foo");
+    char relative[64];
+    ASSERT_TRUE(job.create_log(relative, sizeof relative));
+    ASSERT_TRUE(job.create_log(relative, sizeof relative)); // closes the first one
+    EXPECT_STREQ(relative, "UnInstal\\Fooa.log");
+    job.close_log();
+    EXPECT_EQ(text_lines(windows + "UnInstal\\Fooa.log"),
+              first_lines("Foo", "none", windows + "UnInstal\\", "Fooa.log", false));
+    // The first log was closed whole.
+    EXPECT_EQ(text_lines(windows + "UnInstal\\Foo.log").size(), 5u);
+}
+
+TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
+{
+    job.set_apptitle("Foo");
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    write_file(windows + "UnInstal\\Foo.log", "old");
+    for (char letter = 'a'; letter < 'y'; ++letter)
+        write_file(windows + "UnInstal\\Foo" + letter + ".log", "old");
+
+    char relative[64];
+    ASSERT_TRUE(job.create_log(relative, sizeof relative));
+    EXPECT_STREQ(relative, "UnInstal\\Fooy.log");
+    job.close_log();
+
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 909);
+    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_STREQ(relative, "UnInstal\\");
+    EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooz.log").c_str()));
+    EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "old");
+}
+
+TEST_F(SetupLogTest, UntitledJobLogsUnknownAndNone)
+{
+    ASSERT_TRUE(job.create_log());
+    job.close_log();
+    EXPECT_EQ(text_lines(windows + "UnInstal\\Unknown.log"),
+              first_lines("Unknown", "none", windows + "UnInstal\\", "Unknown.log", true));
+}
+
+// A file named like the directory keeps it from being made, on any system.
+TEST_F(SetupLogTest, WithoutUninstallDirectoryTheLogLiesInTheWindowsDirectory)
+{
+    job.set_apptitle("Foo");
+    job.set_installpath(root.c_str());
+    write_file(windows + "UnInstal", "in the way");
+    char relative[64];
+    ASSERT_TRUE(job.create_log(relative, sizeof relative));
+    EXPECT_STREQ(relative, "Foo.log");
+    ASSERT_TRUE(job.write_uninstall_bat(relative));
+    job.close_log();
+
+    EXPECT_EQ(text_lines(windows + "Foo.log"),
+              (std::vector<std::string>{"; Setup log file for Foo.  Required for the uninstall.", "AppTitle=Foo",
+                                        "EMail=none", "MkFile=" + windows + "Foo.log",
+                                        "MkFile=" + root + "uninstal.bat"}));
+    EXPECT_EQ(text_lines(root + "uninstal.bat")[2], windows + "uninstal.exe Foo.log");
+}
+
+TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesNoLogOpen)
+{
+    job.set_apptitle("Missing\\Foo");
+    EXPECT_FAILS_WITH(job.create_log(), 51);
+    EXPECT_EQ(job.log_file, nullptr);
+}
+
+// Without a Windows directory every path would become relative to the
+// current directory; nothing may be made there.
+TEST_F(SetupLogTest, NoWindowsDirectoryFailsWithoutTouchingAnything)
+{
+    set_field(job.windows_dir, nullptr);
+    job.set_apptitle("Foo");
+    job.set_installpath(root.c_str());
+    put_source("uninstal.exe", "MZ uninstaller");
+    char relative[64] = "unchanged";
+
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 903);
+    EXPECT_EQ(job.log_file, nullptr);
+
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 903);
+
+    EXPECT_FALSE(dir_exists((source + "UnInstal").c_str()));
+    EXPECT_FALSE(file_exists((source + "UnInstal\\Foo.log").c_str()));
+    EXPECT_FALSE(file_exists((source + "Foo.log").c_str()));
+    EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
+    EXPECT_EQ(read_file(source + "uninstal.exe"), "MZ uninstaller");
+}
+
+// ---- path lengths: refused whole, never cut, nothing made ----
+
+TEST_F(SetupLogTest, TitleAtTheLimitIsTakenAndOneMoreIsRefused)
+{
+    // The longest candidate, "<windows>UnInstal\<title>a.log", must fit 259 characters.
+    size_t room = 259 - windows.size() - std::string("UnInstal\\a.log").size();
+    std::string title(room, 't');
+    job.set_apptitle(title.c_str());
+    char relative[300];
+    ASSERT_TRUE(job.create_log(relative, sizeof relative));
+    EXPECT_EQ(std::string(relative), "UnInstal\\" + title + ".log");
+    job.close_log();
+    EXPECT_TRUE(file_exists((windows + "UnInstal\\" + title + ".log").c_str()));
+
+    std::string longer(room + 1, 'u');
+    job.set_apptitle(longer.c_str());
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 64);
+    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_STREQ(relative, "");
+}
+
+TEST_F(SetupLogTest, OverlongTitleOrWindowsDirectoryIsRefusedBeforeAnythingIsMade)
+{
+    std::string long_title(400, 'T');
+    job.set_apptitle(long_title.c_str());
+    EXPECT_FAILS_WITH(job.create_log(), 64);
+    EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
+
+    job.set_apptitle("Foo");
+    std::string long_windows = windows + std::string(300, 'w') + "\\";
+    set_field(job.windows_dir, long_windows.c_str());
+    EXPECT_FAILS_WITH(job.create_log(), 64);
+    EXPECT_EQ(job.log_file, nullptr);
+
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 64);
+    EXPECT_FALSE(file_exists("uninstal.bat"));
+}
+
+TEST_F(SetupLogTest, CallersBufferTooSmallForTheNameIsRefused)
+{
+    job.set_apptitle("Foo");
+    char relative[16] = "sentinel"; // "UnInstal\Fooa.log" needs 18 bytes
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 64);
+    EXPECT_STREQ(relative, "");
+    EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
+
+    char exact[18];
+    EXPECT_TRUE(job.create_log(exact, sizeof exact));
+    EXPECT_STREQ(exact, "UnInstal\\Foo.log");
+}
+
+TEST_F(SetupLogTest, InstallPathAtTheLimitTakesTheBatchFileAndOneMoreIsRefused)
+{
+    // "<install path>uninstal.bat" may have 259 characters.
+    std::string install = root + std::string(259 - root.size() - 13, 'p') + "\\";
+    ASSERT_TRUE(testenv::make_dir(install));
+    job.set_installpath(install.c_str());
+    ASSERT_TRUE(job.write_uninstall_bat("Unknown.log"));
+    EXPECT_EQ(text_lines(install + "uninstal.bat").size(), 3u);
+
+    std::string longer = root + std::string(259 - root.size() - 12, 'q') + "\\";
+    ASSERT_TRUE(testenv::make_dir(longer));
+    job.set_installpath(longer.c_str());
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 64);
+    EXPECT_FALSE(file_exists((longer + "uninstal.bat").c_str()));
+}
+
+TEST_F(SetupLogTest, OverlongInstallPathOrLogNameIsRefusedByTheBatchFile)
+{
+    job.set_apptitle("Foo");
+    put_source("uninstal.exe", "MZ");
+    std::string long_install = root + std::string(300, 'i') + "\\";
+    job.set_installpath(long_install.c_str());
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 64);
+
+    job.set_installpath(root.c_str());
+    std::string long_name = "UnInstal\\" + std::string(300, 'n') + ".log";
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(long_name.c_str()), 64);
+    EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
+    EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
+}
+
+// ---- log_entry ----
+
+TEST_F(SetupLogTest, EntryIsOnDiskWhenLogEntryReturns)
+{
+    ASSERT_TRUE(job.create_log());
+    std::string log = windows + "UnInstal\\Unknown.log";
+    ASSERT_TRUE(job.log_entry("MkFile", "C:\\a b\\c.txt"));
+    // Read through a handle of its own while the log is still open.
+    std::string on_disk = read_file(log);
+    EXPECT_NE(on_disk.find("\r\nMkFile=C:\\a b\\c.txt\r\n"), std::string::npos) << on_disk;
+    ASSERT_TRUE(job.log_entry("MkDir", "C:\\d"));
+    EXPECT_EQ(read_file(log).size(), on_disk.size() + std::string("MkDir=C:\\d\r\n").size());
+}
+
+TEST_F(SetupLogTest, EntryWithoutLogKeyOrValueWritesNothing)
+{
+    ASSERT_TRUE(job.create_log());
+    std::string log = windows + "UnInstal\\Unknown.log";
+    std::string before = read_file(log);
+    for (auto call : {+[](SETUP_TYPE &j) { return j.log_entry(nullptr, "v"); },
+                      +[](SETUP_TYPE &j) { return j.log_entry("k", nullptr); }}) {
+        EXPECT_FAILS_WITH(call(job), 58);
+    }
+    job.close_log();
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), 58);
+    EXPECT_EQ(read_file(log), before);
+}
+
+#ifndef _WIN32
+TEST_F(SetupLogTest, EntryThatCannotBeWrittenIsReported)
+{
+    job.log_file = plat_fopen("/dev/full", "wt");
+    ASSERT_NE(job.log_file, nullptr);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), 53);
+}
+#endif
+
+// ---- write_uninstall_bat ----
+
+TEST_F(SetupLogTest, BatchFileCallsTheUninstallerOnTheLog)
+{
+    job.set_apptitle("Foo");
+    job.set_installpath(root.c_str());
+    char relative[64];
+    ASSERT_TRUE(job.create_log(relative, sizeof relative));
+    ASSERT_TRUE(job.write_uninstall_bat(relative));
+    job.close_log();
+
+    EXPECT_EQ(text_lines(root + "uninstal.bat"),
+              (std::vector<std::string>{
+                  "rem This file uninstalls the Foo application.  The uninstallation",
+                  "rem may fail if the setup log has been moved or deleted since the setup.",
+                  windows + "UnInstal\\uninstal.exe UnInstal\\Foo.log"}));
+    std::vector<std::string> log = text_lines(windows + "UnInstal\\Foo.log");
+    EXPECT_EQ(log.back(), "MkFile=" + root + "uninstal.bat");
+    // Without an uninstaller in the setup directory there is nothing to copy.
+    EXPECT_FALSE(file_exists((windows + "UnInstal\\uninstal.exe").c_str()));
+}
+
+TEST_F(SetupLogTest, UninstallerIsCopiedBesideTheLogReplacingAnOldOne)
+{
+    job.set_installpath(root.c_str());
+    put_source("uninstal.exe", "MZ new uninstaller");
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    write_file(windows + "UnInstal\\uninstal.exe", "MZ an older and longer uninstaller");
+    ASSERT_TRUE(job.write_uninstall_bat("UnInstal\\Unknown.log"));
+    EXPECT_EQ(read_file(windows + "UnInstal\\uninstal.exe"), "MZ new uninstaller");
+}
+
+TEST_F(SetupLogTest, BatchFileWithoutNameIsRefused)
+{
+    job.set_installpath(root.c_str());
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(nullptr), 58);
+    EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
+}
+
+TEST_F(SetupLogTest, BatchFileThatCannotBeOpenedLeavesNoTrace)
+{
+    job.set_installpath((root + "missing\\").c_str());
+    put_source("uninstal.exe", "MZ");
+    std::string log = open_log_at(root);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), 51);
+    job.close_log();
+    EXPECT_EQ(read_file(log), "");
+    EXPECT_FALSE(file_exists((windows + "UnInstal\\uninstal.exe").c_str()));
+}
+
+// A directory where the copy should go makes the copy fail on any system.
+TEST_F(SetupLogTest, FailedUninstallerCopyKeepsTheBatchFileAndItsLine)
+{
+    job.set_installpath(root.c_str());
+    put_source("uninstal.exe", "MZ");
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\uninstal.exe"));
+    std::string log = open_log_at(root);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), 905);
+    job.close_log();
+    EXPECT_EQ(text_lines(root + "uninstal.bat").size(), 3u);
+    EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
+}
+
+#ifndef _WIN32
+TEST_F(SetupLogTest, InjectedUninstallerCopyFailureIsReported)
+{
+    job.set_installpath(root.c_str());
+    put_source("uninstal.exe", "MZ");
+    plat_test_fail_copy(1);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 905);
+    EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
+    EXPECT_EQ(text_lines(root + "uninstal.bat").size(), 3u);
+}
+
+// The batch file that cannot be written whole is named in the log (it
+// exists) but reported as a failure.
+TEST_F(SetupLogTest, BatchFileThatCannotBeWrittenIsReported)
+{
+    char host[PATH_MAX];
+    ASSERT_TRUE(plat_host_path((root + "uninstal.bat").c_str(), host, sizeof host));
+    ASSERT_EQ(symlink("/dev/full", host), 0);
+    job.set_installpath(root.c_str());
+    std::string log = open_log_at(root);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 53);
+    job.close_log();
+    EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
+}
+#endif
