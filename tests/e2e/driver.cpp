@@ -47,8 +47,6 @@
 //                             when it runs again (texts of statics and
 //                             buttons can still be read; edit fields not)
 //   closed                    wait until the current window is gone
-//   release UNIXPATH          open a named pipe for writing and close it
-//                             again: the reader at its other end goes on
 //   shot NAME                 screenshot of the screen into --shots/NAME.png
 //   resources                 write setup.exe's strings 103 and 109, icon
 //                             groups 107 and 108, menu 109, the dialog
@@ -64,7 +62,6 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include <cctype>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -466,20 +463,6 @@ void step_background(const std::string &title)
         rect.bottom != GetSystemMetrics(SM_CYFULLSCREEN))
         fail("background at (%ld,%ld)-(%ld,%ld), expected (0,0)-(%d,%d)", rect.left, rect.top, rect.right,
              rect.bottom, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
-}
-
-void step_release(const std::string &unix_path)
-{
-    std::string path = "Z:" + unix_path;
-    for (char &c : path)
-        if (c == '/')
-            c = '\\';
-    HANDLE pipe = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (pipe == INVALID_HANDLE_VALUE)
-        fail("cannot open %s for writing (error %lu)", unix_path.c_str(), GetLastError());
-    DWORD written = 0;
-    WriteFile(pipe, "slow file\n", 10, &written, nullptr);
-    CloseHandle(pipe);
 }
 
 void step_shot(const std::string &name)
@@ -922,9 +905,6 @@ void run_step(const std::vector<std::string> &w)
     } else if (op == "closed") {
         need(0);
         step_closed();
-    } else if (op == "release") {
-        need(1);
-        step_release(w[1]);
     } else if (op == "shot") {
         need(1);
         step_shot(w[1]);
