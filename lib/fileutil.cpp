@@ -329,41 +329,50 @@ bool change_dir(const char *path)
     return plat_chdir(path);
 }
 
-bool make_path(const char *path)
+bool walk_path_prefixes(const char *path, bool (*visit)(const char *prefix, void *context), void *context)
 {
-    if (!path || !path[0]) {
-        err_code = 58;
-        return false;
-    }
     char *copy = create_ptr(path);
     bool ok = true;
     bool first = true;
     size_t i = 0;
     while (copy[i] == '\\')
         ++i;
-    while (copy[i]) {
+    while (copy[i] && ok) {
         size_t start = i;
         while (copy[i] && copy[i] != '\\')
             ++i;
+        // A drive's root is never visited.
         bool drive = first && i - start == 2 && copy[start + 1] == ':';
         first = false;
         if (!drive) {
             // The prefix up to this component, cut off in place for the moment.
             char saved = copy[i];
             copy[i] = '\0';
-            if (!dir_exists(copy) && !plat_mkdir(copy)) {
-                err_code = errno;
-                ok = false;
-            }
+            ok = visit(copy, context);
             copy[i] = saved;
-            if (!ok)
-                break;
         }
         while (copy[i] == '\\')
             ++i;
     }
     std::free(copy);
     return ok;
+}
+
+static bool make_one_dir(const char *prefix, void *)
+{
+    if (dir_exists(prefix) || plat_mkdir(prefix))
+        return true;
+    err_code = errno;
+    return false;
+}
+
+bool make_path(const char *path)
+{
+    if (!path || !path[0]) {
+        err_code = 58;
+        return false;
+    }
+    return walk_path_prefixes(path, make_one_dir, nullptr);
 }
 
 // ---- directory search ---------------------------------------------------

@@ -64,6 +64,12 @@ bool change_dir(const char *path);
 // A failed creation sets err_code to the runtime's errno and returns false;
 // the directories made before it stay. Null or empty: 58, false.
 bool make_path(const char *path);
+// Calls visit with each directory prefix of path, from the left, without a
+// trailing backslash ("d:\a", then "d:\a\b" for "d:\a\\b\"): runs of
+// backslashes separate once, a leading drive ("d:") is skipped. Stops at the
+// first visit that returns false and returns that; true otherwise. path must
+// not be null.
+bool walk_path_prefixes(const char *path, bool (*visit)(const char *prefix, void *context), void *context);
 
 // The module's one directory search: -1 while none is open.
 extern intptr_t search_handle;

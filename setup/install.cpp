@@ -1,6 +1,5 @@
 // Putting the listed files in place: destinations, the directory tree, the
 // walk over the file list and the copy itself.
-#include <cstdlib>
 #include <cstring>
 
 #include "../lib/fileutil.h"
@@ -70,45 +69,26 @@ static bool whole_dest(const SETUP_TYPE &job, char *buffer, size_t size)
     return true;
 }
 
+// Creates one missing directory of the install tree and logs it.
+static bool make_logged_dir(const char *prefix, void *context)
+{
+    if (dir_exists(prefix))
+        return true;
+    if (!plat_create_dir(prefix)) {
+        err_code = 907;
+        return false;
+    }
+    static_cast<SETUP_TYPE *>(context)->log_entry("MkDir", prefix);
+    return true;
+}
+
 bool SETUP_TYPE::make_dir_tree(const char *path)
 {
     if (!path || !path[0]) {
         err_code = 58;
         return false;
     }
-    char *prefix = create_ptr(path);
-    size_t len = std::strlen(prefix);
-    size_t pos = 0;
-    bool first = true;
-    bool made = true;
-    while (made) {
-        while (pos < len && prefix[pos] == '\\')
-            ++pos;
-        if (pos == len)
-            break;
-        size_t end = pos;
-        while (end < len && prefix[end] != '\\')
-            ++end;
-        // A drive's root is never tested or created.
-        bool drive = first && end - pos == 2 && prefix[pos + 1] == ':';
-        first = false;
-        if (!drive) {
-            char separator = prefix[end];
-            prefix[end] = '\0';
-            if (!dir_exists(prefix)) {
-                if (plat_create_dir(prefix)) {
-                    log_entry("MkDir", prefix);
-                } else {
-                    err_code = 907;
-                    made = false;
-                }
-            }
-            prefix[end] = separator;
-        }
-        pos = end;
-    }
-    std::free(prefix);
-    return made;
+    return walk_path_prefixes(path, make_logged_dir, this);
 }
 
 bool SETUP_TYPE::prepare_install()
