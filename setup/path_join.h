@@ -1,4 +1,4 @@
-// Bounded path building for the setup engine's own sources.
+// Bounded path building, for the setup engine and the wizard.
 #ifndef SETUP_PATH_JOIN_H
 #define SETUP_PATH_JOIN_H
 
@@ -10,20 +10,20 @@
 const size_t SETUP_PATH_SIZE = 260;
 
 // Writes a, b, c and d one after another into out (size bytes). When the
-// whole does not fit, out becomes the empty string and the result is false:
-// a cut path would name some other file.
+// whole does not fit, or a part is missing, the result is false and out is
+// left as it was: a cut path would name some other file.
 inline bool join_path(char *out, size_t size, const char *a, const char *b = "", const char *c = "",
                       const char *d = "")
 {
     const char *parts[] = {a, b, c, d};
     size_t total = 0;
-    for (const char *part : parts)
+    for (const char *part : parts) {
+        if (!part)
+            return false;
         total += std::strlen(part);
-    if (total >= size) {
-        if (size > 0)
-            out[0] = '\0';
-        return false;
     }
+    if (!out || total >= size)
+        return false;
     size_t pos = 0;
     for (const char *part : parts) {
         size_t len = std::strlen(part);

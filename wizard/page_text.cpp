@@ -60,16 +60,3 @@ const char *path_below(const char *chosen, const char *folder)
         return chosen + i;
     return nullptr;
 }
-
-bool join_path(char *out, size_t size, const char *dir, const char *name)
-{
-    if (!out || !dir || !name)
-        return false;
-    size_t dir_len = std::strlen(dir);
-    size_t name_len = std::strlen(name);
-    if (dir_len + name_len + 1 > size)
-        return false;
-    std::memmove(out, dir, dir_len);
-    std::memmove(out + dir_len, name, name_len + 1);
-    return true;
-}

@@ -27,7 +27,4 @@ bool join_browsed_path(char *out, size_t size, const char *folder, const char *b
 // inside folder. The result points into chosen.
 const char *path_below(const char *chosen, const char *folder);
 
-// dir followed by name into out; false, with out unchanged, when it does not fit.
-bool join_path(char *out, size_t size, const char *dir, const char *name);
-
 #endif

@@ -6,6 +6,7 @@
 
 #include "../lib/fileutil.h"
 #include "../lib/generr.h"
+#include "../setup/path_join.h"
 #include "../setup/setup.h"
 #include "page_text.h"
 #include "resource.h"

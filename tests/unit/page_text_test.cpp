@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "setup/path_join.h"
 #include "wizard/page_text.h"
 
 TEST(PageText, FormatCutsAtTheBufferAndTerminates)
