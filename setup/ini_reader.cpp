@@ -5,6 +5,7 @@
 #include "../lib/fileutil.h"
 #include "../lib/generr.h"
 #include "../lib/genstrin.h"
+#include "ascii_fold.h"
 #include "setup.h"
 
 namespace {
@@ -20,13 +21,6 @@ const KeyHandler key_handlers[] = {
     {"desc", &SETUP_TYPE::set_desc},               {"installpath", &SETUP_TYPE::set_installpath},
     {"basepath", &SETUP_TYPE::set_basepath},       {"exename", &SETUP_TYPE::set_exename},
 };
-
-void fold_key(char *key)
-{
-    for (; *key; ++key)
-        if (*key >= 'A' && *key <= 'Z')
-            *key = (char)(*key - 'A' + 'a');
-}
 
 } // namespace
 
@@ -51,7 +45,7 @@ bool SETUP_TYPE::load_ini(const char *path)
         if (equals) {
             *equals = '\0';
             char *key = trim_right(text);
-            fold_key(key);
+            fold_ascii(key);
             char *value = trim_left(equals + 1);
             if (!std::strcmp(key, "file")) {
                 if (!add_file(value)) {

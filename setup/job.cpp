@@ -8,6 +8,7 @@
 #include "../lib/generr.h"
 #include "../lib/genmem.h"
 #include "../platform/platform.h"
+#include "ascii_fold.h"
 #include "setup.h"
 
 SETUP_FILE::SETUP_FILE() : name(nullptr), path_type(PATH_APP) {}
@@ -107,14 +108,6 @@ const char *SETUP_TYPE::get_email() const { return email ? email : "none"; }
 const char *SETUP_TYPE::get_website() const { return website ? website : "none"; }
 const char *SETUP_TYPE::get_basepath() const { return basepath ? basepath : "none"; }
 const char *SETUP_TYPE::get_desc() const { return desc ? desc : "No description supplied"; }
-
-// Lower-cases the letters A to Z only, whatever the locale.
-static void fold_ascii(char *text)
-{
-    for (; *text; ++text)
-        if (*text >= 'A' && *text <= 'Z')
-            *text = (char)(*text - 'A' + 'a');
-}
 
 static int32_t path_type_of(char *word)
 {
