@@ -12,6 +12,8 @@ static const char LOG_SUBDIR[] = "UnInstal\\";
 static const char UNINSTALLER[] = "uninstal.exe";
 static const char BATCH_FILE[] = "uninstal.bat";
 
+bool SETUP_TYPE::create_log() { return create_log(nullptr, 0); }
+
 bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
 {
     close_log();

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
@@ -79,6 +81,14 @@ TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooz.log").c_str()));
     EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "old");
 }
+
+// The buffer comes with its size: a call with the buffer alone, which could
+// only fail, must not compile.
+template <typename T, typename = void> struct takes_buffer_alone : std::false_type {};
+template <typename T>
+struct takes_buffer_alone<T, std::void_t<decltype(std::declval<T &>().create_log(std::declval<char *>()))>>
+    : std::true_type {};
+static_assert(!takes_buffer_alone<SETUP_TYPE>::value, "create_log(buffer) must not compile");
 
 TEST_F(SetupLogTest, UntitledJobLogsUnknownAndNone)
 {
