@@ -26,6 +26,12 @@ FILE *openfile(const char *name, const char *mode, bool fatal)
 {
     if (!name || !mode) {
         err_code = 58;
+        // A fatal open promises never to return a failure, whatever the cause.
+        if (fatal) {
+            errno = EINVAL;
+            error_db.critical_error_code(58, "FILEUTIL - openfile (%s, %s) failed", name ? name : "(null)",
+                                         mode ? mode : "(null)");
+        }
         return nullptr;
     }
     write_logfile("Attempting to open file '%s' in mode '%s'", name, mode);

@@ -7,8 +7,9 @@
 
 #include "../platform/dirsearch.h"
 
-// Opens name in mode (caller closes). On failure sets err_code 51 and
-// returns null, or ends the program with the critical report when fatal.
+// Opens name in mode (caller closes). On failure sets err_code 51 (58 for a
+// null name or mode) and returns null, or ends the program with the
+// critical report when fatal.
 FILE *openfile(const char *name, const char *mode, bool fatal);
 
 // Reads one line into buffer (len characters at most, buffer needs len + 1
