@@ -35,6 +35,20 @@ char *terminate_path(char *buffer);
 char *extract_path(char *buffer, const char *path, uint32_t len);
 
 // ---- path strings -------------------------------------------------------
+//
+// Paths are texts in the ANSI code page, where the second byte of a
+// double-byte character may be 0x5C, the backslash: every scan for a
+// separator steps by character, through the helpers below.
+
+// The first backslash of text that is a separator (not the second byte of a
+// double-byte character), or text's terminator when there is none. text
+// must not be null.
+const char *next_backslash(const char *text);
+// The last separating backslash of text, or null (also for null text).
+const char *last_backslash(const char *text);
+char *last_backslash(char *text);
+// True when the last character of text is a backslash; false for null or "".
+bool ends_in_backslash(const char *text);
 
 // Copies source into dest (size bytes) as a directory path: a backslash is
 // appended to a non-empty copy that lacks one, and the bytes after the text

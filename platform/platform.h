@@ -43,6 +43,15 @@ bool plat_create_dir(const char *path);
 // readable file, the destination cannot be written, or both name one file.
 bool plat_copy_file(const char *source, const char *destination);
 
+// IsDBCSLeadByte: true when c starts a two-byte character in the ANSI code
+// page. The POSIX substitute is single-byte unless a test chose code page 932.
+bool plat_is_lead_byte(unsigned char c);
+// CharNextA: the character after the one p points at; two bytes on for a lead
+// byte that is followed by a second byte, p itself at the terminator.
+const char *plat_char_next(const char *p);
+// GetACP: the ANSI code page this process runs with.
+unsigned plat_ansi_code_page();
+
 // Size in bytes of a file that can be opened for reading, or -1 when it
 // cannot be opened or is no regular file. 64 bits wide, so that files of
 // 2 GiB and more have a size too.
@@ -82,6 +91,10 @@ enum PLAT_COPY_FAULT { PLAT_COPY_FAILS, PLAT_COPY_LOSES_FILE };
 void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how = PLAT_COPY_FAILS);
 // Copies with plain reads and writes instead of the kernel's copy.
 void plat_test_copy_by_read_write(bool on);
+// The ANSI code page of the substitute: 932 (Shift-JIS, lead bytes 0x81 to
+// 0x9F and 0xE0 to 0xFC) or any other value for a single-byte one (1252, the
+// default).
+void plat_test_set_code_page(unsigned code_page);
 // Turns off every fault of the controls above and of shell_link.h.
 void plat_test_reset_faults();
 #endif

@@ -30,6 +30,7 @@ int create_dir_fail_in = 0;
 int copy_fail_in = 0;
 PLAT_COPY_FAULT copy_fault = PLAT_COPY_FAILS;
 bool copy_read_write = false;
+unsigned code_page = 1252;
 
 // True on the call where a countdown reaches zero.
 bool fault_due(int &countdown) { return countdown > 0 && --countdown == 0; }
@@ -139,12 +140,12 @@ bool plat_host_path(const char *dos, char *out, size_t size)
         return false;
     }
     size_t pos = 0;
-    auto put = [&](const char *s) {
-        size_t len = std::strlen(s);
+    auto put = [&](const char *s, size_t len) {
         if (pos + len >= size)
             return false;
-        std::memcpy(out + pos, s, len + 1);
+        std::memcpy(out + pos, s, len);
         pos += len;
+        out[pos] = '\0';
         return true;
     };
     const char *rest = dos;
@@ -157,17 +158,18 @@ bool plat_host_path(const char *dos, char *out, size_t size)
     }
     out[0] = '\0';
     if (drive[0]) {
-        if (!put(drive_root) || !put("/") || !put(drive))
+        if (!put(drive_root, std::strlen(drive_root)) || !put("/", 1) || !put(drive, 2))
             goto too_long;
         while (*rest == '\\')
             ++rest;
     }
-    for (; *rest; ++rest) {
-        char one[2] = {*rest == '\\' ? '/' : *rest, 0};
-        if (!put(one))
+    // By character: the second byte of a double-byte character may be 0x5C.
+    for (const char *next; *rest; rest = next) {
+        next = plat_char_next(rest);
+        if (!(*rest == '\\' ? put("/", 1) : put(rest, (size_t)(next - rest))))
             goto too_long;
     }
-    if (pos == 0 && !put("."))
+    if (pos == 0 && !put(".", 1))
         goto too_long;
     return true;
 too_long:
@@ -389,6 +391,13 @@ bool plat_copy_file(const char *source, const char *destination)
     return ok;
 }
 
+bool plat_is_lead_byte(unsigned char c)
+{
+    return code_page == 932 && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
+}
+
+unsigned plat_ansi_code_page() { return code_page; }
+
 int64_t plat_file_size(const char *path)
 {
     char host[PATH_MAX];
@@ -433,6 +442,8 @@ void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how)
 }
 
 void plat_test_copy_by_read_write(bool on) { copy_read_write = on; }
+
+void plat_test_set_code_page(unsigned cp) { code_page = cp; }
 
 void plat_test_reset_faults()
 {

@@ -36,6 +36,10 @@ bool plat_copy_file(const char *source, const char *destination)
     return source && destination && CopyFileA(source, destination, FALSE) != 0;
 }
 
+bool plat_is_lead_byte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
+
+unsigned plat_ansi_code_page() { return GetACP(); }
+
 int64_t plat_file_size(const char *path)
 {
     FILE *f = path ? std::fopen(path, "rb") : nullptr;
