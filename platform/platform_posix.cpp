@@ -4,12 +4,19 @@
 // <drive root>/x/a/b; "\a" lies on the current drive (C: when the current
 // directory is outside the drive root); a relative path stays relative with
 // "\" turned into "/"; a path that starts with "/" is a host path already.
+//
+// Where Windows is stricter than a Unix file system, the substitute is too:
+// an existing name is found whatever its case, an empty path names nothing,
+// a directory cannot be opened as a file, and reading a text-mode stream
+// ends at a Ctrl-Z.
 #include "platform.h"
 
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,6 +80,8 @@ int windows_errno(int e)
 
 // ---- text-mode streams: CR LF on disk, LF in the program -----------------
 
+const int CTRL_Z = 0x1A;
+
 struct TextStream {
     FILE *raw;
 };
@@ -85,6 +94,12 @@ ssize_t text_read(void *cookie, char *buf, size_t size)
         int c = getc(raw);
         if (c == EOF)
             break;
+        if (c == CTRL_Z) {
+            // The Windows runtime ends a text file here; every later read
+            // finds the same end until the stream is moved.
+            ungetc(c, raw);
+            break;
+        }
         if (c == '\r') {
             int next = getc(raw);
             if (next == '\n')
@@ -133,10 +148,80 @@ int text_close(void *cookie)
 
 } // namespace
 
+// Two names that Windows takes for one: ASCII letters match without regard
+// to case; the bytes of a double-byte character must match exactly.
+static bool same_name(const char *a, const char *b)
+{
+    while (*a && *b) {
+        const char *next = plat_char_next(a);
+        if (next - a != plat_char_next(b) - b)
+            return false;
+        if (next - a == 1) {
+            if (std::tolower((unsigned char)*a) != std::tolower((unsigned char)*b))
+                return false;
+        } else if (std::memcmp(a, b, 2) != 0) {
+            return false;
+        }
+        b += next - a;
+        a = next;
+    }
+    return *a == *b;
+}
+
+// Gives each component of host after its first fixed bytes the spelling
+// it has on disk when only another case of it exists, as Windows finds it.
+// A component that exists in no case ends the walk: what follows it is to
+// be created, under the name given.
+static void match_case(char *host, size_t fixed)
+{
+    size_t i = fixed;
+    while (host[i]) {
+        while (host[i] == '/')
+            ++i;
+        size_t start = i;
+        while (host[i] && host[i] != '/')
+            ++i;
+        if (i == start)
+            break;
+        char saved = host[i];
+        host[i] = '\0';
+        struct stat st;
+        bool found = lstat(host, &st) == 0;
+        if (!found && errno == ENOENT) {
+            // The directory that holds the component, "." for the first of a relative path.
+            char held = host[start];
+            host[start] = '\0';
+            DIR *dir = opendir(start ? host : ".");
+            host[start] = held;
+            while (dir && !found) {
+                struct dirent *entry = readdir(dir);
+                if (!entry)
+                    break;
+                // Case differs only in single bytes, so the spelling found has the same length.
+                if (same_name(entry->d_name, host + start)) {
+                    std::memcpy(host + start, entry->d_name, i - start);
+                    found = true;
+                }
+            }
+            if (dir)
+                closedir(dir);
+        }
+        host[i] = saved;
+        if (!found)
+            break;
+    }
+}
+
 bool plat_host_path(const char *dos, char *out, size_t size)
 {
     if (!dos || !out || size == 0) {
         errno = EINVAL;
+        return false;
+    }
+    if (!dos[0]) {
+        // Windows does not take an empty name for the current directory.
+        out[0] = '\0';
+        errno = ENOENT;
         return false;
     }
     size_t pos = 0;
@@ -163,14 +248,18 @@ bool plat_host_path(const char *dos, char *out, size_t size)
         while (*rest == '\\')
             ++rest;
     }
-    // By character: the second byte of a double-byte character may be 0x5C.
-    for (const char *next; *rest; rest = next) {
-        next = plat_char_next(rest);
-        if (!(*rest == '\\' ? put("/", 1) : put(rest, (size_t)(next - rest))))
-            goto too_long;
+    {
+        // The drive folder itself is named as given; below it names are found whatever their case.
+        size_t fixed = pos;
+        // By character: the second byte of a double-byte character may be 0x5C.
+        for (const char *next; *rest; rest = next) {
+            next = plat_char_next(rest);
+            if (!(*rest == '\\' ? put("/", 1) : put(rest, (size_t)(next - rest))))
+                goto too_long;
+        }
+        if (dos[0] != '/')
+            match_case(out, fixed);
     }
-    if (pos == 0 && !put(".", 1))
-        goto too_long;
     return true;
 too_long:
     out[0] = '\0';
@@ -193,6 +282,12 @@ FILE *plat_fopen(const char *path, const char *mode)
     char host[PATH_MAX];
     if (!path || !mode || !plat_host_path(path, host, sizeof host))
         return nullptr;
+    struct stat st;
+    if (stat(host, &st) == 0 && S_ISDIR(st.st_mode)) {
+        // The Windows runtime opens no directory as a file; Linux would.
+        errno = EACCES;
+        return nullptr;
+    }
     if (std::strchr(mode, 'b')) {
         FILE *f = std::fopen(host, mode);
         if (!f)
@@ -258,6 +353,10 @@ bool plat_getcwd(char *buf, size_t size)
 bool plat_chdir(const char *path)
 {
     char host[PATH_MAX];
+    if (path && !path[0]) {
+        errno = EINVAL; // what the Windows runtime's _chdir answers
+        return false;
+    }
     if (!path || !plat_host_path(path, host, sizeof host))
         return false;
     if (chdir(host) == 0)

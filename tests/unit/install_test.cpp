@@ -376,6 +376,20 @@ TEST_F(InstallTest, OverlongDestinationIsRefusedByTheCopy)
     EXPECT_TRUE(log_lines().empty());
 }
 
+// ---- a directory where a file should go ----
+
+// A directory is not a file that is already there: the copy is tried and fails.
+TEST_F(InstallTest, DirectoryAtTheDestinationFailsTheCopy)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    ASSERT_TRUE(testenv::make_dir(app + "a.txt"));
+    put_source("a.txt", "alpha");
+    add_and_select("a.txt");
+    EXPECT_FAILS_WITH(job.install_file(), 905);
+    EXPECT_TRUE(dir_exists((app + "a.txt").c_str()));
+    EXPECT_TRUE(log_lines().empty());
+}
+
 // ---- sizes beyond 32 bits ----
 
 // A sparse file of the given size (no disk space is used).

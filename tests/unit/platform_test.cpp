@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "lib/fileutil.h"
+#include "lib/generr.h"
 #include "platform/platform.h"
 #include "support/test_env.h"
 
@@ -64,7 +69,6 @@ TEST(PathMapping, DosPathsLieUnderTheDriveRoot)
         {"d:\\Apps\\Foo\\", "/d/Apps/Foo/"},
         {"E:", "/e/"},
         {"rel\\sub\\f.txt", "rel/sub/f.txt"},
-        {"", "."},
         {"/host/abs", "/host/abs"},
     };
     for (auto &c : cases) {
@@ -76,5 +80,111 @@ TEST(PathMapping, DosPathsLieUnderTheDriveRoot)
     char small[8];
     EXPECT_FALSE(plat_host_path("C:\\a\\long\\path", small, sizeof small));
     EXPECT_STREQ(small, "");
+    // An empty path names nothing, not the current directory.
+    EXPECT_FALSE(plat_host_path("", small, sizeof small));
+    EXPECT_EQ(errno, 2);
 }
 #endif
+
+// ---- where Windows is stricter than a Unix file system ----
+// Each runs natively against the substitute and under Wine against the real
+// runtime, so the two are checked against each other.
+
+TEST(WindowsStrictness, DirectoryDoesNotOpenAsAFile)
+{
+    std::string dir = testenv::scratch_dir();
+    for (std::string path : {dir, dir.substr(0, dir.size() - 1)}) {
+        for (const char *mode : {"r", "rt", "rb", "w", "wt", "a", "r+b"}) {
+            errno = 0;
+            FILE *f = plat_fopen(path.c_str(), mode);
+            EXPECT_EQ(f, nullptr) << path << " " << mode;
+            if (f)
+                std::fclose(f);
+            EXPECT_EQ(errno, 13) << path << " " << mode; // EACCES, as the Windows runtime reports
+        }
+        EXPECT_FALSE(file_exists(path.c_str())) << path;
+        EXPECT_EQ(get_filesize(path.c_str()), -1) << path;
+        err_code = 0;
+        EXPECT_EQ(openfile(path.c_str(), "rt", false), nullptr);
+        EXPECT_EQ(err_code, 51);
+    }
+    EXPECT_TRUE(dir_exists(dir.c_str()));
+}
+
+TEST(WindowsStrictness, EmptyPathNamesNothing)
+{
+    errno = 0;
+    EXPECT_EQ(plat_fopen("", "r"), nullptr);
+    EXPECT_EQ(errno, 2);
+    errno = 0;
+    EXPECT_FALSE(plat_mkdir(""));
+    EXPECT_EQ(errno, 2);
+    errno = 0;
+    EXPECT_FALSE(plat_chdir(""));
+    EXPECT_EQ(errno, 22);
+    EXPECT_FALSE(plat_create_dir(""));
+    EXPECT_FALSE(dir_exists(""));
+    EXPECT_FALSE(file_exists(""));
+    EXPECT_EQ(get_filesize(""), -1);
+}
+
+TEST(WindowsStrictness, ExistingNamesAreFoundWhateverTheirCase)
+{
+    std::string dir = testenv::scratch_dir();
+    ASSERT_TRUE(testenv::make_dir(dir + "Data"));
+    testenv::write_file(dir + "Data\\Read Me.TXT", "found");
+
+    EXPECT_EQ(testenv::read_file(dir + "DATA\\read me.txt"), "found");
+    EXPECT_TRUE(file_exists((dir + "data\\READ ME.txt").c_str()));
+    EXPECT_EQ(plat_file_size((dir + "dAtA\\rEaD mE.tXt").c_str()), 5);
+    EXPECT_TRUE(dir_exists((dir + "DATA").c_str()));
+    errno = 0;
+    EXPECT_FALSE(plat_mkdir((dir + "DATA").c_str()));
+    EXPECT_EQ(errno, 17); // EEXIST: the same directory
+    EXPECT_FALSE(plat_create_dir((dir + "data").c_str()));
+
+    // A new name goes into the directory that is there, spelt as given.
+    testenv::write_file(dir + "DATA\\New.Txt", "new");
+    std::vector<std::string> names;
+    plat_finddata record;
+    for (int found = find_first((dir + "data\\*").c_str(), &record); found == 0; found = find_next(&record))
+        if (record.name[0] != '.')
+            names.push_back(record.name);
+    find_close();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"New.Txt", "Read Me.TXT"}));
+    EXPECT_FALSE(dir_exists((dir + "Data\\Missing").c_str()));
+}
+
+TEST(WindowsStrictness, TextModeReadingEndsAtCtrlZ)
+{
+    std::string path = testenv::scratch_dir() + "ctrlz.txt";
+    testenv::write_file(path, "ab\r\nc\x1a" "de\r\n");
+    auto read_all = [&](const char *mode) {
+        FILE *f = plat_fopen(path.c_str(), mode);
+        std::string text;
+        if (!f)
+            return std::string("<unopened>");
+        int c;
+        while ((c = std::getc(f)) != EOF)
+            text += (char)c;
+        // The end stays the end: a second read finds nothing more.
+        if (std::getc(f) != EOF)
+            text += "<read on>";
+        std::fclose(f);
+        return text;
+    };
+    EXPECT_EQ(read_all("rt"), "ab\nc");
+    EXPECT_EQ(read_all("r"), "ab\nc");
+    EXPECT_EQ(read_all("rb"), "ab\r\nc\x1a" "de\r\n");
+    EXPECT_EQ(get_filesize(path.c_str()), 10); // the size is the file's, not the text's
+
+    FILE *f = plat_fopen(path.c_str(), "rt");
+    ASSERT_NE(f, nullptr);
+    char line[16];
+    EXPECT_EQ(read_eol(f, line, 15), 0);
+    EXPECT_STREQ(line, "ab");
+    EXPECT_EQ(read_eol(f, line, 15), 1);
+    EXPECT_STREQ(line, "c");
+    std::fclose(f);
+}

@@ -82,6 +82,19 @@ TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
     EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "old");
 }
 
+// Windows opens no directory as a file: one that bears the log's name is
+// not a log that is taken, and the log cannot be made.
+TEST_F(SetupLogTest, DirectoryWithTheLogsNameFailsTheLog)
+{
+    job.set_apptitle("Foo");
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\Foo.log"));
+    char relative[64];
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 51);
+    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooa.log").c_str()));
+}
+
 // The buffer comes with its size: a call with the buffer alone, which could
 // only fail, must not compile.
 template <typename T, typename = void> struct takes_buffer_alone : std::false_type {};
