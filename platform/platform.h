@@ -39,9 +39,31 @@ bool plat_mkdir(const char *path);
 // name is taken by a file.
 bool plat_create_dir(const char *path);
 // CopyFileA with fail-if-exists false: copies source to destination,
-// replacing a destination file that is there. False when the source is not a
-// readable file, the destination cannot be written, or both name one file.
+// replacing a destination file that is there; the copy takes the source's
+// attributes. False when the source is not a readable file, the destination
+// cannot be written, both name one file, or the destination is read-only, or
+// hidden or system while the source is not (Windows refuses those).
 bool plat_copy_file(const char *source, const char *destination);
+
+// Attribute bits of a file or directory (the runtime's _A_ values, and
+// FILE_ATTRIBUTE_ of the API).
+const uint32_t PLAT_ATTR_READONLY = 1;
+const uint32_t PLAT_ATTR_HIDDEN = 2;
+const uint32_t PLAT_ATTR_SYSTEM = 4;
+const uint32_t PLAT_ATTR_SUBDIR = 16;
+const uint32_t PLAT_ATTR_ARCHIVE = 32;
+// What plat_get_attributes answers for a path that names nothing.
+const uint32_t PLAT_NO_ATTRIBUTES = 0xFFFFFFFF;
+
+// GetFileAttributesA: the PLAT_ATTR_ bits of path, or PLAT_NO_ATTRIBUTES.
+// The POSIX substitute keeps them where Wine does: read-only is a file
+// without write permission, hidden and system live in the extended
+// attribute "user.DOSATTRIB", and a name that starts with a dot is hidden.
+uint32_t plat_get_attributes(const char *path);
+// SetFileAttributesA: sets the read-only, hidden, system and archive bits of
+// attributes (the others are ignored). False when path names nothing or the
+// bits cannot be stored.
+bool plat_set_attributes(const char *path, uint32_t attributes);
 
 // IsDBCSLeadByte: true when c starts a two-byte character in the ANSI code
 // page. The POSIX substitute is single-byte unless a test chose code page 932.

@@ -7,8 +7,8 @@
 //
 // Where Windows is stricter than a Unix file system, the substitute is too:
 // an existing name is found whatever its case, an empty path names nothing,
-// a directory cannot be opened as a file, and reading a text-mode stream
-// ends at a Ctrl-Z.
+// a directory cannot be opened as a file, a read-only file is not replaced,
+// and reading a text-mode stream ends at a Ctrl-Z.
 #include "platform.h"
 
 #include <cctype>
@@ -19,6 +19,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "shell_link.h"
@@ -38,6 +39,10 @@ int copy_fail_in = 0;
 PLAT_COPY_FAULT copy_fault = PLAT_COPY_FAILS;
 bool copy_read_write = false;
 unsigned code_page = 1252;
+
+// Where Wine keeps the hidden and system bits of a Unix file.
+const char DOS_ATTRIBUTES[] = "user.DOSATTRIB";
+const uint32_t XATTR_BITS = PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
 
 // True on the call where a countdown reaches zero.
 bool fault_due(int &countdown) { return countdown > 0 && --countdown == 0; }
@@ -283,8 +288,10 @@ FILE *plat_fopen(const char *path, const char *mode)
     if (!path || !mode || !plat_host_path(path, host, sizeof host))
         return nullptr;
     struct stat st;
-    if (stat(host, &st) == 0 && S_ISDIR(st.st_mode)) {
-        // The Windows runtime opens no directory as a file; Linux would.
+    bool writes = std::strpbrk(mode, "wa+") != nullptr;
+    if (stat(host, &st) == 0 && (S_ISDIR(st.st_mode) || (writes && !(st.st_mode & 0222)))) {
+        // The Windows runtime opens neither a directory nor, for writing, a
+        // read-only file; a Unix root would do both.
         errno = EACCES;
         return nullptr;
     }
@@ -435,6 +442,28 @@ static bool copy_contents(int in, int out)
     }
 }
 
+// The hidden and system bits kept in a file's extended attribute, Wine's
+// way: the bits as "0x%x" text. 0 when there is none.
+static uint32_t stored_bits(const char *host)
+{
+    char text[16];
+    ssize_t n = getxattr(host, DOS_ATTRIBUTES, text, sizeof text - 1);
+    if (n <= 0)
+        return 0;
+    text[n] = '\0';
+    return (uint32_t)std::strtoul(text, nullptr, 16) & XATTR_BITS;
+}
+
+static bool store_bits(const char *host, uint32_t bits)
+{
+    bits &= XATTR_BITS;
+    if (!bits)
+        return removexattr(host, DOS_ATTRIBUTES) == 0 || errno == ENODATA || errno == ENOTSUP;
+    char text[16];
+    int n = std::snprintf(text, sizeof text, "0x%x", (unsigned)bits);
+    return setxattr(host, DOS_ATTRIBUTES, text, (size_t)n, 0) == 0;
+}
+
 bool plat_copy_file(const char *source, const char *destination)
 {
     char from[PATH_MAX], to[PATH_MAX];
@@ -459,12 +488,18 @@ bool plat_copy_file(const char *source, const char *destination)
         errno = EACCES;
         return false;
     }
-    // Opening the source itself for writing would truncate it to nothing.
+    uint32_t source_bits = stored_bits(from);
     struct stat dst;
-    if (stat(to, &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
-        close(in);
-        errno = EACCES;
-        return false;
+    if (stat(to, &dst) == 0) {
+        // Opening the source itself for writing would truncate it to nothing.
+        // Windows replaces no read-only file, and no hidden or system file
+        // with one that lacks the bit; a Unix root would.
+        if ((dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) || !(dst.st_mode & 0222) ||
+            (stored_bits(to) & ~source_bits)) {
+            close(in);
+            errno = EACCES;
+            return false;
+        }
     }
     int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (out < 0) {
@@ -477,6 +512,7 @@ bool plat_copy_file(const char *source, const char *destination)
         struct timespec times[2] = {src.st_atim, src.st_mtim};
         fchmod(out, src.st_mode & 07777);
         futimens(out, times);
+        store_bits(to, source_bits);
     }
     if (close(out) != 0)
         ok = false;
@@ -488,6 +524,42 @@ bool plat_copy_file(const char *source, const char *destination)
         errno = saved;
     }
     return ok;
+}
+
+uint32_t plat_get_attributes(const char *path)
+{
+    char host[PATH_MAX];
+    struct stat st;
+    if (!path || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0)
+        return PLAT_NO_ATTRIBUTES;
+    uint32_t attributes = S_ISDIR(st.st_mode) ? PLAT_ATTR_SUBDIR : PLAT_ATTR_ARCHIVE;
+    if (!(st.st_mode & 0222))
+        attributes |= PLAT_ATTR_READONLY;
+    attributes |= stored_bits(host);
+    // Wine shows a Unix name that starts with a dot as hidden.
+    const char *slash = std::strrchr(host, '/');
+    const char *name = slash ? slash + 1 : host;
+    if (name[0] == '.' && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
+        attributes |= PLAT_ATTR_HIDDEN;
+    return attributes;
+}
+
+bool plat_set_attributes(const char *path, uint32_t attributes)
+{
+    char host[PATH_MAX];
+    struct stat st;
+    if (!path || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0)
+        return false;
+    // Read-only is the lack of write permission; clearing it gives write
+    // permission to whoever may read, as Wine does.
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & PLAT_ATTR_READONLY)
+        mode &= ~(mode_t)0222;
+    else if (!(mode & 0222))
+        mode |= (mode & 0444) >> 1;
+    if (mode != (st.st_mode & 07777) && chmod(host, mode) != 0)
+        return false;
+    return store_bits(host, attributes);
 }
 
 bool plat_is_lead_byte(unsigned char c)

@@ -6,6 +6,7 @@
 #include "../lib/generr.h"
 #include "../platform/platform.h"
 #include "path_join.h"
+#include "replace_file.h"
 #include "setup.h"
 
 static const char LOG_SUBDIR[] = "UnInstal\\";
@@ -137,7 +138,7 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
         return false;
     }
 
-    if (file_exists(UNINSTALLER) && !plat_copy_file(UNINSTALLER, uninstaller_copy)) {
+    if (file_exists(UNINSTALLER) && !replace_file(UNINSTALLER, uninstaller_copy)) {
         err_code = 905;
         return false;
     }

@@ -310,6 +310,21 @@ TEST_F(SetupLogTest, UninstallerIsCopiedBesideTheLogReplacingAnOldOne)
     EXPECT_EQ(read_file(windows + "UnInstal\\uninstal.exe"), "MZ new uninstaller");
 }
 
+TEST_F(SetupLogTest, UninstallerReplacesAReadOnlyHiddenSystemCopy)
+{
+    job.set_installpath(root.c_str());
+    put_source("uninstal.exe", "MZ new uninstaller");
+    ASSERT_TRUE(plat_set_attributes("uninstal.exe", PLAT_ATTR_READONLY));
+    std::string copy = windows + "UnInstal\\uninstal.exe";
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    write_file(copy, "MZ an older and longer uninstaller");
+    const uint32_t blocking = PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
+    ASSERT_TRUE(plat_set_attributes(copy.c_str(), blocking));
+    ASSERT_TRUE(job.write_uninstall_bat("UnInstal\\Unknown.log"));
+    EXPECT_EQ(read_file(copy), "MZ new uninstaller");
+    EXPECT_EQ(plat_get_attributes(copy.c_str()) & blocking, 0u);
+}
+
 TEST_F(SetupLogTest, BatchFileWithoutNameIsRefused)
 {
     job.set_installpath(root.c_str());
