@@ -191,11 +191,6 @@ expect_shortcut() { # LINK-PATH TARGET WORKING-DIR DESCRIPTION
     return 0
 }
 
-# The attribute letters Windows shows for a DOS path ("A", "AR", "ASHR").
-attributes_of() { # PATH
-    "$WINE_RUN" cmd /c attrib "$1" </dev/null 2>/dev/null | tr -d '\r' | sed 's/ *[A-Za-z]:\\.*$//' | tr -d ' '
-}
-
 expect_screenshot() { # NAME
     [ -s "$SHOTS/$1.png" ] || fail "no screenshot $1.png"
     return 0
