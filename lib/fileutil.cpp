@@ -26,6 +26,12 @@ FILE *openfile(const char *name, const char *mode, bool fatal)
 {
     if (!name || !mode) {
         err_code = 58;
+        // A fatal open promises never to return a failure, whatever the cause.
+        if (fatal) {
+            errno = EINVAL;
+            error_db.critical_error_code(58, "FILEUTIL - openfile (%s, %s) failed", name ? name : "(null)",
+                                         mode ? mode : "(null)");
+        }
         return nullptr;
     }
     write_logfile("Attempting to open file '%s' in mode '%s'", name, mode);
@@ -139,13 +145,11 @@ int32_t get_filesize(FILE *stream)
 
 char *terminate_path(char *buffer)
 {
-    if (!buffer || !buffer[0])
+    if (!buffer || !buffer[0] || ends_in_backslash(buffer))
         return buffer;
     size_t len = std::strlen(buffer);
-    if (buffer[len - 1] != '\\') {
-        buffer[len] = '\\';
-        buffer[len + 1] = '\0';
-    }
+    buffer[len] = '\\';
+    buffer[len + 1] = '\0';
     return buffer;
 }
 
@@ -160,7 +164,7 @@ char *extract_path(char *buffer, const char *path, uint32_t len)
         n = len - 1;
     std::memcpy(buffer, path, n);
     buffer[n] = '\0';
-    char *last = std::strrchr(buffer, '\\');
+    char *last = last_backslash(buffer);
     if (last)
         last[1] = '\0';
     else
@@ -234,12 +238,35 @@ void close_logfile()
 
 // ---- path strings -------------------------------------------------------
 
+const char *next_backslash(const char *text)
+{
+    while (*text && *text != '\\')
+        text = plat_char_next(text);
+    return text;
+}
+
+const char *last_backslash(const char *text)
+{
+    const char *last = nullptr;
+    for (const char *p = text ? next_backslash(text) : nullptr; p && *p; p = next_backslash(p + 1))
+        last = p;
+    return last;
+}
+
+char *last_backslash(char *text) { return const_cast<char *>(last_backslash(static_cast<const char *>(text))); }
+
+bool ends_in_backslash(const char *text)
+{
+    const char *last = last_backslash(text);
+    return last && last[1] == '\0';
+}
+
 char *copy_path(char *dest, const char *source, uint32_t size)
 {
     if (!dest || !source || size == 0)
         return dest;
     size_t n = std::strlen(source);
-    bool needs_backslash = n > 0 && source[n - 1] != '\\';
+    bool needs_backslash = n > 0 && !ends_in_backslash(source);
     // A cut path would name another directory, so refuse rather than cut.
     if (n + (needs_backslash ? 1 : 0) > size - 1) {
         std::memset(dest, 0, size);
@@ -259,7 +286,7 @@ char *extract_filename(char *dest, const char *path, uint32_t size)
         err_code = 58;
         return dest;
     }
-    const char *last = std::strrchr(path, '\\');
+    const char *last = last_backslash(path);
     const char *name = last ? last + 1 : path;
     size_t n = std::strlen(name);
     if (n > size - 1) {
@@ -272,17 +299,21 @@ char *extract_filename(char *dest, const char *path, uint32_t size)
     return dest;
 }
 
+// A double-byte text cannot be read backwards, so the scans below go from
+// the start and remember what they passed.
+
 bool has_extension(const char *name)
 {
     if (!name)
         return false;
-    for (size_t i = std::strlen(name); i-- > 0;) {
-        if (name[i] == '.')
-            return true;
-        if (name[i] == '/' || name[i] == '\\')
-            return false;
+    bool dot = false;
+    for (const char *p = name; *p; p = plat_char_next(p)) {
+        if (*p == '.')
+            dot = true;
+        else if (*p == '/' || *p == '\\')
+            dot = false;
     }
-    return false;
+    return dot;
 }
 
 bool has_path(const char *text)
@@ -291,7 +322,10 @@ bool has_path(const char *text)
         err_code = 58;
         return false;
     }
-    return std::strpbrk(text, "\\/:") != nullptr;
+    for (const char *p = text; *p; p = plat_char_next(p))
+        if (*p == '\\' || *p == '/' || *p == ':')
+            return true;
+    return false;
 }
 
 bool has_wildcard(const char *text)
@@ -307,14 +341,15 @@ char *remove_extension(char *name)
 {
     if (!name)
         return nullptr;
-    for (size_t i = std::strlen(name); i-- > 0;) {
-        if (name[i] == '\\')
-            break;
-        if (name[i] == '.') {
-            name[i] = '\0';
-            break;
-        }
+    char *dot = nullptr;
+    for (char *p = name; *p; p = const_cast<char *>(plat_char_next(p))) {
+        if (*p == '.')
+            dot = p;
+        else if (*p == '\\')
+            dot = nullptr;
     }
+    if (dot)
+        *dot = '\0';
     return name;
 }
 
@@ -339,8 +374,7 @@ bool walk_path_prefixes(const char *path, bool (*visit)(const char *prefix, void
         ++i;
     while (copy[i] && ok) {
         size_t start = i;
-        while (copy[i] && copy[i] != '\\')
-            ++i;
+        i = (size_t)(next_backslash(copy + i) - copy);
         // A drive's root is never visited.
         bool drive = first && i - start == 2 && copy[start + 1] == ':';
         first = false;

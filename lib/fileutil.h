@@ -7,8 +7,9 @@
 
 #include "../platform/dirsearch.h"
 
-// Opens name in mode (caller closes). On failure sets err_code 51 and
-// returns null, or ends the program with the critical report when fatal.
+// Opens name in mode (caller closes). On failure sets err_code 51 (58 for a
+// null name or mode) and returns null, or ends the program with the
+// critical report when fatal.
 FILE *openfile(const char *name, const char *mode, bool fatal);
 
 // Reads one line into buffer (len characters at most, buffer needs len + 1
@@ -34,6 +35,20 @@ char *terminate_path(char *buffer);
 char *extract_path(char *buffer, const char *path, uint32_t len);
 
 // ---- path strings -------------------------------------------------------
+//
+// Paths are texts in the ANSI code page, where the second byte of a
+// double-byte character may be 0x5C, the backslash: every scan for a
+// separator steps by character, through the helpers below.
+
+// The first backslash of text that is a separator (not the second byte of a
+// double-byte character), or text's terminator when there is none. text
+// must not be null.
+const char *next_backslash(const char *text);
+// The last separating backslash of text, or null (also for null text).
+const char *last_backslash(const char *text);
+char *last_backslash(char *text);
+// True when the last character of text is a backslash; false for null or "".
+bool ends_in_backslash(const char *text);
 
 // Copies source into dest (size bytes) as a directory path: a backslash is
 // appended to a non-empty copy that lacks one, and the bytes after the text

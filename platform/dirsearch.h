@@ -9,12 +9,7 @@
 
 #include <cstdint>
 
-// Attribute bits of a search record (the runtime's _A_ values).
-const uint32_t PLAT_ATTR_READONLY = 1;
-const uint32_t PLAT_ATTR_HIDDEN = 2;
-const uint32_t PLAT_ATTR_SYSTEM = 4;
-const uint32_t PLAT_ATTR_SUBDIR = 16;
-const uint32_t PLAT_ATTR_ARCHIVE = 32;
+#include "platform.h" // the PLAT_ATTR_ bits of a record
 
 // One match: the fields of the runtime's _finddata_t, with the same 32-bit
 // times and size on every build so that callers see one layout.

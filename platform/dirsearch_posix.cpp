@@ -157,7 +157,7 @@ intptr_t plat_findfirst(const char *pattern, plat_finddata *record)
 
     // Split into the directory (kept with its separator) and the mask.
     const char *mask = pattern;
-    for (const char *p = pattern; *p; ++p)
+    for (const char *p = pattern; *p; p = plat_char_next(p))
         if (is_separator(*p))
             mask = p + 1;
     if (mask == pattern && std::isalpha((unsigned char)pattern[0]) && pattern[1] == ':')

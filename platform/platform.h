@@ -39,9 +39,40 @@ bool plat_mkdir(const char *path);
 // name is taken by a file.
 bool plat_create_dir(const char *path);
 // CopyFileA with fail-if-exists false: copies source to destination,
-// replacing a destination file that is there. False when the source is not a
-// readable file, the destination cannot be written, or both name one file.
+// replacing a destination file that is there; the copy takes the source's
+// attributes. False when the source is not a readable file, the destination
+// cannot be written, both name one file, or the destination is read-only, or
+// hidden or system while the source is not (Windows refuses those).
 bool plat_copy_file(const char *source, const char *destination);
+
+// Attribute bits of a file or directory (the runtime's _A_ values, and
+// FILE_ATTRIBUTE_ of the API).
+const uint32_t PLAT_ATTR_READONLY = 1;
+const uint32_t PLAT_ATTR_HIDDEN = 2;
+const uint32_t PLAT_ATTR_SYSTEM = 4;
+const uint32_t PLAT_ATTR_SUBDIR = 16;
+const uint32_t PLAT_ATTR_ARCHIVE = 32;
+// What plat_get_attributes answers for a path that names nothing.
+const uint32_t PLAT_NO_ATTRIBUTES = 0xFFFFFFFF;
+
+// GetFileAttributesA: the PLAT_ATTR_ bits of path, or PLAT_NO_ATTRIBUTES.
+// The POSIX substitute keeps them where Wine does: read-only is a file
+// without write permission, hidden and system live in the extended
+// attribute "user.DOSATTRIB", and a name that starts with a dot is hidden.
+uint32_t plat_get_attributes(const char *path);
+// SetFileAttributesA: sets the read-only, hidden, system and archive bits of
+// attributes (the others are ignored). False when path names nothing or the
+// bits cannot be stored.
+bool plat_set_attributes(const char *path, uint32_t attributes);
+
+// IsDBCSLeadByte: true when c starts a two-byte character in the ANSI code
+// page. The POSIX substitute is single-byte unless a test chose code page 932.
+bool plat_is_lead_byte(unsigned char c);
+// CharNextA: the character after the one p points at; two bytes on for a lead
+// byte that is followed by a second byte, p itself at the terminator.
+const char *plat_char_next(const char *p);
+// GetACP: the ANSI code page this process runs with.
+unsigned plat_ansi_code_page();
 
 // Size in bytes of a file that can be opened for reading, or -1 when it
 // cannot be opened or is no regular file. 64 bits wide, so that files of
@@ -82,6 +113,10 @@ enum PLAT_COPY_FAULT { PLAT_COPY_FAILS, PLAT_COPY_LOSES_FILE };
 void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how = PLAT_COPY_FAILS);
 // Copies with plain reads and writes instead of the kernel's copy.
 void plat_test_copy_by_read_write(bool on);
+// The ANSI code page of the substitute: 932 (Shift-JIS, lead bytes 0x81 to
+// 0x9F and 0xE0 to 0xFC) or any other value for a single-byte one (1252, the
+// default).
+void plat_test_set_code_page(unsigned code_page);
 // Turns off every fault of the controls above and of shell_link.h.
 void plat_test_reset_faults();
 #endif

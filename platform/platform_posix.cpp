@@ -4,14 +4,22 @@
 // <drive root>/x/a/b; "\a" lies on the current drive (C: when the current
 // directory is outside the drive root); a relative path stays relative with
 // "\" turned into "/"; a path that starts with "/" is a host path already.
+//
+// Where Windows is stricter than a Unix file system, the substitute is too:
+// an existing name is found whatever its case, an empty path names nothing,
+// a directory cannot be opened as a file, a read-only file is not replaced,
+// and reading a text-mode stream ends at a Ctrl-Z.
 #include "platform.h"
 
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include "shell_link.h"
@@ -30,6 +38,11 @@ int create_dir_fail_in = 0;
 int copy_fail_in = 0;
 PLAT_COPY_FAULT copy_fault = PLAT_COPY_FAILS;
 bool copy_read_write = false;
+unsigned code_page = 1252;
+
+// Where Wine keeps the hidden and system bits of a Unix file.
+const char DOS_ATTRIBUTES[] = "user.DOSATTRIB";
+const uint32_t XATTR_BITS = PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
 
 // True on the call where a countdown reaches zero.
 bool fault_due(int &countdown) { return countdown > 0 && --countdown == 0; }
@@ -72,6 +85,8 @@ int windows_errno(int e)
 
 // ---- text-mode streams: CR LF on disk, LF in the program -----------------
 
+const int CTRL_Z = 0x1A;
+
 struct TextStream {
     FILE *raw;
 };
@@ -84,6 +99,12 @@ ssize_t text_read(void *cookie, char *buf, size_t size)
         int c = getc(raw);
         if (c == EOF)
             break;
+        if (c == CTRL_Z) {
+            // The Windows runtime ends a text file here; every later read
+            // finds the same end until the stream is moved.
+            ungetc(c, raw);
+            break;
+        }
         if (c == '\r') {
             int next = getc(raw);
             if (next == '\n')
@@ -132,19 +153,89 @@ int text_close(void *cookie)
 
 } // namespace
 
+// Two names that Windows takes for one: ASCII letters match without regard
+// to case; the bytes of a double-byte character must match exactly.
+static bool same_name(const char *a, const char *b)
+{
+    while (*a && *b) {
+        const char *next = plat_char_next(a);
+        if (next - a != plat_char_next(b) - b)
+            return false;
+        if (next - a == 1) {
+            if (std::tolower((unsigned char)*a) != std::tolower((unsigned char)*b))
+                return false;
+        } else if (std::memcmp(a, b, 2) != 0) {
+            return false;
+        }
+        b += next - a;
+        a = next;
+    }
+    return *a == *b;
+}
+
+// Gives each component of host after its first fixed bytes the spelling
+// it has on disk when only another case of it exists, as Windows finds it.
+// A component that exists in no case ends the walk: what follows it is to
+// be created, under the name given.
+static void match_case(char *host, size_t fixed)
+{
+    size_t i = fixed;
+    while (host[i]) {
+        while (host[i] == '/')
+            ++i;
+        size_t start = i;
+        while (host[i] && host[i] != '/')
+            ++i;
+        if (i == start)
+            break;
+        char saved = host[i];
+        host[i] = '\0';
+        struct stat st;
+        bool found = lstat(host, &st) == 0;
+        if (!found && errno == ENOENT) {
+            // The directory that holds the component, "." for the first of a relative path.
+            char held = host[start];
+            host[start] = '\0';
+            DIR *dir = opendir(start ? host : ".");
+            host[start] = held;
+            while (dir && !found) {
+                struct dirent *entry = readdir(dir);
+                if (!entry)
+                    break;
+                // Case differs only in single bytes, so the spelling found has the same length.
+                if (same_name(entry->d_name, host + start)) {
+                    std::memcpy(host + start, entry->d_name, i - start);
+                    found = true;
+                }
+            }
+            if (dir)
+                closedir(dir);
+        }
+        host[i] = saved;
+        if (!found)
+            break;
+    }
+}
+
 bool plat_host_path(const char *dos, char *out, size_t size)
 {
     if (!dos || !out || size == 0) {
         errno = EINVAL;
         return false;
     }
+    if (!dos[0]) {
+        // Windows does not take an empty name for the current directory.
+        out[0] = '\0';
+        errno = ENOENT;
+        return false;
+    }
     size_t pos = 0;
-    auto put = [&](const char *s) {
-        size_t len = std::strlen(s);
+    auto put = [&](const char *s, size_t len) {
         if (pos + len >= size)
             return false;
-        std::memcpy(out + pos, s, len + 1);
+        std::memcpy(out + pos, s, len);
         pos += len;
+        out[pos] = '\0';
         return true;
     };
     const char *rest = dos;
@@ -157,18 +248,23 @@ bool plat_host_path(const char *dos, char *out, size_t size)
     }
     out[0] = '\0';
     if (drive[0]) {
-        if (!put(drive_root) || !put("/") || !put(drive))
+        if (!put(drive_root, std::strlen(drive_root)) || !put("/", 1) || !put(drive, 2))
             goto too_long;
         while (*rest == '\\')
             ++rest;
     }
-    for (; *rest; ++rest) {
-        char one[2] = {*rest == '\\' ? '/' : *rest, 0};
-        if (!put(one))
-            goto too_long;
+    {
+        // The drive folder itself is named as given; below it names are found whatever their case.
+        size_t fixed = pos;
+        // By character: the second byte of a double-byte character may be 0x5C.
+        for (const char *next; *rest; rest = next) {
+            next = plat_char_next(rest);
+            if (!(*rest == '\\' ? put("/", 1) : put(rest, (size_t)(next - rest))))
+                goto too_long;
+        }
+        if (dos[0] != '/')
+            match_case(out, fixed);
     }
-    if (pos == 0 && !put("."))
-        goto too_long;
     return true;
 too_long:
     out[0] = '\0';
@@ -191,6 +287,14 @@ FILE *plat_fopen(const char *path, const char *mode)
     char host[PATH_MAX];
     if (!path || !mode || !plat_host_path(path, host, sizeof host))
         return nullptr;
+    struct stat st;
+    bool writes = std::strpbrk(mode, "wa+") != nullptr;
+    if (stat(host, &st) == 0 && (S_ISDIR(st.st_mode) || (writes && !(st.st_mode & 0222)))) {
+        // The Windows runtime opens neither a directory nor, for writing, a
+        // read-only file; a Unix root would do both.
+        errno = EACCES;
+        return nullptr;
+    }
     if (std::strchr(mode, 'b')) {
         FILE *f = std::fopen(host, mode);
         if (!f)
@@ -256,6 +360,10 @@ bool plat_getcwd(char *buf, size_t size)
 bool plat_chdir(const char *path)
 {
     char host[PATH_MAX];
+    if (path && !path[0]) {
+        errno = EINVAL; // what the Windows runtime's _chdir answers
+        return false;
+    }
     if (!path || !plat_host_path(path, host, sizeof host))
         return false;
     if (chdir(host) == 0)
@@ -334,6 +442,28 @@ static bool copy_contents(int in, int out)
     }
 }
 
+// The hidden and system bits kept in a file's extended attribute, Wine's
+// way: the bits as "0x%x" text. 0 when there is none.
+static uint32_t stored_bits(const char *host)
+{
+    char text[16];
+    ssize_t n = getxattr(host, DOS_ATTRIBUTES, text, sizeof text - 1);
+    if (n <= 0)
+        return 0;
+    text[n] = '\0';
+    return (uint32_t)std::strtoul(text, nullptr, 16) & XATTR_BITS;
+}
+
+static bool store_bits(const char *host, uint32_t bits)
+{
+    bits &= XATTR_BITS;
+    if (!bits)
+        return removexattr(host, DOS_ATTRIBUTES) == 0 || errno == ENODATA || errno == ENOTSUP;
+    char text[16];
+    int n = std::snprintf(text, sizeof text, "0x%x", (unsigned)bits);
+    return setxattr(host, DOS_ATTRIBUTES, text, (size_t)n, 0) == 0;
+}
+
 bool plat_copy_file(const char *source, const char *destination)
 {
     char from[PATH_MAX], to[PATH_MAX];
@@ -358,12 +488,18 @@ bool plat_copy_file(const char *source, const char *destination)
         errno = EACCES;
         return false;
     }
-    // Opening the source itself for writing would truncate it to nothing.
+    uint32_t source_bits = stored_bits(from);
     struct stat dst;
-    if (stat(to, &dst) == 0 && dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) {
-        close(in);
-        errno = EACCES;
-        return false;
+    if (stat(to, &dst) == 0) {
+        // Opening the source itself for writing would truncate it to nothing.
+        // Windows replaces no read-only file, and no hidden or system file
+        // with one that lacks the bit; a Unix root would.
+        if ((dst.st_dev == src.st_dev && dst.st_ino == src.st_ino) || !(dst.st_mode & 0222) ||
+            (stored_bits(to) & ~source_bits)) {
+            close(in);
+            errno = EACCES;
+            return false;
+        }
     }
     int out = open(to, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (out < 0) {
@@ -376,6 +512,7 @@ bool plat_copy_file(const char *source, const char *destination)
         struct timespec times[2] = {src.st_atim, src.st_mtim};
         fchmod(out, src.st_mode & 07777);
         futimens(out, times);
+        store_bits(to, source_bits);
     }
     if (close(out) != 0)
         ok = false;
@@ -388,6 +525,49 @@ bool plat_copy_file(const char *source, const char *destination)
     }
     return ok;
 }
+
+uint32_t plat_get_attributes(const char *path)
+{
+    char host[PATH_MAX];
+    struct stat st;
+    if (!path || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0)
+        return PLAT_NO_ATTRIBUTES;
+    uint32_t attributes = S_ISDIR(st.st_mode) ? PLAT_ATTR_SUBDIR : PLAT_ATTR_ARCHIVE;
+    if (!(st.st_mode & 0222))
+        attributes |= PLAT_ATTR_READONLY;
+    attributes |= stored_bits(host);
+    // Wine shows a Unix name that starts with a dot as hidden.
+    const char *slash = std::strrchr(host, '/');
+    const char *name = slash ? slash + 1 : host;
+    if (name[0] == '.' && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
+        attributes |= PLAT_ATTR_HIDDEN;
+    return attributes;
+}
+
+bool plat_set_attributes(const char *path, uint32_t attributes)
+{
+    char host[PATH_MAX];
+    struct stat st;
+    if (!path || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0)
+        return false;
+    // Read-only is the lack of write permission; clearing it gives write
+    // permission to whoever may read, as Wine does.
+    mode_t mode = st.st_mode & 07777;
+    if (attributes & PLAT_ATTR_READONLY)
+        mode &= ~(mode_t)0222;
+    else if (!(mode & 0222))
+        mode |= (mode & 0444) >> 1;
+    if (mode != (st.st_mode & 07777) && chmod(host, mode) != 0)
+        return false;
+    return store_bits(host, attributes);
+}
+
+bool plat_is_lead_byte(unsigned char c)
+{
+    return code_page == 932 && ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC));
+}
+
+unsigned plat_ansi_code_page() { return code_page; }
 
 int64_t plat_file_size(const char *path)
 {
@@ -433,6 +613,8 @@ void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how)
 }
 
 void plat_test_copy_by_read_write(bool on) { copy_read_write = on; }
+
+void plat_test_set_code_page(unsigned cp) { code_page = cp; }
 
 void plat_test_reset_faults()
 {

@@ -36,6 +36,30 @@ bool plat_copy_file(const char *source, const char *destination)
     return source && destination && CopyFileA(source, destination, FALSE) != 0;
 }
 
+uint32_t plat_get_attributes(const char *path)
+{
+    if (!path)
+        return PLAT_NO_ATTRIBUTES;
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return PLAT_NO_ATTRIBUTES;
+    // Only the bits the seam speaks of; NORMAL, COMPRESSED and the like concern no caller.
+    return (uint32_t)attributes &
+           (PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM | PLAT_ATTR_SUBDIR | PLAT_ATTR_ARCHIVE);
+}
+
+bool plat_set_attributes(const char *path, uint32_t attributes)
+{
+    const uint32_t settable = PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM | PLAT_ATTR_ARCHIVE;
+    attributes &= settable;
+    // No bit at all is spelled NORMAL.
+    return path && SetFileAttributesA(path, attributes ? attributes : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+bool plat_is_lead_byte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
+
+unsigned plat_ansi_code_page() { return GetACP(); }
+
 int64_t plat_file_size(const char *path)
 {
     FILE *f = path ? std::fopen(path, "rb") : nullptr;

@@ -7,6 +7,7 @@
 #include "../lib/genmem.h"
 #include "../platform/platform.h"
 #include "path_join.h"
+#include "replace_file.h"
 #include "setup.h"
 
 // install_file keeps to the 255 characters it always allowed a destination.
@@ -152,7 +153,7 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
         destination = computed;
     }
     // Trust the file system, not only the copy's answer.
-    if (!plat_copy_file(entry->name, destination) || !file_exists(destination)) {
+    if (!replace_file(entry->name, destination) || !file_exists(destination)) {
         err_code = 905;
         return false;
     }

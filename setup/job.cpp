@@ -88,7 +88,7 @@ static void replace_dir(char *&field, const char *path)
     size_t len = std::strlen(path);
     field = create_ptr((uint32_t)(len + 2));
     std::memcpy(field, path, len + 1);
-    if (len > 0 && path[len - 1] != '\\')
+    if (len > 0 && !ends_in_backslash(path))
         field[len] = '\\';
 }
 

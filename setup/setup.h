@@ -87,12 +87,15 @@ public:
     // ---- setup log and uninstall hand-off (setup_log.cpp) ----
     // Opens a new, uniquely named setup log under the Windows directory and
     // writes its first lines; relative_name (size bytes, may be null)
-    // receives the log's name relative to the Windows directory. False with
+    // receives the log's name relative to the Windows directory. The buffer
+    // comes with its size or not at all, so that a call with a buffer alone,
+    // which could only fail, does not compile. False with
     // 903 when the Windows directory is unknown and 64 when a path or the
     // caller's buffer is too short for the title (nothing touched in either
     // case), 909 when all 26 names are taken, 51 when the log cannot be
     // opened, 53 when its first lines cannot be written (the log is closed).
-    bool create_log(char *relative_name = nullptr, uint32_t size = 0);
+    bool create_log();
+    bool create_log(char *relative_name, uint32_t size);
     // Appends "key=value" to the open setup log and flushes it. False with 58
     // without a log, key or value; with 53 when the line cannot be written.
     bool log_entry(const char *key, const char *value);

@@ -6,11 +6,14 @@
 #include "../lib/generr.h"
 #include "../platform/platform.h"
 #include "path_join.h"
+#include "replace_file.h"
 #include "setup.h"
 
 static const char LOG_SUBDIR[] = "UnInstal\\";
 static const char UNINSTALLER[] = "uninstal.exe";
 static const char BATCH_FILE[] = "uninstal.bat";
+
+bool SETUP_TYPE::create_log() { return create_log(nullptr, 0); }
 
 bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
 {
@@ -135,7 +138,7 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
         return false;
     }
 
-    if (file_exists(UNINSTALLER) && !plat_copy_file(UNINSTALLER, uninstaller_copy)) {
+    if (file_exists(UNINSTALLER) && !replace_file(UNINSTALLER, uninstaller_copy)) {
         err_code = 905;
         return false;
     }

@@ -1,6 +1,7 @@
 // The shortcut to the installed program, made by the shell's link object.
 #include <cstring>
 
+#include "../lib/fileutil.h"
 #include "../lib/generr.h"
 #include "../platform/shell_link.h"
 #include "path_join.h"
@@ -10,8 +11,7 @@
 // title and ".lnk". False when it would not fit.
 static bool link_path_of(const char *folder, const char *title, char *out, size_t size)
 {
-    size_t len = std::strlen(folder);
-    const char *separator = (len > 0 && folder[len - 1] == '\\') ? "" : "\\";
+    const char *separator = ends_in_backslash(folder) ? "" : "\\";
     return join_path(out, size, folder, separator, title, ".lnk");
 }
 

@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "../lib/fileutil.h"
+#include "../platform/platform.h"
+
 char *vformat_cut(char *out, size_t size, const char *format, va_list args)
 {
     if (!out || size == 0)
@@ -31,7 +34,7 @@ bool join_browsed_path(char *out, size_t size, const char *folder, const char *b
     if (!out || !folder || !basepath)
         return false;
     size_t folder_len = std::strlen(folder);
-    bool separator = folder_len > 0 && folder[folder_len - 1] != '\\';
+    bool separator = folder_len > 0 && !ends_in_backslash(folder);
     size_t total = folder_len + (separator ? 1 : 0) + std::strlen(basepath);
     if (total + 1 > size)
         return false;
@@ -48,15 +51,23 @@ const char *path_below(const char *chosen, const char *folder)
 {
     if (!chosen || !folder)
         return nullptr;
-    size_t folder_len = std::strlen(folder);
-    size_t i = 0;
-    for (; i < folder_len && chosen[i] != '\0'; ++i)
-        if (ascii_lower(chosen[i]) != ascii_lower(folder[i]))
+    // By character: a letter folds, a double-byte character (whose second
+    // byte may look like a letter or a backslash) must match exactly.
+    const char *c = chosen, *f = folder;
+    while (*f && *c) {
+        const char *next = plat_char_next(f);
+        size_t len = (size_t)(next - f);
+        if ((size_t)(plat_char_next(c) - c) != len)
             return nullptr;
-    if (i == folder_len)
-        return chosen + i;
+        if (len == 1 ? ascii_lower(*c) != ascii_lower(*f) : std::memcmp(c, f, len) != 0)
+            return nullptr;
+        c += len;
+        f = next;
+    }
+    if (!*f)
+        return c;
     // chosen ended first: only the folder itself without its backslash counts.
-    if (i + 1 == folder_len && folder[i] == '\\')
-        return chosen + i;
+    if (f[0] == '\\' && f[1] == '\0')
+        return c;
     return nullptr;
 }

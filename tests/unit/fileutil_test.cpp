@@ -92,7 +92,7 @@ TEST(OpenFile, FailureSets51AndReturnsNull)
     EXPECT_EQ(testenv::read_file(dir + "new.txt"), "line\r\n"); // text mode writes CR LF
 
     err_code = 0;
-    EXPECT_EQ(openfile(nullptr, "rt", true), nullptr); // no name: refused, even when fatal
+    EXPECT_EQ(openfile(nullptr, "rt", false), nullptr); // no name: refused
     EXPECT_EQ(err_code, 58);
     err_code = 0;
     EXPECT_EQ(openfile((dir + "new.txt").c_str(), nullptr, false), nullptr);
@@ -115,6 +115,27 @@ TEST(OpenFileDeathTest, FatalFailureEndsWithTheReport)
         ::testing::ExitedWithCode(0),
         ::testing::Eq(report_text::expected("Failed to open file!", detail.c_str(),
                                             "System Error(2): No such file or directory")));
+}
+
+// A fatal open never returns a failure, not even for a missing name or mode.
+TEST(OpenFileDeathTest, FatalOpenWithoutNameOrModeEndsWithTheReport)
+{
+    const struct {
+        const char *name, *mode, *detail;
+    } cases[] = {
+        {nullptr, "rt", "FILEUTIL - openfile ((null), rt) failed"},
+        {"setup.ini", nullptr, "FILEUTIL - openfile (setup.ini, (null)) failed"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EXIT(
+            {
+                report_text::binary_stderr();
+                openfile(c.name, c.mode, true);
+                std::exit(9); // not reached
+            },
+            ::testing::ExitedWithCode(0),
+            ::testing::Eq(report_text::expected("Received invalid NULL pointer!", c.detail,
+                                                "System Error(22): Invalid argument")));
 }
 
 TEST(FileTests, ExistenceAndSize)

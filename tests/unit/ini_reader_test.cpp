@@ -7,6 +7,11 @@
 #include "setup/setup.h"
 #include "support/test_env.h"
 
+#ifndef _WIN32
+#include <climits>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Writes lines with the given line end and returns the file's path.
@@ -187,12 +192,13 @@ TEST(LoadIni, SecondLoadReplacesTheFirst)
 
 #ifndef _WIN32
 // Only the substitute can hand out a stream that fails before its end: a
-// directory opens for reading on Linux and every read fails. Windows refuses
-// to open a directory at all.
+// file of the host that opens for reading but whose first read fails.
 TEST(LoadIni, StreamThatFailsBeforeItsEndSets52)
 {
     std::string dir = testenv::scratch_dir();
-    ASSERT_TRUE(testenv::make_dir(dir + "setup.ini"));
+    char host[PATH_MAX];
+    ASSERT_TRUE(plat_host_path((dir + "setup.ini").c_str(), host, sizeof host));
+    ASSERT_EQ(symlink("/proc/self/mem", host), 0); // reading at offset 0 fails with EIO
     SETUP_TYPE job;
     err_code = 0;
     EXPECT_FALSE(job.load_ini((dir + "setup.ini").c_str()));

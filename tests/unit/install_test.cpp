@@ -376,6 +376,77 @@ TEST_F(InstallTest, OverlongDestinationIsRefusedByTheCopy)
     EXPECT_TRUE(log_lines().empty());
 }
 
+// ---- attributes of what is replaced and what is installed ----
+
+const uint32_t BLOCKING = PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
+
+// Windows replaces no read-only or hidden file; Overwrite makes it plain first.
+TEST_F(InstallTest, OverwriteReplacesReadOnlyHiddenAndSystemFiles)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    put_source("a.txt", "new");
+    add_and_select("a.txt");
+    std::vector<std::string> logged;
+    for (uint32_t bits : {PLAT_ATTR_READONLY, PLAT_ATTR_HIDDEN, PLAT_ATTR_SYSTEM, BLOCKING}) {
+        std::string dest = app + "a.txt";
+        plat_set_attributes(dest.c_str(), 0);
+        write_file(dest, "an older, longer text");
+        ASSERT_TRUE(plat_set_attributes(dest.c_str(), bits));
+        EXPECT_FAILS_WITH(job.install_file(), 910);
+        EXPECT_TRUE(job.copy_setup_file(nullptr)) << bits;
+        EXPECT_EQ(read_file(dest), "new") << bits;
+        EXPECT_EQ(plat_get_attributes(dest.c_str()) & BLOCKING, 0u) << bits;
+        logged.push_back("MkFile=" + dest);
+    }
+    EXPECT_EQ(log_lines(), logged);
+}
+
+// A file from read-only media is installed writable; a hidden one stays hidden.
+TEST_F(InstallTest, InstalledCopyDropsOnlyTheSourcesReadOnlyAttribute)
+{
+    put_source("ro.txt", "from a CD");
+    put_source("hidden.txt", "hidden");
+    ASSERT_TRUE(plat_set_attributes((source + "ro.txt").c_str(), PLAT_ATTR_READONLY));
+    ASSERT_TRUE(plat_set_attributes((source + "hidden.txt").c_str(), PLAT_ATTR_HIDDEN));
+    ASSERT_TRUE(job.add_file("ro.txt"));
+    ASSERT_TRUE(job.add_file("hidden.txt"));
+    ASSERT_TRUE(job.prepare_install());
+    ASSERT_TRUE(job.install_file());
+    ASSERT_TRUE(job.install_file());
+    EXPECT_EQ(read_file(app + "ro.txt"), "from a CD");
+    EXPECT_EQ(plat_get_attributes((app + "ro.txt").c_str()) & BLOCKING, 0u);
+    EXPECT_EQ(plat_get_attributes((app + "hidden.txt").c_str()) & BLOCKING, PLAT_ATTR_HIDDEN);
+    EXPECT_EQ(plat_get_attributes((source + "ro.txt").c_str()) & BLOCKING, PLAT_ATTR_READONLY) << "source untouched";
+}
+
+// A copy that fails leaves the old file as the user had it, attributes included.
+TEST_F(InstallTest, FailedOverwriteKeepsTheOldFileAndItsAttributes)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    std::string dest = app + "gone.txt";
+    write_file(dest, "installed earlier");
+    ASSERT_TRUE(plat_set_attributes(dest.c_str(), PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN));
+    add_and_select("gone.txt"); // no source
+    EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), 905);
+    EXPECT_EQ(plat_get_attributes(dest.c_str()) & BLOCKING, PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN);
+    EXPECT_EQ(read_file(dest), "installed earlier");
+    EXPECT_TRUE(log_lines().empty());
+}
+
+// ---- a directory where a file should go ----
+
+// A directory is not a file that is already there: the copy is tried and fails.
+TEST_F(InstallTest, DirectoryAtTheDestinationFailsTheCopy)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    ASSERT_TRUE(testenv::make_dir(app + "a.txt"));
+    put_source("a.txt", "alpha");
+    add_and_select("a.txt");
+    EXPECT_FAILS_WITH(job.install_file(), 905);
+    EXPECT_TRUE(dir_exists((app + "a.txt").c_str()));
+    EXPECT_TRUE(log_lines().empty());
+}
+
 // ---- sizes beyond 32 bits ----
 
 // A sparse file of the given size (no disk space is used).

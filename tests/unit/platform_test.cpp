@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "lib/fileutil.h"
+#include "lib/generr.h"
 #include "platform/platform.h"
 #include "support/test_env.h"
 
@@ -64,7 +69,6 @@ TEST(PathMapping, DosPathsLieUnderTheDriveRoot)
         {"d:\\Apps\\Foo\\", "/d/Apps/Foo/"},
         {"E:", "/e/"},
         {"rel\\sub\\f.txt", "rel/sub/f.txt"},
-        {"", "."},
         {"/host/abs", "/host/abs"},
     };
     for (auto &c : cases) {
@@ -76,5 +80,180 @@ TEST(PathMapping, DosPathsLieUnderTheDriveRoot)
     char small[8];
     EXPECT_FALSE(plat_host_path("C:\\a\\long\\path", small, sizeof small));
     EXPECT_STREQ(small, "");
+    // An empty path names nothing, not the current directory.
+    EXPECT_FALSE(plat_host_path("", small, sizeof small));
+    EXPECT_EQ(errno, 2);
+}
+#endif
+
+// ---- where Windows is stricter than a Unix file system ----
+// Each runs natively against the substitute and under Wine against the real
+// runtime, so the two are checked against each other.
+
+TEST(WindowsStrictness, DirectoryDoesNotOpenAsAFile)
+{
+    std::string dir = testenv::scratch_dir();
+    for (std::string path : {dir, dir.substr(0, dir.size() - 1)}) {
+        for (const char *mode : {"r", "rt", "rb", "w", "wt", "a", "r+b"}) {
+            errno = 0;
+            FILE *f = plat_fopen(path.c_str(), mode);
+            EXPECT_EQ(f, nullptr) << path << " " << mode;
+            if (f)
+                std::fclose(f);
+            EXPECT_EQ(errno, 13) << path << " " << mode; // EACCES, as the Windows runtime reports
+        }
+        EXPECT_FALSE(file_exists(path.c_str())) << path;
+        EXPECT_EQ(get_filesize(path.c_str()), -1) << path;
+        err_code = 0;
+        EXPECT_EQ(openfile(path.c_str(), "rt", false), nullptr);
+        EXPECT_EQ(err_code, 51);
+    }
+    EXPECT_TRUE(dir_exists(dir.c_str()));
+}
+
+TEST(WindowsStrictness, EmptyPathNamesNothing)
+{
+    errno = 0;
+    EXPECT_EQ(plat_fopen("", "r"), nullptr);
+    EXPECT_EQ(errno, 2);
+    errno = 0;
+    EXPECT_FALSE(plat_mkdir(""));
+    EXPECT_EQ(errno, 2);
+    errno = 0;
+    EXPECT_FALSE(plat_chdir(""));
+    EXPECT_EQ(errno, 22);
+    EXPECT_FALSE(plat_create_dir(""));
+    EXPECT_EQ(plat_get_attributes(""), PLAT_NO_ATTRIBUTES);
+    EXPECT_FALSE(dir_exists(""));
+    EXPECT_FALSE(file_exists(""));
+    EXPECT_EQ(get_filesize(""), -1);
+}
+
+TEST(WindowsStrictness, ExistingNamesAreFoundWhateverTheirCase)
+{
+    std::string dir = testenv::scratch_dir();
+    ASSERT_TRUE(testenv::make_dir(dir + "Data"));
+    testenv::write_file(dir + "Data\\Read Me.TXT", "found");
+
+    EXPECT_EQ(testenv::read_file(dir + "DATA\\read me.txt"), "found");
+    EXPECT_TRUE(file_exists((dir + "data\\READ ME.txt").c_str()));
+    EXPECT_EQ(plat_file_size((dir + "dAtA\\rEaD mE.tXt").c_str()), 5);
+    EXPECT_TRUE(dir_exists((dir + "DATA").c_str()));
+    EXPECT_EQ(plat_get_attributes((dir + "data").c_str()) & PLAT_ATTR_SUBDIR, PLAT_ATTR_SUBDIR);
+    errno = 0;
+    EXPECT_FALSE(plat_mkdir((dir + "DATA").c_str()));
+    EXPECT_EQ(errno, 17); // EEXIST: the same directory
+    EXPECT_FALSE(plat_create_dir((dir + "data").c_str()));
+
+    // A new name goes into the directory that is there, spelt as given.
+    testenv::write_file(dir + "DATA\\New.Txt", "new");
+    std::vector<std::string> names;
+    plat_finddata record;
+    for (int found = find_first((dir + "data\\*").c_str(), &record); found == 0; found = find_next(&record))
+        if (record.name[0] != '.')
+            names.push_back(record.name);
+    find_close();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"New.Txt", "Read Me.TXT"}));
+    EXPECT_FALSE(dir_exists((dir + "Data\\Missing").c_str()));
+}
+
+TEST(WindowsStrictness, TextModeReadingEndsAtCtrlZ)
+{
+    std::string path = testenv::scratch_dir() + "ctrlz.txt";
+    testenv::write_file(path, "ab\r\nc\x1a" "de\r\n");
+    auto read_all = [&](const char *mode) {
+        FILE *f = plat_fopen(path.c_str(), mode);
+        std::string text;
+        if (!f)
+            return std::string("<unopened>");
+        int c;
+        while ((c = std::getc(f)) != EOF)
+            text += (char)c;
+        // The end stays the end: a second read finds nothing more.
+        if (std::getc(f) != EOF)
+            text += "<read on>";
+        std::fclose(f);
+        return text;
+    };
+    EXPECT_EQ(read_all("rt"), "ab\nc");
+    EXPECT_EQ(read_all("r"), "ab\nc");
+    EXPECT_EQ(read_all("rb"), "ab\r\nc\x1a" "de\r\n");
+    EXPECT_EQ(get_filesize(path.c_str()), 10); // the size is the file's, not the text's
+
+    FILE *f = plat_fopen(path.c_str(), "rt");
+    ASSERT_NE(f, nullptr);
+    char line[16];
+    EXPECT_EQ(read_eol(f, line, 15), 0);
+    EXPECT_STREQ(line, "ab");
+    EXPECT_EQ(read_eol(f, line, 15), 1);
+    EXPECT_STREQ(line, "c");
+    std::fclose(f);
+}
+
+// ---- file attributes ----
+
+TEST(Attributes, SetAndReadBack)
+{
+    std::string dir = testenv::scratch_dir();
+    std::string file = dir + "file.txt";
+    testenv::write_file(file, "x");
+    const uint32_t kept = PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
+    for (uint32_t bits : {PLAT_ATTR_READONLY, PLAT_ATTR_HIDDEN, PLAT_ATTR_SYSTEM, kept, 0u}) {
+        ASSERT_TRUE(plat_set_attributes(file.c_str(), bits)) << bits;
+        uint32_t read = plat_get_attributes(file.c_str());
+        EXPECT_EQ(read & kept, bits) << bits;
+        EXPECT_EQ(read & PLAT_ATTR_SUBDIR, 0u) << bits;
+    }
+    ASSERT_TRUE(testenv::make_dir(dir + "sub"));
+    EXPECT_EQ(plat_get_attributes((dir + "sub").c_str()) & (PLAT_ATTR_SUBDIR | kept), PLAT_ATTR_SUBDIR);
+    EXPECT_EQ(plat_get_attributes((dir + "missing").c_str()), PLAT_NO_ATTRIBUTES);
+    EXPECT_FALSE(plat_set_attributes((dir + "missing").c_str(), 0));
+    EXPECT_EQ(plat_get_attributes(nullptr), PLAT_NO_ATTRIBUTES);
+}
+
+#ifndef _WIN32
+// What Windows refuses and Wine, run by root as the tests are, does not:
+// Wine keeps read-only as a file without write permission, which root
+// ignores, and it checks no hidden or system bit when a file is replaced.
+TEST(Attributes, SubstituteReplacesNoReadOnlyHiddenOrSystemFile)
+{
+    std::string dir = testenv::scratch_dir();
+    std::string source = dir + "source.txt", hidden_source = dir + "hidden.txt", dest = dir + "dest.txt";
+    testenv::write_file(source, "new");
+    testenv::write_file(hidden_source, "new hidden");
+    ASSERT_TRUE(plat_set_attributes(hidden_source.c_str(), PLAT_ATTR_HIDDEN));
+    const struct {
+        uint32_t dest_bits;
+        const std::string *from;
+        bool replaced;
+    } cases[] = {
+        {PLAT_ATTR_READONLY, &source, false},     {PLAT_ATTR_HIDDEN, &source, false},
+        {PLAT_ATTR_SYSTEM, &source, false},       {PLAT_ATTR_HIDDEN, &hidden_source, true},
+        {PLAT_ATTR_READONLY, &hidden_source, false}, {0, &hidden_source, true},
+    };
+    for (const auto &c : cases) {
+        plat_set_attributes(dest.c_str(), 0);
+        testenv::write_file(dest, "old");
+        ASSERT_TRUE(plat_set_attributes(dest.c_str(), c.dest_bits));
+        errno = 0;
+        EXPECT_EQ(plat_copy_file(c.from->c_str(), dest.c_str()), c.replaced) << c.dest_bits << " " << *c.from;
+        if (!c.replaced) {
+            EXPECT_EQ(errno, EACCES) << c.dest_bits;
+        }
+        plat_set_attributes(dest.c_str(), 0);
+        EXPECT_EQ(testenv::read_file(dest), c.replaced ? testenv::read_file(*c.from) : "old") << c.dest_bits;
+    }
+    // The copy takes the source's attributes.
+    ASSERT_TRUE(plat_copy_file(hidden_source.c_str(), (dir + "copy.txt").c_str()));
+    EXPECT_EQ(plat_get_attributes((dir + "copy.txt").c_str()) & PLAT_ATTR_HIDDEN, PLAT_ATTR_HIDDEN);
+    // Nor does the runtime open a read-only file for writing.
+    ASSERT_TRUE(plat_set_attributes(dest.c_str(), PLAT_ATTR_READONLY));
+    for (const char *mode : {"w", "a", "r+", "wb"})
+        EXPECT_EQ(plat_fopen(dest.c_str(), mode), nullptr) << mode;
+    FILE *f = plat_fopen(dest.c_str(), "r");
+    EXPECT_NE(f, nullptr);
+    if (f)
+        std::fclose(f);
 }
 #endif

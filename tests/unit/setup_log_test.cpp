@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
+#include <utility>
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
@@ -79,6 +81,27 @@ TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooz.log").c_str()));
     EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "old");
 }
+
+// Windows opens no directory as a file: one that bears the log's name is
+// not a log that is taken, and the log cannot be made.
+TEST_F(SetupLogTest, DirectoryWithTheLogsNameFailsTheLog)
+{
+    job.set_apptitle("Foo");
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\Foo.log"));
+    char relative[64];
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 51);
+    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooa.log").c_str()));
+}
+
+// The buffer comes with its size: a call with the buffer alone, which could
+// only fail, must not compile.
+template <typename T, typename = void> struct takes_buffer_alone : std::false_type {};
+template <typename T>
+struct takes_buffer_alone<T, std::void_t<decltype(std::declval<T &>().create_log(std::declval<char *>()))>>
+    : std::true_type {};
+static_assert(!takes_buffer_alone<SETUP_TYPE>::value, "create_log(buffer) must not compile");
 
 TEST_F(SetupLogTest, UntitledJobLogsUnknownAndNone)
 {
@@ -285,6 +308,21 @@ TEST_F(SetupLogTest, UninstallerIsCopiedBesideTheLogReplacingAnOldOne)
     write_file(windows + "UnInstal\\uninstal.exe", "MZ an older and longer uninstaller");
     ASSERT_TRUE(job.write_uninstall_bat("UnInstal\\Unknown.log"));
     EXPECT_EQ(read_file(windows + "UnInstal\\uninstal.exe"), "MZ new uninstaller");
+}
+
+TEST_F(SetupLogTest, UninstallerReplacesAReadOnlyHiddenSystemCopy)
+{
+    job.set_installpath(root.c_str());
+    put_source("uninstal.exe", "MZ new uninstaller");
+    ASSERT_TRUE(plat_set_attributes("uninstal.exe", PLAT_ATTR_READONLY));
+    std::string copy = windows + "UnInstal\\uninstal.exe";
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    write_file(copy, "MZ an older and longer uninstaller");
+    const uint32_t blocking = PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
+    ASSERT_TRUE(plat_set_attributes(copy.c_str(), blocking));
+    ASSERT_TRUE(job.write_uninstall_bat("UnInstal\\Unknown.log"));
+    EXPECT_EQ(read_file(copy), "MZ new uninstaller");
+    EXPECT_EQ(plat_get_attributes(copy.c_str()) & blocking, 0u);
 }
 
 TEST_F(SetupLogTest, BatchFileWithoutNameIsRefused)
