@@ -48,6 +48,11 @@ bool plat_copy_file(const char *source, const char *destination);
 // 2 GiB and more have a size too.
 int64_t plat_file_size(const char *path);
 
+// Cuts the file at path back to length bytes when it is longer; a shorter
+// file is left as it is. False when it cannot be opened or cut. Works by
+// path, so it reaches a file whose stream has already been closed.
+bool plat_truncate_file(const char *path, int64_t length);
+
 // The runtime heap consistency check: -2 in order, -1 empty, -3 bad start,
 // -4 bad node, -6 bad pointer (the values of _heapchk).
 int plat_heap_check();
@@ -82,6 +87,10 @@ enum PLAT_COPY_FAULT { PLAT_COPY_FAILS, PLAT_COPY_LOSES_FILE };
 void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how = PLAT_COPY_FAILS);
 // Copies with plain reads and writes instead of the kernel's copy.
 void plat_test_copy_by_read_write(bool on);
+// The disk fills up at the nth text-mode write from now: that write puts the
+// first half of its bytes on disk and fails, and every later text-mode write
+// fails without writing; 0 turns it off.
+void plat_test_fail_text_write(int nth);
 // Turns off every fault of the controls above and of shell_link.h.
 void plat_test_reset_faults();
 #endif
