@@ -88,9 +88,11 @@ void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how = PLAT_COPY_FAILS);
 // Copies with plain reads and writes instead of the kernel's copy.
 void plat_test_copy_by_read_write(bool on);
 // The disk fills up at the nth text-mode write from now: that write puts the
-// first half of its bytes on disk and fails, and every later text-mode write
-// fails without writing; 0 turns it off.
-void plat_test_fail_text_write(int nth);
+// first half of its bytes on disk and fails, or reports them all written as
+// some runtimes do; every later text-mode write fails without writing. 0
+// turns it off.
+enum PLAT_WRITE_FAULT { PLAT_WRITE_FAILS, PLAT_WRITE_LOSES_BYTES };
+void plat_test_fail_text_write(int nth, PLAT_WRITE_FAULT how = PLAT_WRITE_FAILS);
 // Turns off every fault of the controls above and of shell_link.h.
 void plat_test_reset_faults();
 #endif

@@ -31,6 +31,7 @@ int copy_fail_in = 0;
 PLAT_COPY_FAULT copy_fault = PLAT_COPY_FAILS;
 bool copy_read_write = false;
 int text_write_fail_in = 0;
+PLAT_WRITE_FAULT text_write_fault = PLAT_WRITE_FAILS;
 bool text_disk_full = false;
 
 // True on the call where a countdown reaches zero.
@@ -104,9 +105,11 @@ ssize_t text_write(void *cookie, const char *buf, size_t size)
 {
     FILE *raw = static_cast<TextStream *>(cookie)->raw;
     size_t room = size;
+    bool silent = false;
     if (text_disk_full || fault_due(text_write_fail_in)) {
         // A full disk: the first write that meets it gets part of its bytes
         // out, later ones none.
+        silent = !text_disk_full && text_write_fault == PLAT_WRITE_LOSES_BYTES;
         room = text_disk_full ? 0 : size / 2;
         text_disk_full = true;
     }
@@ -119,7 +122,7 @@ ssize_t text_write(void *cookie, const char *buf, size_t size)
     // The caller's fflush must reach the disk, so pass it on.
     if (fflush(raw) != 0)
         return -1;
-    if (room < size) {
+    if (room < size && !silent) {
         errno = ENOSPC;
         return -1;
     }
@@ -457,9 +460,10 @@ void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how)
 
 void plat_test_copy_by_read_write(bool on) { copy_read_write = on; }
 
-void plat_test_fail_text_write(int nth)
+void plat_test_fail_text_write(int nth, PLAT_WRITE_FAULT how)
 {
     text_write_fail_in = nth > 0 ? nth : 0;
+    text_write_fault = how;
     text_disk_full = false;
 }
 

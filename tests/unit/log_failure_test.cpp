@@ -129,6 +129,20 @@ TEST_F(LogFailureTest, LineCutByAFullDiskIsTakenBackToTheLastWholeLine)
     EXPECT_EQ(job.log_file, nullptr);
 }
 
+// A runtime may report a flush that met a full disk as done: the line counts
+// only when the file grew by all of it.
+TEST_F(LogFailureTest, LineReportedWrittenButCutIsTakenBackToo)
+{
+    ASSERT_TRUE(job.create_log());
+    const std::string log = windows + "UnInstal\\Foo.log";
+    const std::string whole = read_file(log);
+
+    plat_test_fail_text_write(1, PLAT_WRITE_LOSES_BYTES);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\Program Files\\Foo\\a.txt"), 53);
+    EXPECT_EQ(read_file(log), whole);
+    EXPECT_EQ(job.log_file, nullptr);
+}
+
 TEST_F(LogFailureTest, LogWhoseFirstLinesCannotBeWrittenIsRefusedAndEmptied)
 {
     plat_test_fail_text_write(1);
