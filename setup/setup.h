@@ -116,7 +116,8 @@ public:
     // without a log, key or value; with 53 when the line did not reach the
     // disk whole: the log is then cut back to its last whole line and closed.
     bool log_entry(const char *key, const char *value);
-    // Writes the line a, b, c to the open log as log_entry does.
+    // Writes the line a, b, c to the open log as log_entry does (58 for a
+    // missing part or log).
     bool log_line(const char *a, const char *b, const char *c);
     // True when a log is open; else false with 58. Asked before anything is
     // made that the log must name.

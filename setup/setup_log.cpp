@@ -115,6 +115,10 @@ bool SETUP_TYPE::ready_to_log()
 
 bool SETUP_TYPE::log_line(const char *a, const char *b, const char *c)
 {
+    if (!a || !b || !c || !log_file) {
+        err_code = 58;
+        return false;
+    }
     // On disk the line grows by its bytes with CR LF for each line end.
     const char *parts[] = {a, b, c, "\n"};
     int64_t expected = log_length;

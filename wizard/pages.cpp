@@ -220,18 +220,17 @@ int select_dir_page()
     SetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, setup_job.get_installpath());
     ShowWindow(page.dialog, SW_SHOW);
 
-    // Taken however the page ended; Install takes only a full path, and the
-    // page stays until it has one.
-    char path[MAX_PATH];
+    // Taken however the page ended; Install takes only a full path ("C:"
+    // counts, as it gains its backslash), and the page stays until it has one.
     for (;;) {
         run_page(page);
-        path[0] = '\0';
+        char path[MAX_PATH] = "";
         GetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, path, MAX_PATH);
-        if (setup_aborted || is_full_path(path))
+        setup_job.set_installpath(path);
+        if (setup_aborted || is_full_path(setup_job.get_installpath()))
             break;
         ask_for_full_path(page.dialog);
     }
-    setup_job.set_installpath(path);
 
     close_page(page);
     end_if_aborted();
