@@ -79,6 +79,11 @@ unsigned plat_ansi_code_page();
 // 2 GiB and more have a size too.
 int64_t plat_file_size(const char *path);
 
+// Cuts the file at path back to length bytes when it is longer; a shorter
+// file is left as it is. False when it cannot be opened or cut. Works by
+// path, so it reaches a file whose stream has already been closed.
+bool plat_truncate_file(const char *path, int64_t length);
+
 // The runtime heap consistency check: -2 in order, -1 empty, -3 bad start,
 // -4 bad node, -6 bad pointer (the values of _heapchk).
 int plat_heap_check();
@@ -117,6 +122,12 @@ void plat_test_copy_by_read_write(bool on);
 // 0x9F and 0xE0 to 0xFC) or any other value for a single-byte one (1252, the
 // default).
 void plat_test_set_code_page(unsigned code_page);
+// The disk fills up at the nth text-mode write from now: that write puts the
+// first half of its bytes on disk and fails, or reports them all written as
+// some runtimes do; every later text-mode write fails without writing. 0
+// turns it off.
+enum PLAT_WRITE_FAULT { PLAT_WRITE_FAILS, PLAT_WRITE_LOSES_BYTES };
+void plat_test_fail_text_write(int nth, PLAT_WRITE_FAULT how = PLAT_WRITE_FAILS);
 // Turns off every fault of the controls above and of shell_link.h.
 void plat_test_reset_faults();
 #endif

@@ -43,6 +43,9 @@ unsigned code_page = 1252;
 // Where Wine keeps the hidden and system bits of a Unix file.
 const char DOS_ATTRIBUTES[] = "user.DOSATTRIB";
 const uint32_t XATTR_BITS = PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
+int text_write_fail_in = 0;
+PLAT_WRITE_FAULT text_write_fault = PLAT_WRITE_FAILS;
+bool text_disk_full = false;
 
 // True on the call where a countdown reaches zero.
 bool fault_due(int &countdown) { return countdown > 0 && --countdown == 0; }
@@ -122,7 +125,16 @@ ssize_t text_read(void *cookie, char *buf, size_t size)
 ssize_t text_write(void *cookie, const char *buf, size_t size)
 {
     FILE *raw = static_cast<TextStream *>(cookie)->raw;
-    for (size_t i = 0; i < size; ++i) {
+    size_t room = size;
+    bool silent = false;
+    if (text_disk_full || fault_due(text_write_fail_in)) {
+        // A full disk: the first write that meets it gets part of its bytes
+        // out, later ones none.
+        silent = !text_disk_full && text_write_fault == PLAT_WRITE_LOSES_BYTES;
+        room = text_disk_full ? 0 : size / 2;
+        text_disk_full = true;
+    }
+    for (size_t i = 0; i < room; ++i) {
         if (buf[i] == '\n' && putc('\r', raw) == EOF)
             return i ? (ssize_t)i : -1;
         if (putc(buf[i], raw) == EOF)
@@ -131,6 +143,10 @@ ssize_t text_write(void *cookie, const char *buf, size_t size)
     // The caller's fflush must reach the disk, so pass it on.
     if (fflush(raw) != 0)
         return -1;
+    if (room < size && !silent) {
+        errno = ENOSPC;
+        return -1;
+    }
     return (ssize_t)size;
 }
 
@@ -583,6 +599,16 @@ int64_t plat_file_size(const char *path)
     return size;
 }
 
+bool plat_truncate_file(const char *path, int64_t length)
+{
+    char host[PATH_MAX];
+    struct stat st;
+    if (!path || length < 0 || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0 ||
+        !S_ISREG(st.st_mode))
+        return false;
+    return st.st_size <= length || truncate(host, (off_t)length) == 0;
+}
+
 int plat_heap_check() { return heap_result ? heap_result : -2; }
 
 void plat_test_set_drive_root(const char *host_dir)
@@ -616,12 +642,20 @@ void plat_test_copy_by_read_write(bool on) { copy_read_write = on; }
 
 void plat_test_set_code_page(unsigned cp) { code_page = cp; }
 
+void plat_test_fail_text_write(int nth, PLAT_WRITE_FAULT how)
+{
+    text_write_fail_in = nth > 0 ? nth : 0;
+    text_write_fault = how;
+    text_disk_full = false;
+}
+
 void plat_test_reset_faults()
 {
     create_dir_fail_in = 0;
     copy_fail_in = 0;
     copy_fault = PLAT_COPY_FAILS;
     copy_read_write = false;
+    plat_test_fail_text_write(0);
     plat_test_fail_link_step(0);
     plat_test_set_link_observer(nullptr);
 }

@@ -70,4 +70,20 @@ int64_t plat_file_size(const char *path)
     return size;
 }
 
+bool plat_truncate_file(const char *path, int64_t length)
+{
+    if (!path || length < 0)
+        return false;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size, at;
+    at.QuadPart = length;
+    bool ok = GetFileSizeEx(file, &size) &&
+              (size.QuadPart <= length || (SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file)));
+    CloseHandle(file);
+    return ok;
+}
+
 int plat_heap_check() { return _heapchk(); }

@@ -6,6 +6,8 @@
 #include "../lib/generr.h"
 #include "../lib/genstrin.h"
 #include "ascii_fold.h"
+#include "names.h"
+#include "path_join.h"
 #include "setup.h"
 
 namespace {
@@ -47,11 +49,9 @@ bool SETUP_TYPE::load_ini(const char *path)
             char *key = trim_right(text);
             fold_ascii(key);
             char *value = trim_left(equals + 1);
+            bool refused = false;
             if (!std::strcmp(key, "file")) {
-                if (!add_file(value)) {
-                    std::fclose(stream);
-                    return false;
-                }
+                refused = !add_file(value);
             } else {
                 for (const KeyHandler &handler : key_handlers) {
                     if (!std::strcmp(key, handler.key)) {
@@ -59,6 +59,19 @@ bool SETUP_TYPE::load_ini(const char *path)
                         break;
                     }
                 }
+                // A relative path would install below whatever directory
+                // setup runs in. Empty stays: the user then types one on
+                // Select Directory, which asks for a full path.
+                if (!std::strcmp(key, "installpath") && installpath[0] && !is_full_path(installpath)) {
+                    err_code = ERR_INSTALL_PATH_NOT_FULL;
+                    refused = true;
+                }
+            }
+            if (refused) {
+                // Kept for the message, so that the author sees which line it was.
+                join_path(refused_line, sizeof refused_line, key, "=", value);
+                std::fclose(stream);
+                return false;
             }
         }
         if (end == 1)

@@ -6,6 +6,7 @@
 #include "../lib/generr.h"
 #include "../lib/genmem.h"
 #include "../platform/platform.h"
+#include "names.h"
 #include "path_join.h"
 #include "replace_file.h"
 #include "setup.h"
@@ -70,17 +71,21 @@ static bool whole_dest(const SETUP_TYPE &job, char *buffer, size_t size)
     return true;
 }
 
-// Creates one missing directory of the install tree and logs it.
+// Creates one missing directory of the install tree and logs it. A
+// directory that cannot be logged stops the tree: the uninstaller would
+// never learn of it, or of anything made after it.
 static bool make_logged_dir(const char *prefix, void *context)
 {
+    SETUP_TYPE *job = static_cast<SETUP_TYPE *>(context);
     if (dir_exists(prefix))
         return true;
+    if (!job->ready_to_log())
+        return false;
     if (!plat_create_dir(prefix)) {
         err_code = 907;
         return false;
     }
-    static_cast<SETUP_TYPE *>(context)->log_entry("MkDir", prefix);
-    return true;
+    return job->log_entry("MkDir", prefix);
 }
 
 bool SETUP_TYPE::make_dir_tree(const char *path)
@@ -94,7 +99,14 @@ bool SETUP_TYPE::make_dir_tree(const char *path)
 
 bool SETUP_TYPE::prepare_install()
 {
-    if (!make_dir_tree(get_installpath()))
+    // A relative path would install below the current directory, and "."
+    // would copy every file onto itself. An empty one is make_dir_tree's 58.
+    const char *path = get_installpath();
+    if (path[0] && !is_full_path(path)) {
+        err_code = ERR_INSTALL_PATH_NOT_FULL;
+        return false;
+    }
+    if (!make_dir_tree(path))
         return false;
     if (!windows_dir || !dir_exists(windows_dir)) {
         err_code = 903;
@@ -152,11 +164,13 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
             return false;
         destination = computed;
     }
+    if (!ready_to_log())
+        return false;
     // Trust the file system, not only the copy's answer.
     if (!replace_file(entry->name, destination) || !file_exists(destination)) {
         err_code = 905;
         return false;
     }
-    log_entry("MkFile", destination);
-    return true;
+    // A file the log does not name would stay behind after an uninstall.
+    return log_entry("MkFile", destination);
 }

@@ -9,6 +9,7 @@
 #include "../lib/genmem.h"
 #include "../platform/platform.h"
 #include "ascii_fold.h"
+#include "names.h"
 #include "setup.h"
 
 SETUP_FILE::SETUP_FILE() : name(nullptr), path_type(PATH_APP) {}
@@ -31,7 +32,7 @@ static char *capture_dir(unsigned (*query)(char *, unsigned))
 SETUP_TYPE::SETUP_TYPE()
     : log_file(nullptr), windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr),
       exename(nullptr), apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr),
-      files{}, num_files(0), cur_file(-1)
+      files{}, num_files(0), cur_file(-1), log_path{}, log_length(0), refused_line{}
 {
     windows_dir = capture_dir(plat_windows_dir);
     system_dir = capture_dir(plat_system_dir);
@@ -61,6 +62,7 @@ void SETUP_TYPE::clear_job()
     }
     num_files = 0;
     cur_file = -1;
+    refused_line[0] = '\0';
     close_log();
 }
 
@@ -70,6 +72,8 @@ void SETUP_TYPE::close_log()
         std::fclose(log_file);
         log_file = nullptr;
     }
+    log_path[0] = '\0';
+    log_length = 0;
 }
 
 static void replace_text(char *&field, const char *text)
@@ -137,6 +141,12 @@ bool SETUP_TYPE::add_file(const char *value)
     if (name_len == 0) {
         // An entry without a name could be neither copied nor placed.
         err_code = 58;
+        return false;
+    }
+    // The name is read below the setup directory and written below the
+    // destination: it must not lead out of either.
+    if (!file_name_stays_inside(name_start, name_len)) {
+        err_code = ERR_FILE_NAME_LEAVES_DIR;
         return false;
     }
     void *memory = plat_malloc(sizeof(SETUP_FILE));

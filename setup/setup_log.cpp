@@ -5,6 +5,7 @@
 #include "../lib/fileutil.h"
 #include "../lib/generr.h"
 #include "../platform/platform.h"
+#include "names.h"
 #include "path_join.h"
 #include "replace_file.h"
 #include "setup.h"
@@ -18,6 +19,9 @@ bool SETUP_TYPE::create_log() { return create_log(nullptr, 0); }
 bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
 {
     close_log();
+    // Whatever goes wrong, the caller is left no name of a log that is not there.
+    if (relative_name && size > 0)
+        relative_name[0] = '\0';
     if (!windows_dir) {
         err_code = 903;
         return false;
@@ -27,21 +31,20 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
     // paths would not fit: the longest candidate with its letter, and the
     // uninstaller copy that write_uninstall_bat puts beside the log.
     const char *title = get_apptitle();
+    char name[SETUP_PATH_SIZE];
     size_t sub_len = std::strlen(LOG_SUBDIR);
-    size_t name_len = std::strlen(title) + std::strlen("a.log");
+    bool named = title_file_name(title, name, sizeof name);
+    size_t name_len = std::strlen(name) + std::strlen("a.log");
     size_t longest_name = name_len > std::strlen(UNINSTALLER) ? name_len : std::strlen(UNINSTALLER);
-    if (std::strlen(windows_dir) + sub_len + longest_name >= SETUP_PATH_SIZE ||
+    if (!named || std::strlen(windows_dir) + sub_len + longest_name >= SETUP_PATH_SIZE ||
         (relative_name && sub_len + name_len >= size)) {
-        if (relative_name && size > 0)
-            relative_name[0] = '\0';
         err_code = 64;
         return false;
     }
 
     char log_dir[SETUP_PATH_SIZE];
     join_path(log_dir, sizeof log_dir, windows_dir, LOG_SUBDIR);
-    if (relative_name)
-        join_path(relative_name, size, LOG_SUBDIR);
+    const char *relative_dir = LOG_SUBDIR;
     bool made_dir = false;
     if (!dir_exists(log_dir)) {
         if (plat_create_dir(log_dir)) {
@@ -49,17 +52,16 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
         } else {
             // The log then lies in the Windows directory itself.
             join_path(log_dir, sizeof log_dir, windows_dir);
-            if (relative_name)
-                relative_name[0] = '\0';
+            relative_dir = "";
         }
     }
 
-    // The bare name, then the title with "a" to "y": 26 names in all.
+    // The bare name, then the name with "a" to "y": 26 names in all.
     char suffix[2] = {0, 0};
-    char log_path[SETUP_PATH_SIZE];
+    char path[SETUP_PATH_SIZE];
     for (;;) {
-        join_path(log_path, sizeof log_path, log_dir, title, suffix, ".log");
-        if (!file_exists(log_path))
+        join_path(path, sizeof path, log_dir, name, suffix, ".log");
+        if (!file_exists(path))
             break;
         if (suffix[0] == 'y') {
             err_code = 909;
@@ -67,23 +69,34 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
         }
         suffix[0] = suffix[0] ? (char)(suffix[0] + 1) : 'a';
     }
-    if (relative_name) {
-        size_t used = std::strlen(relative_name);
-        join_path(relative_name + used, size - used, title, suffix, ".log");
-    }
 
-    log_file = openfile(log_path, "wt", false);
-    if (!log_file)
+    if (!open_log(path))
         return false;
-    bool written = std::fprintf(log_file, "; Setup log file for %s.  Required for the uninstall.\n", title) >= 0 &&
+    bool written = log_line("; Setup log file for ", title, ".  Required for the uninstall.") &&
                    log_entry("AppTitle", title) && log_entry("EMail", get_email()) &&
-                   (!made_dir || log_entry("MkDir", log_dir)) && log_entry("MkFile", log_path);
+                   (!made_dir || log_entry("MkDir", log_dir)) && log_entry("MkFile", path);
     if (!written) {
         // A log that lacks its own first lines would mislead the uninstaller.
         close_log();
-        err_code = 53;
+        err_code = ERR_LOG_WRITE;
         return false;
     }
+    if (relative_name)
+        join_path(relative_name, size, relative_dir, name, suffix, ".log");
+    return true;
+}
+
+bool SETUP_TYPE::open_log(const char *path)
+{
+    close_log();
+    if (!path || std::strlen(path) >= sizeof log_path) {
+        err_code = 64;
+        return false;
+    }
+    log_file = openfile(path, "wt", false);
+    if (!log_file)
+        return false;
+    join_path(log_path, sizeof log_path, path);
     return true;
 }
 
@@ -93,18 +106,67 @@ bool SETUP_TYPE::log_entry(const char *key, const char *value)
         err_code = 58;
         return false;
     }
-    // Flushed at once, so that the log names everything made so far, however
-    // the program stops.
-    if (std::fprintf(log_file, "%s=%s\n", key, value) < 0 || std::fflush(log_file) != 0) {
-        err_code = 53;
+    return log_line(key, "=", value);
+}
+
+bool SETUP_TYPE::ready_to_log()
+{
+    if (!log_file)
+        err_code = 58;
+    return log_file != nullptr;
+}
+
+bool SETUP_TYPE::log_line(const char *a, const char *b, const char *c)
+{
+    if (!a || !b || !c || !log_file) {
+        err_code = 58;
         return false;
     }
-    return true;
+    // On disk the line grows by its bytes with CR LF for each line end.
+    const char *parts[] = {a, b, c, "\n"};
+    int64_t expected = log_length;
+    bool written = true;
+    for (const char *part : parts) {
+        for (const char *p = part; *p; ++p)
+            expected += *p == '\n' ? 2 : 1;
+        if (std::fputs(part, log_file) < 0)
+            written = false;
+    }
+    // Flushed at once, so that the log names everything made so far, however
+    // the program stops. Some runtimes report a flush that met a full disk as
+    // done, so the line counts only when the file has grown by all of it.
+    if (written && std::fflush(log_file) == 0 && (int64_t)std::ftell(log_file) == expected) {
+        log_length = expected;
+        return true;
+    }
+    // Whatever part of the line got out is cut off again, so that the log
+    // ends in a whole line and never names half a path. Nothing may follow
+    // a lost line either: the log is closed.
+    char path[SETUP_PATH_SIZE];
+    int64_t whole = log_length;
+    join_path(path, sizeof path, log_path);
+    close_log();
+    if (path[0])
+        plat_truncate_file(path, whole);
+    err_code = ERR_LOG_WRITE;
+    return false;
+}
+
+// Writes text for a batch file line, each "%" doubled, so that cmd shows and
+// passes it as written (a single "%" would start a variable, "%~" even ends
+// the batch file).
+static void put_batch_text(FILE *batch, const char *text)
+{
+    for (; *text; ++text) {
+        if (*text == '%')
+            std::fputc('%', batch);
+        std::fputc(*text, batch);
+    }
 }
 
 bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
 {
-    if (!relative_name) {
+    if (!relative_name || !relative_name[0]) {
         err_code = 58;
         return false;
     }
@@ -112,31 +174,43 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
         err_code = 903;
         return false;
     }
-    char log_path[SETUP_PATH_SIZE], log_dir[SETUP_PATH_SIZE], batch_path[SETUP_PATH_SIZE];
+    char log_path_full[SETUP_PATH_SIZE], log_dir[SETUP_PATH_SIZE], batch_path[SETUP_PATH_SIZE];
     char uninstaller_copy[SETUP_PATH_SIZE];
-    if (!join_path(log_path, sizeof log_path, windows_dir, relative_name) ||
+    if (!join_path(log_path_full, sizeof log_path_full, windows_dir, relative_name) ||
         !join_path(batch_path, sizeof batch_path, get_installpath(), BATCH_FILE) ||
-        !join_path(uninstaller_copy, sizeof uninstaller_copy, extract_path(log_dir, log_path, sizeof log_dir),
-                   UNINSTALLER)) {
+        !join_path(uninstaller_copy, sizeof uninstaller_copy,
+                   extract_path(log_dir, log_path_full, sizeof log_dir), UNINSTALLER)) {
         err_code = 64;
         return false;
     }
 
+    if (!ready_to_log())
+        return false;
     FILE *batch = openfile(batch_path, "wt", false);
     if (!batch)
         return false;
-    std::fprintf(batch, "rem This file uninstalls the %s application.  The uninstallation\n", get_apptitle());
-    std::fprintf(batch, "rem may fail if the setup log has been moved or deleted since the setup.\n");
-    std::fprintf(batch, "%s%s %s\n", log_dir, UNINSTALLER, relative_name);
+    std::fputs("rem This file uninstalls the ", batch);
+    put_batch_text(batch, get_apptitle());
+    std::fputs(" application.  The uninstallation\n", batch);
+    std::fputs("rem may fail if the setup log has been moved or deleted since the setup.\n", batch);
+    // Both in quotes: blanks, "&", "|", "<", ">" and "^" of the title's
+    // file name stay part of the one argument.
+    std::fputc('"', batch);
+    put_batch_text(batch, uninstaller_copy);
+    std::fputs("\" \"", batch);
+    put_batch_text(batch, relative_name);
+    std::fputs("\"\n", batch);
     bool written = !std::ferror(batch);
     if (std::fclose(batch) != 0)
         written = false;
     // The file exists, whole or not, so the log names it either way.
-    log_entry("MkFile", batch_path);
+    bool logged = log_entry("MkFile", batch_path);
     if (!written) {
         err_code = 53;
         return false;
     }
+    if (!logged)
+        return false;
 
     if (file_exists(UNINSTALLER) && !replace_file(UNINSTALLER, uninstaller_copy)) {
         err_code = 905;

@@ -4,15 +4,57 @@
 #include "../lib/fileutil.h"
 #include "../lib/generr.h"
 #include "../platform/shell_link.h"
+#include "names.h"
 #include "path_join.h"
 #include "setup.h"
 
 // The shortcut's file path: folder, a backslash unless it ends in one, the
-// title and ".lnk". False when it would not fit.
+// title's file name and ".lnk". False when it would not fit.
 static bool link_path_of(const char *folder, const char *title, char *out, size_t size)
 {
+    char name[SETUP_PATH_SIZE];
     const char *separator = ends_in_backslash(folder) ? "" : "\\";
-    return join_path(out, size, folder, separator, title, ".lnk");
+    return title_file_name(title, name, sizeof name) && join_path(out, size, folder, separator, name, ".lnk");
+}
+
+namespace {
+enum LinkOutcome { LINK_SAVED, LINK_NOT_SAVED, LINK_NOT_LOGGED };
+}
+
+// Has the link object write the shortcut, and logs it once it is saved: a
+// failed save may leave nothing there, or an older file of that name that
+// this setup did not make.
+static LinkOutcome save_link(SETUP_TYPE &job, const char *link_path)
+{
+    char target[SETUP_PATH_SIZE];
+    if (!link_path || std::strlen(link_path) >= (size_t)PLAT_LINK_PATH_UNITS ||
+        !join_path(target, sizeof target, job.get_installpath(), job.get_exename()))
+        return LINK_NOT_SAVED;
+
+    if (!job.ready_to_log())
+        return LINK_NOT_LOGGED;
+    PLAT_SHELL_LINK *link = nullptr;
+    if (plat_link_create(&link) < 0)
+        return LINK_NOT_SAVED;
+    plat_link_set_path(link, target);
+    plat_link_set_description(link, job.get_apptitle());
+    plat_link_set_working_dir(link, job.get_installpath());
+
+    PLAT_PERSIST_FILE *file = nullptr;
+    plat_result outcome = plat_link_persist(link, &file);
+    LinkOutcome result = LINK_NOT_SAVED;
+    if (outcome >= 0) {
+        char16_t wide[PLAT_LINK_PATH_UNITS];
+        if (plat_ansi_to_utf16(link_path, wide, PLAT_LINK_PATH_UNITS) > 0)
+            outcome = plat_persist_save(file, wide, false);
+        else
+            outcome = PLAT_E_FAIL;
+        plat_persist_release(file);
+        if (outcome >= 0)
+            result = job.log_entry("MkFile", link_path) ? LINK_SAVED : LINK_NOT_LOGGED;
+    }
+    plat_link_release(link);
+    return result;
 }
 
 bool SETUP_TYPE::create_shortcut(const char *folder)
@@ -29,38 +71,16 @@ bool SETUP_TYPE::create_shortcut(const char *folder)
     }
     if (!make_dir_tree(folder))
         return false;
-    if (create_link(link_path))
+    switch (save_link(*this, link_path)) {
+    case LINK_SAVED:
         return true;
+    case LINK_NOT_LOGGED:
+        return false; // log_entry's code says why
+    case LINK_NOT_SAVED:
+        break;
+    }
     err_code = 906;
     return false;
 }
 
-bool SETUP_TYPE::create_link(const char *link_path)
-{
-    char target[SETUP_PATH_SIZE];
-    if (!link_path || std::strlen(link_path) >= (size_t)PLAT_LINK_PATH_UNITS ||
-        !join_path(target, sizeof target, get_installpath(), get_exename()))
-        return false;
-
-    PLAT_SHELL_LINK *link = nullptr;
-    if (plat_link_create(&link) < 0)
-        return false;
-    plat_link_set_path(link, target);
-    plat_link_set_description(link, get_apptitle());
-    plat_link_set_working_dir(link, get_installpath());
-
-    PLAT_PERSIST_FILE *file = nullptr;
-    plat_result outcome = plat_link_persist(link, &file);
-    if (outcome >= 0) {
-        char16_t wide[PLAT_LINK_PATH_UNITS];
-        if (plat_ansi_to_utf16(link_path, wide, PLAT_LINK_PATH_UNITS) > 0)
-            outcome = plat_persist_save(file, wide, false);
-        else
-            outcome = PLAT_E_FAIL;
-        plat_persist_release(file);
-        // Logged even when the save failed: a part-written file may be there.
-        log_entry("MkFile", link_path);
-    }
-    plat_link_release(link);
-    return outcome >= 0;
-}
+bool SETUP_TYPE::create_link(const char *link_path) { return save_link(*this, link_path) == LINK_SAVED; }

@@ -32,11 +32,16 @@ int install_page()
     SetDlgItemTextA(page.dialog, IDC_TEXT, text);
     ShowWindow(page.dialog, SW_SHOW);
 
+    // Nothing is installed that the log could not name: the log and the
+    // batch file that hands it to the uninstaller come first, and each step
+    // that cannot record what it made ends the setup right after it.
     char log_name[MAX_PATH] = "";
-    setup_job.create_log(log_name, sizeof log_name); // without a log the setup goes on
+    if (!setup_job.create_log(log_name, sizeof log_name))
+        setup_error(page.dialog, error_db.get_error_msg(err_code), "%s", LOG_ERROR_DETAIL);
     if (!setup_job.prepare_install())
-        setup_error(page.dialog, error_db.get_error_msg(err_code), "Error installing application!");
-    setup_job.write_uninstall_bat(log_name);
+        install_error(page.dialog, "Error installing application!");
+    if (!setup_job.write_uninstall_bat(log_name))
+        setup_error(page.dialog, error_db.get_error_msg(err_code), "%s", LOG_ERROR_DETAIL);
 
     HWND bar = GetDlgItem(page.dialog, IDC_PROGRESS);
     SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(setup_job.num_files)));
@@ -62,10 +67,9 @@ int install_page()
         if (err_code == 910) {
             // text still holds the destination path
             if (overwrite_page(page.dialog, text) == IDC_OVERWRITE_FILE && !setup_job.copy_setup_file(nullptr))
-                setup_error(page.dialog, error_db.get_error_msg(err_code), "Error installing file '%s'!",
-                            entry->name);
+                install_error(page.dialog, "Error installing file '%s'!", entry->name);
         } else {
-            setup_error(page.dialog, error_db.get_error_msg(err_code), "Error installing file '%s'!", entry->name);
+            install_error(page.dialog, "Error installing file '%s'!", entry->name);
         }
         setup_job.next_file();
     }

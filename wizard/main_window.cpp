@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdlib>
 
+#include "../lib/generr.h"
 #include "../setup/setup.h"
 #include "page_text.h"
 #include "resource.h"
@@ -131,4 +132,16 @@ void setup_error(HWND owner, const char *error_text, const char *detail_format, 
     MessageBoxA(owner, text, "Setup Error", MB_OK);
     // The normal exit: the job's destructor closes the setup log with every line.
     std::exit(0);
+}
+
+const char *const LOG_ERROR_DETAIL = "Error writing the setup log!";
+
+void install_error(HWND owner, const char *detail_format, ...)
+{
+    char detail[256];
+    va_list args;
+    va_start(args, detail_format);
+    vformat_cut(detail, sizeof detail, detail_format, args);
+    va_end(args);
+    setup_error(owner, error_db.get_error_msg(err_code), "%s", err_code == ERR_LOG_WRITE ? LOG_ERROR_DETAIL : detail);
 }

@@ -6,6 +6,7 @@
 
 #include "../lib/fileutil.h"
 #include "../lib/generr.h"
+#include "../setup/names.h"
 #include "../setup/path_join.h"
 #include "../setup/setup.h"
 #include "page_text.h"
@@ -197,18 +198,39 @@ int message_page(const char *title, const char *button, bool show_cancel, const 
     return 0;
 }
 
+// Asked when Install is pressed with a path that is not a full one: a
+// relative path would install below wherever setup happens to run.
+static void ask_for_full_path(HWND dialog)
+{
+    char name[MAX_PATH];
+    if (!title_file_name(setup_job.get_apptitle(), name, sizeof name))
+        format_cut(name, sizeof name, "Application");
+    char text[512];
+    format_cut(text, sizeof text,
+               "Please enter the full path of the directory to install to, with its drive, such as "
+               "C:\\Program Files\\%s",
+               name);
+    MessageBoxA(dialog, text, "Setup Warning", MB_ICONWARNING | MB_OK);
+}
+
 int select_dir_page()
 {
     PAGE page;
     open_page(page, main_window, IDD_SELECT_DIR);
     SetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, setup_job.get_installpath());
     ShowWindow(page.dialog, SW_SHOW);
-    run_page(page);
 
-    // Taken however the page ended; an empty field is refused when installing.
-    char path[MAX_PATH] = "";
-    GetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, path, MAX_PATH);
-    setup_job.set_installpath(path);
+    // Taken however the page ended; Install takes only a full path ("C:"
+    // counts, as it gains its backslash), and the page stays until it has one.
+    for (;;) {
+        run_page(page);
+        char path[MAX_PATH] = "";
+        GetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, path, MAX_PATH);
+        setup_job.set_installpath(path);
+        if (setup_aborted || is_full_path(setup_job.get_installpath()))
+            break;
+        ask_for_full_path(page.dialog);
+    }
 
     close_page(page);
     end_if_aborted();
@@ -246,7 +268,9 @@ int shortcut_page()
     PAGE page;
     open_page(page, main_window, IDD_SHORTCUT);
     // The default: a folder named after the application, right in Programs.
-    SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, setup_job.get_apptitle());
+    char name[MAX_PATH] = "";
+    title_file_name(setup_job.get_apptitle(), name, sizeof name);
+    SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, name);
     ShowWindow(page.dialog, SW_SHOW);
     run_page(page);
 
@@ -259,7 +283,7 @@ int shortcut_page()
             setup_error(main_window, error_text(), "Error creating application Shortcuts!");
         }
         if (!setup_job.create_shortcut(folder))
-            setup_error(main_window, error_text(), "Error creating application Shortcuts!");
+            install_error(main_window, "Error creating application Shortcuts!");
     }
 
     close_page(page);

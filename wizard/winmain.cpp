@@ -19,8 +19,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show_state)
     LoadStringA(instance, IDS_WINDOW_CLASS, window_class_name, WIZ_TEXT_LEN);
     register_main_class(instance);
 
-    if (!setup_job.load_ini("setup.ini"))
+    if (!setup_job.load_ini("setup.ini")) {
+        // A refused line is named, so that the author can mend it.
+        if (setup_job.refused_line[0])
+            setup_error(main_window, error_db.get_error_msg(err_code),
+                        "Error loading setup config file 'SETUP.INI' at the line '%s'!", setup_job.refused_line);
         setup_error(main_window, error_db.get_error_msg(err_code), "Error loading setup config file 'SETUP.INI'!");
+    }
     if (!create_main_window(instance, show_state))
         return 0;
 

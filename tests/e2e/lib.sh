@@ -52,6 +52,14 @@ scenario_end() {
     exit 0
 }
 
+# Ends the scenario as skipped (ctest's SKIP_RETURN_CODE) when the machine
+# lacks what it needs; checks that already failed still fail it.
+scenario_skip() { # REASON
+    [ "$failures" -eq 0 ] || scenario_end
+    echo "== $SCENARIO: skipped: $1"
+    exit 77
+}
+
 fail() {
     echo "FAIL: $*"
     failures=$((failures + 1))
@@ -208,6 +216,14 @@ q() {
 # The "Setup Error" box's text for a detail and an error message.
 setup_error_text() { # DETAIL ERROR EMAIL
     printf '%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you may contact:\n          %s\n\nAborting Setup...' "$1" "$2" "$3"
+}
+
+# Runs the install directory's uninstal.bat as a user would, with cmd in that
+# directory, and keeps what it printed in $OUT/batch.log (CR removed).
+run_batch() { # INSTALL-DIR
+    (cd "$(unix_of_dos "$1")" && "$WINE_RUN" cmd /c uninstal.bat </dev/null 2>&1) | tr -d '\r' >"$OUT/batch.log"
+    sed 's/^/    | /' "$OUT/batch.log"
+    return 0
 }
 
 # Clicks through Welcome and Select Directory with what setup.ini says.

@@ -14,6 +14,7 @@
 
 #include "lib/fileutil.h"
 #include "platform/platform.h"
+#include "setup/names.h"
 #include "support/job_fixture.h"
 #include "support/test_env.h"
 #include "wizard/page_text.h"
@@ -63,10 +64,13 @@ std::string printable(const std::string &text)
     return out;
 }
 
-enum Op { TERMINATE, DIRECTORY, FILE_NAME, COPY_PATH, HAS_EXTENSION, CUT_EXTENSION, HAS_PATH, ENDS_IN, BROWSED, BELOW };
+enum Op {
+    TERMINATE, DIRECTORY, FILE_NAME, COPY_PATH, HAS_EXTENSION, CUT_EXTENSION, HAS_PATH, ENDS_IN, BROWSED, BELOW,
+    TITLE_NAME, STAYS_INSIDE
+};
 const char *const op_names[] = {"terminate_path", "extract_path",      "extract_filename",  "copy_path",
                                 "has_extension",  "remove_extension",  "has_path",          "ends_in_backslash",
-                                "join_browsed_path", "path_below"};
+                                "join_browsed_path", "path_below",       "title_file_name",   "file_name_stays_inside"};
 
 // The operation on input as a text; arg is path_below's folder.
 std::string apply(Op op, const std::string &input, const char *arg)
@@ -85,6 +89,8 @@ std::string apply(Op op, const std::string &input, const char *arg)
     case ENDS_IN: return ends_in_backslash(in) ? "yes" : "no";
     case BROWSED: return join_browsed_path(b, sizeof b, in, "App\\") ? b : "<refused>";
     case BELOW: return path_below(in, arg) ? path_below(in, arg) : "<not below>";
+    case TITLE_NAME: return title_file_name(in, b, sizeof b) ? b : "<refused>";
+    case STAYS_INSIDE: return file_name_stays_inside(in, input.size()) ? "yes" : "no";
     }
     return "<no such operation>";
 }
@@ -109,6 +115,10 @@ const ScanCase scan_cases[] = {
     // A second byte in the letters' range is no letter: it does not fold.
     {BELOW, "C:\\Programs\\" "\x83\x41" "\\x", "x", "<not below>", "C:\\PROGRAMS\\" "\x83\x61" "\\"},
     {BELOW, "c:\\programs\\" SO "\\Tools", "Tools", "Tools", "C:\\Programs\\" SO "\\"},
+    // A title's file name keeps a double-byte character whole, and its
+    // trailing dots go; a file name's ".." inside a character is no "..".
+    {TITLE_NAME, "E2E " SO HYO "..", "E2E \x83_\x95_", "E2E " SO HYO, nullptr},
+    {STAYS_INSIDE, SO "..\\x", "no", "yes", nullptr},
 };
 
 bool collect(const char *prefix, void *context)

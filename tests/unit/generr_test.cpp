@@ -10,10 +10,10 @@
 #include "support/report_text.h"
 #include "support/test_env.h"
 
-TEST(ErrorTable, StartupFillsSixtyNineRecordsInOrder)
+TEST(ErrorTable, StartupFillsSeventyOneRecordsInOrder)
 {
     ASSERT_TRUE(error_db.initialised);
-    ASSERT_EQ(error_db.num_errors, 69);
+    ASSERT_EQ(error_db.num_errors, 71);
     const int defaults[] = {0, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65};
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(error_db.errors[i]->code, defaults[i]) << i;
@@ -22,8 +22,8 @@ TEST(ErrorTable, StartupFillsSixtyNineRecordsInOrder)
         EXPECT_EQ(error_db.errors[16 + i]->code, i);
         EXPECT_STREQ(error_db.errors[16 + i]->message, system_error_messages[i]);
     }
-    const int setup_codes[] = {905, 909, 910, 907, 908, 906, 901, 902, 903, 904};
-    for (int i = 0; i < 10; ++i)
+    const int setup_codes[] = {905, 909, 910, 907, 908, 906, 901, 902, 903, 904, 911, 912};
+    for (int i = 0; i < 12; ++i)
         EXPECT_EQ(error_db.errors[59 + i]->code, setup_codes[i]) << i;
 }
 
@@ -42,6 +42,8 @@ TEST(ErrorTable, LookupsTakeTheFirstMatch)
         {65, "Received input that would result in an overflow!"},
         {903, "Invalid Windows path received!"},
         {910, "Another version of one of the setup files was found!"},
+        {911, "A setup file name may not have a drive, a leading backslash, or a '.' or '..' part!"},
+        {912, "The install path must be a full path, with a drive letter, a colon and a backslash!"},
         {999, "Specified Error code not found."},
         {-1, "Specified Error code not found."},
     };

@@ -205,3 +205,48 @@ TEST(LoadIni, StreamThatFailsBeforeItsEndSets52)
     EXPECT_EQ(err_code, 52);
 }
 #endif
+
+// A name that leaves its directory, or an install path that is not full, is
+// refused at its line: the load fails, names the line, and reads no further.
+TEST(LoadIni, NamesThatLeaveTheirDirectoryAndRelativeInstallPathsAreRefused)
+{
+    const struct {
+        const char *line, *refused;
+        int32_t code;
+    } cases[] = {
+        {"file=..\\..\\evil.txt", "file=..\\..\\evil.txt", 911},
+        {"FILE=..\\evil2.dll,winsys_path", "file=..\\evil2.dll,winsys_path", 911},
+        {"file=sub\\..\\..\\x.txt", "file=sub\\..\\..\\x.txt", 911},
+        {"file=C:\\evil.txt", "file=C:\\evil.txt", 911},
+        {"file=\\windows\\evil.txt", "file=\\windows\\evil.txt", 911},
+        {"file=,,", "file=,,", 58},
+        {"installpath=apps\\foo", "installpath=apps\\foo", 912},
+        {"installpath = .", "installpath=.", 912},
+        {"installpath=\\apps", "installpath=\\apps", 912},
+        {"installpath=C:apps", "installpath=C:apps", 912},
+    };
+    std::string dir = testenv::scratch_dir();
+    for (const auto &c : cases) {
+        SETUP_TYPE job;
+        err_code = 0;
+        EXPECT_FALSE(job.load_ini(write_ini(dir, "bad.ini", {"file=a.txt", c.line, "apptitle=After"}).c_str()))
+            << c.line;
+        EXPECT_EQ(err_code, c.code) << c.line;
+        EXPECT_STREQ(job.refused_line, c.refused);
+        EXPECT_EQ(job.num_files, 1) << c.line;
+        EXPECT_STREQ(job.get_apptitle(), "Unknown") << c.line;
+    }
+
+    // Ordinary sub-directories, a drive root and an empty install path stay
+    // valid; a later load forgets the refused line.
+    SETUP_TYPE job;
+    EXPECT_FALSE(job.load_ini(write_ini(dir, "bad.ini", {"file=..\\x"}).c_str()));
+    ASSERT_TRUE(job.load_ini(
+        write_ini(dir, "good.ini", {"file=sub\\four.txt", "file=sub/five.txt,win_path", "installpath=C:"}).c_str()));
+    EXPECT_STREQ(job.refused_line, "");
+    ASSERT_EQ(job.num_files, 2);
+    EXPECT_STREQ(job.files[0]->name, "sub\\four.txt");
+    EXPECT_STREQ(job.get_installpath(), "C:\\");
+    ASSERT_TRUE(job.load_ini(write_ini(dir, "empty.ini", {"installpath="}).c_str()));
+    EXPECT_STREQ(job.get_installpath(), "");
+}

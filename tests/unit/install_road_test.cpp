@@ -133,7 +133,7 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
               (std::vector<std::string>{
                   "rem This file uninstalls the Road Test application.  The uninstallation",
                   "rem may fail if the setup log has been moved or deleted since the setup.",
-                  log_dir + "uninstal.exe UnInstal\\Road Test.log"}));
+                  "\"" + log_dir + "uninstal.exe\" \"UnInstal\\Road Test.log\""}));
 
     EXPECT_EQ(read_file(app + "foo.exe"), "MZ the program");
     EXPECT_EQ(read_file(app + "readme.txt"), "Read me.\r\n");

@@ -221,6 +221,20 @@ TEST_F(InstallTest, PrepareFailsWithTheTreesCode)
     EXPECT_EQ(job.cur_file, -1);
 }
 
+// A relative install path would land below the setup directory, and "."
+// would copy every file onto itself: refused before anything is made.
+TEST_F(InstallTest, PrepareRefusesAnInstallPathThatIsNotFull)
+{
+    ASSERT_TRUE(job.add_file("a.txt"));
+    for (const char *path : {"apps\\foo", ".", "\\apps", "C:apps"}) {
+        job.set_installpath(path);
+        EXPECT_FAILS_WITH(job.prepare_install(), 912);
+        EXPECT_EQ(job.cur_file, -1);
+    }
+    EXPECT_FALSE(dir_exists((source + "apps").c_str()));
+    EXPECT_TRUE(log_lines().empty());
+}
+
 // ---- install_file and copy_setup_file ----
 
 TEST_F(InstallTest, NewFilesAreCopiedToTheirDirectoriesAndLogged)

@@ -77,7 +77,7 @@ TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
 
     EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 909);
     EXPECT_EQ(job.log_file, nullptr);
-    EXPECT_STREQ(relative, "UnInstal\\");
+    EXPECT_STREQ(relative, ""); // no name of a log that is not there
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooz.log").c_str()));
     EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "old");
 }
@@ -127,14 +127,26 @@ TEST_F(SetupLogTest, WithoutUninstallDirectoryTheLogLiesInTheWindowsDirectory)
               (std::vector<std::string>{"; Setup log file for Foo.  Required for the uninstall.", "AppTitle=Foo",
                                         "EMail=none", "MkFile=" + windows + "Foo.log",
                                         "MkFile=" + root + "uninstal.bat"}));
-    EXPECT_EQ(text_lines(root + "uninstal.bat")[2], windows + "uninstal.exe Foo.log");
+    EXPECT_EQ(text_lines(root + "uninstal.bat")[2], "\"" + windows + "uninstal.exe\" \"Foo.log\"");
 }
 
-TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesNoLogOpen)
+// The free name leads nowhere that a file can be made: a directory in its
+// place on Windows, a link into a missing directory here.
+TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesNoLogOpenAndNoName)
 {
-    job.set_apptitle("Missing\\Foo");
-    EXPECT_FAILS_WITH(job.create_log(), 51);
+    job.set_apptitle("Foo");
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+#ifdef _WIN32
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\Foo.log"));
+#else
+    char host[PATH_MAX];
+    ASSERT_TRUE(plat_host_path((windows + "UnInstal\\Foo.log").c_str(), host, sizeof host));
+    ASSERT_EQ(symlink("/nonexistent/dir/Foo.log", host), 0);
+#endif
+    char relative[64] = "sentinel";
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 51);
     EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_STREQ(relative, "");
 }
 
 // Without a Windows directory every path would become relative to the
@@ -216,6 +228,7 @@ TEST_F(SetupLogTest, InstallPathAtTheLimitTakesTheBatchFileAndOneMoreIsRefused)
     std::string install = root + std::string(259 - root.size() - 13, 'p') + "\\";
     ASSERT_TRUE(testenv::make_dir(install));
     job.set_installpath(install.c_str());
+    open_log_at(root);
     ASSERT_TRUE(job.write_uninstall_bat("Unknown.log"));
     EXPECT_EQ(text_lines(install + "uninstal.bat").size(), 3u);
 
@@ -293,7 +306,7 @@ TEST_F(SetupLogTest, BatchFileCallsTheUninstallerOnTheLog)
               (std::vector<std::string>{
                   "rem This file uninstalls the Foo application.  The uninstallation",
                   "rem may fail if the setup log has been moved or deleted since the setup.",
-                  windows + "UnInstal\\uninstal.exe UnInstal\\Foo.log"}));
+                  "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\Foo.log\""}));
     std::vector<std::string> log = text_lines(windows + "UnInstal\\Foo.log");
     EXPECT_EQ(log.back(), "MkFile=" + root + "uninstal.bat");
     // Without an uninstaller in the setup directory there is nothing to copy.
@@ -306,6 +319,7 @@ TEST_F(SetupLogTest, UninstallerIsCopiedBesideTheLogReplacingAnOldOne)
     put_source("uninstal.exe", "MZ new uninstaller");
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
     write_file(windows + "UnInstal\\uninstal.exe", "MZ an older and longer uninstaller");
+    open_log_at(root);
     ASSERT_TRUE(job.write_uninstall_bat("UnInstal\\Unknown.log"));
     EXPECT_EQ(read_file(windows + "UnInstal\\uninstal.exe"), "MZ new uninstaller");
 }
@@ -320,16 +334,23 @@ TEST_F(SetupLogTest, UninstallerReplacesAReadOnlyHiddenSystemCopy)
     write_file(copy, "MZ an older and longer uninstaller");
     const uint32_t blocking = PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
     ASSERT_TRUE(plat_set_attributes(copy.c_str(), blocking));
+    open_log_at(root);
     ASSERT_TRUE(job.write_uninstall_bat("UnInstal\\Unknown.log"));
     EXPECT_EQ(read_file(copy), "MZ new uninstaller");
     EXPECT_EQ(plat_get_attributes(copy.c_str()) & blocking, 0u);
 }
 
+// An empty name is what a refused create_log leaves: a batch file for it
+// would call the uninstaller on a directory.
 TEST_F(SetupLogTest, BatchFileWithoutNameIsRefused)
 {
     job.set_installpath(root.c_str());
+    std::string log = open_log_at(root);
     EXPECT_FAILS_WITH(job.write_uninstall_bat(nullptr), 58);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(""), 58);
     EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
+    job.close_log();
+    EXPECT_EQ(read_file(log), "");
 }
 
 TEST_F(SetupLogTest, BatchFileThatCannotBeOpenedLeavesNoTrace)
@@ -362,6 +383,7 @@ TEST_F(SetupLogTest, InjectedUninstallerCopyFailureIsReported)
 {
     job.set_installpath(root.c_str());
     put_source("uninstal.exe", "MZ");
+    open_log_at(root);
     plat_test_fail_copy(1);
     EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 905);
     EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
@@ -382,3 +404,48 @@ TEST_F(SetupLogTest, BatchFileThatCannotBeWrittenIsReported)
     EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
 }
 #endif
+
+// ---- the title as a file name; the batch line cmd reads ----
+
+// The log and the batch file's last line take the title's file name; the
+// header, AppTitle and the batch file's first line keep the title as written,
+// "%" doubled in the batch file, where cmd would read a variable. Both paths
+// of the last line stand in quotes, so that blanks, "&" and the like stay
+// inside the one argument.
+TEST_F(SetupLogTest, TitleNamesTheLogAsAFileNameAndTheBatchLineQuotesIt)
+{
+    const struct {
+        const char *title, *name, *title_in_batch, *name_in_batch;
+    } cases[] = {
+        {"Tom & Jerry", "Tom & Jerry", "Tom & Jerry", "Tom & Jerry"},
+        {"100% Tools", "100% Tools", "100%% Tools", "100%% Tools"},
+        {"AC/DC: What?", "AC_DC_ What_", "AC/DC: What?", "AC_DC_ What_"},
+        {"..\\..\\x", ".._.._x", "..\\..\\x", ".._.._x"},
+        {"Nul", "_Nul", "Nul", "_Nul"},
+        {"%~x <a|b> ^c", "%~x _a_b_ ^c", "%%~x <a|b> ^c", "%%~x _a_b_ ^c"},
+    };
+    job.set_installpath(root.c_str());
+    for (const auto &c : cases) {
+        job.set_apptitle(c.title);
+        char relative[64];
+        ASSERT_TRUE(job.create_log(relative, sizeof relative)) << c.title;
+        EXPECT_EQ(std::string(relative), std::string("UnInstal\\") + c.name + ".log");
+        ASSERT_TRUE(job.write_uninstall_bat(relative)) << c.title;
+        job.close_log();
+
+        const std::string log = windows + "UnInstal\\" + c.name + ".log";
+        std::vector<std::string> lines = text_lines(log);
+        ASSERT_GE(lines.size(), 3u) << log;
+        EXPECT_EQ(lines[0], std::string("; Setup log file for ") + c.title + ".  Required for the uninstall.");
+        EXPECT_EQ(lines[1], std::string("AppTitle=") + c.title);
+        EXPECT_EQ(lines.back(), "MkFile=" + root + "uninstal.bat");
+        EXPECT_EQ(text_lines(root + "uninstal.bat"),
+                  (std::vector<std::string>{
+                      std::string("rem This file uninstalls the ") + c.title_in_batch +
+                          " application.  The uninstallation",
+                      "rem may fail if the setup log has been moved or deleted since the setup.",
+                      "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\" + c.name_in_batch + ".log\""}));
+    }
+    // Nothing went outside the log directory.
+    EXPECT_FALSE(file_exists((root + "x.log").c_str()));
+}

@@ -56,7 +56,7 @@ EOF
 expect_lines 'C:\E2E\Defaults\uninstal.bat' <<'EOF'
 rem This file uninstalls the Unknown application.  The uninstallation
 rem may fail if the setup log has been moved or deleted since the setup.
-C:\windows\UnInstal\uninstal.exe UnInstal\Unknown.log
+"C:\windows\UnInstal\uninstal.exe" "UnInstal\Unknown.log"
 EOF
 [ -z "$(ls "$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/ | grep -x -e Unknown -e 'Unknown.lnk')" ] ||
     fail "Skip on Create Shortcut made a shortcut"

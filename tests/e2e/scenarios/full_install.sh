@@ -81,7 +81,7 @@ EOF
 expect_lines "$app\\uninstal.bat" <<'EOF'
 rem This file uninstalls the Sample Notes application.  The uninstallation
 rem may fail if the setup log has been moved or deleted since the setup.
-C:\windows\UnInstal\uninstal.exe UnInstal\Sample Notes.log
+"C:\windows\UnInstal\uninstal.exe" "UnInstal\Sample Notes.log"
 EOF
 expect_shortcut "$folder\\Sample Notes.lnk" "$app\\notes.exe" "$app\\" "Sample Notes"
 for shot in welcome select-directory create-shortcut complete; do expect_screenshot "$shot"; done

@@ -47,9 +47,7 @@ void JobTest::put_source(const std::string &name, const std::string &bytes) { te
 std::string JobTest::open_log_at(const std::string &dir)
 {
     std::string path = dir + "test.log";
-    job.close_log();
-    job.log_file = plat_fopen(path.c_str(), "wt");
-    EXPECT_NE(job.log_file, nullptr) << path;
+    EXPECT_TRUE(job.open_log(path.c_str())) << path;
     return path;
 }
 

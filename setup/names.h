@@ -1,0 +1,24 @@
+// What setup accepts as file names and install paths from setup.ini, and the
+// file-system name it makes of the application title.
+#ifndef SETUP_NAMES_H
+#define SETUP_NAMES_H
+
+#include <cstddef>
+
+// True for a name of a "file" line (len characters) that stays below the
+// directory it is placed in: no drive or other colon, no leading "\" or "/",
+// and no component that Windows reads as "." or ".." (dots and blanks only).
+// Ordinary sub-directories such as sub\four.txt are fine.
+bool file_name_stays_inside(const char *name, size_t len);
+
+// True for a full path: a drive letter, a colon and a backslash.
+bool is_full_path(const char *path);
+
+// The title as one file name Windows accepts, into out (size bytes): each of
+// \ / : * ? " < > | and every control character becomes "_", trailing dots
+// and blanks go, and an empty name, or a device name such as CON, NUL, COM1
+// or LPT1 (with or without an extension, in any case), gets a "_" in front.
+// False, with out empty, when the name does not fit or an argument is null.
+bool title_file_name(const char *title, char *out, size_t size);
+
+#endif

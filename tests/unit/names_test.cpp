@@ -1,0 +1,118 @@
+// What setup accepts as file names and install paths, and the file-system
+// name it makes of the title.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "setup/names.h"
+
+TEST(TitleFileName, ForbiddenCharactersTrailingDotsAndDevices)
+{
+    const struct {
+        const char *title, *name;
+    } cases[] = {
+        {"Sample Notes", "Sample Notes"},
+        {"AC/DC Tools", "AC_DC Tools"},
+        {"Foo\\Bar", "Foo_Bar"},
+        {"What?", "What_"},
+        {"..\\..\\x", ".._.._x"},
+        {"a:b*c?d\"e<f>g|h", "a_b_c_d_e_f_g_h"},
+        {"tab\there\x01\x1f", "tab_here__"},
+        {"Tom & Jerry 100%", "Tom & Jerry 100%"}, // allowed in file names
+        {"Caf\xe9 \x80", "Caf\xe9 \x80"},         // bytes above 127 stay
+        {"Tools. . ", "Tools"},
+        {"", "_"},
+        {".", "_"},
+        {"..", "_"},
+        {" . ", "_"},
+        {"Nul", "_Nul"},
+        {"con", "_con"},
+        {"PRN.txt", "_PRN.txt"},
+        {"aux .log", "_aux .log"},
+        {"COM1", "_COM1"},
+        {"lpt9.tar.gz", "_lpt9.tar.gz"},
+        {"CONOUT$", "_CONOUT$"},
+        {"COM0", "COM0"},
+        {"COM10", "COM10"},
+        {"LPT", "LPT"},
+        {"Console", "Console"},
+        {"Nul Tools", "Nul Tools"},
+        {"x.nul", "x.nul"},
+    };
+    for (const auto &c : cases) {
+        char out[64] = "stale";
+        EXPECT_TRUE(title_file_name(c.title, out, sizeof out)) << c.title;
+        EXPECT_STREQ(out, c.name) << c.title;
+    }
+}
+
+TEST(TitleFileName, BoundedByTheCallersBuffer)
+{
+    char out[6];
+    EXPECT_TRUE(title_file_name("abcde", out, sizeof out));
+    EXPECT_STREQ(out, "abcde");
+    std::strcpy(out, "stale");
+    EXPECT_FALSE(title_file_name("abcdef", out, sizeof out));
+    EXPECT_STREQ(out, ""); // never a cut name
+    EXPECT_TRUE(title_file_name("AUX..", out, sizeof out)); // the "_" fits once the dots go
+    EXPECT_STREQ(out, "_AUX");
+    char four[4];
+    EXPECT_FALSE(title_file_name("NUL", four, sizeof four)); // "_NUL" needs five bytes
+    EXPECT_STREQ(four, "");
+    EXPECT_FALSE(title_file_name(nullptr, out, sizeof out));
+    EXPECT_FALSE(title_file_name("x", nullptr, 4));
+    EXPECT_FALSE(title_file_name("x", out, 0));
+}
+
+TEST(FileNameStaysInside, DrivesRootsAndDotComponentsAreRefused)
+{
+    const struct {
+        const char *name;
+        bool inside;
+    } cases[] = {
+        {"readme.txt", true},
+        {"sub\\four.txt", true},
+        {"sub/four.txt", true},
+        {"readme.txt ", true},
+        {".hidden", true},
+        {"a..b\\c.d", true},
+        {"..\\..\\evil.txt", false},
+        {"..\\evil2.dll", false},
+        {"sub\\..\\..\\x", false},
+        {"sub/../x", false},
+        {".\\a", false},
+        {"a\\.", false},
+        {"...\\a", false},
+        {"sub\\. .\\a", false},
+        {"\\windows\\a", false},
+        {"/etc/a", false},
+        {"\\\\server\\share\\a", false},
+        {"C:\\evil.txt", false},
+        {"c:evil.txt", false},
+        {"a.txt:stream", false},
+        {"..", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(file_name_stays_inside(c.name, std::strlen(c.name)), c.inside) << c.name;
+    // Only the given length counts: the rest of a "file" value follows it.
+    const char *value = "sub\\a.dll,..\\winsys_path";
+    EXPECT_TRUE(file_name_stays_inside(value, std::strlen("sub\\a.dll")));
+    EXPECT_FALSE(file_name_stays_inside(value, 0));
+    EXPECT_FALSE(file_name_stays_inside(nullptr, 3));
+}
+
+TEST(IsFullPath, DriveColonBackslash)
+{
+    const struct {
+        const char *path;
+        bool full;
+    } cases[] = {
+        {"C:\\Program Files\\App\\", true}, {"d:\\", true},          {"z:\\a", true},   {"C:", false},
+        {"C:apps", false},                  {"C:/apps", false},      {"apps\\foo", false}, {".", false},
+        {"\\apps", false},                  {"\\\\server\\s", false}, {"1:\\a", false},   {"", false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(is_full_path(c.path), c.full) << c.path;
+    EXPECT_FALSE(is_full_path(nullptr));
+}
