@@ -57,6 +57,6 @@ EOF
 expect_lines "$app\\uninstal.bat" <<'EOF'
 rem This file uninstalls the E2E ソ表 application.  The uninstallation
 rem may fail if the setup log has been moved or deleted since the setup.
-C:\windows\UnInstal\uninstal.exe UnInstal\E2E ソ表.log
+"C:\windows\UnInstal\uninstal.exe" "UnInstal\E2E ソ表.log"
 EOF
 expect_shortcut "$folder\\E2E ソ表.lnk" "$app\\ソ表.txt" "$app\\" "E2E ソ表"
