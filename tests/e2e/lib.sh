@@ -197,6 +197,55 @@ setup_error_text() { # DETAIL ERROR EMAIL
     printf '%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you may contact:\n          %s\n\nAborting Setup...' "$1" "$2" "$3"
 }
 
+# ---- round trips: install, remove, and compare the drive
+
+# Every file (with its size) and every directory of C:, one per line,
+# sorted: what a removal must leave as setup found it.
+list_drive() {
+    (cd "$C_DRIVE" && find . -mindepth 1 \( -type f -printf 'f %P %s\n' \) -o \( -type d -printf 'd %P\n' \) \
+        -o -printf '%y %P\n' | LC_ALL=C sort)
+}
+
+# Waits until every process of the prefix has ended: the copy of the
+# uninstaller that finishes after uninstal.bat's window among them.
+wine_settle() {
+    if ! timeout 120 wineserver -w; then
+        fail "Wine processes still running after 120 s"
+        wineserver -k
+    fi
+    return 0
+}
+
+# C: against a listing taken before setup: equal, apart from the log
+# directory with its uninstal.exe (which every log shares) and the given
+# paths (relative to C:, with "/"), which the scenario checks itself.
+expect_drive_as() { # LISTING [PATH...]
+    local before="$1" now="$OUT/drive-now.txt" differences
+    shift
+    list_drive >"$now"
+    differences="$(diff "$before" "$now" | grep '^[<>]' |
+        grep -vxF -e '> d windows/UnInstal' -e "> f windows/UnInstal/uninstal.exe $(stat -c %s "$UNINSTAL_EXE")" |
+        while IFS= read -r line; do
+            local p skip=0 path="${line#[<>] [a-z] }"
+            [ "${line:2:1}" = f ] && path="${path% *}" # without the size
+            for p in "$@"; do
+                [ "$path" = "$p" ] && skip=1
+            done
+            [ "$skip" -eq 1 ] || printf '%s\n' "$line"
+        done)"
+    if [ -n "$differences" ]; then
+        fail "C: is not as before setup (< before, > now):"
+        printf '%s\n' "$differences" | sed 's/^/    /'
+    fi
+    return 0
+}
+
+# Puts uninstal.exe into the setup directory, so that setup copies it next
+# to the log.
+stage_uninstaller() {
+    cp "$UNINSTAL_EXE" "$SETUP_DIR/uninstal.exe"
+}
+
 # Clicks through Welcome and Select Directory with what setup.ini says.
 TO_INSTALLING='page "Setup - Welcome"
 click 1000
