@@ -44,12 +44,12 @@ struct TEXT_OUT {
 const char *check_text(ENTRY_CHECK check)
 {
     switch (check) {
-    case ENTRY_NOT_ABSOLUTE: return "not a full path with a drive";
-    case ENTRY_TOO_LONG: return "too long for a path";
-    case ENTRY_DOT_PART: return "\".\" or \"..\" in the path";
-    case ENTRY_WILDCARD: return "a wildcard in the path";
-    case ENTRY_BAD_NAME: return "not a valid path";
-    case ENTRY_DRIVE_ROOT: return "a drive's root folder";
+    case ENTRY_NOT_ABSOLUTE: return "no full path";
+    case ENTRY_TOO_LONG: return "too long";
+    case ENTRY_DOT_PART: return "\".\" or \"..\"";
+    case ENTRY_WILDCARD: return "a wildcard";
+    case ENTRY_BAD_NAME: return "no valid path";
+    case ENTRY_DRIVE_ROOT: return "a drive's root";
     case ENTRY_WINDOWS_DIR: return "the Windows directory";
     case ENTRY_SYSTEM_DIR: return "the system directory";
     case ENTRY_PROGRAMS_DIR: return "the Programs folder";
@@ -71,7 +71,7 @@ void outcome_text(const PLAN_ITEM &item, char *out, size_t size)
     case OUT_NOT_A_DIR: text.add("a file, not a folder"); break;
     case OUT_FAILED: text.add("could not be removed"); break;
     case OUT_UNSAFE: text.add("skipped as unsafe: %s", check_text(item.check)); break;
-    case OUT_CUT: text.add("skipped: the log's last line is cut short"); break;
+    case OUT_CUT: text.add("skipped: the log's last line, cut short"); break;
     case OUT_HANDED_OVER: text.add("another installation uses it"); break;
     case OUT_DEFERRED: text.add("in use by the command window"); break;
     default: text.add("removed"); break;

@@ -41,7 +41,7 @@ run "C:\\\\" "C:\\\\windows\\\\UnInstal\\\\uninstal.exe UnInstal\\\\E2E Leftover
 page "Uninstall"
 answer yes
 page "Uninstall - Complete"
-message "The E2E Leftovers application has been removed, except for these items:\n     MkFile=$app\\\\rea  (skipped: the log's last line is cut short)\n     MkDir=C:\\\\  (skipped as unsafe: a drive's root folder)\n     MkFile=C:\\\\E2E\\\\Leftovers\\\\*.txt  (skipped as unsafe: a wildcard in the path)\n     MkFile=$app\\\\..\\\\victim.txt  (skipped as unsafe: \\".\\" or \\"..\\" in the path)\n     MkFile=victim.txt  (skipped as unsafe: not a full path with a drive)\n     $app  (not empty)\n     C:\\\\E2E\\\\Leftovers  (not empty)\n\nThe setup log C:\\\\windows\\\\UnInstal\\\\E2E Leftovers.log now names only what remains: run the uninstaller again to remove it later."
+message "The E2E Leftovers application has been removed, except for these items:\n     MkFile=$app\\\\rea  (skipped: the log's last line, cut short)\n     MkDir=C:\\\\  (skipped as unsafe: a drive's root)\n     MkFile=C:\\\\E2E\\\\Leftovers\\\\*.txt  (skipped as unsafe: a wildcard)\n     MkFile=$app\\\\..\\\\victim.txt  (skipped as unsafe: \\".\\" or \\"..\\")\n     MkFile=victim.txt  (skipped as unsafe: no full path)\n     $app  (not empty)\n     C:\\\\E2E\\\\Leftovers  (not empty)\n\nThe setup log C:\\\\windows\\\\UnInstal\\\\E2E Leftovers.log now names only what remains: run the uninstaller again to remove it later."
 shot uninstall-leftovers
 answer ok
 exit 1
