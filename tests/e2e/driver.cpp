@@ -93,6 +93,7 @@ Options options;
 PROCESS_INFORMATION setup_process = {}; // setup.exe, or the program of the last run step
 std::string program_name = "setup.exe";
 bool desktop_joined = false;
+HANDLE run_job = nullptr; // every process a run step started, and their children
 HWND current = nullptr;
 std::string current_caption;
 std::vector<HWND> found_before; // every window a page step has found
@@ -112,6 +113,9 @@ std::string folder_programs, folder_desktop, folder_windows, folder_system;
         TerminateProcess(setup_process.hProcess, 99);
         WaitForSingleObject(setup_process.hProcess, 5000);
     }
+    // What cmd started (an uninstaller with a box open) must not outlive us.
+    if (run_job)
+        TerminateJobObject(run_job, 99);
     std::exit(1);
 }
 
@@ -330,7 +334,7 @@ void join_setup_desktop()
 
 // Starts command in dir on the scenario's desktop; it becomes the program
 // that the steps follow.
-void start_program(const std::string &command, const std::string &dir)
+void start_program(const std::string &command, const std::string &dir, HANDLE job = nullptr, DWORD flags = 0)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -355,9 +359,13 @@ void start_program(const std::string &command, const std::string &dir)
         CloseHandle(setup_process.hThread);
         setup_process = {};
     }
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
-                        &setup_process))
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, flags | (job ? CREATE_SUSPENDED : 0),
+                        nullptr, dir.c_str(), &startup, &setup_process))
         fail("cannot start %s (error %lu)", command.c_str(), GetLastError());
+    if (job) {
+        AssignProcessToJobObject(job, setup_process.hProcess);
+        ResumeThread(setup_process.hThread);
+    }
     join_setup_desktop();
 }
 
@@ -828,7 +836,11 @@ void run_step(const std::vector<std::string> &w)
     } else if (op == "run") {
         need(2);
         program_name = w[2];
-        start_program(w[2], w[1]);
+        // A console of its own, as a double click gives a batch file: what
+        // the program leaves running never holds the driver's output.
+        if (!run_job)
+            run_job = CreateJobObjectA(nullptr, nullptr);
+        start_program(w[2], w[1], run_job, CREATE_NO_WINDOW);
     } else if (op == "resources") {
         need(0);
         print_resources();

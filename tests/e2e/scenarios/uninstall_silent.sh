@@ -1,8 +1,9 @@
 # Silent removal, with the log name exactly as uninstal.bat passes it (its
-# last line, with /S after the program): no window, no box, and the safe
-# answers, so the file in the Windows directory stays (exit 1) and the
-# rewritten log names only that file. Then the quoted form of the name,
-# interactive, removes that file too, and C: is as before setup.
+# last line, with /S after the program, run by cmd in the install folder):
+# no window, no box, and the safe answers, so the file in the Windows
+# directory stays (exit 1) and the rewritten log names only that file; the
+# folder that cmd held goes once cmd has ended. Then the quoted form of the
+# name, interactive, removes that file too, and C: is as before setup.
 write_ini <<'INI'
 apptitle=E2E Silent
 email=e2e@example.com
@@ -36,7 +37,7 @@ line="$(tr -d '\r' <"$(unix_of_dos 'C:\E2E\Silent\App\uninstal.bat')" | sed -n 3
 silent="$(sed -E 's/^("[^"]*"|[^ ]*) (.*)$/\1 \/S \2/' <<<"$line")"
 [ "$silent" != "$line" ] || fail "no command in uninstal.bat's last line: $line"
 play <<SCRIPT
-run "C:\\\\" $(q "$silent")
+run "C:\\\\E2E\\\\Silent\\\\App" $(q "cmd /c $silent")
 exit 1
 SCRIPT
 wine_settle
