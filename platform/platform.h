@@ -88,6 +88,37 @@ bool plat_truncate_file(const char *path, int64_t length);
 // -4 bad node, -6 bad pointer (the values of _heapchk).
 int plat_heap_check();
 
+// ---- removal, for the uninstaller ------------------------------------------
+
+// How a removal or an open went, in the categories a user can be told.
+enum PLAT_RESULT {
+    PLAT_DONE,
+    PLAT_MISSING,       // nothing of that name (or its directory is missing)
+    PLAT_IN_USE,        // another process holds it open (a sharing violation)
+    PLAT_ACCESS_DENIED, // read-only, no rights, or a directory named as a file
+    PLAT_NOT_EMPTY,     // a directory that still holds something
+    PLAT_FAILED         // anything else
+};
+
+// DeleteFileA: removes one file. A read-only file is refused (access
+// denied), as is a directory.
+PLAT_RESULT plat_delete_file(const char *path);
+// RemoveDirectoryA: removes one empty directory; never anything inside it.
+PLAT_RESULT plat_remove_dir(const char *path);
+
+// MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT: path goes at the next
+// restart. False when the process lacks the rights.
+bool plat_schedule_removal(const char *path);
+// MoveFileExA with MOVEFILE_REPLACE_EXISTING: source takes destination's
+// name, replacing the file there, in one step on one volume.
+PLAT_RESULT plat_replace_file(const char *source, const char *destination);
+
+// Opens an existing file for reading and writing and keeps others from
+// writing to it (or locking it) until plat_unlock_file; reading stays open
+// to all. Returns the lock, or -1 with the reason in *why (may be null).
+intptr_t plat_lock_file(const char *path, PLAT_RESULT *why);
+void plat_unlock_file(intptr_t lock);
+
 // ---------------------------------------------------------------------------
 // Test controls. These exist so that tests can reach failure paths; the
 // program itself never calls them.
@@ -128,7 +159,19 @@ void plat_test_set_code_page(unsigned code_page);
 // turns it off.
 enum PLAT_WRITE_FAULT { PLAT_WRITE_FAILS, PLAT_WRITE_LOSES_BYTES };
 void plat_test_fail_text_write(int nth, PLAT_WRITE_FAULT how = PLAT_WRITE_FAILS);
-// Turns off every fault of the controls above and of shell_link.h.
+// The nth file deletion (or directory removal) from now fails with how
+// (1 = the next); 0 turns it off.
+void plat_test_fail_delete(int nth, PLAT_RESULT how);
+void plat_test_fail_remove_dir(int nth, PLAT_RESULT how);
+// The nth replacement from now fails with how.
+void plat_test_fail_replace(int nth, PLAT_RESULT how);
+// Removals at restart are only recorded here: how many, and the nth path
+// (0 = the first; null past the end). refuse makes them fail (no rights).
+int plat_test_scheduled_count();
+const char *plat_test_scheduled(int n);
+void plat_test_refuse_schedule(bool refuse);
+// Turns off every fault of the controls above and of shell_link.h, and
+// forgets the recorded removals at restart.
 void plat_test_reset_faults();
 #endif
 

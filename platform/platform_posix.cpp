@@ -18,10 +18,12 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "dirsearch.h"
 #include "shell_link.h"
 
 namespace {
@@ -611,6 +613,170 @@ bool plat_truncate_file(const char *path, int64_t length)
 
 int plat_heap_check() { return heap_result ? heap_result : -2; }
 
+// ---- removal ----------------------------------------------------------------
+
+namespace {
+
+int delete_fail_in = 0, remove_dir_fail_in = 0, replace_fail_in = 0;
+PLAT_RESULT delete_fault = PLAT_FAILED, remove_dir_fault = PLAT_FAILED, replace_fault = PLAT_FAILED;
+bool schedule_refused = false;
+const int MAX_SCHEDULED = 64;
+char scheduled[MAX_SCHEDULED][260];
+int scheduled_count = 0;
+
+PLAT_RESULT result_of(int e)
+{
+    switch (e) {
+    case ENOENT:
+    case ENOTDIR:
+        return PLAT_MISSING;
+    case EBUSY:
+    case ETXTBSY:
+    case EWOULDBLOCK:
+        return PLAT_IN_USE;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return PLAT_ACCESS_DENIED;
+    case ENOTEMPTY:
+    case EEXIST:
+        return PLAT_NOT_EMPTY;
+    default:
+        return PLAT_FAILED;
+    }
+}
+
+// Windows keeps a read-only file; the substitute reads "nobody may write" as
+// read-only, the way Wine and the directory search show it.
+bool read_only(const struct stat &st) { return (st.st_mode & 0222) == 0; }
+
+// True when plat_lock_file holds host (in this process or another): Windows
+// refuses to delete or replace a file that is open without sharing.
+bool locked(const char *host)
+{
+    int fd = open(host, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool held = flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+    close(fd); // also drops the probe's own lock
+    return held;
+}
+
+} // namespace
+
+PLAT_RESULT plat_delete_file(const char *path)
+{
+    char host[PATH_MAX];
+    if (fault_due(delete_fail_in))
+        return delete_fault;
+    if (!path || !plat_host_path(path, host, sizeof host))
+        return PLAT_FAILED;
+    struct stat st;
+    if (lstat(host, &st) != 0)
+        return result_of(errno);
+    if (S_ISDIR(st.st_mode) || (!S_ISLNK(st.st_mode) && read_only(st)))
+        return PLAT_ACCESS_DENIED;
+    if (S_ISREG(st.st_mode) && locked(host))
+        return PLAT_IN_USE;
+    return unlink(host) == 0 ? PLAT_DONE : result_of(errno);
+}
+
+PLAT_RESULT plat_remove_dir(const char *path)
+{
+    char host[PATH_MAX];
+    if (fault_due(remove_dir_fail_in))
+        return remove_dir_fault;
+    if (!path || !plat_host_path(path, host, sizeof host))
+        return PLAT_FAILED;
+    if (rmdir(host) == 0)
+        return PLAT_DONE;
+    // A file where a directory was named: Windows reports "not a directory"
+    // there, which is no missing entry.
+    return errno == ENOTDIR && access(host, F_OK) == 0 ? PLAT_FAILED : result_of(errno);
+}
+
+bool plat_schedule_removal(const char *path)
+{
+    if (!path || schedule_refused)
+        return false;
+    if (scheduled_count < MAX_SCHEDULED && copy_bounded(scheduled[scheduled_count], sizeof scheduled[0], path))
+        ++scheduled_count;
+    return true;
+}
+
+PLAT_RESULT plat_replace_file(const char *source, const char *destination)
+{
+    char from[PATH_MAX], to[PATH_MAX];
+    if (fault_due(replace_fail_in))
+        return replace_fault;
+    if (!source || !destination || !plat_host_path(source, from, sizeof from) ||
+        !plat_host_path(destination, to, sizeof to))
+        return PLAT_FAILED;
+    struct stat st;
+    if (lstat(from, &st) != 0)
+        return result_of(errno);
+    if (lstat(to, &st) == 0 && (S_ISDIR(st.st_mode) || read_only(st) || locked(to)))
+        return PLAT_ACCESS_DENIED;
+    return rename(from, to) == 0 ? PLAT_DONE : result_of(errno);
+}
+
+intptr_t plat_lock_file(const char *path, PLAT_RESULT *why)
+{
+    char host[PATH_MAX];
+    PLAT_RESULT result = PLAT_FAILED;
+    int fd = -1;
+    struct stat st;
+    if (!path || !plat_host_path(path, host, sizeof host)) {
+        result = PLAT_FAILED;
+    } else if (stat(host, &st) != 0) {
+        result = result_of(errno);
+    } else if (S_ISDIR(st.st_mode) || read_only(st)) {
+        result = PLAT_ACCESS_DENIED; // Windows opens neither for writing
+    } else if ((fd = open(host, O_RDWR | O_CLOEXEC)) < 0) {
+        result = result_of(errno);
+    } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        result = errno == EWOULDBLOCK ? PLAT_IN_USE : PLAT_FAILED;
+        close(fd);
+        fd = -1;
+    } else {
+        result = PLAT_DONE;
+    }
+    if (why)
+        *why = result;
+    return fd < 0 ? -1 : (intptr_t)fd;
+}
+
+void plat_unlock_file(intptr_t lock)
+{
+    if (lock >= 0)
+        close((int)lock);
+}
+
+void plat_test_fail_delete(int nth, PLAT_RESULT how)
+{
+    delete_fail_in = nth > 0 ? nth : 0;
+    delete_fault = how;
+}
+
+void plat_test_fail_remove_dir(int nth, PLAT_RESULT how)
+{
+    remove_dir_fail_in = nth > 0 ? nth : 0;
+    remove_dir_fault = how;
+}
+
+void plat_test_fail_replace(int nth, PLAT_RESULT how)
+{
+    replace_fail_in = nth > 0 ? nth : 0;
+    replace_fault = how;
+}
+
+int plat_test_scheduled_count() { return scheduled_count; }
+
+const char *plat_test_scheduled(int n) { return n >= 0 && n < scheduled_count ? scheduled[n] : nullptr; }
+
+void plat_test_refuse_schedule(bool refuse) { schedule_refused = refuse; }
+
 void plat_test_set_drive_root(const char *host_dir)
 {
     copy_bounded(drive_root, sizeof drive_root, host_dir ? host_dir : "/tmp/plat-drives");
@@ -658,4 +824,7 @@ void plat_test_reset_faults()
     plat_test_fail_text_write(0);
     plat_test_fail_link_step(0);
     plat_test_set_link_observer(nullptr);
+    delete_fail_in = remove_dir_fail_in = replace_fail_in = 0;
+    schedule_refused = false;
+    scheduled_count = 0;
 }

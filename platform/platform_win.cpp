@@ -87,3 +87,74 @@ bool plat_truncate_file(const char *path, int64_t length)
 }
 
 int plat_heap_check() { return _heapchk(); }
+
+// ---- removal ----------------------------------------------------------------
+
+static PLAT_RESULT result_of(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return PLAT_MISSING;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return PLAT_IN_USE;
+    case ERROR_ACCESS_DENIED:
+        return PLAT_ACCESS_DENIED;
+    case ERROR_DIR_NOT_EMPTY:
+        return PLAT_NOT_EMPTY;
+    default:
+        return PLAT_FAILED;
+    }
+}
+
+PLAT_RESULT plat_delete_file(const char *path)
+{
+    if (!path)
+        return PLAT_FAILED;
+    return DeleteFileA(path) ? PLAT_DONE : result_of(GetLastError());
+}
+
+PLAT_RESULT plat_remove_dir(const char *path)
+{
+    if (!path)
+        return PLAT_FAILED;
+    return RemoveDirectoryA(path) ? PLAT_DONE : result_of(GetLastError());
+}
+
+bool plat_schedule_removal(const char *path)
+{
+    return path && MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+PLAT_RESULT plat_replace_file(const char *source, const char *destination)
+{
+    if (!source || !destination)
+        return PLAT_FAILED;
+    return MoveFileExA(source, destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? PLAT_DONE
+               : result_of(GetLastError());
+}
+
+intptr_t plat_lock_file(const char *path, PLAT_RESULT *why)
+{
+    // Write access that nobody else may share: a second writer's open fails
+    // with a sharing violation, while readers still get in.
+    HANDLE file = path ? CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr)
+                       : INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE) {
+        if (why)
+            *why = path ? result_of(GetLastError()) : PLAT_FAILED;
+        return -1;
+    }
+    if (why)
+        *why = PLAT_DONE;
+    return (intptr_t)file;
+}
+
+void plat_unlock_file(intptr_t lock)
+{
+    if (lock != -1)
+        CloseHandle((HANDLE)lock);
+}

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The main job: builds setup.exe and installs the sample application
 # (examples/sample) with it under Wine, in a fresh Wine prefix, then shows
-# what was installed, the setup log, uninstal.bat and the shortcut.
+# what was installed, the setup log, uninstal.bat with the uninstaller it
+# calls, and the shortcut.
 #
 #   scripts/run-example.sh             in a window when a display is
 #                                      available (you click through the
@@ -17,16 +18,17 @@ headless=0
 [ -n "${DISPLAY:-}" ] || headless=1
 
 scripts/install-deps.sh
-echo "== build setup.exe (win64)"
+echo "== build setup.exe and uninstal.exe (win64)"
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target setup notes driver
+cmake --build --preset win64 --target setup uninstal notes driver
 
 build="$PWD/build/win64"
 stage="$build/example"            # the setup directory: setup.exe beside the files
 rm -rf "$stage"
 mkdir -p "$stage"
 cp examples/sample/setup.ini examples/sample/readme.txt examples/sample/notes.ini examples/sample/notesdat.dat "$stage/"
-cp "$build/notes.exe" "$build/setup.exe" "$stage/"
+# setup.exe copies uninstal.exe from its own directory next to the log.
+cp "$build/notes.exe" "$build/setup.exe" "$build/uninstal.exe" "$stage/"
 
 # A fresh Windows each time, so that the log shows a first installation.
 export WINEPREFIX="$PWD/build/example-prefix"
@@ -72,6 +74,14 @@ tr -d '\r' <"$log"
 echo
 echo "== uninstal.bat"
 tr -d '\r' <"$(unix_of 'C:\Program Files\Sample Notes\uninstal.bat')"
+uninstaller="$(unix_of 'C:\windows\UnInstal\uninstal.exe')"
+echo
+if [ -f "$uninstaller" ]; then
+    echo "== The uninstaller it calls: C:\windows\UnInstal\uninstal.exe ($(stat -c %s "$uninstaller") bytes)"
+    echo "   remove Sample Notes again: cd \"$(unix_of 'C:\Program Files\Sample Notes')\" && WINEPREFIX=\"$WINEPREFIX\" wine cmd /c uninstal.bat"
+else
+    echo "== No uninstal.exe next to the log."
+fi
 link="$(tr -d '\r' <"$log" | sed -n 's/^MkFile=\(.*\.lnk\)$/\1/p' | tail -n 1)"
 echo
 if [ -n "$link" ]; then

@@ -15,6 +15,10 @@
 //                             scenario's copy) by one that cannot be made:
 //                             its control has a window class nobody has
 //   start                     start setup.exe in the setup directory
+//   run "DIR" "COMMAND"       start another program (a command line, such as
+//                             cmd /c uninstal.bat) with DIR as its current
+//                             directory, on the same desktop; from then on
+//                             the waits and exit follow it instead
 //   page "CAPTION"            wait for a visible dialog (page or message box)
 //                             with this caption; it becomes the current one
 //   page-new "CAPTION"        the same, but not a window found before (a
@@ -28,6 +32,7 @@
 //   visible ID yes|no         whether the control is visible
 //   enabled yes|no            whether the current window takes input
 //   class ID NAME             the control's window class
+//   default ID                the control is the default push button
 //   controls N                the current window has N child controls
 //   owner none|"CAPTION"      the current window's owner
 //   progress ID POS MAX       a progress bar's position and upper limit
@@ -54,7 +59,8 @@
 //                             ID, class, text, rectangle and style) and the
 //                             manifest's execution level into the transcript
 //   sleep MS
-//   exit CODE                 wait for setup.exe to end with this status
+//   exit CODE                 wait for setup.exe (or the program of run) to
+//                             end with this status
 //
 // Every wait gives up after 30 seconds. On the first failed step the driver
 // says which line failed and what it saw, ends setup.exe, and exits with 1.
@@ -84,7 +90,10 @@ struct Options {
 };
 
 Options options;
-PROCESS_INFORMATION setup_process = {};
+PROCESS_INFORMATION setup_process = {}; // setup.exe, or the program of the last run step
+std::string program_name = "setup.exe";
+bool desktop_joined = false;
+HANDLE run_job = nullptr; // every process a run step started, and their children
 HWND current = nullptr;
 std::string current_caption;
 std::vector<HWND> found_before; // every window a page step has found
@@ -104,6 +113,9 @@ std::string folder_programs, folder_desktop, folder_windows, folder_system;
         TerminateProcess(setup_process.hProcess, 99);
         WaitForSingleObject(setup_process.hProcess, 5000);
     }
+    // What cmd started (an uninstaller with a box open) must not outlive us.
+    if (run_job)
+        TerminateJobObject(run_job, 99);
     std::exit(1);
 }
 
@@ -307,7 +319,7 @@ HWND background_window() { return FindWindowA("SETUP", nullptr); }
 
 void join_setup_desktop()
 {
-    if (options.desktop.empty())
+    if (options.desktop.empty() || desktop_joined)
         return;
     HDESK desktop = nullptr;
     for (DWORD waited = 0; !desktop && waited < WAIT_LIMIT_MS; waited += POLL_MS) {
@@ -317,9 +329,12 @@ void join_setup_desktop()
     }
     if (!desktop || !SetThreadDesktop(desktop))
         fail("cannot join setup.exe's desktop (error %lu)", GetLastError());
+    desktop_joined = true;
 }
 
-void start_setup()
+// Starts command in dir on the scenario's desktop; it becomes the program
+// that the steps follow.
+void start_program(const std::string &command, const std::string &dir, HANDLE job = nullptr, DWORD flags = 0)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -337,13 +352,27 @@ void start_setup()
         }
         startup.lpDesktop = desktop_name;
     }
-    std::string command = "\"" + options.setup_exe + "\"";
     std::vector<char> command_line(command.begin(), command.end());
     command_line.push_back('\0');
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, options.setup_dir.c_str(),
-                        &startup, &setup_process))
-        fail("cannot start %s (error %lu)", options.setup_exe.c_str(), GetLastError());
+    if (setup_process.hProcess) {
+        CloseHandle(setup_process.hProcess);
+        CloseHandle(setup_process.hThread);
+        setup_process = {};
+    }
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, flags | (job ? CREATE_SUSPENDED : 0),
+                        nullptr, dir.c_str(), &startup, &setup_process))
+        fail("cannot start %s (error %lu)", command.c_str(), GetLastError());
+    if (job) {
+        AssignProcessToJobObject(job, setup_process.hProcess);
+        ResumeThread(setup_process.hThread);
+    }
     join_setup_desktop();
+}
+
+void start_setup()
+{
+    program_name = "setup.exe";
+    start_program("\"" + options.setup_exe + "\"", options.setup_dir);
 }
 
 // ---------------------------------------------------------------- steps
@@ -361,7 +390,7 @@ void step_page(const std::string &caption, bool new_one)
             return;
         }
         if (!setup_running())
-            fail("setup.exe ended while waiting for %s", shown(caption).c_str());
+            fail("%s ended while waiting for %s", program_name.c_str(), shown(caption).c_str());
         Sleep(1);
     }
     fail("no window %s; visible dialogs: %s", shown(caption).c_str(), visible_dialogs().c_str());
@@ -413,7 +442,7 @@ void step_wait_match(int id, const std::string &pattern)
         if (std::regex_match(seen, re))
             return;
         if (!setup_running())
-            fail("setup.exe ended while waiting for control %d", id);
+            fail("%s ended while waiting for control %d", program_name.c_str(), id);
         Sleep(0);
     }
     fail("control %d still reads %s", id, shown(seen).c_str());
@@ -500,11 +529,11 @@ void step_shot(const std::string &name)
 void step_exit(int expected)
 {
     if (WaitForSingleObject(setup_process.hProcess, WAIT_LIMIT_MS) != WAIT_OBJECT_0)
-        fail("setup.exe is still running; visible dialogs: %s", visible_dialogs().c_str());
+        fail("%s is still running; visible dialogs: %s", program_name.c_str(), visible_dialogs().c_str());
     DWORD code = 0;
     GetExitCodeProcess(setup_process.hProcess, &code);
     if ((int)code != expected)
-        fail("setup.exe ended with status %lu, expected %d", code, expected);
+        fail("%s ended with status %lu, expected %d", program_name.c_str(), code, expected);
 }
 
 // ---------------------------------------------------------------- resources
@@ -804,6 +833,14 @@ void run_step(const std::vector<std::string> &w)
     if (op == "start") {
         need(0);
         start_setup();
+    } else if (op == "run") {
+        need(2);
+        program_name = w[2];
+        // A console of its own, as a double click gives a batch file: what
+        // the program leaves running never holds the driver's output.
+        if (!run_job)
+            run_job = CreateJobObjectA(nullptr, nullptr);
+        start_program(w[2], w[1], run_job, CREATE_NO_WINDOW);
     } else if (op == "resources") {
         need(0);
         print_resources();
@@ -850,6 +887,10 @@ void run_step(const std::vector<std::string> &w)
     } else if (op == "class") {
         need(2);
         expect_text(("class of control " + w[1]).c_str(), class_of(control(number(w[1]))), w[2]);
+    } else if (op == "default") {
+        need(1);
+        if ((GetWindowLongA(control(number(w[1])), GWL_STYLE) & 0xF) != BS_DEFPUSHBUTTON)
+            fail("control %s is not the default button", w[1].c_str());
     } else if (op == "controls") {
         need(1);
         int count = 0;
@@ -990,7 +1031,8 @@ int main(int argc, char **argv)
     }
     std::fclose(script);
     if (setup_process.hProcess && setup_running())
-        fail("the script ended while setup.exe still runs; visible dialogs: %s", visible_dialogs().c_str());
+        fail("the script ended while %s still runs; visible dialogs: %s", program_name.c_str(),
+             visible_dialogs().c_str());
     std::printf("PASS\n");
     return 0;
 }

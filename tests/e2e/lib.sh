@@ -108,13 +108,13 @@ setup_file() {
 }
 
 # Plays the driver script from standard input against setup.exe.
-# Sets DRIVER_STATUS; the transcript is in $OUT/driver.log.
+# Sets DRIVER_STATUS; the transcripts of all plays are in $OUT/driver.log.
 play() {
     cat >"$OUT/script.txt"
     echo "-- driver"
     "$WINE_RUN" "$DRIVER_EXE" --setup "$(dos_of_unix "$SETUP_DIR/setup.exe")" \
         --dir "$(dos_of_unix "$SETUP_DIR")" --script "$(dos_of_unix "$OUT/script.txt")" \
-        --shots "$SHOTS" </dev/null 2>&1 | tr -d '\r' | tee "$OUT/driver.log"
+        --shots "$SHOTS" </dev/null 2>&1 | tr -d '\r' | tee -a "$OUT/driver.log"
     DRIVER_STATUS=${PIPESTATUS[0]}
     [ "$DRIVER_STATUS" -eq 0 ] || fail "the driver's script failed (status $DRIVER_STATUS)"
     PROGRAMS="$(sed -n 's/^programs=//p' "$OUT/driver.log" | head -n 1)"
@@ -224,6 +224,54 @@ run_batch() { # INSTALL-DIR
     (cd "$(unix_of_dos "$1")" && "$WINE_RUN" cmd /c uninstal.bat </dev/null 2>&1) | tr -d '\r' >"$OUT/batch.log"
     sed 's/^/    | /' "$OUT/batch.log"
     return 0
+}
+
+# ---- round trips: install, remove, and compare the drive
+
+# Every file (with its size) and every directory of C:, one per line,
+# sorted: what a removal must leave as setup found it.
+list_drive() {
+    (cd "$C_DRIVE" && find . -mindepth 1 \( -type f -printf 'f %P %s\n' \) -o \( -type d -printf 'd %P\n' \) \
+        -o -printf '%y %P\n' | LC_ALL=C sort)
+}
+
+# Waits until every process of the prefix has ended: the copy of the
+# uninstaller that finishes after uninstal.bat's window among them. The
+# prefix must be this test run's own (scripts/test-all.sh gives each
+# checkout one), or this waits for other runs' programs too.
+wine_settle() {
+    timeout 60 wineserver -w || fail "Wine processes still running after 60 s"
+    return 0
+}
+
+# C: against a listing taken before setup: equal, apart from the log
+# directory with its uninstal.exe (which every log shares) and the given
+# paths (relative to C:, with "/"), which the scenario checks itself.
+expect_drive_as() { # LISTING [PATH...]
+    local before="$1" now="$OUT/drive-now.txt" differences
+    shift
+    list_drive >"$now"
+    differences="$(diff "$before" "$now" | grep '^[<>]' |
+        grep -vxF -e '> d windows/UnInstal' -e "> f windows/UnInstal/uninstal.exe $(stat -c %s "$UNINSTAL_EXE")" |
+        while IFS= read -r line; do
+            local p skip=0 path="${line#[<>] [a-z] }"
+            [ "${line:2:1}" = f ] && path="${path% *}" # without the size
+            for p in "$@"; do
+                [ "$path" = "$p" ] && skip=1
+            done
+            [ "$skip" -eq 1 ] || printf '%s\n' "$line"
+        done)"
+    if [ -n "$differences" ]; then
+        fail "C: is not as before setup (< before, > now):"
+        printf '%s\n' "$differences" | sed 's/^/    /'
+    fi
+    return 0
+}
+
+# Puts uninstal.exe into the setup directory, so that setup copies it next
+# to the log.
+stage_uninstaller() {
+    cp "$UNINSTAL_EXE" "$SETUP_DIR/uninstal.exe"
 }
 
 # Clicks through Welcome and Select Directory with what setup.ini says.

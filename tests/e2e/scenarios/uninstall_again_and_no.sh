@@ -1,0 +1,56 @@
+# No to the confirmation touches nothing (exit 2); Yes removes everything
+# (exit 0); a second run then finds no log: a box that names it and says
+# nothing was removed, or silently, status 2; nothing is touched either time.
+write_ini <<'INI'
+apptitle=E2E Again
+email=e2e@example.com
+installpath=C:\E2E\Again
+file=app.txt
+INI
+setup_file app.txt "the app"
+stage_uninstaller
+clean_prefix 'C:\E2E\Again'
+list_drive >"$OUT/drive-before.txt"
+
+play <<SCRIPT
+start
+$TO_INSTALLING
+page "Setup - Create Shortcut"
+click 1013
+closed
+page "Setup - Complete"
+click 1000
+closed
+exit 0
+SCRIPT
+list_drive >"$OUT/drive-installed.txt"
+cp "$(unix_of_dos 'C:\windows\UnInstal\E2E Again.log')" "$OUT/log-installed"
+
+play <<'SCRIPT'
+run "C:\\E2E\\Again" "cmd /c uninstal.bat"
+page "Uninstall"
+answer no
+exit 2
+SCRIPT
+wine_settle
+expect_drive_as "$OUT/drive-installed.txt"
+cmp -s "$OUT/log-installed" "$(unix_of_dos 'C:\windows\UnInstal\E2E Again.log')" || fail "No changed the log"
+
+play <<'SCRIPT'
+run "C:\\E2E\\Again" "cmd /c uninstal.bat"
+page "Uninstall"
+answer yes
+page "Uninstall - Complete"
+answer ok
+exit 0
+run "C:\\" "C:\\windows\\UnInstal\\uninstal.exe UnInstal\\E2E Again.log"
+page "Uninstall - Error"
+message "The setup log\n\n     C:\\windows\\UnInstal\\E2E Again.log\n\ncould not be opened: it does not exist.\n\nNothing has been removed."
+shot uninstall-no-log
+answer ok
+exit 2
+run "C:\\" "C:\\windows\\UnInstal\\uninstal.exe /S UnInstal\\E2E Again.log"
+exit 2
+SCRIPT
+wine_settle
+expect_drive_as "$OUT/drive-before.txt"

@@ -1,0 +1,71 @@
+# An installation that replaced a file of another size in the Windows
+# directory (Overwrite). Removing it asks about that file: Keep leaves the
+# new file and a log that names it (exit 1); the next run, answered Remove,
+# removes it. Only that file may differ from C: before setup, as chosen.
+write_ini <<'INI'
+apptitle=E2E Shared
+email=e2e@example.com
+installpath=C:\E2E\Shared
+file=app.txt
+file=e2e-shared.ini,windows_path
+INI
+setup_file app.txt "the app"
+setup_file e2e-shared.ini "the new shared settings, longer"
+stage_uninstaller
+clean_prefix 'C:\E2E\Shared' 'C:\windows\e2e-shared.ini'
+printf 'old shared' >"$(unix_of_dos 'C:\windows\e2e-shared.ini')"
+list_drive >"$OUT/drive-before.txt"
+
+play <<SCRIPT
+start
+$TO_INSTALLING
+page "Setup - Warning"
+text 1014 "C:\\\\windows\\\\e2e-shared.ini"
+click 1016
+closed
+page "Setup - Create Shortcut"
+click 1013
+closed
+page "Setup - Complete"
+click 1000
+closed
+exit 0
+run "C:\\\\" "C:\\\\windows\\\\UnInstal\\\\uninstal.exe UnInstal\\\\E2E Shared.log"
+page "Uninstall"
+answer yes
+page "Uninstall - Shared File"
+text 1001 "\${windows}\\\\e2e-shared.ini"
+click 1003
+closed
+page "Uninstall - Complete"
+message "The E2E Shared application has been removed, except for these items:\n     C:\\\\windows\\\\e2e-shared.ini  (shared, kept)\n\nThe setup log C:\\\\windows\\\\UnInstal\\\\E2E Shared.log now names only what remains: run the uninstaller again to remove it later."
+answer ok
+exit 1
+SCRIPT
+wine_settle
+expect_same 'C:\windows\e2e-shared.ini' e2e-shared.ini
+expect_log "E2E Shared" <<'LOG'
+; Setup log file for E2E Shared.  Required for the uninstall.
+AppTitle=E2E Shared
+EMail=e2e@example.com
+MkDir=C:\windows\UnInstal\
+MkFile=C:\windows\UnInstal\E2E Shared.log
+MkFile=C:\windows\e2e-shared.ini
+LOG
+expect_drive_as "$OUT/drive-before.txt" 'windows/e2e-shared.ini' 'windows/UnInstal/E2E Shared.log'
+
+play <<'SCRIPT'
+run "C:\\" "C:\\windows\\UnInstal\\uninstal.exe UnInstal\\E2E Shared.log"
+page "Uninstall"
+answer yes
+page "Uninstall - Shared File"
+click 1004
+closed
+page "Uninstall - Complete"
+message "The E2E Shared application has been removed from your computer."
+answer ok
+exit 0
+SCRIPT
+wine_settle
+expect_absent 'C:\windows\e2e-shared.ini'
+expect_drive_as "$OUT/drive-before.txt" 'windows/e2e-shared.ini'

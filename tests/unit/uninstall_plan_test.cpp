@@ -1,0 +1,389 @@
+// The removal plan: what it plans for each line of a setup log, what it
+// removes and keeps, the questions it asks, and the log it leaves behind.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/dirsearch.h"
+#include "platform/platform.h"
+#include "support/test_env.h"
+#include "uninstall/messages.h"
+#include "uninstall/removal_plan.h"
+
+using testenv::read_file;
+using testenv::write_file;
+
+namespace {
+
+// Answers from a list, and remembers what was asked.
+class SCRIPTED_ANSWERS : public REMOVAL_QUESTIONS {
+public:
+    bool confirm = true;
+    std::vector<SHARED_ANSWER> answers;
+    std::vector<std::string> asked;
+    std::string confirmed_title;
+
+    bool confirm_removal(const char *title) override
+    {
+        confirmed_title = title;
+        return confirm;
+    }
+    SHARED_ANSWER shared_file(const char *path) override
+    {
+        asked.push_back(path);
+        if (answers.empty())
+            return SHARED_KEEP;
+        SHARED_ANSWER a = answers.front();
+        answers.erase(answers.begin());
+        return a;
+    }
+};
+
+class RemovalTest : public ::testing::Test {
+protected:
+    std::string root, win, log_dir, log_path, app;
+    REMOVAL_CONTEXT context = {};
+    REMOVAL_PLAN plan;
+    SCRIPTED_ANSWERS questions;
+    OPEN_RESULT why = OPEN_OK;
+
+    void SetUp() override
+    {
+        root = testenv::scratch_dir();
+        win = root + "win";
+        log_dir = win + "\\UnInstal";
+        log_path = log_dir + "\\Foo.log";
+        app = root + "Foo";
+        for (const std::string &dir : {win, win + "\\system32", log_dir})
+            testenv::make_dir(dir);
+        std::strcpy(context.dirs.windows, win.c_str());
+        std::strcpy(context.dirs.system, (win + "\\system32").c_str());
+        write_file(log_dir + "\\uninstal.exe", "MZ"); // every log shares it
+    }
+    void TearDown() override
+    {
+#ifndef _WIN32
+        plat_test_reset_faults();
+#endif
+    }
+
+    // A log as setup writes it, with these entries after its first lines.
+    static std::string log_text(const std::string &log_dir, const std::string &name,
+                                const std::vector<std::string> &entries)
+    {
+        std::string text = "; Setup log file for Foo.  Required for the uninstall.\r\nAppTitle=Foo\r\n"
+                           "EMail=none\r\nMkDir=" + log_dir + "\\\r\nMkFile=" + log_dir + "\\" + name + "\r\n";
+        for (const std::string &e : entries)
+            text += e + "\r\n";
+        return text;
+    }
+    void write_log(const std::vector<std::string> &entries) { write_file(log_path, log_text(log_dir, "Foo.log", entries)); }
+    // The default installation: the app folder with a sub folder, the batch
+    // file, two files and a shortcut folder.
+    std::vector<std::string> install()
+    {
+        testenv::make_dir(app);
+        testenv::make_dir(app + "\\sub");
+        testenv::make_dir(root + "Menu");
+        for (const char *f : {"\\uninstal.bat", "\\foo.exe", "\\sub\\data.txt"})
+            write_file(app + f, "x");
+        write_file(root + "Menu\\Foo.lnk", "L");
+        return {"MkDir=" + app, "MkDir=" + app + "\\sub", "MkFile=" + app + "\\uninstal.bat",
+                "MkFile=" + app + "\\foo.exe", "MkFile=" + app + "\\sub\\data.txt", "MkDir=" + root + "Menu",
+                "MkFile=" + root + "Menu\\Foo.lnk"};
+    }
+    int run() { return run_removal(plan, log_path.c_str(), context, questions, why); }
+    static bool exists(const std::string &path) { return plat_get_attributes(path.c_str()) != PLAT_NO_ATTRIBUTES; }
+    PLAN_OUTCOME outcome_of(const std::string &path) const
+    {
+        for (int32_t i = 0; i < plan.count; ++i)
+            if (plan.path_of(i) && path == plan.path_of(i))
+                return plan.items[i].outcome;
+        ADD_FAILURE() << "no item for " << path;
+        return OUT_PENDING;
+    }
+};
+
+} // namespace
+
+TEST_F(RemovalTest, RemovesEverythingInReverseOrderAndDeletesTheLog)
+{
+    write_log(install());
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(questions.confirmed_title, "Foo");
+    // One item per MkDir and MkFile line, last line first.
+    ASSERT_EQ(plan.count, 9);
+    for (int32_t i = 1; i < plan.count; ++i)
+        EXPECT_LT(plan.items[i].line, plan.items[i - 1].line);
+    EXPECT_EQ(plan.items[0].action, PLAN_DELETE_FILE);  // the shortcut
+    EXPECT_EQ(plan.items[1].action, PLAN_REMOVE_DIR);   // its folder
+    EXPECT_EQ(plan.items[7].action, PLAN_LOG_ITSELF);
+    EXPECT_EQ(plan.items[8].action, PLAN_LOG_DIR);
+    for (const char *gone : {"Foo\\sub\\data.txt", "Foo\\sub", "Foo", "Menu"})
+        EXPECT_FALSE(exists(root + gone)) << gone;
+    EXPECT_TRUE(plan.log_deleted);
+    EXPECT_FALSE(exists(log_path));
+    // The log directory keeps the uninstaller, and that is no news.
+    EXPECT_TRUE(exists(log_dir + "\\uninstal.exe"));
+    EXPECT_EQ(plan.items[8].outcome, OUT_LEFT);
+    char text[2048];
+    closing_message(plan, text, sizeof text);
+    EXPECT_STREQ(text, "The Foo application has been removed from your computer.");
+}
+
+TEST_F(RemovalTest, WithoutTheUninstallerAnEmptyLogDirectoryGoesToo)
+{
+    plat_delete_file((log_dir + "\\uninstal.exe").c_str());
+    write_log({"MkFile=" + root + "gone.txt"}); // already missing: counts as gone
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(outcome_of(root + "gone.txt"), OUT_MISSING);
+    EXPECT_FALSE(exists(log_dir));
+}
+
+TEST_F(RemovalTest, WhatStaysIsReportedAndTheRewrittenLogNamesOnlyThat)
+{
+    std::vector<std::string> entries = install();
+    write_file(app + "\\sub\\mine.txt", "the user's own"); // never ours to remove
+    entries.push_back("MkFile=..\\relative.txt");
+    entries.push_back("MkFile=" + app + "\\..\\Foo\\foo.exe");
+    entries.push_back("MkFile=" + root + "*.lnk");
+    entries.push_back("MkDir=C:\\");
+    entries.push_back("Unknown=kept as it is");
+    write_file(log_path, log_text(log_dir, "Foo.log", entries) + "MkFile=" + app + "\\su"); // cut short
+    write_file(app + "\\su", "a file the cut line nearly names");
+
+    EXPECT_EQ(run(), 1);
+    EXPECT_EQ(outcome_of(app + "\\sub"), OUT_NOT_EMPTY);
+    EXPECT_EQ(outcome_of(app), OUT_NOT_EMPTY);
+    EXPECT_EQ(outcome_of("C:\\"), OUT_UNSAFE);
+    EXPECT_TRUE(exists(app + "\\sub\\mine.txt"));
+    EXPECT_TRUE(exists(app + "\\su"));
+    EXPECT_FALSE(exists(app + "\\foo.exe"));
+    EXPECT_TRUE(plan.log_rewritten);
+    EXPECT_EQ(read_file(log_path),
+              "; Setup log file for Foo.  Required for the uninstall.\r\nAppTitle=Foo\r\nEMail=none\r\n"
+              "MkDir=" + log_dir + "\\\r\nMkFile=" + log_path + "\r\nMkDir=" + app + "\r\nMkDir=" + app +
+                  "\\sub\r\nMkFile=..\\relative.txt\r\nMkFile=" + app + "\\..\\Foo\\foo.exe\r\nMkFile=" + root +
+                  "*.lnk\r\nMkDir=C:\\\r\nUnknown=kept as it is\r\n; cut short, ignored: MkFile=" + app + "\\su\r\n");
+    EXPECT_FALSE(exists(log_path + ".tmp"));
+
+    // Run again: the same things stay, nothing else is touched.
+    REMOVAL_PLAN again;
+    EXPECT_EQ(run_removal(again, log_path.c_str(), context, questions, why), 1);
+    EXPECT_EQ(again.count_outcome(OUT_CUT), 0); // it is a comment now
+    EXPECT_EQ(again.count_outcome(OUT_UNSAFE), 4);
+}
+
+TEST_F(RemovalTest, ReadOnlyFilesAreClearedFirst)
+{
+    testenv::make_dir(app);
+    write_file(app + "\\ro.txt", "x");
+    ASSERT_TRUE(plat_set_attributes((app + "\\ro.txt").c_str(), PLAT_ATTR_READONLY));
+    write_log({"MkDir=" + app, "MkFile=" + app + "\\ro.txt"});
+    EXPECT_EQ(run(), 0);
+    EXPECT_FALSE(exists(app));
+}
+
+TEST_F(RemovalTest, SharedFilesAreAskedAboutOrLeftToAnotherInstallation)
+{
+    const std::string ini = win + "\\foo.ini", dll = win + "\\system32\\foo.dll", other = win + "\\other.ini",
+                      last = win + "\\last.ini", gone = win + "\\gone.ini";
+    for (const std::string &f : {ini, dll, other, last})
+        write_file(f, "x");
+    // Another installation's log beside ours names foo.ini.
+    write_file(log_dir + "\\Bar.log", log_text(log_dir, "Bar.log", {"MkFile=" + ini}));
+    write_log({"MkFile=" + last, "MkFile=" + gone, "MkFile=" + other, "MkFile=" + ini, "MkFile=" + dll});
+    questions.answers = {SHARED_REMOVE, SHARED_KEEP_ALL};
+    EXPECT_EQ(run(), 1);
+    // Asked in reverse order; not about the missing file, nor after "keep all".
+    EXPECT_EQ(questions.asked, (std::vector<std::string>{dll, other}));
+    EXPECT_EQ(outcome_of(dll), OUT_REMOVED);
+    EXPECT_EQ(outcome_of(ini), OUT_HANDED_OVER);
+    EXPECT_EQ(outcome_of(other), OUT_KEPT_SHARED);
+    EXPECT_EQ(outcome_of(gone), OUT_MISSING);
+    EXPECT_EQ(outcome_of(last), OUT_KEPT_SHARED);
+    EXPECT_TRUE(exists(ini) && exists(other) && exists(last));
+    // Our log goes on naming what the user kept, not what Bar's log names.
+    std::string text = read_file(log_path);
+    EXPECT_NE(text.find("MkFile=" + other + "\r\n"), std::string::npos);
+    EXPECT_NE(text.find("MkFile=" + last + "\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("MkFile=" + ini + "\r\n"), std::string::npos);
+
+    // Silent mode keeps every shared file.
+    REMOVAL_PLAN silent_plan;
+    SILENT_ANSWERS silent;
+    EXPECT_EQ(run_removal(silent_plan, log_path.c_str(), context, silent, why), 1);
+    EXPECT_EQ(silent_plan.count_outcome(OUT_KEPT_SHARED), 2);
+
+    // With the other log gone, the last pass removes them all.
+    plat_delete_file((log_dir + "\\Bar.log").c_str());
+    questions.answers = {SHARED_REMOVE_ALL};
+    questions.asked.clear();
+    REMOVAL_PLAN last_plan;
+    EXPECT_EQ(run_removal(last_plan, log_path.c_str(), context, questions, why), 0);
+    EXPECT_EQ(questions.asked.size(), 1u);
+    EXPECT_FALSE(exists(other) || exists(last) || exists(log_path));
+}
+
+TEST_F(RemovalTest, TheUninstallerBesideTheLogIsNeverRemoved)
+{
+    write_log({"MkFile=" + log_dir + "\\UNINSTAL.EXE"});
+    EXPECT_EQ(run(), 0);
+    EXPECT_TRUE(exists(log_dir + "\\uninstal.exe"));
+    EXPECT_EQ(outcome_of(log_dir + "\\UNINSTAL.EXE"), OUT_LEFT);
+}
+
+TEST_F(RemovalTest, NoMeansNothingIsTouched)
+{
+    std::vector<std::string> entries = install();
+    write_log(entries);
+    std::string before = read_file(log_path);
+    questions.confirm = false;
+    EXPECT_EQ(run(), 2);
+    EXPECT_EQ(why, OPEN_OK);
+    EXPECT_TRUE(exists(app + "\\foo.exe") && exists(root + "Menu\\Foo.lnk"));
+    EXPECT_EQ(read_file(log_path), before);
+    // The log is free again.
+    REMOVAL_PLAN next;
+    EXPECT_EQ(next.open(log_path.c_str()), OPEN_OK);
+}
+
+TEST_F(RemovalTest, OneUninstallerAtATimeAndAMissingLog)
+{
+    write_log({});
+    REMOVAL_PLAN first;
+    ASSERT_EQ(first.open(log_path.c_str()), OPEN_OK);
+    EXPECT_EQ(run(), 2);
+    EXPECT_EQ(why, OPEN_IN_USE);
+    first.close();
+    EXPECT_EQ(run(), 0);
+    REMOVAL_PLAN second;
+    EXPECT_EQ(run_removal(second, log_path.c_str(), context, questions, why), 2);
+    EXPECT_EQ(why, OPEN_MISSING);
+    char text[512];
+    open_error_message(log_path.c_str(), why, text, sizeof text);
+    EXPECT_EQ(std::string(text), "The setup log\n\n     " + log_path +
+                                     "\n\ncould not be opened: it does not exist.\n\nNothing has been removed.");
+}
+
+// What the command window of "uninstal.bat" holds is left to a later pass.
+TEST_F(RemovalTest, WhatTheCommandWindowHoldsIsDeferredToALaterPass)
+{
+    write_log(install());
+    context.started_by_shell = true;
+    std::strcpy(context.start_dir, app.c_str());
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(outcome_of(app + "\\uninstal.bat"), OUT_DEFERRED);
+    EXPECT_EQ(outcome_of(app), OUT_DEFERRED);
+    EXPECT_EQ(outcome_of(app + "\\sub"), OUT_REMOVED);
+    EXPECT_EQ(outcome_of(root + "Menu"), OUT_REMOVED);
+    EXPECT_TRUE(exists(app + "\\uninstal.bat"));
+    EXPECT_TRUE(plan.log_rewritten);
+    char text[2048];
+    closing_message(plan, text, sizeof text);
+    EXPECT_EQ(std::string(text), "The Foo application has been removed from your computer.\n\nStill in use by the "
+                                 "command window, and removed as soon as it closes:\n     " + app +
+                                     "\\uninstal.bat\n     " + app);
+
+    // The later pass, started by the uninstaller itself, finishes.
+    context.started_by_shell = false;
+    REMOVAL_PLAN later;
+    SILENT_ANSWERS silent;
+    EXPECT_EQ(run_removal(later, log_path.c_str(), context, silent, why), 0);
+    EXPECT_FALSE(exists(app));
+    EXPECT_FALSE(exists(log_path));
+}
+
+TEST_F(RemovalTest, ADeferredFolderWithMoreInsideIsReportedAtOnce)
+{
+    write_log(install());
+    write_file(app + "\\mine.txt", "the user's own");
+    context.started_by_shell = true;
+    std::strcpy(context.start_dir, (app + "\\sub").c_str());
+    EXPECT_EQ(run(), 1);
+    EXPECT_EQ(outcome_of(app + "\\sub"), OUT_DEFERRED); // empty but for being the current directory
+    EXPECT_EQ(outcome_of(app + "\\uninstal.bat"), OUT_DEFERRED);
+    EXPECT_EQ(outcome_of(app), OUT_NOT_EMPTY);
+}
+
+#ifndef _WIN32
+// Removals that fail: reported, scheduled for restart where possible, and
+// the file keeps its read-only attribute when it stays.
+TEST_F(RemovalTest, FailedRemovalsAreReportedAndScheduled)
+{
+    testenv::make_dir(app);
+    for (const char *f : {"\\a.txt", "\\b.txt", "\\c.txt"})
+        write_file(app + f, "x");
+    plat_set_attributes((app + "\\c.txt").c_str(), PLAT_ATTR_READONLY);
+    write_log({"MkDir=" + app, "MkFile=" + app + "\\a.txt", "MkFile=" + app + "\\b.txt", "MkFile=" + app + "\\c.txt"});
+    plat_test_fail_delete(1, PLAT_IN_USE); // c.txt, the first in reverse order
+    plat_test_fail_remove_dir(1, PLAT_ACCESS_DENIED);
+    EXPECT_EQ(run(), 1);
+    EXPECT_EQ(outcome_of(app + "\\c.txt"), OUT_IN_USE);
+    EXPECT_EQ(outcome_of(app), OUT_ACCESS_DENIED);
+    EXPECT_EQ(outcome_of(app + "\\a.txt"), OUT_REMOVED);
+    ASSERT_EQ(plat_test_scheduled_count(), 2);
+    EXPECT_EQ(plat_test_scheduled(0), app + "\\c.txt");
+    EXPECT_EQ(plat_test_scheduled(1), app);
+    char text[2048];
+    closing_message(plan, text, sizeof text);
+    EXPECT_NE(std::string(text).find(app + "\\c.txt  (in use, removed at the next restart)"), std::string::npos)
+        << text;
+
+    // Without the rights to schedule, a read-only file that stays keeps its attribute.
+    plat_test_reset_faults();
+    plat_test_refuse_schedule(true);
+    plat_set_attributes((app + "\\c.txt").c_str(), PLAT_ATTR_READONLY);
+    plat_test_fail_delete(1, PLAT_ACCESS_DENIED);
+    REMOVAL_PLAN again;
+    EXPECT_EQ(run_removal(again, log_path.c_str(), context, questions, why), 1);
+    EXPECT_FALSE(again.items[0].at_restart);
+    EXPECT_EQ(again.items[0].outcome, OUT_ACCESS_DENIED);
+    EXPECT_TRUE(plat_get_attributes((app + "\\c.txt").c_str()) & PLAT_ATTR_READONLY);
+}
+
+TEST_F(RemovalTest, ALogThatCannotBeReplacedStaysAsItWas)
+{
+    testenv::make_dir(app);
+    write_file(app + "\\mine.txt", "x");
+    write_log({"MkDir=" + app});
+    std::string before = read_file(log_path);
+    plat_test_fail_replace(1, PLAT_ACCESS_DENIED);
+    EXPECT_EQ(run(), 1);
+    EXPECT_FALSE(plan.log_rewritten);
+    EXPECT_EQ(plan.log_problem, PLAT_ACCESS_DENIED);
+    EXPECT_EQ(read_file(log_path), before);
+    EXPECT_FALSE(exists(log_path + ".tmp"));
+    char text[2048];
+    closing_message(plan, text, sizeof text);
+    EXPECT_NE(std::string(text).find("could not be updated: access denied."), std::string::npos) << text;
+}
+#endif
+
+TEST_F(RemovalTest, TheClosingListIsBounded)
+{
+    std::vector<std::string> entries;
+    for (int i = 0; i < MESSAGE_LIST_LIMIT + 3; ++i)
+        entries.push_back("MkFile=rel" + std::to_string(i) + ".txt");
+    write_log(entries);
+    EXPECT_EQ(run(), 1);
+    char text[4096];
+    closing_message(plan, text, sizeof text);
+    std::string shown = text;
+    EXPECT_EQ(shown.rfind("The Foo application has been removed, except for these items:\n     MkFile=rel12.txt  "
+                          "(skipped as unsafe: no full path)\n",
+                          0),
+              0u)
+        << shown;
+    EXPECT_NE(shown.find("rel3.txt"), std::string::npos);
+    EXPECT_EQ(shown.find("rel2.txt"), std::string::npos);
+    EXPECT_NE(shown.find("\n     ... and 3 more\n\nThe setup log "), std::string::npos) << shown;
+    // A buffer too small is cut, never overrun.
+    char small[40];
+    std::memset(small, 'z', sizeof small);
+    closing_message(plan, small, 32);
+    EXPECT_EQ(std::strlen(small), 31u);
+    EXPECT_EQ(small[39], 'z');
+}

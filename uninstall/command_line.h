@@ -1,0 +1,29 @@
+// uninstal.exe's command line: [/S] LOG, where LOG is everything after the
+// options, blanks included, with or without quotes around it.
+#ifndef UNINSTALL_COMMAND_LINE_H
+#define UNINSTALL_COMMAND_LINE_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "log_reader.h"
+
+enum ARGS_PROBLEM { ARGS_OK, ARGS_NO_LOG, ARGS_UNKNOWN_OPTION, ARGS_BAD_QUOTES, ARGS_TOO_LONG };
+
+struct COMMAND_LINE {
+    bool silent;          // /S
+    bool usage;           // /?
+    uint32_t finish_after; // private /finish:PID, given to the copy that finishes the job; 0 otherwise
+    char log_name[LOG_PATH_SIZE];
+    ARGS_PROBLEM problem;
+};
+
+// Reads args (the command line after the program's name). False with
+// out.problem set when the arguments are unusable; /? is no problem.
+bool parse_command_line(const char *args, COMMAND_LINE &out);
+
+// The log's full path: name itself when it has a drive ("X:\") or starts
+// with a backslash, else name below windows_dir. False when it does not fit.
+bool resolve_log_path(const char *name, const char *windows_dir, char *out, size_t size);
+
+#endif

@@ -1,0 +1,452 @@
+#include "removal_plan.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "../platform/dirsearch.h"
+#include "path_compare.h"
+
+static const char UNINSTALLER[] = "uninstal.exe";
+static const char BATCH_FILE[] = "uninstal.bat";
+
+bool outcome_is_kept(PLAN_OUTCOME outcome)
+{
+    switch (outcome) {
+    case OUT_KEPT_SHARED:
+    case OUT_NOT_EMPTY:
+    case OUT_IN_USE:
+    case OUT_ACCESS_DENIED:
+    case OUT_NOT_A_FILE:
+    case OUT_NOT_A_DIR:
+    case OUT_FAILED:
+    case OUT_UNSAFE:
+    case OUT_CUT:
+        return true;
+    default:
+        return false;
+    }
+}
+
+static bool copy_text(char *out, size_t size, const char *text)
+{
+    size_t n = std::strlen(text);
+    if (n >= size) {
+        out[0] = '\0';
+        return false;
+    }
+    std::memcpy(out, text, n + 1);
+    return true;
+}
+
+REMOVAL_PLAN::REMOVAL_PLAN()
+    : log_path{}, log_dir{}, lock(-1), items(nullptr), count(0), log_deleted(false), log_rewritten(false),
+      log_problem(PLAT_DONE)
+{
+}
+
+REMOVAL_PLAN::~REMOVAL_PLAN()
+{
+    close();
+    std::free(items);
+}
+
+OPEN_RESULT REMOVAL_PLAN::open(const char *path)
+{
+    close();
+    if (!path || !copy_text(log_path, sizeof log_path, path))
+        return OPEN_MISSING;
+    copy_text(log_dir, sizeof log_dir, path);
+    char *name = const_cast<char *>(path_file_name(log_dir));
+    if (name > log_dir)
+        name[-1] = '\0';
+    else
+        log_dir[0] = '\0';
+
+    PLAT_RESULT why;
+    lock = plat_lock_file(log_path, &why);
+    if (lock == -1)
+        return why == PLAT_MISSING ? OPEN_MISSING
+               : why == PLAT_IN_USE ? OPEN_IN_USE
+               : why == PLAT_ACCESS_DENIED ? OPEN_DENIED
+                                           : OPEN_UNREADABLE;
+    LOG_LOAD loaded = log.load(log_path);
+    if (loaded == LOAD_OK)
+        return OPEN_OK;
+    close();
+    return loaded == LOAD_TOO_LARGE ? OPEN_TOO_LARGE : loaded == LOAD_NO_MEMORY ? OPEN_NO_MEMORY : OPEN_UNREADABLE;
+}
+
+void REMOVAL_PLAN::close()
+{
+    plat_unlock_file(lock);
+    lock = -1;
+}
+
+void REMOVAL_PLAN::plan_line(int32_t index, PLAN_ITEM &item, const REMOVAL_CONTEXT &context)
+{
+    const LOG_LINE &line = log.lines[index];
+    item.line = index;
+    item.check = ENTRY_SAFE;
+    item.outcome = OUT_PENDING;
+    item.at_restart = false;
+    if (line.cut) {
+        item.action = PLAN_SKIP_CUT;
+        return;
+    }
+    item.check = line.has_nul ? ENTRY_BAD_NAME : check_entry(line.value, context.dirs);
+    if (item.check != ENTRY_SAFE) {
+        item.action = PLAN_SKIP_UNSAFE;
+        return;
+    }
+    const char *path = line.value;
+    if (line.key == KEY_MKDIR) {
+        if (same_path(path, log_dir))
+            item.action = PLAN_LOG_DIR;
+        else if (context.started_by_shell &&
+                 (same_path(context.start_dir, path) || path_is_below(context.start_dir, path)))
+            item.action = PLAN_DEFER;
+        else
+            item.action = PLAN_REMOVE_DIR;
+        return;
+    }
+    char uninstaller[LOG_PATH_SIZE];
+    const char *windows = context.dirs.windows, *system = context.dirs.system;
+    if (same_path(path, log_path))
+        item.action = PLAN_LOG_ITSELF;
+    else if (path_append(uninstaller, sizeof uninstaller, log_dir, UNINSTALLER) && same_path(path, uninstaller))
+        item.action = PLAN_LEAVE_UNINSTALLER;
+    else if (context.started_by_shell && same_path(path_file_name(path), BATCH_FILE))
+        item.action = PLAN_DEFER;
+    else if ((windows[0] && path_is_below(path, windows)) || (system[0] && path_is_below(path, system)))
+        item.action = PLAN_ASK_SHARED;
+    else
+        item.action = PLAN_DELETE_FILE;
+}
+
+// A shared file that another setup log beside ours names belongs to that
+// installation as well: it stays, and our log stops naming it.
+void REMOVAL_PLAN::hand_over_shared()
+{
+    bool any = false;
+    for (int32_t i = 0; i < count; ++i)
+        any = any || items[i].action == PLAN_ASK_SHARED;
+    char pattern[LOG_PATH_SIZE];
+    if (!any || !path_append(pattern, sizeof pattern, log_dir, "*.log"))
+        return;
+    plat_finddata found;
+    intptr_t search = plat_findfirst(pattern, &found);
+    if (search == -1)
+        return;
+    do {
+        char other_path[LOG_PATH_SIZE];
+        if ((found.attrib & PLAT_ATTR_SUBDIR) || !path_append(other_path, sizeof other_path, log_dir, found.name) ||
+            same_path(other_path, log_path))
+            continue;
+        SETUP_LOG other;
+        if (other.load(other_path) != LOAD_OK)
+            continue;
+        for (int32_t i = 0; i < count; ++i)
+            if (items[i].action == PLAN_ASK_SHARED && other.names_file(path_of(i)))
+                items[i].action = PLAN_HAND_OVER;
+    } while (plat_findnext(search, &found) == 0);
+    plat_findclose(search);
+}
+
+bool REMOVAL_PLAN::build(const REMOVAL_CONTEXT &context)
+{
+    std::free(items);
+    items = nullptr;
+    count = 0;
+    int32_t entries = 0;
+    for (int32_t i = 0; i < log.count; ++i)
+        if (log.lines[i].key == KEY_MKDIR || log.lines[i].key == KEY_MKFILE)
+            ++entries;
+    items = static_cast<PLAN_ITEM *>(plat_malloc(sizeof(PLAN_ITEM) * (size_t)(entries ? entries : 1)));
+    if (!items)
+        return false;
+    for (int32_t i = log.count - 1; i >= 0; --i)
+        if (log.lines[i].key == KEY_MKDIR || log.lines[i].key == KEY_MKFILE)
+            plan_line(i, items[count++], context);
+
+    // A directory that holds a deferred file cannot go before that file does.
+    for (int32_t d = 0; d < count; ++d) {
+        if (items[d].action != PLAN_REMOVE_DIR)
+            continue;
+        for (int32_t f = 0; f < count; ++f)
+            if (items[f].action == PLAN_DEFER && path_is_below(path_of(f), path_of(d)))
+                items[d].action = PLAN_DEFER;
+    }
+    hand_over_shared();
+    return true;
+}
+
+static PLAN_OUTCOME outcome_of(PLAT_RESULT result)
+{
+    switch (result) {
+    case PLAT_DONE: return OUT_REMOVED;
+    case PLAT_MISSING: return OUT_MISSING;
+    case PLAT_IN_USE: return OUT_IN_USE;
+    case PLAT_ACCESS_DENIED: return OUT_ACCESS_DENIED;
+    case PLAT_NOT_EMPTY: return OUT_NOT_EMPTY;
+    default: return OUT_FAILED;
+    }
+}
+
+void REMOVAL_PLAN::remove_file(PLAN_ITEM &item, bool schedule_at_restart)
+{
+    const char *path = log.lines[item.line].value;
+    uint32_t attributes = plat_get_attributes(path);
+    if (attributes == PLAT_NO_ATTRIBUTES) {
+        item.outcome = OUT_MISSING;
+        return;
+    }
+    if (attributes & PLAT_ATTR_SUBDIR) {
+        item.outcome = OUT_NOT_A_FILE;
+        return;
+    }
+    bool read_only = (attributes & PLAT_ATTR_READONLY) != 0;
+    if (read_only)
+        plat_set_attributes(path, attributes & ~PLAT_ATTR_READONLY);
+    item.outcome = outcome_of(plat_delete_file(path));
+    if (item.outcome == OUT_IN_USE || item.outcome == OUT_ACCESS_DENIED)
+        item.at_restart = schedule_at_restart && plat_schedule_removal(path);
+    // A file that stays keeps the attribute it had, unless it goes at restart.
+    if (read_only && !item.at_restart && outcome_is_kept(item.outcome))
+        plat_set_attributes(path, attributes);
+}
+
+void REMOVAL_PLAN::remove_dir(PLAN_ITEM &item, bool schedule_at_restart)
+{
+    const char *path = log.lines[item.line].value;
+    uint32_t attributes = plat_get_attributes(path);
+    if (attributes == PLAT_NO_ATTRIBUTES) {
+        item.outcome = OUT_MISSING;
+        return;
+    }
+    if (!(attributes & PLAT_ATTR_SUBDIR)) {
+        item.outcome = OUT_NOT_A_DIR;
+        return;
+    }
+    item.outcome = outcome_of(plat_remove_dir(path));
+    if (item.outcome == OUT_IN_USE || item.outcome == OUT_ACCESS_DENIED)
+        item.at_restart = schedule_at_restart && plat_schedule_removal(path);
+}
+
+// True when everything in dir is a deferred entry of the plan, so that dir
+// is empty once the deferred pass has removed them.
+bool REMOVAL_PLAN::only_deferred_inside(const char *dir) const
+{
+    char pattern[LOG_PATH_SIZE];
+    if (!path_append(pattern, sizeof pattern, dir, "*"))
+        return false;
+    plat_finddata found;
+    intptr_t search = plat_findfirst(pattern, &found);
+    if (search == -1)
+        return true;
+    bool only_deferred = true;
+    do {
+        if (std::strcmp(found.name, ".") == 0 || std::strcmp(found.name, "..") == 0)
+            continue;
+        char inside[LOG_PATH_SIZE];
+        bool listed = false;
+        if (path_append(inside, sizeof inside, dir, found.name))
+            for (int32_t i = 0; i < count && !listed; ++i)
+                listed = items[i].action == PLAN_DEFER &&
+                         (items[i].outcome == OUT_DEFERRED || items[i].outcome == OUT_PENDING) &&
+                         same_path(path_of(i), inside);
+        only_deferred = listed;
+    } while (only_deferred && plat_findnext(search, &found) == 0);
+    plat_findclose(search);
+    return only_deferred;
+}
+
+void REMOVAL_PLAN::settle_deferred(PLAN_ITEM &item)
+{
+    const char *path = log.lines[item.line].value;
+    uint32_t attributes = plat_get_attributes(path);
+    bool is_dir = log.lines[item.line].key == KEY_MKDIR;
+    if (attributes == PLAT_NO_ATTRIBUTES)
+        item.outcome = OUT_MISSING;
+    else if (is_dir != ((attributes & PLAT_ATTR_SUBDIR) != 0))
+        item.outcome = is_dir ? OUT_NOT_A_DIR : OUT_NOT_A_FILE;
+    else if (is_dir && !only_deferred_inside(path))
+        item.outcome = OUT_NOT_EMPTY; // the later pass could not remove it either
+    else
+        item.outcome = OUT_DEFERRED;
+}
+
+void REMOVAL_PLAN::execute(REMOVAL_QUESTIONS &questions, bool schedule_at_restart)
+{
+    SHARED_ANSWER for_all = SHARED_KEEP;
+    bool answered_all = false;
+    for (int32_t i = 0; i < count; ++i) {
+        PLAN_ITEM &item = items[i];
+        switch (item.action) {
+        case PLAN_DELETE_FILE:
+            remove_file(item, schedule_at_restart);
+            break;
+        case PLAN_ASK_SHARED: {
+            if (plat_get_attributes(path_of(i)) == PLAT_NO_ATTRIBUTES) {
+                item.outcome = OUT_MISSING; // nothing to ask about
+                break;
+            }
+            SHARED_ANSWER answer = answered_all ? for_all : questions.shared_file(path_of(i));
+            if (answer == SHARED_KEEP_ALL || answer == SHARED_REMOVE_ALL) {
+                answered_all = true;
+                for_all = answer;
+            }
+            if (answer == SHARED_REMOVE || answer == SHARED_REMOVE_ALL)
+                remove_file(item, schedule_at_restart);
+            else
+                item.outcome = OUT_KEPT_SHARED;
+            break;
+        }
+        case PLAN_REMOVE_DIR:
+            remove_dir(item, schedule_at_restart);
+            break;
+        case PLAN_HAND_OVER:
+            item.outcome = OUT_HANDED_OVER;
+            break;
+        case PLAN_SKIP_UNSAFE:
+            item.outcome = OUT_UNSAFE;
+            break;
+        case PLAN_SKIP_CUT:
+            item.outcome = OUT_CUT;
+            break;
+        case PLAN_LEAVE_UNINSTALLER:
+            item.outcome = OUT_LEFT;
+            break;
+        case PLAN_DEFER:
+        case PLAN_LOG_ITSELF:
+        case PLAN_LOG_DIR:
+            break; // below, and in finish()
+        }
+    }
+    // In log order reversed, so a directory's deferred contents come first.
+    for (int32_t i = 0; i < count; ++i)
+        if (items[i].action == PLAN_DEFER)
+            settle_deferred(items[i]);
+}
+
+int32_t REMOVAL_PLAN::count_outcome(PLAN_OUTCOME outcome) const
+{
+    int32_t n = 0;
+    for (int32_t i = 0; i < count; ++i)
+        n += items[i].outcome == outcome ? 1 : 0;
+    return n;
+}
+
+bool REMOVAL_PLAN::must_keep_log() const
+{
+    for (int32_t i = 0; i < count; ++i)
+        if (outcome_is_kept(items[i].outcome) || items[i].outcome == OUT_DEFERRED)
+            return true;
+    return false;
+}
+
+// Writes the lines that still mean something to "<log>.tmp" and puts it in
+// the log's place. A line that was cut short or held a zero byte becomes a
+// comment: written back whole it would name some other path.
+bool REMOVAL_PLAN::rewrite_log()
+{
+    char temp[LOG_PATH_SIZE];
+    if (std::snprintf(temp, sizeof temp, "%s.tmp", log_path) >= (int)sizeof temp) {
+        log_problem = PLAT_FAILED;
+        return false;
+    }
+    FILE *out = plat_fopen(temp, "wt");
+    if (!out) {
+        log_problem = PLAT_ACCESS_DENIED;
+        return false;
+    }
+    int32_t next_item = count - 1; // items run backwards through the lines
+    for (int32_t i = 0; i < log.count; ++i) {
+        const LOG_LINE &line = log.lines[i];
+        const PLAN_ITEM *item = nullptr;
+        if (next_item >= 0 && items[next_item].line == i)
+            item = &items[next_item--];
+        if (!item) {
+            std::fprintf(out, "%s%s\n", line.cut ? "; cut short, ignored: " : "", line.text);
+            continue;
+        }
+        if (item->outcome == OUT_CUT || (item->outcome == OUT_UNSAFE && line.has_nul))
+            std::fprintf(out, "; %s, ignored: %s\n", line.cut ? "cut short" : "holds a zero byte", line.text);
+        else if (outcome_is_kept(item->outcome) || item->outcome == OUT_DEFERRED || item->outcome == OUT_LEFT ||
+                 item->outcome == OUT_PENDING)
+            std::fprintf(out, "%s\n", line.text);
+    }
+    bool written = !std::ferror(out);
+    if (std::fclose(out) != 0)
+        written = false;
+    if (!written) {
+        plat_delete_file(temp);
+        log_problem = PLAT_FAILED;
+        return false;
+    }
+    // Windows will not replace a file that is held open.
+    close();
+    PLAT_RESULT replaced = plat_replace_file(temp, log_path);
+    if (replaced != PLAT_DONE) {
+        plat_delete_file(temp);
+        log_problem = replaced;
+        return false;
+    }
+    return true;
+}
+
+void REMOVAL_PLAN::finish()
+{
+    log_problem = PLAT_DONE;
+    if (must_keep_log()) {
+        log_rewritten = rewrite_log();
+        for (int32_t i = 0; i < count; ++i)
+            if (items[i].action == PLAN_LOG_ITSELF || items[i].action == PLAN_LOG_DIR)
+                items[i].outcome = OUT_LEFT;
+        close();
+        return;
+    }
+    close();
+    PLAT_RESULT deleted = plat_delete_file(log_path);
+    log_deleted = deleted == PLAT_DONE || deleted == PLAT_MISSING;
+    if (!log_deleted)
+        log_problem = deleted;
+    for (int32_t i = 0; i < count; ++i) {
+        PLAN_ITEM &item = items[i];
+        if (item.action == PLAN_LOG_ITSELF) {
+            item.outcome = log_deleted ? OUT_REMOVED : OUT_LEFT;
+        } else if (item.action == PLAN_LOG_DIR) {
+            // The shared uninstaller and other logs usually keep it: no news.
+            PLAT_RESULT removed = log_deleted ? plat_remove_dir(path_of(i)) : PLAT_NOT_EMPTY;
+            item.outcome = removed == PLAT_DONE ? OUT_REMOVED : removed == PLAT_MISSING ? OUT_MISSING : OUT_LEFT;
+        }
+    }
+}
+
+int REMOVAL_PLAN::exit_status() const
+{
+    for (int32_t i = 0; i < count; ++i)
+        if (outcome_is_kept(items[i].outcome))
+            return 1;
+    return log_problem == PLAT_DONE ? 0 : 1;
+}
+
+int run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context,
+                REMOVAL_QUESTIONS &questions, OPEN_RESULT &why, bool schedule_at_restart)
+{
+    why = plan.open(log_path);
+    if (why != OPEN_OK)
+        return 2;
+    if (!plan.build(context)) {
+        plan.close();
+        why = OPEN_NO_MEMORY;
+        return 2;
+    }
+    if (!questions.confirm_removal(plan.log.title())) {
+        plan.close();
+        return 2;
+    }
+    plan.execute(questions, schedule_at_restart);
+    plan.finish();
+    return plan.exit_status();
+}

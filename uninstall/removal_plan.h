@@ -1,0 +1,147 @@
+// The removal plan: from a setup log, in reverse log order, one planned
+// action per MkDir and MkFile line with its reason; then its execution
+// through the platform seam, each outcome recorded; last the log itself,
+// deleted when nothing it names is left, else rewritten to name only what
+// remains, so that running the uninstaller again finishes the job.
+//
+// The plan is a plain list: nothing is ever removed that is not the value
+// of a complete, safe MkDir or MkFile line of the log.
+#ifndef UNINSTALL_REMOVAL_PLAN_H
+#define UNINSTALL_REMOVAL_PLAN_H
+
+#include <cstdint>
+
+#include "../platform/platform.h"
+#include "log_reader.h"
+
+enum PLAN_ACTION {
+    PLAN_DELETE_FILE,    // an MkFile entry
+    PLAN_REMOVE_DIR,     // an MkDir entry, removed only when empty
+    PLAN_ASK_SHARED,     // a file in the Windows or system directory: may be another program's
+    PLAN_HAND_OVER,      // such a file that another setup log names too: left to that installation
+    PLAN_DEFER,          // held by the command interpreter that started us: a later pass removes it
+    PLAN_SKIP_UNSAFE,    // fails the safety check (check says why)
+    PLAN_SKIP_CUT,       // the log's last line, cut short
+    PLAN_LOG_ITSELF,     // the log's own line: deleted or rewritten last
+    PLAN_LOG_DIR,        // the log directory: removed when empty, else left without a word
+    PLAN_LEAVE_UNINSTALLER // the uninstaller beside the log, which every log shares
+};
+
+enum PLAN_OUTCOME {
+    OUT_PENDING,
+    OUT_REMOVED,
+    OUT_MISSING,      // already gone: counts as removed
+    OUT_HANDED_OVER,
+    OUT_DEFERRED,
+    OUT_LEFT,         // the log directory or the uninstaller, left on purpose
+    OUT_KEPT_SHARED,  // the user (or silent mode) kept a shared file
+    OUT_NOT_EMPTY,
+    OUT_IN_USE,
+    OUT_ACCESS_DENIED,
+    OUT_NOT_A_FILE,   // an MkFile entry that is a directory now
+    OUT_NOT_A_DIR,    // an MkDir entry that is a file now
+    OUT_FAILED,
+    OUT_UNSAFE,
+    OUT_CUT
+};
+
+struct PLAN_ITEM {
+    int32_t line;         // index into the log's lines
+    PLAN_ACTION action;
+    ENTRY_CHECK check;    // for PLAN_SKIP_UNSAFE
+    PLAN_OUTCOME outcome;
+    bool at_restart;      // could not go now; scheduled for removal at restart
+};
+
+// True for outcomes that leave something the log must go on naming, and
+// that make the exit status 1.
+bool outcome_is_kept(PLAN_OUTCOME outcome);
+
+enum SHARED_ANSWER { SHARED_KEEP, SHARED_REMOVE, SHARED_KEEP_ALL, SHARED_REMOVE_ALL };
+
+// What the plan asks the user. A front shows boxes; silent mode answers
+// with SILENT_ANSWERS.
+class REMOVAL_QUESTIONS {
+public:
+    virtual ~REMOVAL_QUESTIONS() {}
+    // Remove the application title and all of its components?
+    virtual bool confirm_removal(const char *title) = 0;
+    // Remove path, a file in the Windows or system directory?
+    virtual SHARED_ANSWER shared_file(const char *path) = 0;
+};
+
+// The safe answers: yes to the removal, keep every shared file.
+class SILENT_ANSWERS : public REMOVAL_QUESTIONS {
+public:
+    bool confirm_removal(const char *) override { return true; }
+    SHARED_ANSWER shared_file(const char *) override { return SHARED_KEEP_ALL; }
+};
+
+// What the plan needs to know besides the log.
+struct REMOVAL_CONTEXT {
+    PROTECTED_DIRS dirs;
+    // Started by the command interpreter of "uninstal.bat", which holds the
+    // batch file and its current directory (start_dir) until we return.
+    bool started_by_shell;
+    char start_dir[LOG_PATH_SIZE];
+};
+
+enum OPEN_RESULT { OPEN_OK, OPEN_MISSING, OPEN_IN_USE, OPEN_DENIED, OPEN_UNREADABLE, OPEN_TOO_LARGE, OPEN_NO_MEMORY };
+
+class REMOVAL_PLAN {
+public:
+    SETUP_LOG log;
+    char log_path[LOG_PATH_SIZE];
+    char log_dir[LOG_PATH_SIZE]; // without a trailing backslash
+    intptr_t lock;               // -1 while the log is not held
+    PLAN_ITEM *items;            // owned; in reverse log order
+    int32_t count;
+    bool log_deleted;
+    bool log_rewritten;
+    PLAT_RESULT log_problem;     // PLAT_DONE, or why the log could be neither deleted nor rewritten
+
+    REMOVAL_PLAN();
+    ~REMOVAL_PLAN();
+    REMOVAL_PLAN(const REMOVAL_PLAN &) = delete;
+    REMOVAL_PLAN &operator=(const REMOVAL_PLAN &) = delete;
+
+    // Takes hold of the log at path (a full path) so that no second
+    // uninstaller works on it, and reads it. On failure nothing is held.
+    OPEN_RESULT open(const char *path);
+    // Plans every MkDir and MkFile line; reads the other logs beside this
+    // one. False only when memory runs out.
+    bool build(const REMOVAL_CONTEXT &context);
+    // Carries the plan out, asking questions where it must. With
+    // schedule_at_restart false, what is in use is only reported.
+    void execute(REMOVAL_QUESTIONS &questions, bool schedule_at_restart = true);
+    // The last step: deletes the log when nothing it names is left, else
+    // rewrites it (a temporary file, then a replace). Lets go of the log.
+    void finish();
+    // Lets go of the log without touching anything.
+    void close();
+
+    // The value of item i's line.
+    const char *path_of(int32_t i) const { return log.lines[items[i].line].value; }
+    int32_t count_outcome(PLAN_OUTCOME outcome) const;
+    // 0 when everything the log named is gone (handed over or deferred
+    // counts as gone), 1 when something was kept, skipped or could not go.
+    int exit_status() const;
+
+private:
+    void plan_line(int32_t line, PLAN_ITEM &item, const REMOVAL_CONTEXT &context);
+    void hand_over_shared();
+    void remove_file(PLAN_ITEM &item, bool schedule_at_restart);
+    void remove_dir(PLAN_ITEM &item, bool schedule_at_restart);
+    void settle_deferred(PLAN_ITEM &item);
+    bool only_deferred_inside(const char *dir) const;
+    bool must_keep_log() const;
+    bool rewrite_log();
+};
+
+// The whole removal of one log: open it, plan, ask, remove, finish the log.
+// Returns the exit status. 2 when nothing was removed: why then says whether
+// the log could not be used, or is OPEN_OK when the user said No.
+int run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context,
+                REMOVAL_QUESTIONS &questions, OPEN_RESULT &why, bool schedule_at_restart = true);
+
+#endif
