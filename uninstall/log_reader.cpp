@@ -138,7 +138,17 @@ static ENTRY_CHECK check_components(const char *p)
     while (*p) {
         const char *start = p;
         bool only_dots = true;
-        for (; *p && !is_separator(*p); ++p) {
+        char last = 0; // the component's last character when it is a single byte
+        // By character: in a double-byte code page a second byte may be 0x5C
+        // or "|", which are then neither separators nor forbidden.
+        for (const char *next; *p && !is_separator(*p); p = next) {
+            next = plat_char_next(p);
+            if (next - p > 1) {
+                only_dots = false;
+                last = 0;
+                continue;
+            }
+            next = p + 1;
             unsigned char c = (unsigned char)*p;
             if (c == '*' || c == '?' || c == '<' || c == '>' || c == '"')
                 return ENTRY_WILDCARD;
@@ -146,13 +156,14 @@ static ENTRY_CHECK check_components(const char *p)
                 return ENTRY_BAD_NAME;
             if (c != '.')
                 only_dots = false;
+            last = (char)c;
         }
         size_t len = (size_t)(p - start);
         if (len == 0 && *p)
             return ENTRY_BAD_NAME; // "\\" inside the path
         if (len > 0 && only_dots)
             return ENTRY_DOT_PART;
-        if (len > 0 && (p[-1] == ' ' || p[-1] == '.'))
+        if (last == ' ' || last == '.')
             return ENTRY_BAD_NAME;
         if (*p)
             ++p;

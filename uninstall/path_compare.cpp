@@ -2,28 +2,46 @@
 
 #include <cstring>
 
+#include "../platform/platform.h"
+
 static bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+// The next character: in a double-byte code page the second byte of a
+// character may be 0x5C, which is then no separator.
+static const char *step(const char *p)
+{
+    const char *next = plat_char_next(p);
+    return next > p ? next : p + 1;
+}
 
 static char fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
 
-// Length without trailing separators. A separator after a byte of 0x80 or
-// more is kept: in a double-byte code page it may be the second half of a
-// character ("\x83\x5c").
+// Length without trailing separators, found forwards by character.
 static size_t key_length(const char *p)
 {
-    size_t n = std::strlen(p);
-    while (n > 0 && is_separator(p[n - 1]) && (n < 2 || (unsigned char)p[n - 2] < 0x80))
-        --n;
-    return n;
+    size_t end = 0;
+    for (const char *q = p; *q;) {
+        const char *next = step(q);
+        if (next - q > 1 || !is_separator(*q))
+            end = (size_t)(next - p);
+        q = next;
+    }
+    return end;
 }
 
+// The first n bytes of a and b name the same characters; a double-byte
+// character compares exactly (its second byte is no letter).
 static bool same_chars(const char *a, const char *b, size_t n)
 {
-    for (size_t i = 0; i < n; ++i) {
-        if (is_separator(a[i]) && is_separator(b[i]))
-            continue;
-        if (fold(a[i]) != fold(b[i]))
+    for (size_t i = 0; i < n;) {
+        size_t len = (size_t)(step(a + i) - (a + i));
+        if (len > 1) {
+            if (i + len > n || std::memcmp(a + i, b + i, len) != 0)
+                return false;
+        } else if (!(is_separator(a[i]) && is_separator(b[i])) && fold(a[i]) != fold(b[i])) {
             return false;
+        }
+        i += len;
     }
     return true;
 }
@@ -58,7 +76,7 @@ bool is_drive_root(const char *path)
 const char *path_file_name(const char *path)
 {
     const char *name = path;
-    for (const char *p = path; *p; ++p)
+    for (const char *p = path; *p; p = step(p))
         if (is_separator(*p))
             name = p + 1;
     return name;
@@ -70,7 +88,7 @@ bool path_append(char *out, size_t size, const char *dir, const char *name)
         return false;
     out[0] = '\0';
     size_t d = std::strlen(dir), n = std::strlen(name);
-    bool slash = d > 0 && !is_separator(dir[d - 1]);
+    bool slash = d > 0 && key_length(dir) == d; // no separator at its end
     if (d + (slash ? 1 : 0) + n >= size)
         return false;
     std::memcpy(out, dir, d);

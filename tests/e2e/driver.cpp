@@ -194,6 +194,12 @@ std::vector<std::string> split_words(const std::string &line)
             bool closed = false;
             while (i < line.size()) {
                 char c = line[i++];
+                // A double-byte character whole: its second byte may be 0x5C.
+                if (IsDBCSLeadByte((BYTE)c) && i < line.size()) {
+                    word += c;
+                    word += line[i++];
+                    continue;
+                }
                 if (c == '"') {
                     closed = true;
                     break;

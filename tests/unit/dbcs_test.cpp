@@ -15,6 +15,8 @@
 #include "lib/fileutil.h"
 #include "platform/platform.h"
 #include "setup/names.h"
+#include "uninstall/log_reader.h"
+#include "uninstall/path_compare.h"
 #include "support/job_fixture.h"
 #include "support/test_env.h"
 #include "wizard/page_text.h"
@@ -66,11 +68,12 @@ std::string printable(const std::string &text)
 
 enum Op {
     TERMINATE, DIRECTORY, FILE_NAME, COPY_PATH, HAS_EXTENSION, CUT_EXTENSION, HAS_PATH, ENDS_IN, BROWSED, BELOW,
-    TITLE_NAME, STAYS_INSIDE
+    TITLE_NAME, STAYS_INSIDE, SAME_PATH, FILE_PART, LOG_ENTRY
 };
 const char *const op_names[] = {"terminate_path", "extract_path",      "extract_filename",  "copy_path",
                                 "has_extension",  "remove_extension",  "has_path",          "ends_in_backslash",
-                                "join_browsed_path", "path_below",       "title_file_name",   "file_name_stays_inside"};
+                                "join_browsed_path", "path_below",       "title_file_name",   "file_name_stays_inside",
+                                "same_path",      "path_file_name",    "check_entry"};
 
 // The operation on input as a text; arg is path_below's folder.
 std::string apply(Op op, const std::string &input, const char *arg)
@@ -91,6 +94,9 @@ std::string apply(Op op, const std::string &input, const char *arg)
     case BELOW: return path_below(in, arg) ? path_below(in, arg) : "<not below>";
     case TITLE_NAME: return title_file_name(in, b, sizeof b) ? b : "<refused>";
     case STAYS_INSIDE: return file_name_stays_inside(in, input.size()) ? "yes" : "no";
+    case SAME_PATH: return same_path(in, arg) ? "yes" : "no";
+    case FILE_PART: return path_file_name(in);
+    case LOG_ENTRY: return check_entry(in, PROTECTED_DIRS()) == ENTRY_SAFE ? "safe" : "refused";
     }
     return "<no such operation>";
 }
@@ -119,6 +125,12 @@ const ScanCase scan_cases[] = {
     // trailing dots go; a file name's ".." inside a character is no "..".
     {TITLE_NAME, "E2E " SO HYO "..", "E2E \x83_\x95_", "E2E " SO HYO, nullptr},
     {STAYS_INSIDE, SO "..\\x", "no", "yes", nullptr},
+    // The uninstaller's view of a logged path: a trailing 0x5C that ends a
+    // character is no separator, nor is one inside a name.
+    {SAME_PATH, "C:\\" SO, "yes", "no", "C:\\\x83"},
+    {SAME_PATH, "C:\\\x83\x41", "yes", "no", "c:\\\x83\x61"},
+    {FILE_PART, "C:\\d\\" SO HYO ".txt", ".txt", SO HYO ".txt", nullptr},
+    {LOG_ENTRY, "C:\\" SO "\\" HYO ".txt", "refused", "safe", nullptr},
 };
 
 bool collect(const char *prefix, void *context)

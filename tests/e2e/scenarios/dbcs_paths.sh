@@ -18,6 +18,8 @@ setup_file plain.txt "a plain name"
 clean_prefix 'C:\E2E\ソ表'
 rm -rf "$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/E2E\ ソ表
 before="$(ls -A "$C_DRIVE/E2E")"
+stage_uninstaller
+list_drive >"$OUT/drive-before.txt"
 
 play <<SCRIPT
 start
@@ -60,3 +62,16 @@ rem may fail if the setup log has been moved or deleted since the setup.
 "C:\windows\UnInstal\uninstal.exe" "UnInstal\E2E ソ表.log"
 EOF
 expect_shortcut "$folder\\E2E ソ表.lnk" "$app\\ソ表.txt" "$app\\" "E2E ソ表"
+
+# And removed again by its uninstal.bat, run by cmd in the double-byte
+# folder: the uninstaller must read those names as the setup wrote them.
+iconv -f UTF-8 -t CP932 <<SCRIPT | play
+run "C:\\\\E2E\\\\ソ表" "cmd /c uninstal.bat"
+page "Uninstall"
+answer yes
+page "Uninstall - Complete"
+answer ok
+exit 0
+SCRIPT
+wine_settle
+expect_drive_as "$OUT/drive-before.txt"
