@@ -802,8 +802,15 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
     int64_t dir_bytes[MAX_SETUP_FILES] = {};
     int32_t num_dirs = 0, missing = 0;
     int64_t total = 0;
+    // The sizes' column is as wide as the largest one.
+    int width = 5;
+    for (int32_t i = 0; i < job.num_files; ++i) {
+        char digits[24];
+        std::snprintf(digits, sizeof digits, "%lld", (long long)sizes[i]);
+        width = std::max(width, (int)std::strlen(digits));
+    }
     if (job.num_files)
-        sink(context, "  line   bytes  destination\n");
+        sink(context, Text().format("  line  %*s  destination\n", width, "bytes").str());
     for (int32_t i = 0; i < job.num_files; ++i) {
         char dest[2 * SETUP_PATH_SIZE];
         size_t length;
@@ -811,9 +818,9 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
         Text text;
         text.format("  %4d  ", (int)file_line[i]);
         if (sizes[i] >= 0)
-            text.format("%6lld", (long long)sizes[i]);
+            text.format("%*lld", width, (long long)sizes[i]);
         else
-            text.add("   n/a");
+            text.format("%*s", width, "n/a");
         sink(context, text.add("  ").add(dest).add("\n").str());
 
         char dir[2 * SETUP_PATH_SIZE], key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
