@@ -33,10 +33,12 @@ rm -rf "$stage" "$out/$name.zip"
 mkdir -p "$stage/sample"
 
 cp "$win32/setup.exe" "$win32/setupchk.exe" "$stage/"
-# The uninstaller is its own program; until the build makes it, the
-# archive goes without it.
-uninstaller="$(find "$win32" -name uninstal.exe -not -path '*/tests/*' | head -n 1)"
-[ -n "$uninstaller" ] && cp "$uninstaller" "$stage/"
+# The uninstaller goes in wherever the build makes one, and must then be there.
+uninstaller=""
+if grep -q '^ *add_executable(uninstal ' CMakeLists.txt; then
+    uninstaller="$win32/uninstal.exe"
+    cp "$uninstaller" "$stage/"
+fi
 cp build/native/setupchk "$stage/setupchk"
 strip "$stage/setupchk"
 cp docs/setup-ini.md "$stage/"
