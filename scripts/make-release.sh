@@ -66,7 +66,8 @@ setup-ini.md   the guide to setup.ini: the layout of a setup directory, every
                diagnostics means.
 sample\        a complete setup directory: Sample Notes with its commented
                setup.ini. "setupchk sample" finds nothing to report; copy
-               setup.exe into it and start it to install Sample Notes.
+               setup.exe (and uninstal.exe) into it and start setup.exe
+               there to install Sample Notes.
 
 setupchk exits with 0 when it finds nothing, 1 for warnings only and 2 for
 errors, so that a build can stop before it ships a description that fails.
