@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest mingw-w64 wine wine64 fonts-liberation xvfb xauth liblnk-utils imagemagick
-          locales)
+          locales zip unzip file)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

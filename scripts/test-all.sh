@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds all four presets and runs every test: natively, under the sanitizers
-# and, for the x86_64 Windows build, under Wine. Installs what is missing.
+# and, for the x86_64 Windows build, under Wine; then packs the release
+# archive and checks it. Installs what is missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -40,6 +41,17 @@ for preset in native native-asan win64; do
     summary+=("$preset: $([ $rc -eq 0 ] && echo passed || echo FAILED) ${line:+($line)}")
     [ $rc -eq 0 ] || status=1
 done
+
+# The release archive, from the native and win32 builds above, and its check.
+echo "== release archive"
+if scripts/make-release.sh --no-build; then
+    summary+=("release: build/release/setup-*.zip packed and checked")
+    passed=$((passed + 1))
+else
+    summary+=("release: FAILED")
+    failed=$((failed + 1))
+    status=1
+fi
 
 echo "== summary"
 printf '  %s\n' "${summary[@]}"

@@ -26,7 +26,7 @@ const KeyHandler key_handlers[] = {
 
 } // namespace
 
-bool SETUP_TYPE::load_ini(const char *path)
+bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
 {
     FILE *stream = openfile(path, "rt", false);
     if (!stream)
@@ -34,28 +34,51 @@ bool SETUP_TYPE::load_ini(const char *path)
     clear_job();
 
     char line[MAX_INI_LINE + 1];
+    char seen[MAX_INI_LINE + 1]; // the line as read, for the observer
+    int32_t number = 0;
+    int32_t first_refusal = 0;
+    bool refused_any = false;
     for (;;) {
         int end = read_eol(stream, line, MAX_INI_LINE);
-        if (end == 3)
+        bool cut = end == 3;
+        if (cut)
             end = read_eol(stream, nullptr, 0); // drop the rest of an over-long line
+        ++number;
+        INI_LINE report = {};
+        if (observer) {
+            std::memcpy(seen, line, std::strlen(line) + 1);
+            report.number = number;
+            report.text = seen;
+            report.cut = cut;
+        }
 
         char *semicolon = std::strchr(line, ';');
-        if (semicolon)
+        if (semicolon) {
             *semicolon = '\0';
+            if (observer)
+                report.comment = seen + (semicolon - line);
+        }
         char *text = trim_left(trim_right(line));
         char *equals = std::strchr(text, '=');
+        report.value = text;
         if (equals) {
             *equals = '\0';
             char *key = trim_right(text);
             fold_ascii(key);
             char *value = trim_left(equals + 1);
+            report.key = key;
+            report.value = value;
             bool refused = false;
             if (!std::strcmp(key, "file")) {
+                report.known = true;
                 refused = !add_file(value);
+                if (!refused)
+                    report.added = files[num_files - 1];
             } else {
                 for (const KeyHandler &handler : key_handlers) {
                     if (!std::strcmp(key, handler.key)) {
                         (this->*handler.set)(value);
+                        report.known = true;
                         break;
                     }
                 }
@@ -68,11 +91,25 @@ bool SETUP_TYPE::load_ini(const char *path)
                 }
             }
             if (refused) {
-                // Kept for the message, so that the author sees which line it was.
-                join_path(refused_line, sizeof refused_line, key, "=", value);
-                std::fclose(stream);
-                return false;
+                // The first one is kept for the message, so that the author
+                // sees which line it was.
+                if (!refused_any) {
+                    join_path(refused_line, sizeof refused_line, key, "=", value);
+                    first_refusal = err_code;
+                }
+                refused_any = true;
+                report.refused = true;
+                report.code = err_code;
+                if (!observer || !observer->line_read(report)) {
+                    std::fclose(stream);
+                    err_code = first_refusal;
+                    return false;
+                }
+            } else if (observer) {
+                observer->line_read(report);
             }
+        } else if (observer) {
+            observer->line_read(report);
         }
         if (end == 1)
             break;
@@ -83,6 +120,10 @@ bool SETUP_TYPE::load_ini(const char *path)
     std::fclose(stream);
     if (failed) {
         err_code = 52;
+        return false;
+    }
+    if (refused_any) {
+        err_code = first_refusal;
         return false;
     }
     return true;

@@ -31,6 +31,32 @@ public:
     ~SETUP_FILE();
 };
 
+// What load_ini did with one line of the description, for a checker that
+// must read setup.ini exactly as setup does. The texts live for the call only.
+struct INI_LINE {
+    int32_t number;          // from 1
+    const char *text;        // the line as read, at most MAX_INI_LINE characters
+    bool cut;                // the line was longer; the rest was dropped
+    const char *comment;     // the ";" in text that cut the line, or null
+    const char *key;         // folded and trimmed; null for a line without "="
+    const char *value;       // the value; for a line without "=", what was left of it
+    bool known;              // key is one of the nine
+    const SETUP_FILE *added; // the entry that a "file" line added, or null
+    bool refused;            // the line made the load fail ...
+    int32_t code;            // ... with this code (err_code)
+};
+
+// Told about each line load_ini reads, after the line took effect. setup
+// itself passes none.
+class INI_OBSERVER {
+public:
+    virtual ~INI_OBSERVER() {}
+    // The result counts only for a refused line: true has the reader go on
+    // with the next line (the load still fails, with the first refusal's
+    // code and line), false stops it there as it stops without an observer.
+    virtual bool line_read(const INI_LINE &line) = 0;
+};
+
 class SETUP_TYPE {
 public:
     FILE *log_file;   // the open setup log, or null
@@ -67,8 +93,8 @@ public:
     // job unchanged), with add_file's code when a "file" line is refused,
     // with 912 for an install path that is neither empty nor full, or with 52
     // when the stream fails before its end; what was read stays, and a
-    // refused line is kept in refused_line.
-    bool load_ini(const char *path);
+    // refused line is kept in refused_line. An observer hears of every line.
+    bool load_ini(const char *path, INI_OBSERVER *observer = nullptr);
     // Appends an entry from "name[,path type]". False with 58 for a null
     // value or one without a name, with 911 for a name that would leave its
     // directory (see file_name_stays_inside), with 57 when 100 entries exist.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "lib/generr.h"
 #include "platform/platform.h"
@@ -249,4 +250,112 @@ TEST(LoadIni, NamesThatLeaveTheirDirectoryAndRelativeInstallPathsAreRefused)
     EXPECT_STREQ(job.get_installpath(), "C:\\");
     ASSERT_TRUE(job.load_ini(write_ini(dir, "empty.ini", {"installpath="}).c_str()));
     EXPECT_STREQ(job.get_installpath(), "");
+}
+
+namespace {
+
+// What an observer heard of one line, copied out of the call.
+struct HeardLine {
+    int32_t number;
+    std::string text, comment, key, value, added;
+    bool cut, has_key, known, refused;
+    int32_t code, added_type;
+};
+
+class Recorder : public INI_OBSERVER {
+public:
+    explicit Recorder(bool go_on) : go_on(go_on) {}
+    std::vector<HeardLine> lines;
+    bool line_read(const INI_LINE &line) override
+    {
+        HeardLine heard = {line.number, line.text, line.comment ? line.comment : "", line.key ? line.key : "",
+                           line.value, line.added ? line.added->name : "", line.cut, line.key != nullptr,
+                           line.known, line.refused, line.code, line.added ? line.added->path_type : 0};
+        lines.push_back(heard);
+        return go_on;
+    }
+
+private:
+    bool go_on;
+};
+
+const std::initializer_list<std::string> observed = {
+    "; comment",
+    "[Setup]",
+    "  ApPtItLe = My App ; note",
+    "colour=blue",
+    "file=a.txt,Win_Path",
+    "file=..\\evil.txt",
+    "installpath=apps",
+    "desc=" + std::string(300, 'd'),
+    "file=b.txt",
+};
+
+} // namespace
+
+// The observer hears of every line, in order, with what the reader made of
+// it; asked to, the reader goes on past refused lines, and the load still
+// fails with the first refusal.
+TEST(LoadIni, ObserverHearsOfEveryLineAndMayGoOnPastRefusals)
+{
+    std::string path = write_ini(testenv::scratch_dir(), "observed.ini", observed, "\r\n");
+    SETUP_TYPE job;
+    Recorder recorder(true);
+    err_code = 0;
+    EXPECT_FALSE(job.load_ini(path.c_str(), &recorder));
+    EXPECT_EQ(err_code, ERR_FILE_NAME_LEAVES_DIR);
+    EXPECT_STREQ(job.refused_line, "file=..\\evil.txt");
+
+    // The file ends in a line end, so the reader meets an empty 10th line.
+    ASSERT_EQ(recorder.lines.size(), 10u);
+    for (size_t i = 0; i < recorder.lines.size(); ++i)
+        EXPECT_EQ(recorder.lines[i].number, (int32_t)i + 1);
+    const HeardLine &comment = recorder.lines[0], &header = recorder.lines[1], &title = recorder.lines[2];
+    EXPECT_FALSE(comment.has_key);
+    EXPECT_EQ(comment.comment, "; comment");
+    EXPECT_EQ(comment.value, "");
+    EXPECT_FALSE(header.has_key);
+    EXPECT_EQ(header.value, "[Setup]");
+    EXPECT_EQ(title.text, "  ApPtItLe = My App ; note");
+    EXPECT_EQ(title.comment, "; note");
+    EXPECT_EQ(title.key, "apptitle");
+    EXPECT_EQ(title.value, "My App");
+    EXPECT_TRUE(title.known);
+    EXPECT_EQ(recorder.lines[3].key, "colour");
+    EXPECT_FALSE(recorder.lines[3].known);
+    EXPECT_EQ(recorder.lines[4].added, "a.txt");
+    EXPECT_EQ(recorder.lines[4].added_type, PATH_WINDOWS);
+    EXPECT_FALSE(recorder.lines[4].refused);
+
+    EXPECT_TRUE(recorder.lines[5].refused);
+    EXPECT_EQ(recorder.lines[5].code, ERR_FILE_NAME_LEAVES_DIR);
+    EXPECT_EQ(recorder.lines[5].added, "");
+    EXPECT_TRUE(recorder.lines[6].refused);
+    EXPECT_EQ(recorder.lines[6].code, ERR_INSTALL_PATH_NOT_FULL);
+
+    const HeardLine &cut = recorder.lines[7];
+    EXPECT_TRUE(cut.cut);
+    EXPECT_EQ(cut.text.size(), (size_t)MAX_INI_LINE);
+    EXPECT_FALSE(recorder.lines[8].cut);
+    EXPECT_EQ(recorder.lines[8].added, "b.txt");
+    ASSERT_EQ(job.num_files, 2);
+    EXPECT_EQ(job.get_desc(), std::string(250, 'd'));
+}
+
+// An observer that does not ask to go on stops the reader where setup stops.
+TEST(LoadIni, ObserverThatStopsLeavesTheReaderAsWithout)
+{
+    std::string path = write_ini(testenv::scratch_dir(), "observed.ini", observed);
+    SETUP_TYPE with, without;
+    Recorder recorder(false);
+    EXPECT_FALSE(with.load_ini(path.c_str(), &recorder));
+    int32_t code_with = err_code;
+    EXPECT_FALSE(without.load_ini(path.c_str()));
+    EXPECT_EQ(code_with, err_code);
+    EXPECT_STREQ(with.refused_line, without.refused_line);
+    ASSERT_EQ(recorder.lines.size(), 6u);
+    EXPECT_TRUE(recorder.lines.back().refused);
+    EXPECT_EQ(with.num_files, 1);
+    EXPECT_EQ(without.num_files, 1);
+    EXPECT_STREQ(with.get_desc(), without.get_desc());
 }

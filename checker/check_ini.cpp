@@ -1,0 +1,975 @@
+// setupchk's checks. The description is read by SETUP_TYPE::load_ini, the
+// very reader that setup.exe runs, with an observer that hears of every
+// line; what follows looks at the job the reader filled, with the rules of
+// setup's own operations: destinations, the setup log, the batch file and
+// the shortcut.
+#include "check_ini.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "../lib/generr.h"
+#include "../lib/genmem.h"
+#include "../platform/platform.h"
+#include "../setup/names.h"
+#include "../setup/path_join.h"
+#include "../setup/setup.h"
+
+namespace {
+
+// The plan puts the Windows files where most machines have them.
+const char USUAL_WINDOWS_DIR[] = "C:\\windows\\";
+const char USUAL_SYSTEM_DIR[] = "C:\\windows\\system32\\";
+// The Programs folder of a user named Administrator: the shortcut's folder
+// lies below it.
+const char TYPICAL_PROGRAMS_DIR[] = "C:\\Users\\Administrator\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
+
+// install_file builds a destination in 256 bytes and refuses a longer one.
+const size_t MAX_DESTINATION = 255;
+// What setup writes beside the files and beside its log.
+const char BATCH_FILE[] = "uninstal.bat";
+const char UNINSTALLER[] = "uninstal.exe";
+const char LOG_SUBDIR[] = "UnInstal\\";
+
+// The codes whose texts the diagnostics quote, as the user would read them.
+const int32_t TOO_MANY_ENTRIES = 57;
+const int32_t NO_NAME = 58;
+const int32_t BOUNDS = 64;
+const int32_t COPY_FAILED = 905;
+const int32_t SHORTCUT_FAILED = 906;
+const char LOAD_FAILED[] = "Error loading setup config file 'SETUP.INI'!";
+
+const int SEV_WARNING = 1;
+const int SEV_ERROR = 2;
+
+// Room for any path the checker builds: a host path can be long.
+const size_t HOST_PATH_SIZE = 4096;
+
+// A message under construction, cut when it would overflow.
+class Text {
+public:
+    Text() : len(0) { buf[0] = '\0'; }
+    Text &add(const char *text) { return add_bytes(text, std::strlen(text)); }
+    Text &add_bytes(const char *text, size_t n)
+    {
+        size_t room = sizeof buf - 1 - len;
+        if (n > room)
+            n = room;
+        std::memcpy(buf + len, text, n);
+        len += n;
+        buf[len] = '\0';
+        return *this;
+    }
+    Text &format(const char *fmt, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 2, 3)))
+#endif
+    {
+        va_list args;
+        va_start(args, fmt);
+        int n = std::vsnprintf(buf + len, sizeof buf - len, fmt, args);
+        va_end(args);
+        if (n > 0)
+            len = std::min(len + (size_t)n, sizeof buf - 1);
+        buf[len] = '\0';
+        return *this;
+    }
+    // text in double quotes; control characters (a tab, a stray CR) as \xNN.
+    Text &quote(const char *text)
+    {
+        add("\"");
+        for (const unsigned char *p = (const unsigned char *)text; *p; ++p) {
+            if (*p < 0x20 || *p == 0x7F)
+                format("\\x%02X", *p);
+            else
+                add_bytes((const char *)p, 1);
+        }
+        return add("\"");
+    }
+    const char *str() const { return buf; }
+
+private:
+    char buf[2048];
+    size_t len;
+};
+
+struct Diagnostic {
+    int32_t line; // 0 for the description as a whole
+    int severity;
+    char *text; // owned
+};
+
+[[noreturn]] void out_of_memory()
+{
+    std::fputs("setupchk: out of memory\n", stderr);
+    std::exit(CHECK_ERRORS);
+}
+
+bool is_separator(char c) { return c == '\\' || c == '/'; }
+
+// The ASCII letters folded, "/" read as "\", trailing dots and blanks
+// dropped: two names Windows takes for one come out the same.
+void windows_key(const char *path, char *out, size_t size)
+{
+    size_t n = 0, keep = 0;
+    for (const char *p = path; *p && n + 2 < size;) {
+        const char *next = plat_char_next(p);
+        if (next - p > 1) {
+            std::memcpy(out + n, p, (size_t)(next - p));
+            n += (size_t)(next - p);
+            keep = n;
+        } else {
+            char c = *p;
+            if (c >= 'A' && c <= 'Z')
+                c = (char)(c - 'A' + 'a');
+            out[n++] = c == '/' ? '\\' : c;
+            if (c != '.' && c != ' ')
+                keep = n;
+        }
+        p = next;
+    }
+    out[keep] = '\0';
+}
+
+// The first character that Windows allows in no file name, or 0.
+char forbidden_char(const char *name)
+{
+    for (const char *p = name; *p; p = plat_char_next(p)) {
+        if (plat_char_next(p) - p > 1)
+            continue;
+        unsigned char c = (unsigned char)*p;
+        if (c < 0x20 || std::strchr("*?\"<>|", c))
+            return *p;
+    }
+    return 0;
+}
+
+// Where the directory part of name ends (its last separator), or null.
+const char *last_separator(const char *name)
+{
+    const char *last = nullptr;
+    for (const char *p = name; *p; p = plat_char_next(p))
+        if (plat_char_next(p) - p == 1 && is_separator(*p))
+            last = p;
+    return last;
+}
+
+// True when name ends in a blank or a dot, which Windows drops.
+bool has_trailing_blank_or_dot(const char *name)
+{
+    char last = 0;
+    for (const char *p = name; *p; p = plat_char_next(p))
+        last = plat_char_next(p) - p == 1 ? *p : 0;
+    return last == ' ' || last == '.';
+}
+
+// Copies name without the trailing blanks and dots Windows drops.
+void windows_name(const char *name, char *out, size_t size)
+{
+    size_t keep = 0;
+    for (const char *p = name; *p; p = plat_char_next(p))
+        if (plat_char_next(p) - p > 1 || (*p != ' ' && *p != '.'))
+            keep = (size_t)(plat_char_next(p) - name);
+    if (keep >= size)
+        keep = size - 1;
+    std::memcpy(out, name, keep);
+    out[keep] = '\0';
+}
+
+const char *const path_type_words[] = {"app_path", "default_path", "win_path", "window_path", "windows_path",
+                                       "winsys_path"};
+const char PATH_TYPE_LIST[] = "app_path, default_path, win_path, window_path, windows_path and winsys_path";
+
+bool is_path_type_word(const char *folded)
+{
+    for (const char *word : path_type_words)
+        if (!std::strcmp(folded, word))
+            return true;
+    return false;
+}
+
+// The keys that take one value (every "file" line adds an entry instead).
+enum Key { APPTITLE, AUTHOR, EMAIL, WEBSITE, DESC, INSTALLPATH, BASEPATH, EXENAME, KEY_COUNT };
+const char *const key_names[KEY_COUNT] = {"apptitle", "author", "email", "website", "desc",
+                                          "installpath", "basepath", "exename"};
+
+int key_index(const char *key)
+{
+    for (int i = 0; i < KEY_COUNT; ++i)
+        if (!std::strcmp(key, key_names[i]))
+            return i;
+    return -1;
+}
+
+// Edit distance of two short texts, or a large number for long ones.
+size_t edit_distance(const char *a, const char *b)
+{
+    const size_t max = 32;
+    size_t la = std::strlen(a), lb = std::strlen(b);
+    if (la > max || lb > max)
+        return max;
+    size_t row[max + 1];
+    for (size_t j = 0; j <= lb; ++j)
+        row[j] = j;
+    for (size_t i = 1; i <= la; ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= lb; ++j) {
+            size_t above = row[j];
+            size_t change = diagonal + (a[i - 1] == b[j - 1] ? 0 : 1);
+            row[j] = std::min(std::min(above + 1, row[j - 1] + 1), change);
+            diagonal = above;
+        }
+    }
+    return row[lb];
+}
+
+// The known key an unknown one was probably meant to be, or null: a slip
+// of two letters, or a word that one holds the other ("title", "files").
+const char *likely_key(const char *key)
+{
+    static const char *const all[] = {"apptitle", "author", "email", "website", "desc",
+                                      "installpath", "basepath", "exename", "file"};
+    if (std::strlen(key) < 3)
+        return nullptr;
+    for (const char *known : all)
+        if (edit_distance(key, known) <= 2)
+            return known;
+    for (const char *known : all)
+        if (std::strstr(known, key) || std::strstr(key, known))
+            return known;
+    return nullptr;
+}
+
+// The fields of a "file" value as add_file splits it: runs of characters
+// without a comma, empty runs skipped.
+struct FileFields {
+    const char *word; // the path type word, or null
+    size_t word_len;
+    const char *rest; // what follows the word's comma run, or null
+};
+
+FileFields split_file_value(const char *value)
+{
+    FileFields fields = {nullptr, 0, nullptr};
+    const char *p = value + std::strspn(value, ",");
+    p += std::strcspn(p, ",");
+    p += std::strspn(p, ",");
+    size_t len = std::strcspn(p, ",");
+    if (len == 0)
+        return fields;
+    fields.word = p;
+    fields.word_len = len;
+    p += len;
+    p += std::strspn(p, ",");
+    if (*p)
+        fields.rest = p;
+    return fields;
+}
+
+const char *plural(int32_t n, const char *one, const char *many) { return n == 1 ? one : many; }
+
+class Checker : public INI_OBSERVER {
+public:
+    explicit Checker(SETUP_TYPE &job_to_read)
+        : job(job_to_read), items(nullptr), count(0), capacity(0), key_line{}, file_line{}, sizes{},
+          excess_line(0), file_lines(0), utf16(false), log_fits(true)
+    {
+    }
+    ~Checker()
+    {
+        for (int32_t i = 0; i < count; ++i)
+            std::free(items[i].text);
+        std::free(items);
+    }
+    Checker(const Checker &) = delete;
+    Checker &operator=(const Checker &) = delete;
+
+    bool line_read(const INI_LINE &line) override;
+    // The checks of the whole job, once the reader is done.
+    void check_job();
+    void unreadable(const Text &why) { error(0, why); }
+    void write_diagnostics(const char *shown, CHECK_SINK sink, void *context);
+    void write_plan(const char *shown, CHECK_SINK sink, void *context);
+    int errors() const { return count_of(SEV_ERROR); }
+    int warnings() const { return count_of(SEV_WARNING); }
+
+private:
+    SETUP_TYPE &job;
+    Diagnostic *items;
+    int32_t count, capacity;
+    int32_t key_line[KEY_COUNT];          // the last line that gave each key; 0 for none
+    int32_t file_line[MAX_SETUP_FILES];   // the line of each entry
+    int64_t sizes[MAX_SETUP_FILES];       // each entry's source size; -1 when missing
+    int32_t excess_line;                  // the first file line past the 100th; 0 for none
+    int32_t file_lines;                   // every "file" line, refused or not
+    bool utf16;
+    bool log_fits;                        // the setup log's path fits setup's buffers
+
+    void report(int32_t line, int severity, const Text &text);
+    void warn(int32_t line, const Text &text) { report(line, SEV_WARNING, text); }
+    void error(int32_t line, const Text &text) { report(line, SEV_ERROR, text); }
+    int count_of(int severity) const;
+    void refused(const INI_LINE &line);
+    void check_path_type(const INI_LINE &line);
+    void check_title();
+    void check_install_path();
+    void check_exename();
+    void check_entry(int32_t index);
+    bool destination(int32_t index, char *out, size_t size, size_t *length);
+};
+
+void Checker::report(int32_t line, int severity, const Text &text)
+{
+    if (count == capacity) {
+        int32_t grown = capacity ? capacity * 2 : 16;
+        void *memory = std::realloc(items, (size_t)grown * sizeof *items);
+        if (!memory)
+            out_of_memory();
+        items = static_cast<Diagnostic *>(memory);
+        capacity = grown;
+    }
+    size_t len = std::strlen(text.str());
+    char *copy = static_cast<char *>(std::malloc(len + 1));
+    if (!copy)
+        out_of_memory();
+    std::memcpy(copy, text.str(), len + 1);
+    items[count++] = Diagnostic{line, severity, copy};
+}
+
+int Checker::count_of(int severity) const
+{
+    int n = 0;
+    for (int32_t i = 0; i < count; ++i)
+        n += items[i].severity == severity;
+    return n;
+}
+
+bool Checker::line_read(const INI_LINE &line)
+{
+    const unsigned char *bytes = (const unsigned char *)line.text;
+    bool bom = line.number == 1 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
+    if (line.number == 1 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
+        // Every other byte is then a zero, which ends each line's text early:
+        // what the reader saw of the rest says nothing more.
+        utf16 = true;
+        warn(1, Text().add("setup.ini is saved as UTF-16 (\"Unicode\"): setup reads one byte a character and finds "
+                           "none of its keys; save it as ANSI text"));
+    }
+    if (bom) {
+        // The key, if any, begins with the mark's three bytes.
+        const char *meant = line.key ? line.key + 3 : "";
+        Text text;
+        text.add("setup.ini begins with a UTF-8 byte order mark, which setup takes for text of the first line");
+        if (key_index(meant) >= 0 || !std::strcmp(meant, "file"))
+            text.add(": it does not know the key ").quote(meant).add(" behind the mark and ignores the line");
+        warn(1, text.add("; save setup.ini as ANSI text, without the mark"));
+    }
+    // What the reader made of a UTF-16 text says nothing more: every other
+    // byte is a zero, which ends each line's text early.
+    bool say = !utf16;
+    if (line.cut && say)
+        warn(line.number, Text().add("line is longer than 255 characters: setup reads its first 255 and drops the rest"));
+
+    if (!line.key) {
+        if (line.value[0] && !bom && say) {
+            size_t len = std::strlen(line.value);
+            if (line.value[0] == '[' && line.value[len - 1] == ']')
+                warn(line.number, Text().add("section header ").quote(line.value).add(
+                                      ": setup.ini has no sections, and setup ignores this line"));
+            else
+                warn(line.number, Text().add("line without \"=\": setup ignores it"));
+        }
+        return true;
+    }
+    if (!line.known) {
+        if (bom || !say)
+            return true;
+        if (!line.key[0]) {
+            warn(line.number, Text().add("no key before \"=\": setup ignores this line"));
+            return true;
+        }
+        Text text;
+        text.add("unknown key ").quote(line.key).add(": setup ignores this line");
+        const char *meant = likely_key(line.key);
+        if (meant)
+            text.add(" (did you mean ").quote(meant).add("?)");
+        warn(line.number, text);
+        return true;
+    }
+    if (line.comment && say)
+        warn(line.number, Text()
+                              .add("\";\" starts a comment, even inside a value: setup reads ")
+                              .add(line.key)
+                              .add(" as ")
+                              .quote(line.value)
+                              .add(" and drops ")
+                              .quote(line.comment));
+
+    int key = key_index(line.key);
+    if (key >= 0) {
+        if (key_line[key])
+            warn(line.number, Text()
+                                  .add(line.key)
+                                  .format(" is given again (also on line %d): setup takes this later value",
+                                          (int)key_line[key]));
+        key_line[key] = line.number;
+    } else {
+        ++file_lines;
+        if (line.added)
+            file_line[job.num_files - 1] = line.number;
+        if (!line.refused)
+            check_path_type(line);
+    }
+    if (line.refused)
+        refused(line);
+    return true; // past a refused line too: the author sees every error at once
+}
+
+void Checker::refused(const INI_LINE &line)
+{
+    Text text;
+    switch (line.code) {
+    case TOO_MANY_ENTRIES:
+        // One error for all of them, once their number is known.
+        if (!excess_line)
+            excess_line = line.number;
+        return;
+    case NO_NAME:
+        text.add("file line without a file name");
+        break;
+    case ERR_FILE_NAME_LEAVES_DIR: {
+        // The name alone, as add_file splits it off.
+        char name[MAX_INI_LINE + 1];
+        const char *start = line.value + std::strspn(line.value, ",");
+        size_t len = std::min(std::strcspn(start, ","), sizeof name - 1);
+        std::memcpy(name, start, len);
+        name[len] = '\0';
+        text.add("file name ").quote(name).add(" would leave its directory");
+        break;
+    }
+    case ERR_INSTALL_PATH_NOT_FULL:
+        text.add("installpath ").quote(line.value).add(" is not a full path");
+        break;
+    default:
+        text.add("setup cannot take this line");
+        break;
+    }
+    text.add(": setup refuses to start at this line (").quote(error_db.get_error_msg(line.code)).add(")");
+    error(line.number, text);
+}
+
+void Checker::check_path_type(const INI_LINE &line)
+{
+    FileFields fields = split_file_value(line.value);
+    if (fields.word) {
+        char word[MAX_INI_LINE + 1], folded[MAX_INI_LINE + 1];
+        size_t len = std::min(fields.word_len, sizeof word - 1);
+        std::memcpy(word, fields.word, len);
+        word[len] = '\0';
+        for (size_t i = 0; i <= len; ++i)
+            folded[i] = word[i] >= 'A' && word[i] <= 'Z' ? (char)(word[i] - 'A' + 'a') : word[i];
+        // The word without the blanks around it, which setup keeps.
+        char *trimmed = folded + std::strspn(folded, " \t");
+        size_t trimmed_len = std::strlen(trimmed);
+        while (trimmed_len > 0 && (trimmed[trimmed_len - 1] == ' ' || trimmed[trimmed_len - 1] == '\t'))
+            trimmed[--trimmed_len] = '\0';
+        if (is_path_type_word(folded)) {
+            // as setup reads it
+        } else if (is_path_type_word(trimmed)) {
+            warn(line.number, Text()
+                                  .add("path type ")
+                                  .quote(word)
+                                  .add(" has blanks around it, which setup does not remove: it does not know the "
+                                       "word and installs the file into the install directory"));
+        } else {
+            warn(line.number, Text()
+                                  .add("unknown path type ")
+                                  .quote(word)
+                                  .add(": setup installs the file into the install directory (the path types are ")
+                                  .add(PATH_TYPE_LIST)
+                                  .add(")"));
+        }
+    }
+    if (fields.rest)
+        warn(line.number, Text().add("setup ignores what follows the path type: ").quote(fields.rest));
+}
+
+// The current entry's destination as setup computes it. False, with out
+// "<install path>\name", when the install path is left to the user.
+bool Checker::destination(int32_t index, char *out, size_t size, size_t *length)
+{
+    const SETUP_FILE *entry = job.files[index];
+    bool in_install_dir = entry->path_type != PATH_WINDOWS && entry->path_type != PATH_WINSYS;
+    if (in_install_dir && !job.get_installpath()[0]) {
+        join_path(out, size, "<install path>\\", entry->name);
+        *length = 0;
+        return false;
+    }
+    job.cur_file = index;
+    *length = (size_t)job.dest_path(out, (int32_t)size);
+    job.cur_file = -1;
+    return true;
+}
+
+void Checker::check_title()
+{
+    const char *title = job.get_apptitle();
+    int32_t line = key_line[APPTITLE];
+    char name[SETUP_PATH_SIZE];
+    bool named = title_file_name(title, name, sizeof name);
+    if (!job.apptitle) {
+        warn(0, Text().add("no apptitle: the pages, the setup log and the shortcut say \"Unknown\""));
+    } else if (!title[0]) {
+        warn(line, Text().add("apptitle is empty: the pages show no title, and the setup log and the shortcut are "
+                              "named \"_\""));
+    } else if (named && std::strcmp(name, title)) {
+        char log_name[SETUP_PATH_SIZE + 4], link_name[SETUP_PATH_SIZE + 4];
+        join_path(log_name, sizeof log_name, name, ".log");
+        join_path(link_name, sizeof link_name, name, ".lnk");
+        warn(line, Text()
+                       .add("the title ")
+                       .quote(title)
+                       .add(" is no valid file name: setup names the setup log ")
+                       .quote(log_name)
+                       .add(" and the shortcut ")
+                       .quote(link_name)
+                       .add(" instead"));
+    }
+    // create_log's own test: the longest log name, and the uninstaller
+    // copy, below the Windows directory's "UnInstal\".
+    size_t name_len = named ? std::strlen(name) + std::strlen("a.log") : SETUP_PATH_SIZE;
+    size_t longest = std::max(name_len, std::strlen(UNINSTALLER));
+    size_t log_len = std::strlen(USUAL_WINDOWS_DIR) + std::strlen(LOG_SUBDIR) + longest;
+    log_fits = log_len < SETUP_PATH_SIZE;
+    if (!log_fits) {
+        error(line, Text()
+                        .format("the title is too long for the setup log's name: with Windows in C:\\windows, "
+                                "its path would be %d characters, more than %d; setup fails before it installs "
+                                "anything (",
+                                (int)log_len, (int)SETUP_PATH_SIZE - 1)
+                        .quote(error_db.get_error_msg(BOUNDS))
+                        .add(")"));
+        return;
+    }
+    // The shortcut's default place: a folder named like it, in Programs.
+    size_t link_len = std::strlen(TYPICAL_PROGRAMS_DIR) + 2 * std::strlen(name) + std::strlen("\\.lnk");
+    if (link_len >= SETUP_PATH_SIZE)
+        warn(line, Text().format("the title makes a long shortcut path: in the Programs folder of a user named "
+                                 "Administrator, the default folder and shortcut, both named after the title, "
+                                 "make %d characters, more than %d; setup fails at Create Shortcut unless the "
+                                 "user picks a shorter folder",
+                                 (int)link_len, (int)SETUP_PATH_SIZE - 1));
+}
+
+void Checker::check_install_path()
+{
+    int32_t line = key_line[INSTALLPATH];
+    const char *path = job.get_installpath();
+    if (!job.installpath) {
+        warn(0, Text().add("no installpath: Select Directory offers \"c:\\\", the root of drive C:"));
+        return;
+    }
+    if (!path[0]) {
+        warn(line, Text().add("installpath is empty: Select Directory starts with an empty field, and the user "
+                              "must type a full path"));
+        return;
+    }
+    if (!is_full_path(path))
+        return; // refused at its line already
+    char bad = forbidden_char(path + 2);
+    if (!bad && std::strchr(path + 2, ':'))
+        bad = ':';
+    if (bad) {
+        error(line, Text()
+                        .add("installpath ")
+                        .quote(path)
+                        .format(" holds \"%c\", which Windows allows in no path: setup cannot create the install "
+                                "directory (",
+                                bad >= 0x20 ? bad : '?')
+                        .quote(error_db.get_error_msg(907))
+                        .add(")"));
+    }
+    // uninstal.bat always fits: a line leaves room for 243 characters of
+    // path, and only one typed on Select Directory can be longer.
+}
+
+void Checker::check_exename()
+{
+    int32_t line = key_line[EXENAME];
+    const char *exename = job.get_exename();
+    if (!exename[0]) {
+        Text text;
+        text.add(job.exename ? "exename is empty" : "no exename");
+        warn(line, text.add(": the shortcut will point at the install directory, not at a program"));
+        return;
+    }
+    char wanted[2 * SETUP_PATH_SIZE], name[2 * SETUP_PATH_SIZE];
+    windows_key(exename, wanted, sizeof wanted);
+    const SETUP_FILE *elsewhere = nullptr;
+    bool found = false;
+    for (int32_t i = 0; i < job.num_files && !found; ++i) {
+        windows_key(job.files[i]->name, name, sizeof name);
+        if (std::strcmp(name, wanted))
+            continue;
+        if (job.files[i]->path_type == PATH_WINDOWS || job.files[i]->path_type == PATH_WINSYS)
+            elsewhere = job.files[i];
+        else
+            found = true;
+    }
+    if (!found) {
+        Text text;
+        text.add("exename ").quote(exename).add(" is not among the files installed into the install directory");
+        if (elsewhere)
+            text.add(elsewhere->path_type == PATH_WINDOWS ? " (it goes to the Windows directory)"
+                                                          : " (it goes to the system directory)");
+        warn(line, text.add(": the shortcut would point at nothing"));
+    }
+    const char *path = job.get_installpath();
+    size_t target_len = std::strlen(path) + std::strlen(exename);
+    if (path[0] && target_len >= SETUP_PATH_SIZE)
+        error(line, Text()
+                        .format("the shortcut's target, the install path and exename, is %d characters long, more "
+                                "than %d: setup fails at Create Shortcut (",
+                                (int)target_len, (int)SETUP_PATH_SIZE - 1)
+                        .quote(error_db.get_error_msg(SHORTCUT_FAILED))
+                        .add(")"));
+}
+
+void Checker::check_entry(int32_t index)
+{
+    const SETUP_FILE *entry = job.files[index];
+    const char *name = entry->name;
+    int32_t line = file_line[index];
+    sizes[index] = -1;
+
+    char bad = forbidden_char(name);
+    if (bad) {
+        Text text;
+        text.add("file name ").quote(name);
+        if (bad >= 0x20)
+            text.format(" holds \"%c\"", bad);
+        else
+            text.add(" holds a control character");
+        error(line, text.add(", which Windows allows in no file name: setup cannot copy it"));
+        return;
+    }
+    const char *separator = last_separator(name);
+    if (separator && !separator[1]) {
+        error(line, Text().add("file name ").quote(name).add(" ends in a separator and names no file"));
+        return;
+    }
+    char lookup[SETUP_PATH_SIZE];
+    windows_name(name, lookup, sizeof lookup);
+    if (has_trailing_blank_or_dot(name))
+        warn(line, Text()
+                       .add("file name ")
+                       .quote(name)
+                       .add(" ends in a blank or a dot, which Windows drops: setup copies ")
+                       .quote(lookup));
+    if (separator) {
+        char dir[SETUP_PATH_SIZE];
+        size_t len = std::min((size_t)(separator - name), sizeof dir - 1);
+        std::memcpy(dir, name, len);
+        dir[len] = '\0';
+        Text text;
+        text.add("file name ").quote(name).add(" has a directory part: setup creates no directory below the ");
+        if (entry->path_type == PATH_WINDOWS || entry->path_type == PATH_WINSYS)
+            warn(line, text.add(entry->path_type == PATH_WINDOWS ? "Windows directory" : "system directory")
+                           .add(", so ")
+                           .quote(dir)
+                           .add(" must already be there on the user's machine"));
+        else
+            error(line, text.add("install directory, so the copy fails (")
+                            .quote(error_db.get_error_msg(COPY_FAILED))
+                            .add(")"));
+    }
+
+    // The source, found as setup finds it: by its name, in the setup directory.
+    sizes[index] = plat_file_size(lookup);
+    if (sizes[index] < 0) {
+        uint32_t attributes = plat_get_attributes(lookup);
+        bool is_dir = attributes != PLAT_NO_ATTRIBUTES && (attributes & PLAT_ATTR_SUBDIR);
+        error(line, Text()
+                        .quote(lookup)
+                        .add(is_dir ? " is a directory, not a file" : " is not in the setup directory")
+                        .add(": setup fails when it comes to copy it (")
+                        .quote(error_db.get_error_msg(COPY_FAILED))
+                        .add(")"));
+    }
+
+    char dest[2 * SETUP_PATH_SIZE];
+    size_t length = 0;
+    bool known = destination(index, dest, sizeof dest, &length);
+    if (known && length > MAX_DESTINATION)
+        error(line, Text()
+                        .add("destination ")
+                        .quote(dest)
+                        .format(" is %d characters long, more than the %d setup takes: setup fails at this file (",
+                                (int)length, (int)MAX_DESTINATION)
+                        .quote(error_db.get_error_msg(BOUNDS))
+                        .add(")"));
+
+    char key[2 * SETUP_PATH_SIZE], other_key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
+    windows_key(dest, key, sizeof key);
+    for (int32_t j = 0; j < index; ++j) {
+        size_t other_length;
+        destination(j, other, sizeof other, &other_length);
+        windows_key(other, other_key, sizeof other_key);
+        if (std::strcmp(key, other_key))
+            continue;
+        Text text;
+        text.format("same destination as line %d, ", (int)file_line[j]).add(other).add(": setup ");
+        if (sizes[j] >= 0 && sizes[index] == sizes[j])
+            text.add("skips this file, which has the same size");
+        else if (sizes[j] >= 0 && sizes[index] >= 0)
+            text.add("asks the user whether to overwrite the file it has just installed");
+        else
+            text.add("skips this file or asks the user whether to overwrite the one before");
+        warn(line, text);
+        break;
+    }
+    if (entry->path_type != PATH_WINDOWS && entry->path_type != PATH_WINSYS) {
+        windows_key(name, key, sizeof key);
+        if (!std::strcmp(key, BATCH_FILE))
+            warn(line, Text().add("uninstal.bat is the name of setup's own batch file, which it writes into the "
+                                  "install directory before the files to run the uninstaller: this file meets it, "
+                                  "and overwriting it leaves the installation without its uninstall"));
+    }
+}
+
+void Checker::check_job()
+{
+    // The values of all keys are final now: the checks below see what setup sees.
+    check_title();
+    if (!job.email)
+        warn(0, Text().add("no email: the Complete page and the error box say \"none\""));
+    else if (!job.email[0])
+        warn(key_line[EMAIL], Text().add("email is empty: the Complete page and the error box show no address"));
+    if (!job.website)
+        warn(0, Text().add("no website: the Complete page says \"none\""));
+    else if (!job.website[0])
+        warn(key_line[WEBSITE], Text().add("website is empty: the Complete page shows no web site"));
+    if (!job.desc)
+        warn(0, Text().add("no desc: the Welcome page says \"No description supplied\""));
+    else if (!job.desc[0])
+        warn(key_line[DESC], Text().add("desc is empty: the Welcome page shows no description"));
+    check_install_path();
+    if (!job.basepath)
+        warn(0, Text().add("no basepath: Browse on Select Directory puts \"none\" below the folder the user picks"));
+    check_exename();
+
+    if (excess_line)
+        error(excess_line, Text()
+                               .format("more than %d files (%d file lines): setup takes %d and refuses to start at "
+                                       "this line, after the user has launched it (",
+                                       MAX_SETUP_FILES, (int)file_lines, MAX_SETUP_FILES)
+                               .quote(error_db.get_error_msg(TOO_MANY_ENTRIES))
+                               .add(")"));
+    if (!file_lines)
+        warn(0, Text().add("no file lines: setup installs nothing but its uninstal.bat"));
+    for (int32_t i = 0; i < job.num_files; ++i)
+        check_entry(i);
+}
+
+void Checker::write_diagnostics(const char *shown, CHECK_SINK sink, void *context)
+{
+    std::stable_sort(items, items + count,
+                     [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
+    for (int32_t i = 0; i < count; ++i) {
+        Text text;
+        text.add(shown)
+            .format(":%d: %s: ", (int)items[i].line, items[i].severity == SEV_ERROR ? "error" : "warning")
+            .add(items[i].text)
+            .add("\n");
+        sink(context, text.str());
+    }
+}
+
+void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
+{
+    // A blank line between the diagnostics and the plan.
+    sink(context, Text().add(count ? "\n" : "").add(shown).add(": the plan, with Windows in C:\\windows\n").str());
+    if (job.num_files == 0)
+        sink(context, "  no files\n");
+
+    // Each file, then each destination directory in the order of first use.
+    char dirs[MAX_SETUP_FILES][2 * SETUP_PATH_SIZE];
+    int32_t dir_files[MAX_SETUP_FILES] = {};
+    int64_t dir_bytes[MAX_SETUP_FILES] = {};
+    int32_t num_dirs = 0, missing = 0;
+    int64_t total = 0;
+    // The sizes' column is as wide as the largest one.
+    int width = 5;
+    for (int32_t i = 0; i < job.num_files; ++i) {
+        char digits[24];
+        std::snprintf(digits, sizeof digits, "%lld", (long long)sizes[i]);
+        width = std::max(width, (int)std::strlen(digits));
+    }
+    if (job.num_files)
+        sink(context, Text().format("  line  %*s  destination\n", width, "bytes").str());
+    for (int32_t i = 0; i < job.num_files; ++i) {
+        char dest[2 * SETUP_PATH_SIZE];
+        size_t length;
+        destination(i, dest, sizeof dest, &length);
+        Text text;
+        text.format("  %4d  ", (int)file_line[i]);
+        if (sizes[i] >= 0)
+            text.format("%*lld", width, (long long)sizes[i]);
+        else
+            text.format("%*s", width, "n/a");
+        sink(context, text.add("  ").add(dest).add("\n").str());
+
+        char dir[2 * SETUP_PATH_SIZE], key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
+        const char *end = last_separator(dest);
+        size_t len = end ? (size_t)(end - dest) + 1 : 0;
+        std::memcpy(dir, dest, len);
+        dir[len] = '\0';
+        windows_key(dir, key, sizeof key);
+        int32_t d = 0;
+        for (; d < num_dirs; ++d) {
+            windows_key(dirs[d], other, sizeof other);
+            if (!std::strcmp(key, other))
+                break;
+        }
+        if (d == num_dirs)
+            std::memcpy(dirs[num_dirs++], dir, len + 1);
+        ++dir_files[d];
+        if (sizes[i] >= 0) {
+            dir_bytes[d] += sizes[i];
+            total += sizes[i];
+        } else {
+            ++missing;
+        }
+    }
+    if (job.num_files) {
+        Text text;
+        text.format("  %d %s, %lld bytes", (int)job.num_files, plural(job.num_files, "file", "files"),
+                    (long long)total);
+        if (missing)
+            text.format(" (%d not found)", (int)missing);
+        sink(context, text.add(":\n").str());
+        for (int32_t d = 0; d < num_dirs; ++d)
+            sink(context, Text()
+                              .format("    %d %s, %lld bytes in ", (int)dir_files[d],
+                                      plural(dir_files[d], "file", "files"), (long long)dir_bytes[d])
+                              .add(dirs[d])
+                              .add("\n")
+                              .str());
+    }
+
+    Text own;
+    own.add("  setup also writes ");
+    if (job.get_installpath()[0])
+        own.add(job.get_installpath()).add(BATCH_FILE);
+    else
+        own.add("<install path>\\").add(BATCH_FILE);
+    char name[SETUP_PATH_SIZE];
+    if (log_fits && title_file_name(job.get_apptitle(), name, sizeof name))
+        own.add(" and its log ").add(USUAL_WINDOWS_DIR).add(LOG_SUBDIR).add(name).add(".log");
+    sink(context, own.add("\n").str());
+}
+
+// The description to read, where to read it, and how to name it.
+struct Target {
+    char dir[HOST_PATH_SIZE]; // the directory to enter; empty: stay
+    char file[HOST_PATH_SIZE];
+    char shown[HOST_PATH_SIZE];
+};
+
+// Splits arg at its last separator (or a drive's colon). False when it
+// does not fit the buffers.
+bool split_target(const char *arg, Target &target)
+{
+    const char *last = nullptr;
+    for (const char *p = arg; *p; p = plat_char_next(p))
+        if (plat_char_next(p) - p == 1 && (is_separator(*p) || (*p == ':' && p == arg + 1)))
+            last = p;
+    target.dir[0] = '\0';
+    if (last) {
+        // A separator that begins the path is the root itself, and stays.
+        size_t len = (size_t)(last - arg) + (last == arg || *last == ':' ? 1 : 0);
+        if (len >= sizeof target.dir)
+            return false;
+        std::memcpy(target.dir, arg, len);
+        target.dir[len] = '\0';
+    }
+    return join_path(target.file, sizeof target.file, last ? last + 1 : arg) &&
+           join_path(target.shown, sizeof target.shown, arg);
+}
+
+} // namespace
+
+int check_description(const char *arg, bool quiet, CHECK_SINK sink, void *context)
+{
+    char saved[HOST_PATH_SIZE];
+    bool have_cwd = plat_getcwd(saved, sizeof saved);
+    Target target;
+    bool entered = false, placed = true;
+    if (!arg) {
+        join_path(target.file, sizeof target.file, "setup.ini");
+        join_path(target.shown, sizeof target.shown, "setup.ini");
+        target.dir[0] = '\0';
+    } else if (arg[0] && have_cwd && plat_chdir(arg)) {
+        // A directory: its setup.ini, named in the argument's own style.
+        entered = true;
+        size_t len = std::strlen(arg);
+        const char *separator = std::strchr(arg, '\\') && !std::strchr(arg, '/') ? "\\" : "/";
+        if (is_separator(arg[len - 1]))
+            separator = "";
+        join_path(target.file, sizeof target.file, "setup.ini");
+        if (!join_path(target.shown, sizeof target.shown, arg, separator, "setup.ini"))
+            join_path(target.shown, sizeof target.shown, "setup.ini");
+    } else if (!split_target(arg, target)) {
+        placed = false;
+        join_path(target.shown, sizeof target.shown, "setup.ini");
+    } else if (target.dir[0]) {
+        placed = have_cwd && plat_chdir(target.dir);
+        entered = placed;
+    }
+
+    SETUP_TYPE job;
+    // The plan's Windows: the usual directories, not those of this machine.
+    std::free(job.windows_dir);
+    std::free(job.system_dir);
+    job.windows_dir = create_ptr(USUAL_WINDOWS_DIR);
+    job.system_dir = create_ptr(USUAL_SYSTEM_DIR);
+
+    Checker checker(job);
+    bool readable = false;
+    if (!placed) {
+        checker.unreadable(Text().add("the description cannot be opened: no such directory, or it cannot be entered"));
+    } else {
+        err_code = 0;
+        bool loaded = job.load_ini(target.file, &checker);
+        if (!loaded && (err_code == 51 || err_code == 52))
+            checker.unreadable(Text()
+                                   .add(err_code == 51 ? "the description cannot be opened (no such file, or no "
+                                                         "right to read it)"
+                                                       : "the description could not be read to its end")
+                                   .add(": setup would stop at once with ")
+                                   .quote(LOAD_FAILED));
+        else
+            readable = true;
+        if (readable)
+            checker.check_job(); // still in the setup directory: the sources lie here
+    }
+    if (entered)
+        plat_chdir(saved);
+
+    checker.write_diagnostics(target.shown, sink, context);
+    if (!quiet) {
+        if (readable)
+            checker.write_plan(target.shown, sink, context);
+        int errors = checker.errors(), warnings = checker.warnings();
+        sink(context, Text()
+                          .add(target.shown)
+                          .format(": %d %s, %d %s\n", errors, plural(errors, "error", "errors"), warnings,
+                                  plural(warnings, "warning", "warnings"))
+                          .str());
+    }
+    return checker.errors() ? CHECK_ERRORS : checker.warnings() ? CHECK_WARNINGS : CHECK_CLEAN;
+}
