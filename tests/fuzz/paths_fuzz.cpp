@@ -326,21 +326,52 @@ void check_title_file_name(FuzzedDataProvider &in)
     FUZZ_CHECK(!is_device(name), "a device name: %s", name.c_str());
 }
 
-// The contract of file_name_stays_inside, said once more.
-bool stays_inside_model(const std::string &name)
+// A part of a name as setup takes it: not empty, not dots and blanks with
+// a dot, no single-byte control character or * ? " < > | :, and no single
+// dot or blank at its end.
+bool plain_part_model(const std::string &part)
 {
-    if (name.empty() || name[0] == '\\' || name[0] == '/' || name.find(':') != std::string::npos)
+    if (part.empty() || (part.find('.') != std::string::npos && part.find_first_not_of(". ") == std::string::npos))
         return false;
-    std::vector<size_t> separators = single_bytes_in(name, "\\/");
-    separators.push_back(name.size());
+    std::vector<size_t> starts = char_starts(part);
+    for (size_t k = 0; k < starts.size(); ++k) {
+        size_t next = k + 1 < starts.size() ? starts[k + 1] : part.size();
+        unsigned char c = (unsigned char)part[starts[k]];
+        bool single = next - starts[k] == 1;
+        if (single && (c < 32 || std::strchr("*?\"<>|:", c)))
+            return false;
+        if (k + 1 == starts.size() && single && (c == '.' || c == ' '))
+            return false;
+    }
+    return true;
+}
+
+// Every part of text, split at single-byte backslashes and slashes, plain;
+// the last may be empty where a trailing separator is allowed.
+bool plain_parts_model(const std::string &text, bool trailing)
+{
+    std::vector<size_t> separators = single_bytes_in(text, "\\/");
+    separators.push_back(text.size());
     size_t start = 0;
     for (size_t end : separators) {
-        std::string part = name.substr(start, end - start);
-        if (part.find('.') != std::string::npos && part.find_first_not_of(". ") == std::string::npos)
+        bool last = end == text.size();
+        if (!plain_part_model(text.substr(start, end - start)) && !(last && trailing && end == start))
             return false;
         start = end + 1;
     }
     return true;
+}
+
+// The contracts of file_name_stays_inside and is_full_path, said once more.
+bool stays_inside_model(const std::string &name)
+{
+    return !name.empty() && name.find(':') == std::string::npos && plain_parts_model(name, false);
+}
+
+bool full_path_model(const std::string &path)
+{
+    return path.size() >= 3 && std::isalpha((unsigned char)path[0]) && path[1] == ':' && path[2] == '\\' &&
+           plain_parts_model(path.substr(3), true);
 }
 
 void check_names(FuzzedDataProvider &in)
@@ -357,9 +388,7 @@ void check_names(FuzzedDataProvider &in)
 
     std::string path = value.c_str();
     CText p(path);
-    bool full = path.size() >= 3 && std::isalpha((unsigned char)path[0]) && (unsigned char)path[0] < 128 &&
-                path[1] == ':' && path[2] == '\\';
-    FUZZ_CHECK(is_full_path(p.p) == full, "is_full_path(%s)", path.c_str());
+    FUZZ_CHECK(is_full_path(p.p) == full_path_model(path), "is_full_path(%s)", path.c_str());
     FUZZ_CHECK(same_path(p.p, p.p), "same_path is not reflexive");
     FUZZ_CHECK(!path_is_below(p.p, p.p), "a path below itself");
     std::string other = in.ConsumeRandomLengthString(100).c_str();
