@@ -59,13 +59,15 @@ bool can_lay_out(const char *value)
 }
 
 // What the log names, made on the drive: each folder, and each file with
-// the folders it lies in.
+// the folders it lies in. A name that is taken already stays as it is.
 void lay_out(const SETUP_LOG &log)
 {
     int made = 0;
     for (int32_t i = 0; i < log.count && made < 32; ++i) {
         const LOG_LINE &line = log.lines[i];
-        if ((line.key != KEY_MKDIR && line.key != KEY_MKFILE) || !can_lay_out(line.value))
+        // The log itself is there already, and stays a file.
+        if ((line.key != KEY_MKDIR && line.key != KEY_MKFILE) || !can_lay_out(line.value) ||
+            same_path(line.value, LOG_PATH))
             continue;
         ++made;
         std::string value = line.value;
@@ -143,8 +145,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzzdrive::put("C:\\windows\\UnInstal\\uninstal.exe", "MZ uninstaller");
     fuzzdrive::put("C:\\windows\\system32\\shared.dll", "another installation's");
     fuzzdrive::put(OTHER_LOG, "AppTitle=Other\r\nMkFile=C:\\windows\\system32\\shared.dll\r\n");
+    FUZZ_CHECK(fuzzdrive::put(LOG_PATH, std::string(text, size)), "cannot write the log");
     lay_out(named);
-    fuzzdrive::put(LOG_PATH, std::string(text, size));
     const std::map<std::string, Entry> before = fuzzdrive::snapshot();
 
     REMOVAL_CONTEXT context = {};

@@ -13,6 +13,11 @@ name=$(basename "$fuzzer")
 mkdir -p "$work/corpus" "$work/findings" || exit 1
 log="$work/last-run.log"
 rm -f "$work/summary.txt"
+# The scratch drives, in memory where possible; a finding leaves its drive
+# behind, so the whole folder goes afterwards.
+scratch=$(mktemp -d /dev/shm/setup-fuzz-run.XXXXXX 2>/dev/null || mktemp -d) || exit 1
+trap 'rm -rf "$scratch"' EXIT
+export FUZZ_SCRATCH="$scratch"
 
 set -- -max_total_time="$seconds" -max_len="$max_len" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$work/findings/"

@@ -96,9 +96,14 @@ void init()
         return;
     // The drives are laid out anew for every input: in memory where the
     // machine offers a file system there, as a disk's metadata costs
-    // milliseconds a call.
+    // milliseconds a call. run-fuzzer.sh names a folder of its own, which it
+    // removes after the run: a finding ends the process before exit handlers.
+    const char *scratch = std::getenv("FUZZ_SCRATCH");
     const char *tmp = std::getenv("TMPDIR");
-    const char *base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : tmp && tmp[0] ? tmp : "/tmp";
+    const char *base = scratch && scratch[0]               ? scratch
+                       : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
+                       : tmp && tmp[0]                 ? tmp
+                                                       : "/tmp";
     std::string pattern = std::string(base) + "/setup-fuzz-XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');

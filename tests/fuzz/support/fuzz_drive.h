@@ -16,10 +16,11 @@ extern const char PROGRAMS_DIR[]; // C:\windows\Start Menu\Programs
 extern const char SETUP_DIR[];    // C:\setup, the current directory
 
 // Once per process: makes a private drive root (drives C: and D:) in
-// /dev/shm (else $TMPDIR or /tmp), points the substitute and its directory queries at it, lays out
-// the tree above, makes SETUP_DIR the current directory, and watches every
-// path the substitute maps: one that would leave the drive root ends the
-// run as a finding before it is used. The root goes when the process exits.
+// $FUZZ_SCRATCH, else /dev/shm, $TMPDIR or /tmp; points the substitute and
+// its directory queries at it, lays out the tree above, makes SETUP_DIR the
+// current directory, and watches every path the substitute maps: one that
+// would leave the drive root ends the run as a finding before it is used.
+// The root goes when the process exits normally.
 void init();
 // Empties the drives and lays the tree out again; the current directory and
 // the faults of the substitute are reset too.
