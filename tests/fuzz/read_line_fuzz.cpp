@@ -83,11 +83,14 @@ static void read_through(FILE *stream, const std::string &shown, Reader reader, 
                          bool positions)
 {
     std::rewind(stream);
+    // Exactly limit + 1 bytes, so that AddressSanitizer sees the first byte beyond.
+    char *buffer = buffered ? static_cast<char *>(std::malloc(limit + 1)) : nullptr;
     size_t pos = 0;
-    // Every call but the last takes at least one character.
+    // Every call but the last takes at least one character: a reader that
+    // stands still meets another result or text than the model's (and, in
+    // binary mode, another position), or never gets to the end.
     for (size_t calls = 0; calls <= shown.size() + 1; ++calls) {
         Expected want = reader == EOL ? expect_eol(shown, pos, limit, buffered) : expect_word(shown, pos, limit, buffered);
-        char *buffer = buffered ? static_cast<char *>(std::malloc(limit + 1)) : nullptr;
         int result = reader == EOL ? read_eol(stream, buffer, limit) : read_word(stream, buffer, limit);
         const char *name = reader == EOL ? "read_eol" : "read_word";
         FUZZ_CHECK(result == want.result, "%s(limit %u) at %zu returned %d, expected %d", name, limit, pos, result,
@@ -97,16 +100,15 @@ static void read_through(FILE *stream, const std::string &shown, Reader reader, 
             FUZZ_CHECK(std::memcmp(buffer, want.stored.data(), want.stored.size()) == 0 &&
                            buffer[want.stored.size()] == '\0',
                        "%s(limit %u) at %zu stored other text", name, limit, pos);
-            std::free(buffer);
         }
         if (positions)
             FUZZ_CHECK(std::ftell(stream) == (long)want.after, "%s(limit %u) left the stream at %ld, expected %zu",
                        name, limit, std::ftell(stream), want.after);
-        FUZZ_CHECK(want.after > pos || (result == 1 && pos == shown.size()), "%s(limit %u) did not move on at %zu",
-                   name, limit, pos);
         pos = want.after;
-        if (result == 1)
+        if (result == 1) {
+            std::free(buffer);
             return;
+        }
     }
     fuzzdrive::fail("reading never reached the end");
 }
