@@ -140,6 +140,10 @@ void plat_test_set_system_dir(const char *dos_path);
 void plat_test_set_heap_result(int result);
 // Host path of a DOS-style path, as the substitute maps it. False if too long.
 bool plat_host_path(const char *dos_path, char *out, size_t size);
+// Called with every host path the substitute maps a path to, before that
+// path is used; null turns it off. A fuzzer uses it to stop the run at the
+// first access that would leave its scratch drive.
+void plat_test_set_path_observer(void (*observer)(const char *host_path));
 
 // The nth directory creation from now fails (1 = the next); 0 turns it off.
 void plat_test_fail_create_dir(int nth);

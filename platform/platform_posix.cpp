@@ -235,6 +235,10 @@ static void match_case(char *host, size_t fixed)
     }
 }
 
+static void (*path_observer)(const char *host_path) = nullptr;
+
+void plat_test_set_path_observer(void (*observer)(const char *host_path)) { path_observer = observer; }
+
 bool plat_host_path(const char *dos, char *out, size_t size)
 {
     if (!dos || !out || size == 0) {
@@ -283,6 +287,8 @@ bool plat_host_path(const char *dos, char *out, size_t size)
         if (dos[0] != '/')
             match_case(out, fixed);
     }
+    if (path_observer)
+        path_observer(out);
     return true;
 too_long:
     out[0] = '\0';

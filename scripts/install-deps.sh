@@ -4,8 +4,10 @@
 # double-byte code page 932.
 set -euo pipefail
 
+# clang with its runtime libraries (libFuzzer, the sanitizers) builds the
+# fuzz targets; valgrind runs the unit tests under memcheck.
 packages=(cmake ninja-build g++ googletest mingw-w64 wine wine64 fonts-liberation xvfb xauth liblnk-utils imagemagick
-          locales zip unzip file)
+          locales zip unzip file clang libclang-rt-dev valgrind)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

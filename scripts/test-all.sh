@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds all four presets and runs every test: natively, under the sanitizers
-# and, for the x86_64 Windows build, under Wine; then packs the release
-# archive and checks it. Installs what is missing.
+# Builds every preset and runs every test: natively, once more under
+# valgrind's memcheck, under the sanitizers, the fuzz targets for a bounded
+# time each and, for the x86_64 Windows build, under Wine. Installs what is
+# missing. Last it packs the release archive and checks it.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +13,7 @@ export WINEPREFIX="${WINEPREFIX:-$PWD/build/wineprefix}"
 export WINEDEBUG=-all
 
 status=0
-for preset in native native-asan win64 win32; do
+for preset in native native-asan fuzz win64 win32; do
     echo "== build $preset"
     { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset"; } || { echo "build $preset FAILED"; exit 1; }
 done
@@ -20,9 +21,10 @@ done
 summary=()
 passed=0
 failed=0
-for preset in native native-asan win64; do
+for preset in native valgrind native-asan fuzz win64; do
     echo "== test $preset"
     log="build/ctest-$preset.log"
+    started=$SECONDS
     if [ "$preset" = win64 ]; then
         xvfb-run -a ctest --preset "$preset" 2>&1 | tee "$log"
     else
@@ -38,8 +40,14 @@ for preset in native native-asan win64; do
     elif [ $rc -ne 0 ]; then
         failed=$((failed + 1))
     fi
-    summary+=("$preset: $([ $rc -eq 0 ] && echo passed || echo FAILED) ${line:+($line)}")
+    summary+=("$preset: $([ $rc -eq 0 ] && echo passed || echo FAILED) ${line:+($line)} in $((SECONDS - started)) s")
     [ $rc -eq 0 ] || status=1
+    if [ "$preset" = fuzz ]; then
+        # What each target ran; run-fuzzer.sh keeps it beside the corpus.
+        for f in build/fuzz/fuzz-work/*/summary.txt; do
+            [ -e "$f" ] && summary+=("  $(cat "$f")")
+        done
+    fi
 done
 
 # The release archive, from the native and win32 builds above, and its check.

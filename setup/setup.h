@@ -15,8 +15,11 @@ const int MAX_SETUP_FILES = 100;
 const int MAX_INI_LINE = 255;
 
 // The engine's codes beyond the table's 901 to 910.
-const int32_t ERR_FILE_NAME_LEAVES_DIR = 911; // a "file" name with a drive, a root or a "."/".." part
-const int32_t ERR_INSTALL_PATH_NOT_FULL = 912; // an install path without drive, colon and backslash
+// A "file" name with a drive, a root, a "."/".." part or another part that
+// Windows would change or refuse (see file_name_stays_inside).
+const int32_t ERR_FILE_NAME_LEAVES_DIR = 911;
+// An install path without drive, colon and backslash, or with such a part.
+const int32_t ERR_INSTALL_PATH_NOT_FULL = 912;
 // log_entry's code when a line could not be written whole.
 const int32_t ERR_LOG_WRITE = 53;
 

@@ -70,14 +70,23 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
         suffix[0] = suffix[0] ? (char)(suffix[0] + 1) : 'a';
     }
 
-    if (!open_log(path))
+    // A setup that cannot keep its log makes nothing: what this call made
+    // goes again. Left behind, no log would name it, and a log file that
+    // names nothing would take one of the 26 names from every later setup.
+    if (!open_log(path)) {
+        if (made_dir)
+            plat_remove_dir(log_dir);
         return false;
+    }
     bool written = log_line("; Setup log file for ", title, ".  Required for the uninstall.") &&
                    log_entry("AppTitle", title) && log_entry("EMail", get_email()) &&
                    (!made_dir || log_entry("MkDir", log_dir)) && log_entry("MkFile", path);
     if (!written) {
         // A log that lacks its own first lines would mislead the uninstaller.
         close_log();
+        plat_delete_file(path);
+        if (made_dir)
+            plat_remove_dir(log_dir);
         err_code = ERR_LOG_WRITE;
         return false;
     }

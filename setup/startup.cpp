@@ -17,10 +17,10 @@ void add_setup_errors()
     error_db.add_error(902, "Invalid Application path received!");
     error_db.add_error(903, "Invalid Windows path received!");
     error_db.add_error(904, "Invalid Windows System path received!");
-    error_db.add_error(ERR_FILE_NAME_LEAVES_DIR,
-                       "A setup file name may not have a drive, a leading backslash, or a '.' or '..' part!");
-    error_db.add_error(ERR_INSTALL_PATH_NOT_FULL,
-                       "The install path must be a full path, with a drive letter, a colon and a backslash!");
+    error_db.add_error(ERR_FILE_NAME_LEAVES_DIR, "A setup file name may not have a drive, a leading backslash, a "
+                                                 "'.' or '..' part, or a part that Windows would change or refuse!");
+    error_db.add_error(ERR_INSTALL_PATH_NOT_FULL, "The install path must be a full path, with a drive letter, a colon "
+                                                  "and a backslash, and no part that Windows would change or refuse!");
 }
 
 static INIT_TYPE setup_errors(add_setup_errors);

@@ -122,9 +122,13 @@ const ScanCase scan_cases[] = {
     {BELOW, "C:\\Programs\\" "\x83\x41" "\\x", "x", "<not below>", "C:\\PROGRAMS\\" "\x83\x61" "\\"},
     {BELOW, "c:\\programs\\" SO "\\Tools", "Tools", "Tools", "C:\\Programs\\" SO "\\"},
     // A title's file name keeps a double-byte character whole, and its
-    // trailing dots go; a file name's ".." inside a character is no "..".
+    // trailing dots go.
     {TITLE_NAME, "E2E " SO HYO "..", "E2E \x83_\x95_", "E2E " SO HYO, nullptr},
-    {STAYS_INSIDE, SO "..\\x", "no", "yes", nullptr},
+    // Trailing dots, which Windows drops, are refused however the name splits;
+    // a second byte 0x5C or "|" is neither a separator nor a forbidden character.
+    {STAYS_INSIDE, SO "..\\x", "no", "no", nullptr},
+    {STAYS_INSIDE, SO "\\x", "no", "yes", nullptr},
+    {STAYS_INSIDE, "\x81\x7c.txt", "no", "yes", nullptr},
     // The uninstaller's view of a logged path: a trailing 0x5C that ends a
     // character is no separator, nor is one inside a name.
     {SAME_PATH, "C:\\" SO, "yes", "no", "C:\\\x83"},

@@ -42,8 +42,10 @@ TEST(ErrorTable, LookupsTakeTheFirstMatch)
         {65, "Received input that would result in an overflow!"},
         {903, "Invalid Windows path received!"},
         {910, "Another version of one of the setup files was found!"},
-        {911, "A setup file name may not have a drive, a leading backslash, or a '.' or '..' part!"},
-        {912, "The install path must be a full path, with a drive letter, a colon and a backslash!"},
+        {911, "A setup file name may not have a drive, a leading backslash, a '.' or '..' part, or a part that "
+              "Windows would change or refuse!"},
+        {912, "The install path must be a full path, with a drive letter, a colon and a backslash, and no part "
+              "that Windows would change or refuse!"},
         {999, "Specified Error code not found."},
         {-1, "Specified Error code not found."},
     };

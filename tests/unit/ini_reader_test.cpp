@@ -225,6 +225,11 @@ TEST(LoadIni, NamesThatLeaveTheirDirectoryAndRelativeInstallPathsAreRefused)
         {"installpath = .", "installpath=.", 912},
         {"installpath=\\apps", "installpath=\\apps", 912},
         {"installpath=C:apps", "installpath=C:apps", 912},
+        // Parts that Windows changes: the log would name what the uninstaller skips.
+        {"installpath=C:\\Apps\\Foo.", "installpath=C:\\Apps\\Foo.", 912},
+        {"installpath=C:\\Apps\\..\\Foo", "installpath=C:\\Apps\\..\\Foo", 912},
+        {"file=readme.txt ,win_path", "file=readme.txt ,win_path", 911},
+        {"file=sub\\\\a.txt", "file=sub\\\\a.txt", 911},
     };
     std::string dir = testenv::scratch_dir();
     for (const auto &c : cases) {

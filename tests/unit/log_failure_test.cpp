@@ -143,14 +143,27 @@ TEST_F(LogFailureTest, LineReportedWrittenButCutIsTakenBackToo)
     EXPECT_EQ(job.log_file, nullptr);
 }
 
-TEST_F(LogFailureTest, LogWhoseFirstLinesCannotBeWrittenIsRefusedAndEmptied)
+// A log that cannot hold its first lines is no log: neither it nor the log
+// directory it made stays behind, whichever of those lines met the full disk
+// (the fourth names the directory, the fifth the log itself).
+TEST_F(LogFailureTest, LogWhoseFirstLinesCannotBeWrittenIsRefusedAndRemoved)
 {
-    plat_test_fail_text_write(1);
-    char relative[64] = "sentinel";
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 53);
-    EXPECT_STREQ(relative, "");
-    EXPECT_EQ(job.log_file, nullptr);
-    EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "");
+    for (int line = 1; line <= 5; ++line) {
+        SCOPED_TRACE(line);
+        plat_test_fail_text_write(line);
+        char relative[64] = "sentinel";
+        EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 53);
+        EXPECT_STREQ(relative, "");
+        EXPECT_EQ(job.log_file, nullptr);
+        EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "<missing>");
+        EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
+    }
+    // A log directory that was there before stays.
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    plat_test_fail_text_write(2);
+    EXPECT_FAILS_WITH(job.create_log(), 53);
+    EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "<missing>");
+    EXPECT_TRUE(dir_exists((windows + "UnInstal").c_str()));
 }
 
 // The same with a real limit of the kernel: a write beyond it gets only part

@@ -74,7 +74,7 @@ TEST(FileNameStaysInside, DrivesRootsAndDotComponentsAreRefused)
         {"readme.txt", true},
         {"sub\\four.txt", true},
         {"sub/four.txt", true},
-        {"readme.txt ", true},
+        {"readme.txt ", false}, // Windows drops the blank: the log would name another file
         {".hidden", true},
         {"a..b\\c.d", true},
         {"..\\..\\evil.txt", false},
@@ -102,6 +102,24 @@ TEST(FileNameStaysInside, DrivesRootsAndDotComponentsAreRefused)
     EXPECT_FALSE(file_name_stays_inside(nullptr, 3));
 }
 
+// Windows changes or refuses these parts, so the setup log would name a
+// path that the uninstaller skips, and the file would stay behind.
+TEST(FileNameStaysInside, PartsThatWindowsWouldChangeOrRefuseAreRefused)
+{
+    const struct {
+        const char *name;
+        bool inside;
+    } cases[] = {
+        {"readme.", false},     {"sub.\\a.txt", false}, {"sub \\a.txt", false}, {"a*b.txt", false},
+        {"a?b.txt", false},     {"a\"b.txt", false},    {"a<b.txt", false},     {"a>b.txt", false},
+        {"a|b.txt", false},     {"a\tb.txt", false},    {"a\x7f\x01.txt", false}, {"sub\\\\a.txt", false},
+        {"sub\\", false},      {"sub/", false},         {" a.txt", true},        {"a b\\c~d$.txt", true},
+        {"\xe9t\xe9.txt", true}, {"x.y.z", true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(file_name_stays_inside(c.name, std::strlen(c.name)), c.inside) << c.name;
+}
+
 TEST(IsFullPath, DriveColonBackslash)
 {
     const struct {
@@ -115,4 +133,22 @@ TEST(IsFullPath, DriveColonBackslash)
     for (const auto &c : cases)
         EXPECT_EQ(is_full_path(c.path), c.full) << c.path;
     EXPECT_FALSE(is_full_path(nullptr));
+}
+
+// An install path is made and logged part by part: each part must be one
+// that Windows keeps as written, or the uninstaller would skip it.
+TEST(IsFullPath, PartsThatWindowsWouldChangeOrRefuseAreNotFull)
+{
+    const struct {
+        const char *path;
+        bool full;
+    } cases[] = {
+        {"C:\\Apps\\Foo.", false},   {"C:\\Apps\\Foo.\\", false}, {"C:\\Apps \\Foo", false},
+        {"C:\\a\\..\\b", false},    {"C:\\.\\a", false},          {"C:\\a\\\\b", false},
+        {"C:\\\\a", false},          {"C:\\a*", false},             {"C:\\a|b", false},
+        {"C:\\a:b", false},           {"C:\\a\x01", false},          {"C:\\Program Files\\Foo 2.0\\", true},
+        {"C:\\a/b", true},            {"C:\\.hidden\\x", true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(is_full_path(c.path), c.full) << c.path;
 }

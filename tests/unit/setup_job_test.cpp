@@ -95,7 +95,7 @@ TEST(SetupJob, AddFileSplitsNameAndPathType)
         {"lib.dll,app_path", "lib.dll", PATH_APP},
         {"lib.dll,default_path", "lib.dll", PATH_APP},
         {"lib.dll,system", "lib.dll", PATH_APP},
-        {"readme.txt , app_path", "readme.txt ", PATH_APP},
+        {" readme.txt,app_path", " readme.txt", PATH_APP}, // blanks belong to the name
         {"data\\a b.dat,,,winsys_path", "data\\a b.dat", PATH_WINSYS},
     };
     SETUP_TYPE job;
@@ -115,6 +115,12 @@ TEST(SetupJob, AddFileRefusals)
         EXPECT_FALSE(job.add_file(nameless));
         EXPECT_EQ(err_code, 58);
     }
+    EXPECT_EQ(job.num_files, 0);
+    // A blank at the name's end would be dropped by Windows, and the log
+    // would name a file that the uninstaller skips.
+    err_code = 0;
+    EXPECT_FALSE(job.add_file("readme.txt , app_path"));
+    EXPECT_EQ(err_code, ERR_FILE_NAME_LEAVES_DIR);
     EXPECT_EQ(job.num_files, 0);
 
     for (int i = 0; i < MAX_SETUP_FILES; ++i)

@@ -28,13 +28,14 @@ exit 0
 SCRIPT
 }
 
-name_error="A setup file name may not have a drive, a leading backslash, or a '.' or '..' part!"
-path_error="The install path must be a full path, with a drive letter, a colon and a backslash!"
+name_error="A setup file name may not have a drive, a leading backslash, a '.' or '..' part, or a part that Windows would change or refuse!"
+path_error="The install path must be a full path, with a drive letter, a colon and a backslash, and no part that Windows would change or refuse!"
 refused_case 'file=..\..\evil.txt' "$name_error"
 refused_case 'file=..\evil2.dll,winsys_path' "$name_error"
 refused_case 'file=C:\evil.txt' "$name_error"
 refused_case 'installpath=apps\foo' "$path_error"
 refused_case 'installpath=.' "$path_error"
+refused_case 'installpath=C:\E2E\Refused.' "$path_error"
 
 expect_absent 'C:\evil.txt'
 expect_absent 'C:\windows\evil2.dll'
