@@ -134,19 +134,6 @@ void windows_key(const char *path, char *out, size_t size)
     out[keep] = '\0';
 }
 
-// The first character that Windows allows in no file name, or 0.
-char forbidden_char(const char *name)
-{
-    for (const char *p = name; *p; p = plat_char_next(p)) {
-        if (plat_char_next(p) - p > 1)
-            continue;
-        unsigned char c = (unsigned char)*p;
-        if (c < 0x20 || std::strchr("*?\"<>|", c))
-            return *p;
-    }
-    return 0;
-}
-
 // Where the directory part of name ends (its last separator), or null.
 const char *last_separator(const char *name)
 {
@@ -157,26 +144,23 @@ const char *last_separator(const char *name)
     return last;
 }
 
-// True when name ends in a blank or a dot, which Windows drops.
-bool has_trailing_blank_or_dot(const char *name)
+// True when a "file" name would lead out of its directory: a drive or other
+// colon, a leading separator, or a part of dots (and blanks) only.
+bool leaves_directory(const char *name)
 {
-    char last = 0;
-    for (const char *p = name; *p; p = plat_char_next(p))
-        last = plat_char_next(p) - p == 1 ? *p : 0;
-    return last == ' ' || last == '.';
-}
-
-// Copies name without the trailing blanks and dots Windows drops.
-void windows_name(const char *name, char *out, size_t size)
-{
-    size_t keep = 0;
-    for (const char *p = name; *p; p = plat_char_next(p))
-        if (plat_char_next(p) - p > 1 || (*p != ' ' && *p != '.'))
-            keep = (size_t)(plat_char_next(p) - name);
-    if (keep >= size)
-        keep = size - 1;
-    std::memcpy(out, name, keep);
-    out[keep] = '\0';
+    if (std::strchr(name, ':') || is_separator(name[0]))
+        return true;
+    const char *part = name;
+    for (const char *p = name;; p = plat_char_next(p)) {
+        if (*p && !(plat_char_next(p) - p == 1 && is_separator(*p)))
+            continue;
+        size_t len = (size_t)(p - part);
+        if (len > 0 && std::strspn(part, ". ") >= len && std::memchr(part, '.', len))
+            return true;
+        if (!*p)
+            return false;
+        part = p + 1;
+    }
 }
 
 const char *const path_type_words[] = {"app_path", "default_path", "win_path", "window_path", "windows_path",
@@ -448,11 +432,12 @@ void Checker::refused(const INI_LINE &line)
         size_t len = std::min(std::strcspn(start, ","), sizeof name - 1);
         std::memcpy(name, start, len);
         name[len] = '\0';
-        text.add("file name ").quote(name).add(" would leave its directory");
+        text.add("file name ").quote(name).add(leaves_directory(name) ? " would leave its directory"
+                                                                      : " has a part that Windows would change or refuse");
         break;
     }
     case ERR_INSTALL_PATH_NOT_FULL:
-        text.add("installpath ").quote(line.value).add(" is not a full path");
+        text.add("installpath ").quote(line.value).add(" is not a full path that Windows keeps as written");
         break;
     default:
         text.add("setup cannot take this line");
@@ -578,21 +563,8 @@ void Checker::check_install_path()
                               "must type a full path"));
         return;
     }
-    if (!is_full_path(path))
-        return; // refused at its line already
-    char bad = forbidden_char(path + 2);
-    if (!bad && std::strchr(path + 2, ':'))
-        bad = ':';
-    if (bad) {
-        error(line, Text()
-                        .add("installpath ")
-                        .quote(path)
-                        .format(" holds \"%c\", which Windows allows in no path: setup cannot create the install "
-                                "directory (",
-                                bad >= 0x20 ? bad : '?')
-                        .quote(error_db.get_error_msg(907))
-                        .add(")"));
-    }
+    // A path that is not full, or that Windows would change, is refused at
+    // its line already.
     // uninstal.bat always fits: a line leaves room for 243 characters of
     // path, and only one typed on Select Directory can be longer.
 }
@@ -646,30 +618,9 @@ void Checker::check_entry(int32_t index)
     int32_t line = file_line[index];
     sizes[index] = -1;
 
-    char bad = forbidden_char(name);
-    if (bad) {
-        Text text;
-        text.add("file name ").quote(name);
-        if (bad >= 0x20)
-            text.format(" holds \"%c\"", bad);
-        else
-            text.add(" holds a control character");
-        error(line, text.add(", which Windows allows in no file name: setup cannot copy it"));
-        return;
-    }
+    // Setup refuses a name with a forbidden character, an empty part or a
+    // trailing blank or dot when it reads the line, so none comes this far.
     const char *separator = last_separator(name);
-    if (separator && !separator[1]) {
-        error(line, Text().add("file name ").quote(name).add(" ends in a separator and names no file"));
-        return;
-    }
-    char lookup[SETUP_PATH_SIZE];
-    windows_name(name, lookup, sizeof lookup);
-    if (has_trailing_blank_or_dot(name))
-        warn(line, Text()
-                       .add("file name ")
-                       .quote(name)
-                       .add(" ends in a blank or a dot, which Windows drops: setup copies ")
-                       .quote(lookup));
     if (separator) {
         char dir[SETUP_PATH_SIZE];
         size_t len = std::min((size_t)(separator - name), sizeof dir - 1);
@@ -689,12 +640,12 @@ void Checker::check_entry(int32_t index)
     }
 
     // The source, found as setup finds it: by its name, in the setup directory.
-    sizes[index] = plat_file_size(lookup);
+    sizes[index] = plat_file_size(name);
     if (sizes[index] < 0) {
-        uint32_t attributes = plat_get_attributes(lookup);
+        uint32_t attributes = plat_get_attributes(name);
         bool is_dir = attributes != PLAT_NO_ATTRIBUTES && (attributes & PLAT_ATTR_SUBDIR);
         error(line, Text()
-                        .quote(lookup)
+                        .quote(name)
                         .add(is_dir ? " is a directory, not a file" : " is not in the setup directory")
                         .add(": setup fails when it comes to copy it (")
                         .quote(error_db.get_error_msg(COPY_FAILED))
