@@ -1,4 +1,4 @@
-#include "fileutil.h"
+#include "lib/fileutil.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,10 +7,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "../platform/platform.h"
-#include "generr.h"
-#include "genmem.h"
-#include "genutil.h"
+#include "platform/platform.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "lib/genutil.h"
 
 FILE *log_stream = nullptr;
 bool log_open = false;

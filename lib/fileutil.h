@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "../platform/dirsearch.h"
+#include "platform/dirsearch.h"
 
 // Opens name in mode (caller closes). On failure sets err_code 51 (58 for a
 // null name or mode) and returns null, or ends the program with the

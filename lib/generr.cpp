@@ -1,4 +1,4 @@
-#include "generr.h"
+#include "lib/generr.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -6,10 +6,10 @@
 #include <cstdlib>
 #include <new>
 
-#include "../platform/platform.h"
-#include "fileutil.h"
-#include "genmem.h"
-#include "genutil.h"
+#include "platform/platform.h"
+#include "lib/fileutil.h"
+#include "lib/genmem.h"
+#include "lib/genutil.h"
 
 int32_t err_code = 0;
 ERR_TYPE error_db;

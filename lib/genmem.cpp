@@ -1,11 +1,11 @@
-#include "genmem.h"
+#include "lib/genmem.h"
 
 #include <cstring>
 #include <new>
 
-#include "../platform/platform.h"
-#include "generr.h"
-#include "genutil.h"
+#include "platform/platform.h"
+#include "lib/generr.h"
+#include "lib/genutil.h"
 
 static bool genmem_registered;
 

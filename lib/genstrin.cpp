@@ -1,12 +1,12 @@
-#include "genstrin.h"
+#include "lib/genstrin.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
-#include "generr.h"
-#include "genmem.h"
-#include "genutil.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "lib/genutil.h"
 
 static bool genstrin_registered;
 

@@ -1,14 +1,14 @@
-#include "genutil.h"
+#include "lib/genutil.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "../platform/platform.h"
-#include "fileutil.h"
-#include "generr.h"
-#include "genmem.h"
-#include "genstrin.h"
+#include "platform/platform.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "lib/genstrin.h"
 
 const char *const GENUTIL_AUTHOR = "Marten Koivisto (marten.koivisto@example.net)";
 const char *const GENERR_AUTHOR = "Marten Koivisto (marten.koivisto@example.net)";

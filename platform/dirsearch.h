@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform.h" // the PLAT_ATTR_ bits of a record
+#include "platform/platform.h" // the PLAT_ATTR_ bits of a record
 
 // One match: the fields of the runtime's _finddata_t, with the same 32-bit
 // times and size on every build so that callers see one layout.

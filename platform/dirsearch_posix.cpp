@@ -11,7 +11,7 @@
 //
 // The creation time is the file's birth time where the file system keeps
 // one, otherwise -1.
-#include "dirsearch.h"
+#include "platform/dirsearch.h"
 
 #include <cctype>
 #include <cerrno>
@@ -23,7 +23,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The directory search on Windows: the runtime's _findfirst family.
-#include "dirsearch.h"
+#include "platform/dirsearch.h"
 
 #include <cerrno>
 #include <cstring>

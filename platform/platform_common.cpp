@@ -1,5 +1,5 @@
 // Parts of the seam that are the same on every platform.
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <cstdlib>
 

@@ -9,7 +9,7 @@
 // an existing name is found whatever its case, an empty path names nothing,
 // a directory cannot be opened as a file, a read-only file is not replaced,
 // and reading a text-mode stream ends at a Ctrl-Z.
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <cctype>
 #include <cerrno>
@@ -23,8 +23,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "dirsearch.h"
-#include "shell_link.h"
+#include "platform/dirsearch.h"
+#include "platform/shell_link.h"
 
 namespace {
 

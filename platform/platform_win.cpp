@@ -1,5 +1,5 @@
 // The seam on Windows: the real API, called directly.
-#include "platform.h"
+#include "platform/platform.h"
 
 #include <direct.h>
 #include <malloc.h>

@@ -6,7 +6,7 @@
 //
 // The system ANSI code page is taken to be Windows-1252, as on a Western
 // Windows or Wine installation.
-#include "shell_link.h"
+#include "platform/shell_link.h"
 
 #include <cerrno>
 #include <climits>
@@ -15,7 +15,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 struct PLAT_SHELL_LINK {
     int refs;

@@ -1,5 +1,5 @@
 // The link object on Windows: the shell's own, through COM.
-#include "shell_link.h"
+#include "platform/shell_link.h"
 
 #include <windows.h>
 #include <objbase.h>

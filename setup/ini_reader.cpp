@@ -2,13 +2,13 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../lib/genstrin.h"
-#include "ascii_fold.h"
-#include "names.h"
-#include "path_join.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "lib/genstrin.h"
+#include "setup/ascii_fold.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/setup.h"
 
 namespace {
 

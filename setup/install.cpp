@@ -2,14 +2,14 @@
 // walk over the file list and the copy itself.
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../lib/genmem.h"
-#include "../platform/platform.h"
-#include "names.h"
-#include "path_join.h"
-#include "replace_file.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "platform/platform.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/replace_file.h"
+#include "setup/setup.h"
 
 // install_file keeps to the 255 characters it always allowed a destination.
 static const size_t INSTALL_DEST_SIZE = 256;

@@ -4,13 +4,13 @@
 #include <cstring>
 #include <new>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../lib/genmem.h"
-#include "../platform/platform.h"
-#include "ascii_fold.h"
-#include "names.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "platform/platform.h"
+#include "setup/ascii_fold.h"
+#include "setup/names.h"
+#include "setup/setup.h"
 
 SETUP_FILE::SETUP_FILE() : name(nullptr), path_type(PATH_APP) {}
 

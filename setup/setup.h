@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "path_join.h"
+#include "setup/path_join.h"
 
 const int32_t PATH_APP = 1;     // the install directory
 const int32_t PATH_WINDOWS = 2; // the Windows directory

@@ -2,13 +2,13 @@
 // the uninstaller on it.
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../platform/platform.h"
-#include "names.h"
-#include "path_join.h"
-#include "replace_file.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "platform/platform.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/replace_file.h"
+#include "setup/setup.h"
 
 static const char LOG_SUBDIR[] = "UnInstal\\";
 static const char UNINSTALLER[] = "uninstal.exe";

@@ -1,12 +1,12 @@
 // The shortcut to the installed program, made by the shell's link object.
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../platform/shell_link.h"
-#include "names.h"
-#include "path_join.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "platform/shell_link.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/setup.h"
 
 // The shortcut's file path: folder, a backslash unless it ends in one, the
 // title's file name and ".lnk". False when it would not fit.

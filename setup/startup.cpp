@@ -1,9 +1,9 @@
 // The program's start-up order: the setup engine's messages first, then the
 // library's globals, then the install job. Within this one translation unit
 // the order is fixed by the order of the definitions below.
-#include "../lib/generr.h"
-#include "../lib/genutil.h"
-#include "setup.h"
+#include "lib/generr.h"
+#include "lib/genutil.h"
+#include "setup/setup.h"
 
 void add_setup_errors()
 {

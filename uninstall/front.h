@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "removal_plan.h"
+#include "uninstall/removal_plan.h"
 
 // Asks with message boxes and the shared-file dialog.
 class BOX_ANSWERS : public REMOVAL_QUESTIONS {

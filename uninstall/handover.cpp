@@ -3,14 +3,14 @@
 // waits for us. A detached copy of this program waits for that window to
 // close and then runs the removal again on the rewritten log, which by then
 // names only what is left.
-#include "front.h"
+#include "uninstall/front.h"
 
 #include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "path_compare.h"
+#include "uninstall/path_compare.h"
 
 static const DWORD HANDOVER_WAIT_MS = 10000;
 static const DWORD PARENT_WAIT_MS = 5 * 60 * 1000;

@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "uninstall/messages.h"
 
 #include <cstdarg>
 #include <cstdio>

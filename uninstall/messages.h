@@ -5,8 +5,8 @@
 
 #include <cstddef>
 
-#include "command_line.h"
-#include "removal_plan.h"
+#include "uninstall/command_line.h"
+#include "uninstall/removal_plan.h"
 
 // At most this many paths per list in the closing message; the rest are counted.
 const int MESSAGE_LIST_LIMIT = 10;

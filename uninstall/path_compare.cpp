@@ -1,8 +1,8 @@
-#include "path_compare.h"
+#include "uninstall/path_compare.h"
 
 #include <cstring>
 
-#include "../platform/platform.h"
+#include "platform/platform.h"
 
 static bool is_separator(char c) { return c == '\\' || c == '/'; }
 

@@ -1,9 +1,9 @@
 // The questions of the removal, as the user sees them.
 #include <cstdio>
 
-#include "front.h"
-#include "messages.h"
-#include "resource.h"
+#include "uninstall/front.h"
+#include "uninstall/messages.h"
+#include "uninstall/resource.h"
 
 bool BOX_ANSWERS::confirm_removal(const char *title)
 {

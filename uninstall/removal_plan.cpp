@@ -1,11 +1,11 @@
-#include "removal_plan.h"
+#include "uninstall/removal_plan.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "../platform/dirsearch.h"
-#include "path_compare.h"
+#include "platform/dirsearch.h"
+#include "uninstall/path_compare.h"
 
 static const char UNINSTALLER[] = "uninstal.exe";
 static const char BATCH_FILE[] = "uninstal.bat";

@@ -11,8 +11,8 @@
 
 #include <cstdint>
 
-#include "../platform/platform.h"
-#include "log_reader.h"
+#include "platform/platform.h"
+#include "uninstall/log_reader.h"
 
 enum PLAN_ACTION {
     PLAN_DELETE_FILE,    // an MkFile entry

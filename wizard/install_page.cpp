@@ -1,9 +1,9 @@
 // The Installing page: drives the whole installation with a progress bar.
-#include "../lib/generr.h"
-#include "../setup/setup.h"
-#include "page_text.h"
-#include "resource.h"
-#include "wizard.h"
+#include "lib/generr.h"
+#include "setup/setup.h"
+#include "wizard/page_text.h"
+#include "wizard/resource.h"
+#include "wizard/wizard.h"
 
 #include <commctrl.h>
 

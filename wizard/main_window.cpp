@@ -3,11 +3,11 @@
 #include <cstdarg>
 #include <cstdlib>
 
-#include "../lib/generr.h"
-#include "../setup/setup.h"
-#include "page_text.h"
-#include "resource.h"
-#include "wizard.h"
+#include "lib/generr.h"
+#include "setup/setup.h"
+#include "wizard/page_text.h"
+#include "wizard/resource.h"
+#include "wizard/wizard.h"
 
 HINSTANCE app_instance = nullptr;
 HWND main_window = nullptr;

@@ -1,11 +1,11 @@
 // Text and path helpers of the wizard pages.
-#include "page_text.h"
+#include "wizard/page_text.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../platform/platform.h"
+#include "lib/fileutil.h"
+#include "platform/platform.h"
 
 char *vformat_cut(char *out, size_t size, const char *format, va_list args)
 {

@@ -4,14 +4,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../setup/names.h"
-#include "../setup/path_join.h"
-#include "../setup/setup.h"
-#include "page_text.h"
-#include "resource.h"
-#include "wizard.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/setup.h"
+#include "wizard/page_text.h"
+#include "wizard/resource.h"
+#include "wizard/wizard.h"
 
 bool setup_aborted = false;
 LPITEMIDLIST programs_pidl = nullptr;

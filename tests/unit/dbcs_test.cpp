@@ -17,8 +17,8 @@
 #include "setup/names.h"
 #include "uninstall/log_reader.h"
 #include "uninstall/path_compare.h"
-#include "support/job_fixture.h"
-#include "support/test_env.h"
+#include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/test_env.h"
 #include "wizard/page_text.h"
 
 #ifdef _WIN32

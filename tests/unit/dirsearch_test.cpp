@@ -11,7 +11,7 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/platform.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 #ifdef _WIN32
 #include <windows.h>

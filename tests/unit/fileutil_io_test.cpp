@@ -10,7 +10,7 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/platform.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 namespace {
 

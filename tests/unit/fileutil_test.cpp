@@ -7,8 +7,8 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/platform.h"
-#include "support/report_text.h"
-#include "support/test_env.h"
+#include "tests/unit/support/report_text.h"
+#include "tests/unit/support/test_env.h"
 
 namespace {
 

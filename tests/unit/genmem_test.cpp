@@ -7,7 +7,7 @@
 #include "lib/generr.h"
 #include "lib/genmem.h"
 #include "platform/platform.h"
-#include "support/report_text.h"
+#include "tests/unit/support/report_text.h"
 
 TEST(CreatePtr, CopiesTextIntoANewBlock)
 {

@@ -6,8 +6,8 @@
 #include "lib/generr.h"
 #include "lib/genutil.h"
 #include "platform/platform.h"
-#include "support/report_text.h"
-#include "support/test_env.h"
+#include "tests/unit/support/report_text.h"
+#include "tests/unit/support/test_env.h"
 
 TEST(Registry, StartupRegistersTheFiveModulesInOrder)
 {

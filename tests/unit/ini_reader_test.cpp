@@ -6,7 +6,7 @@
 #include "lib/generr.h"
 #include "platform/platform.h"
 #include "setup/setup.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 #ifndef _WIN32
 #include <climits>

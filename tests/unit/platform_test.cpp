@@ -9,7 +9,7 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/platform.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 // Text mode behaves as the Windows runtime's on both platforms.
 TEST(TextMode, LineEndsAreTranslatedBothWays)

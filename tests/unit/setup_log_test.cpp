@@ -9,8 +9,8 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/platform.h"
-#include "support/job_fixture.h"
-#include "support/test_env.h"
+#include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/test_env.h"
 
 #ifndef _WIN32
 #include <climits>

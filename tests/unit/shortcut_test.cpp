@@ -9,9 +9,9 @@
 #include "lib/generr.h"
 #include "platform/platform.h"
 #include "platform/shell_link.h"
-#include "support/job_fixture.h"
-#include "support/shortcut_reader.h"
-#include "support/test_env.h"
+#include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/shortcut_reader.h"
+#include "tests/unit/support/test_env.h"
 
 #ifdef _WIN32
 #include <objbase.h>

@@ -8,7 +8,7 @@
 
 #include "platform/dirsearch.h"
 #include "platform/platform.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 #include "uninstall/messages.h"
 #include "uninstall/removal_plan.h"
 

@@ -7,7 +7,7 @@
 
 #include "platform/dirsearch.h"
 #include "platform/platform.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 using testenv::read_file;
 using testenv::write_file;

@@ -1,10 +1,10 @@
-#include "job_fixture.h"
+#include "tests/unit/support/job_fixture.h"
 
 #include <cstdlib>
 
 #include "lib/genmem.h"
 #include "platform/platform.h"
-#include "test_env.h"
+#include "tests/unit/support/test_env.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -1,4 +1,4 @@
-#include "test_env.h"
+#include "tests/unit/support/test_env.h"
 
 #include <cstdio>
 #include <cstdlib>
