@@ -21,7 +21,7 @@ char *create_ptr(const char *text)
     size_t size = std::strlen(text) + 1;
     char *copy = static_cast<char *>(plat_malloc(size));
     if (!copy)
-        error_db.critical_error_code(54, "GENMEM - create_ptr(): *temp_ptr (%u)", (unsigned)size);
+        error_db.critical_error_code(ERR_NO_MEMORY, "GENMEM - create_ptr(): *temp_ptr (%u)", (unsigned)size);
     std::memcpy(copy, text, size);
     return copy;
 }

@@ -23,6 +23,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "lib/error_codes.h" // the Windows runtime's errno numbers, which the seam reports in
 #include "platform/dirsearch.h"
 #include "platform/shell_link.h"
 
@@ -78,12 +79,12 @@ char current_drive()
 int windows_errno(int e)
 {
     switch (e) {
-    case EDEADLK: return 36;
-    case ENAMETOOLONG: return 38;
-    case ENOLCK: return 39;
-    case ENOSYS: return 40;
-    case ENOTEMPTY: return 41;
-    case EILSEQ: return 42;
+    case EDEADLK: return ERR_SYS_EDEADLK;
+    case ENAMETOOLONG: return ERR_SYS_ENAMETOOLONG;
+    case ENOLCK: return ERR_SYS_ENOLCK;
+    case ENOSYS: return ERR_SYS_ENOSYS;
+    case ENOTEMPTY: return ERR_SYS_ENOTEMPTY;
+    case EILSEQ: return ERR_SYS_EILSEQ;
     default: return e;
     }
 }

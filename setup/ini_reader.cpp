@@ -119,7 +119,7 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
     bool failed = std::ferror(stream) != 0;
     std::fclose(stream);
     if (failed) {
-        err_code = 52;
+        err_code = ERR_FILE_READ;
         return false;
     }
     if (refused_any) {

@@ -128,11 +128,11 @@ static int32_t path_type_of(char *word)
 bool SETUP_TYPE::add_file(const char *value)
 {
     if (!value) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     if (num_files >= MAX_SETUP_FILES) {
-        err_code = 57;
+        err_code = ERR_TABLE_FULL;
         return false;
     }
     // Fields are runs of characters without a comma; empty runs do not count.
@@ -140,7 +140,7 @@ bool SETUP_TYPE::add_file(const char *value)
     size_t name_len = std::strcspn(name_start, ",");
     if (name_len == 0) {
         // An entry without a name could be neither copied nor placed.
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     // The name is read below the setup directory and written below the

@@ -23,7 +23,7 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
     if (relative_name && size > 0)
         relative_name[0] = '\0';
     if (!windows_dir) {
-        err_code = 903;
+        err_code = ERR_BAD_WINDOWS_PATH;
         return false;
     }
 
@@ -38,7 +38,7 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
     size_t longest_name = name_len > std::strlen(UNINSTALLER) ? name_len : std::strlen(UNINSTALLER);
     if (!named || std::strlen(windows_dir) + sub_len + longest_name >= SETUP_PATH_SIZE ||
         (relative_name && sub_len + name_len >= size)) {
-        err_code = 64;
+        err_code = ERR_STRING_BOUNDS;
         return false;
     }
 
@@ -64,7 +64,7 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
         if (!file_exists(path))
             break;
         if (suffix[0] == 'y') {
-            err_code = 909;
+            err_code = ERR_LOG_NAME;
             return false;
         }
         suffix[0] = suffix[0] ? (char)(suffix[0] + 1) : 'a';
@@ -87,7 +87,7 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
         plat_delete_file(path);
         if (made_dir)
             plat_remove_dir(log_dir);
-        err_code = ERR_LOG_WRITE;
+        err_code = ERR_FILE_WRITE;
         return false;
     }
     if (relative_name)
@@ -99,7 +99,7 @@ bool SETUP_TYPE::open_log(const char *path)
 {
     close_log();
     if (!path || std::strlen(path) >= sizeof log_path) {
-        err_code = 64;
+        err_code = ERR_STRING_BOUNDS;
         return false;
     }
     log_file = openfile(path, "wt", false);
@@ -112,7 +112,7 @@ bool SETUP_TYPE::open_log(const char *path)
 bool SETUP_TYPE::log_entry(const char *key, const char *value)
 {
     if (!key || !value || !log_file) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     return log_line(key, "=", value);
@@ -121,14 +121,14 @@ bool SETUP_TYPE::log_entry(const char *key, const char *value)
 bool SETUP_TYPE::ready_to_log()
 {
     if (!log_file)
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
     return log_file != nullptr;
 }
 
 bool SETUP_TYPE::log_line(const char *a, const char *b, const char *c)
 {
     if (!a || !b || !c || !log_file) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     // On disk the line grows by its bytes with CR LF for each line end.
@@ -157,7 +157,7 @@ bool SETUP_TYPE::log_line(const char *a, const char *b, const char *c)
     close_log();
     if (path[0])
         plat_truncate_file(path, whole);
-    err_code = ERR_LOG_WRITE;
+    err_code = ERR_FILE_WRITE;
     return false;
 }
 
@@ -176,11 +176,11 @@ static void put_batch_text(FILE *batch, const char *text)
 bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
 {
     if (!relative_name || !relative_name[0]) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     if (!windows_dir) {
-        err_code = 903;
+        err_code = ERR_BAD_WINDOWS_PATH;
         return false;
     }
     char log_path_full[SETUP_PATH_SIZE], log_dir[SETUP_PATH_SIZE], batch_path[SETUP_PATH_SIZE];
@@ -189,7 +189,7 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
         !join_path(batch_path, sizeof batch_path, get_installpath(), BATCH_FILE) ||
         !join_path(uninstaller_copy, sizeof uninstaller_copy,
                    extract_path(log_dir, log_path_full, sizeof log_dir), UNINSTALLER)) {
-        err_code = 64;
+        err_code = ERR_STRING_BOUNDS;
         return false;
     }
 
@@ -215,14 +215,14 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     // The file exists, whole or not, so the log names it either way.
     bool logged = log_entry("MkFile", batch_path);
     if (!written) {
-        err_code = 53;
+        err_code = ERR_FILE_WRITE;
         return false;
     }
     if (!logged)
         return false;
 
     if (file_exists(UNINSTALLER) && !replace_file(UNINSTALLER, uninstaller_copy)) {
-        err_code = 905;
+        err_code = ERR_COPY_FAILED;
         return false;
     }
     return true;

@@ -66,7 +66,7 @@ bool SETUP_TYPE::create_shortcut(const char *folder)
     if (folder && folder[0] &&
         (!link_path_of(folder, get_apptitle(), link_path, sizeof link_path) ||
          !join_path(target, sizeof target, get_installpath(), get_exename()))) {
-        err_code = 906;
+        err_code = ERR_SHORTCUT;
         return false;
     }
     if (!make_dir_tree(folder))
@@ -79,7 +79,7 @@ bool SETUP_TYPE::create_shortcut(const char *folder)
     case LINK_NOT_SAVED:
         break;
     }
-    err_code = 906;
+    err_code = ERR_SHORTCUT;
     return false;
 }
 

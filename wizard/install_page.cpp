@@ -64,7 +64,7 @@ int install_page()
             break;
         if (setup_job.install_file())
             continue; // it moved the cursor itself
-        if (err_code == 910) {
+        if (err_code == ERR_OTHER_VERSION) {
             // text still holds the destination path
             if (overwrite_page(page.dialog, text) == IDC_OVERWRITE_FILE && !setup_job.copy_setup_file(nullptr))
                 install_error(page.dialog, "Error installing file '%s'!", entry->name);

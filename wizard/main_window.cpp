@@ -143,5 +143,5 @@ void install_error(HWND owner, const char *detail_format, ...)
     va_start(args, detail_format);
     vformat_cut(detail, sizeof detail, detail_format, args);
     va_end(args);
-    setup_error(owner, error_db.get_error_msg(err_code), "%s", err_code == ERR_LOG_WRITE ? LOG_ERROR_DETAIL : detail);
+    setup_error(owner, error_db.get_error_msg(err_code), "%s", err_code == ERR_FILE_WRITE ? LOG_ERROR_DETAIL : detail);
 }

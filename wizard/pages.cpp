@@ -18,11 +18,6 @@ LPITEMIDLIST programs_pidl = nullptr;
 char programs_path[MAX_PATH];
 int programs_path_len = 0;
 
-// The error table has no code of its own for a window that cannot be made;
-// 61 ("Graphics mode related error.") is the one about the display.
-static const int32_t PAGE_CREATE_ERROR = 61;
-static const int32_t STRING_BOUNDS_ERROR = 64;
-
 static const char *error_text() { return error_db.get_error_msg(err_code); }
 
 bool setup_closed() { return main_window && !IsWindow(main_window); }
@@ -37,7 +32,9 @@ void open_page(PAGE &page, HWND parent, int template_id)
     if (!page.dialog) {
         // Without this the page's loop would wait for a button nobody can press.
         SetWindowLongA(parent, GWL_STYLE, page.parent_style & ~WS_DISABLED);
-        err_code = PAGE_CREATE_ERROR;
+        // The table has no code of its own for a window that cannot be made;
+        // the graphics one is the one about the display.
+        err_code = ERR_GRAPHICS;
         setup_error(IsWindow(parent) ? parent : nullptr, error_text(), "Error opening setup page %d!", template_id);
     }
 }
@@ -279,7 +276,7 @@ int shortcut_page()
         GetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, relative, MAX_PATH);
         char folder[MAX_PATH];
         if (!join_path(folder, sizeof folder, programs_path, relative)) {
-            err_code = STRING_BOUNDS_ERROR;
+            err_code = ERR_STRING_BOUNDS;
             setup_error(main_window, error_text(), "Error creating application Shortcuts!");
         }
         if (!setup_job.create_shortcut(folder))

@@ -33,7 +33,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 extern const char *const LOG_ERROR_DETAIL;
 // The "Setup Error" box for a failed step of the installation, with the text
 // of err_code. The detail names the step, unless a line of the setup log
-// could not be written (53): the box then says that, for the step itself
+// could not be written (ERR_FILE_WRITE): the box then says that, for the step itself
 // may have done its work.
 [[noreturn]] void install_error(HWND owner, const char *detail_format, ...) __attribute__((format(printf, 2, 3)));
 // The credit line at the bottom right of the background.

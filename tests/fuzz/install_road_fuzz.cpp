@@ -216,7 +216,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     plat_test_reset_faults();
     const std::map<std::string, Entry> after = fuzzdrive::snapshot();
 
-    FUZZ_CHECK(!disk_full || (!succeeded && code == ERR_LOG_WRITE), "a full disk ended the run with %s and code %d",
+    FUZZ_CHECK(!disk_full || (!succeeded && code == ERR_FILE_WRITE), "a full disk ended the run with %s and code %d",
                succeeded ? "success" : "failure", (int)code);
     if (log_name[0]) {
         check_log(std::string(fuzzdrive::WINDOWS_DIR) + "\\" + log_name, before, after, succeeded);

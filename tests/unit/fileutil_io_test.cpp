@@ -63,9 +63,9 @@ TEST_F(FileIo, ReadWordSplitsAtBlanksAndNewlinesWithinTheLimit)
     }
     reopen("  averyveryverylongword next");
     EXPECT_EQ(read_word(stream, nullptr, 3), 0) << "without a buffer there is no limit";
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(read_word(nullptr, nullptr, 3), 1);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST_F(FileIo, ReadWordAtTheLimitLogsAndLeavesTheRestUnread)
@@ -81,24 +81,24 @@ TEST_F(FileIo, ReadFileAndReadTextfile)
 {
     testenv::write_file(dir + "data", std::string("ab\r\ncd\0\xff", 8));
     testenv::write_file(dir + "text", "ab\r\ncd\r\nef");
-    err_code = 0;
+    err_code = ERR_NONE;
     char *bytes = read_file((dir + "data").c_str());
     ASSERT_NE(bytes, nullptr);
     EXPECT_EQ(std::string(bytes, 9), std::string("ab\r\ncd\0\xff\0", 9));
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
     std::free(bytes);
     // Text mode reads CR LF as LF, so the read is short of the file's size.
     char *text = nullptr;
     std::string log = logged([&] { text = read_textfile((dir + "text").c_str()); });
     ASSERT_NE(text, nullptr);
     EXPECT_EQ(std::string(text, 11), std::string("ab\ncd\nef\0\0\0", 11));
-    EXPECT_EQ(err_code, 52);
+    EXPECT_EQ(err_code, ERR_FILE_READ);
     EXPECT_NE(log.find("FILEUTIL - read_file(): Expected 10 bytes but read only 8!"), std::string::npos);
     std::free(text);
     for (char *(*reader)(const char *) : {read_file, read_textfile}) {
-        err_code = 0;
+        err_code = ERR_NONE;
         EXPECT_EQ(reader((dir + "missing").c_str()), nullptr);
-        EXPECT_EQ(err_code, 51);
+        EXPECT_EQ(err_code, ERR_FILE_OPEN);
     }
 }
 
@@ -106,23 +106,23 @@ TEST_F(FileIo, WriteTextfileReplacesTheContentInTextMode)
 {
     const std::string name = dir + "out.txt";
     testenv::write_file(name, "a much longer old content");
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_TRUE(write_textfile(name.c_str(), "one\ntwo\n"));
     EXPECT_EQ(testenv::read_file(name), "one\r\ntwo\r\n");
     EXPECT_TRUE(write_textfile(name.c_str(), nullptr));
     EXPECT_EQ(testenv::read_file(name), "");
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
     EXPECT_FALSE(write_textfile((dir + "missing\\out.txt").c_str(), "x"));
-    EXPECT_EQ(err_code, 51);
+    EXPECT_EQ(err_code, ERR_FILE_OPEN);
 #ifndef _WIN32
     // /dev/full takes buffered bytes and fails when they are pushed out.
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_TRUE(write_textfile("/dev/full", "short text"));
-    EXPECT_EQ(err_code, 53) << "lost when the stream is closed";
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_FILE_WRITE) << "lost when the stream is closed";
+    err_code = ERR_NONE;
     std::string big(100000, 'x');
     std::string log = logged([&] { EXPECT_TRUE(write_textfile("/dev/full", big.c_str())); });
-    EXPECT_EQ(err_code, 53);
+    EXPECT_EQ(err_code, ERR_FILE_WRITE);
     EXPECT_NE(log.find("FILEUTIL - write_textfile(): Wrote only "), std::string::npos);
 #endif
 }
@@ -145,18 +145,18 @@ TEST_F(FileIo, BinaryIntegersInBothByteOrders)
         std::rewind(stream);
         EXPECT_EQ(read_short(stream), c.little16);
     }
-    // One byte short: 0 and 52. No stream: 0 and 58.
+    // One byte short: 0 and ERR_FILE_READ. No stream: 0 and ERR_NULL_POINTER.
     for (bool with_stream : {true, false}) {
         for (int32_t (*reader)(FILE *) : {read_int, read_long, read_motorola_int}) {
             reopen("\x12\x34\x56", with_stream);
-            err_code = 0;
+            err_code = ERR_NONE;
             EXPECT_EQ(reader(stream), 0);
-            EXPECT_EQ(err_code, with_stream ? 52 : 58);
+            EXPECT_EQ(err_code, with_stream ? ERR_FILE_READ : ERR_NULL_POINTER);
         }
         reopen("\x12", with_stream);
-        err_code = 0;
+        err_code = ERR_NONE;
         EXPECT_EQ(read_short(stream), 0);
-        EXPECT_EQ(err_code, with_stream ? 52 : 58);
+        EXPECT_EQ(err_code, with_stream ? ERR_FILE_READ : ERR_NULL_POINTER);
     }
 }
 
@@ -170,11 +170,11 @@ TEST_F(FileIo, WriteMotorolaIntWritesMostSignificantFirst)
     std::fclose(out);
     EXPECT_EQ(testenv::read_file(name), "\x12\x34\x56\x78\xff\xff\xff\xfe");
     reopen("");
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(write_motorola_int(stream, 1)) << "a stream opened for reading";
-    EXPECT_EQ(err_code, 53);
+    EXPECT_EQ(err_code, ERR_FILE_WRITE);
     EXPECT_FALSE(write_motorola_int(nullptr, 1));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 } // namespace

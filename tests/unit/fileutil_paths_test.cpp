@@ -19,7 +19,7 @@ void check_bounded(const Bounded &c, char *(*op)(char *, const char *, uint32_t)
 {
     char buf[40];
     std::memset(buf, 'Z', sizeof buf);
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(op(buf, c.input, c.size), buf);
     EXPECT_STREQ(buf, c.expected) << c.input << " in " << c.size;
     EXPECT_EQ(err_code, c.code) << c.input << " in " << c.size;
@@ -30,33 +30,33 @@ void check_bounded(const Bounded &c, char *(*op)(char *, const char *, uint32_t)
 TEST(PathStrings, CopyPathAddsTheBackslashOrRefusesWhatDoesNotFit)
 {
     const Bounded cases[] = {
-        {"D:\\Games", 30, "D:\\Games\\", 0}, {"D:\\", 30, "D:\\", 0}, {"", 30, "", 0},
-        {"D:\\Games", 10, "D:\\Games\\", 0}, {"D:\\Games\\", 10, "D:\\Games\\", 0},
-        {"D:\\Games", 9, "", 64}, {"D:\\Games\\", 9, "", 64}, {"a", 1, "", 64},
+        {"D:\\Games", 30, "D:\\Games\\", ERR_NONE}, {"D:\\", 30, "D:\\", ERR_NONE}, {"", 30, "", ERR_NONE},
+        {"D:\\Games", 10, "D:\\Games\\", ERR_NONE}, {"D:\\Games\\", 10, "D:\\Games\\", ERR_NONE},
+        {"D:\\Games", 9, "", ERR_STRING_BOUNDS}, {"D:\\Games\\", 9, "", ERR_STRING_BOUNDS}, {"a", 1, "", ERR_STRING_BOUNDS},
     };
     for (const auto &c : cases)
         check_bounded(c, copy_path);
     char buf[4] = "old";
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(copy_path(buf, nullptr, 4), buf);
     EXPECT_EQ(copy_path(buf, "D:\\", 0), buf);
     EXPECT_STREQ(buf, "old");
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
 }
 
 TEST(PathStrings, ExtractFilenameTakesWhatFollowsTheLastBackslash)
 {
     const Bounded cases[] = {
-        {"D:\\Games\\run.exe", 30, "run.exe", 0}, {"run.exe", 30, "run.exe", 0}, {"D:\\Games\\", 30, "", 0},
-        {"D:/Games/run.exe", 30, "D:/Games/run.exe", 0}, {"D:\\run.exe", 8, "run.exe", 0},
-        {"D:\\run.exe", 7, "", 64}, // would be left unterminated
+        {"D:\\Games\\run.exe", 30, "run.exe", ERR_NONE}, {"run.exe", 30, "run.exe", ERR_NONE}, {"D:\\Games\\", 30, "", ERR_NONE},
+        {"D:/Games/run.exe", 30, "D:/Games/run.exe", ERR_NONE}, {"D:\\run.exe", 8, "run.exe", ERR_NONE},
+        {"D:\\run.exe", 7, "", ERR_STRING_BOUNDS}, // would be left unterminated
     };
     for (const auto &c : cases)
         check_bounded(c, extract_filename);
     char buf[4] = "old";
-    err_code = 0;
+    err_code = ERR_NONE;
     extract_filename(buf, nullptr, 4);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
     EXPECT_STREQ(buf, "old");
 }
 
@@ -76,15 +76,15 @@ TEST(PathStrings, ExtensionPathWildcardAndRemoveExtension)
         char buf[32];
         EXPECT_STREQ(remove_extension(std::strcpy(buf, c.text)), c.cut) << c.text;
     }
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(has_extension(nullptr));
     EXPECT_EQ(remove_extension(nullptr), nullptr);
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
     EXPECT_FALSE(has_path(nullptr));
-    EXPECT_EQ(err_code, 58);
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
+    err_code = ERR_NONE;
     EXPECT_FALSE(has_wildcard(nullptr));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 class InScratchDir : public ::testing::Test {
@@ -105,11 +105,11 @@ TEST_F(InScratchDir, ChangeDirFailsWithoutCodeExceptForNoPath)
     ASSERT_TRUE(change_dir("inner"));
     testenv::write_file("here.txt", "x");
     EXPECT_EQ(testenv::read_file(dir + "inner\\here.txt"), "x");
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(change_dir("missing"));
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
     EXPECT_FALSE(change_dir(""));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST_F(InScratchDir, MakePathCreatesEveryMissingDirectory)
@@ -126,22 +126,22 @@ TEST_F(InScratchDir, MakePathCreatesEveryMissingDirectory)
     EXPECT_TRUE(make_path((dir.substr(2) + "rooted\\two").c_str()));
     EXPECT_TRUE(dir_exists((dir + "rooted\\two").c_str()));
     EXPECT_FALSE(dir_exists((dir + dir.substr(3)).c_str()));
-    err_code = 0;
+    err_code = ERR_NONE;
     for (const char *nothing_to_make : {"C:", "C:\\", "\\", "\\\\\\"})
         EXPECT_TRUE(make_path(nothing_to_make)) << nothing_to_make;
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
 }
 
 TEST_F(InScratchDir, MakePathFailureLeavesTheRuntimeErrno)
 {
     testenv::write_file(dir + "plain", "x");
     const struct { std::string path; int32_t code; } cases[] = {
-        {dir + "kept\\..\\plain\\below", 17}, // a file stands where a directory should
-        {"Q:\\not\\there", 2},                // no such drive
-        {"", 58},
+        {dir + "kept\\..\\plain\\below", ERR_SYS_EEXIST}, // a file stands where a directory should
+        {"Q:\\not\\there", ERR_SYS_ENOENT},                // no such drive
+        {"", ERR_NULL_POINTER},
     };
     for (const auto &c : cases) {
-        err_code = 0;
+        err_code = ERR_NONE;
         EXPECT_FALSE(make_path(c.path.c_str())) << c.path;
         EXPECT_EQ(err_code, c.code) << c.path;
     }

@@ -74,32 +74,32 @@ TEST(ReadEol, WithoutBufferSkipsTheLine)
     EXPECT_EQ(read_eol(f, nullptr, 0), 1);
     std::fclose(f);
 
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(read_eol(nullptr, buf, 7), 1);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST(OpenFile, FailureSets51AndReturnsNull)
 {
     std::string dir = testenv::scratch_dir();
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(openfile((dir + "missing.txt").c_str(), "rt", false), nullptr);
-    EXPECT_EQ(err_code, 51);
+    EXPECT_EQ(err_code, ERR_FILE_OPEN);
     FILE *f = openfile((dir + "new.txt").c_str(), "wt", false);
     ASSERT_NE(f, nullptr);
     std::fputs("line\n", f);
     std::fclose(f);
     EXPECT_EQ(testenv::read_file(dir + "new.txt"), "line\r\n"); // text mode writes CR LF
 
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(openfile(nullptr, "rt", false), nullptr); // no name: refused
-    EXPECT_EQ(err_code, 58);
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
+    err_code = ERR_NONE;
     EXPECT_EQ(openfile((dir + "new.txt").c_str(), nullptr, false), nullptr);
-    EXPECT_EQ(err_code, 58);
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
+    err_code = ERR_NONE;
     EXPECT_FALSE(dir_exists(nullptr));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST(OpenFileDeathTest, FatalFailureEndsWithTheReport)
@@ -161,7 +161,7 @@ TEST(FileTests, ExistenceAndSize)
     EXPECT_EQ(std::fgetc(f), '\r');
     std::fclose(f);
     EXPECT_EQ(get_filesize(static_cast<FILE *>(nullptr)), -1);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST(FileTests, DirExistsKeepsTheCurrentDirectory)
@@ -190,12 +190,12 @@ TEST(FileTests, DirExistsWithAnOverlongCurrentDirectorySets64)
     ASSERT_TRUE(testenv::make_dir(deep)) << deep;
     std::string before = testenv::current_dir();
     ASSERT_TRUE(plat_chdir(deep.c_str()));
-    err_code = 0;
+    err_code = ERR_NONE;
     bool exists = dir_exists("..");
     int code = err_code;
     ASSERT_TRUE(plat_chdir(before.c_str()));
     EXPECT_FALSE(exists);
-    EXPECT_EQ(code, 64);
+    EXPECT_EQ(code, ERR_STRING_BOUNDS);
 }
 
 TEST(Paths, TerminatePath)
@@ -208,9 +208,9 @@ TEST(Paths, TerminatePath)
         std::strcpy(buf, c.in);
         EXPECT_STREQ(terminate_path(buf), c.out);
     }
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(terminate_path(nullptr), nullptr);
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
 }
 
 TEST(Paths, ExtractPath)
@@ -233,12 +233,12 @@ TEST(Paths, ExtractPath)
         EXPECT_STREQ(extract_path(buf, c.in, c.len), c.out) << c.in << " " << c.len;
     }
     char buf[8] = "keep";
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(extract_path(buf, nullptr, 8), buf);
-    EXPECT_EQ(err_code, 58);
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
+    err_code = ERR_NONE;
     extract_path(buf, "a\\b", 0);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
     EXPECT_STREQ(buf, "keep");
     EXPECT_EQ(extract_path(nullptr, "a\\b", 8), nullptr);
 }
@@ -315,9 +315,9 @@ TEST(DebugLog, OpeningWritesHeaderModulesAndHeap)
 
 TEST(DebugLog, FailedOpenLeavesTheLogClosed)
 {
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(open_logfile((testenv::scratch_dir() + "no\\such\\dir.log").c_str()));
-    EXPECT_EQ(err_code, 51);
+    EXPECT_EQ(err_code, ERR_FILE_OPEN);
     EXPECT_FALSE(log_open);
 }
 

@@ -37,18 +37,18 @@ TEST(Genstrin, MonthNamesAndStrToBool)
 TEST(Genstrin, InsertDeleteAndChopCharacters)
 {
     const struct { bool insert; const char *text; uint32_t position; const char *expected; int32_t code; } cases[] = {
-        {true, "abc", 3, "abcX", 0}, {true, "abc", 0, "Xabc", 0}, {true, "", 0, "X", 0}, {true, "abc", 4, "abc", 59},
-        {false, "abc", 0, "bc", 0},  {false, "abc", 2, "ab", 0},
-        {false, "abc", 3, "abc", 59}, // at the terminator there is nothing to remove
-        {false, "abc", 5, "abc", 59},
+        {true, "abc", 3, "abcX", ERR_NONE}, {true, "abc", 0, "Xabc", ERR_NONE}, {true, "", 0, "X", ERR_NONE}, {true, "abc", 4, "abc", ERR_INVALID_INPUT},
+        {false, "abc", 0, "bc", ERR_NONE},  {false, "abc", 2, "ab", ERR_NONE},
+        {false, "abc", 3, "abc", ERR_INVALID_INPUT}, // at the terminator there is nothing to remove
+        {false, "abc", 5, "abc", ERR_INVALID_INPUT},
     };
     for (const auto &c : cases) {
         char buf[8];
         std::memset(buf, 'Z', sizeof buf);
         std::strcpy(buf, c.text);
-        err_code = 0;
+        err_code = ERR_NONE;
         bool ok = c.insert ? insert_char(buf, c.position, 'X') : delete_char(buf, c.position);
-        EXPECT_EQ(ok, c.code == 0) << c.text << " @" << c.position;
+        EXPECT_EQ(ok, c.code == ERR_NONE) << c.text << " @" << c.position;
         EXPECT_STREQ(buf, c.expected);
         EXPECT_EQ(err_code, c.code);
         EXPECT_EQ(buf[std::strlen(c.text) + 2], 'Z') << "one character more at most";
@@ -59,7 +59,7 @@ TEST(Genstrin, InsertDeleteAndChopCharacters)
     EXPECT_FALSE(chop_char(buf));
     EXPECT_EQ(err_code, UNTOUCHED);
     EXPECT_FALSE(insert_char(nullptr, 0, 'X') || delete_char(nullptr, 0) || chop_char(nullptr));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 char *format(const char *fmt, ...)
@@ -81,9 +81,9 @@ TEST(Genstrin, FormattingIntoBoundedBuffers)
     block = format("%s", long_text.c_str());
     EXPECT_EQ(std::string(block), long_text.substr(0, 1024));
     std::free(block);
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(format(nullptr), nullptr);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 
     const struct { uint32_t value; const char *expected; } numbers[] = {
         {0, "0"}, {999, "999"}, {1000, "1,000"}, {999999, "999,999"}, {1002003, "1,002,003"},
@@ -101,12 +101,12 @@ TEST(Genstrin, FormattingIntoBoundedBuffers)
         err_code = UNTOUCHED;
         EXPECT_EQ(ushort_to_digits(value, buf), (int16_t)std::to_string(value).size());
         EXPECT_EQ(buf, std::to_string(value));
-        EXPECT_EQ(err_code, 0);
+        EXPECT_EQ(err_code, ERR_NONE);
         EXPECT_EQ(buf[6], 'Z');
     }
     EXPECT_EQ(comma_number(1, nullptr), nullptr);
     EXPECT_EQ(ushort_to_digits(1, nullptr), -1);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST(Genstrin, CapitalizeWordsAndFindLastSeparator)
@@ -122,10 +122,10 @@ TEST(Genstrin, CapitalizeWordsAndFindLastSeparator)
     EXPECT_EQ(find_last_separator("c:\\dir\\file-a b"), 13);
     EXPECT_EQ(find_last_separator("abc"), -1);
     EXPECT_EQ(find_last_separator(""), -1);
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(find_last_separator(nullptr), -1);
     EXPECT_EQ(capitalize_words(nullptr), nullptr);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST(Genstrin, FindSubstringWithinTheGivenLengths)
@@ -157,16 +157,16 @@ TEST(Genstrin, FindSubstringWithinTheGivenLengths)
     std::free(text);
     std::free(pattern);
     EXPECT_EQ(find_substring(nullptr, "a", 0, 1, 0), -1);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 
     const struct { const char *text, *pattern; int offset; } strings[] = {
         {"Hello World", "WORLD", 6}, {"aaab", "AAB", 1}, {"abc", "abcd", -1}, {"abc", "", -1}, {"", "a", -1},
     };
     for (const auto &c : strings)
         EXPECT_EQ(find_string_nocase(c.text, c.pattern), c.offset < 0 ? nullptr : c.text + c.offset) << c.pattern;
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(find_string_nocase("a", nullptr), nullptr);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST(Genstrin, BoundedCopyAndCaselessCompare)
@@ -194,7 +194,7 @@ TEST(Genstrin, BoundedCopyAndCaselessCompare)
     for (const auto &c : compares)
         EXPECT_EQ(compare_nocase(c.first, c.second, c.count), c.expected) << c.first << "/" << c.second;
     EXPECT_EQ(compare_nocase(nullptr, "a", 1), 0);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST(Genstrin, LineMeasures)
@@ -205,16 +205,16 @@ TEST(Genstrin, LineMeasures)
     for (const auto &c : cases) {
         err_code = UNTOUCHED;
         EXPECT_EQ(first_line_length(c.text), c.first) << c.text;
-        EXPECT_EQ(err_code, 0) << "first_line_length clears the code";
+        EXPECT_EQ(err_code, ERR_NONE) << "first_line_length clears the code";
         err_code = UNTOUCHED;
         EXPECT_EQ(longest_line_length(c.text), c.longest) << c.text;
         EXPECT_EQ(count_lines(c.text), c.lines) << c.text;
         EXPECT_EQ(err_code, UNTOUCHED);
     }
     for (uint32_t (*measure)(const char *) : {first_line_length, longest_line_length, count_lines}) {
-        err_code = 0;
+        err_code = ERR_NONE;
         EXPECT_EQ(measure(nullptr), 0u);
-        EXPECT_EQ(err_code, 58);
+        EXPECT_EQ(err_code, ERR_NULL_POINTER);
     }
 }
 

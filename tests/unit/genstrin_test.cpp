@@ -32,12 +32,12 @@ TEST(Trim, LeftPointsPastLeadingBlanksWithoutChangingText)
 
 TEST(Trim, NullTextSets58)
 {
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(trim_right(nullptr), nullptr);
-    EXPECT_EQ(err_code, 58);
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
+    err_code = ERR_NONE;
     EXPECT_EQ(trim_left(nullptr), nullptr);
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST(Chrcat, AppendsAndTerminates)
@@ -49,7 +49,7 @@ TEST(Chrcat, AppendsAndTerminates)
     char empty[2] = "";
     EXPECT_TRUE(chrcat(empty, 'x'));
     EXPECT_STREQ(empty, "x");
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(chrcat(nullptr, 'x'));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }

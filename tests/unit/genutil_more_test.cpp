@@ -39,9 +39,9 @@ TEST(Genutil, BitMasksSignAndSwap)
         {bit_mask32, 33, 0u}, {bit_mask32, -1, 0u}, {bit_mask16, 16, 65536u}, {bit_mask16, 17, 0u},
     };
     for (const auto &c : cases) {
-        err_code = 0;
+        err_code = ERR_NONE;
         EXPECT_EQ(c.mask(c.n), c.expected) << c.n;
-        EXPECT_EQ(err_code, c.expected ? 0 : 65) << c.n;
+        EXPECT_EQ(err_code, c.expected ? ERR_NONE : ERR_OVERFLOW) << c.n;
     }
     EXPECT_EQ(sign_of(-5), -1);
     EXPECT_EQ(sign_of(0), 0);

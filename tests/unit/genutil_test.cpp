@@ -38,15 +38,15 @@ TEST(Registry, StartupRegistersTheFiveModulesInOrder)
 
 TEST(Registry, IndexOutsideTheEntriesSets55)
 {
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(reg_db.get_program(-1), nullptr);
-    EXPECT_EQ(err_code, 55);
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_INDEX_OVERFLOW);
+    err_code = ERR_NONE;
     EXPECT_EQ(reg_db.get_program(reg_db.num_programs), nullptr);
-    EXPECT_EQ(err_code, 55);
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_INDEX_OVERFLOW);
+    err_code = ERR_NONE;
     EXPECT_NE(reg_db.get_program(reg_db.num_programs - 1), nullptr);
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
 }
 
 TEST(Registry, TwentyFirstRegistrationIsRefusedWith57)
@@ -57,9 +57,9 @@ TEST(Registry, TwentyFirstRegistrationIsRefusedWith57)
     for (int i = 2; i < MAX_PROGRAMS; ++i)
         ASSERT_TRUE(reg.add_program("M", "1", nullptr, "d"));
     EXPECT_EQ(reg.get_program(19)->created_by, nullptr);
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(reg.add_program("M21", "1", "a", "d"));
-    EXPECT_EQ(err_code, 57);
+    EXPECT_EQ(err_code, ERR_TABLE_FULL);
     EXPECT_EQ(reg.num_programs, 20);
     EXPECT_FALSE(reg.add_current_program("M21", "1", "a", "d"));
     EXPECT_EQ(reg.current_program, -1);
@@ -93,9 +93,9 @@ TEST(Registry, DumpWritesTheCountAndTheChosenFields)
                                             "     2)          Date: 1 Jan 1999\n"
                                             "         Created By: NULL\n");
     reg.clear_programs();
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(reg_db.dump_programs(nullptr, 15));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 static int init_calls;
@@ -117,7 +117,7 @@ TEST(RegistryDeathTest, NoMemoryForAnEntryEndsWithTheReport)
             report_text::binary_stderr();
             REG_TYPE reg;
             reg.init_programs();
-            err_code = 57;
+            err_code = ERR_TABLE_FULL;
             errno = 0;
             plat_test_fail_alloc(1);
             reg.add_program("M", "1.0", "a", "d");

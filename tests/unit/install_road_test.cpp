@@ -94,7 +94,7 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
         shown.push_back(line);
         if (job.install_file())
             continue;
-        ASSERT_EQ(err_code, 910) << line;
+        ASSERT_EQ(err_code, ERR_OTHER_VERSION) << line;
         // The overwrite question: yes for diff.ini, no for skip.dll.
         if (shown.back() == windows + "diff.ini")
             ASSERT_TRUE(job.copy_setup_file(nullptr));

@@ -61,7 +61,7 @@ protected:
     }
 };
 
-// Each operation that makes something fails with 53 when its line cannot be
+// Each operation that makes something fails with ERR_FILE_WRITE when its line cannot be
 // written: what it made is the one item the log does not name, and the log
 // is closed, so that nothing made later can follow the gap.
 TEST_F(LogFailureTest, OperationWhoseLineCannotBeWrittenFails)
@@ -91,10 +91,10 @@ TEST_F(LogFailureTest, OperationWhoseLineCannotBeWrittenFails)
     for (const auto &c : cases) {
         if (!job.open_log(FULL_DEVICE))
             GTEST_SKIP() << "no " << FULL_DEVICE << " to write to";
-        EXPECT_FAILS_WITH(c.run(), 53);
+        EXPECT_FAILS_WITH(c.run(), ERR_FILE_WRITE);
         EXPECT_TRUE(file_exists(c.made.c_str()) || dir_exists(c.made.c_str())) << c.what;
         EXPECT_EQ(job.log_file, nullptr) << c.what;
-        EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\later"), 58);
+        EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\later"), ERR_NULL_POINTER);
     }
     // The tree stopped at the directory it could not record.
     EXPECT_FALSE(dir_exists((root + "made\\deeper").c_str()));
@@ -105,9 +105,9 @@ TEST_F(LogFailureTest, OperationWhoseLineCannotBeWrittenFails)
 // Without a log nothing can be recorded, so nothing is made.
 TEST_F(LogFailureTest, OperationWithoutALogFailsWith58)
 {
-    EXPECT_FAILS_WITH(job.make_dir_tree((root + "made").c_str()), 58);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 58);
-    EXPECT_FAILS_WITH(job.create_shortcut(root.c_str()), 58);
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "made").c_str()), ERR_NULL_POINTER);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_NULL_POINTER);
+    EXPECT_FAILS_WITH(job.create_shortcut(root.c_str()), ERR_NULL_POINTER);
     EXPECT_FALSE(file_exists((root + "Foo.lnk").c_str()));
 }
 
@@ -123,7 +123,7 @@ TEST_F(LogFailureTest, LineCutByAFullDiskIsTakenBackToTheLastWholeLine)
     const std::string whole = read_file(log);
 
     plat_test_fail_text_write(1);
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", ("C:\\Program Files\\" + std::string(200, 'L')).c_str()), 53);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", ("C:\\Program Files\\" + std::string(200, 'L')).c_str()), ERR_FILE_WRITE);
     EXPECT_EQ(read_file(log), whole);
     EXPECT_EQ(text_lines(log).back(), "MkDir=C:\\Program Files\\Foo");
     EXPECT_EQ(job.log_file, nullptr);
@@ -138,7 +138,7 @@ TEST_F(LogFailureTest, LineReportedWrittenButCutIsTakenBackToo)
     const std::string whole = read_file(log);
 
     plat_test_fail_text_write(1, PLAT_WRITE_LOSES_BYTES);
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\Program Files\\Foo\\a.txt"), 53);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\Program Files\\Foo\\a.txt"), ERR_FILE_WRITE);
     EXPECT_EQ(read_file(log), whole);
     EXPECT_EQ(job.log_file, nullptr);
 }
@@ -152,7 +152,7 @@ TEST_F(LogFailureTest, LogWhoseFirstLinesCannotBeWrittenIsRefusedAndRemoved)
         SCOPED_TRACE(line);
         plat_test_fail_text_write(line);
         char relative[64] = "sentinel";
-        EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 53);
+        EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_WRITE);
         EXPECT_STREQ(relative, "");
         EXPECT_EQ(job.log_file, nullptr);
         EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "<missing>");
@@ -161,7 +161,7 @@ TEST_F(LogFailureTest, LogWhoseFirstLinesCannotBeWrittenIsRefusedAndRemoved)
     // A log directory that was there before stays.
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
     plat_test_fail_text_write(2);
-    EXPECT_FAILS_WITH(job.create_log(), 53);
+    EXPECT_FAILS_WITH(job.create_log(), ERR_FILE_WRITE);
     EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "<missing>");
     EXPECT_TRUE(dir_exists((windows + "UnInstal").c_str()));
 }
@@ -180,14 +180,14 @@ TEST_F(LogFailureTest, LineCutByTheFileSizeLimitIsTakenBack)
     small.rlim_cur = whole.size() + 20;
     void (*saved_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    err_code = 0;
+    err_code = ERR_NONE;
     bool logged = job.log_entry("MkFile", ("C:\\Program Files\\" + std::string(100, 'L')).c_str());
     int32_t code = err_code;
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, saved_handler);
 
     EXPECT_FALSE(logged);
-    EXPECT_EQ(code, 53);
+    EXPECT_EQ(code, ERR_FILE_WRITE);
     EXPECT_EQ(read_file(log), whole);
 }
 #endif

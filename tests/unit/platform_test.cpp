@@ -45,9 +45,9 @@ TEST(Directories, MakeChangeAndReadBack)
     std::string before = testenv::current_dir();
     EXPECT_TRUE(plat_mkdir((dir + "new").c_str()));
     EXPECT_FALSE(plat_mkdir((dir + "new").c_str()));
-    EXPECT_EQ(errno, 17); // EEXIST
+    EXPECT_EQ(errno, ERR_SYS_EEXIST);
     EXPECT_FALSE(plat_mkdir((dir + "a\\b").c_str()));
-    EXPECT_EQ(errno, 2); // ENOENT: the parent is missing
+    EXPECT_EQ(errno, ERR_SYS_ENOENT); // the parent is missing
     ASSERT_TRUE(plat_chdir((dir + "new").c_str()));
     std::string now = testenv::current_dir();
     ASSERT_TRUE(plat_chdir(before.c_str()));
@@ -82,7 +82,7 @@ TEST(PathMapping, DosPathsLieUnderTheDriveRoot)
     EXPECT_STREQ(small, "");
     // An empty path names nothing, not the current directory.
     EXPECT_FALSE(plat_host_path("", small, sizeof small));
-    EXPECT_EQ(errno, 2);
+    EXPECT_EQ(errno, ERR_SYS_ENOENT);
 }
 #endif
 
@@ -100,13 +100,13 @@ TEST(WindowsStrictness, DirectoryDoesNotOpenAsAFile)
             EXPECT_EQ(f, nullptr) << path << " " << mode;
             if (f)
                 std::fclose(f);
-            EXPECT_EQ(errno, 13) << path << " " << mode; // EACCES, as the Windows runtime reports
+            EXPECT_EQ(errno, ERR_SYS_EACCES) << path << " " << mode; // as the Windows runtime reports
         }
         EXPECT_FALSE(file_exists(path.c_str())) << path;
         EXPECT_EQ(get_filesize(path.c_str()), -1) << path;
-        err_code = 0;
+        err_code = ERR_NONE;
         EXPECT_EQ(openfile(path.c_str(), "rt", false), nullptr);
-        EXPECT_EQ(err_code, 51);
+        EXPECT_EQ(err_code, ERR_FILE_OPEN);
     }
     EXPECT_TRUE(dir_exists(dir.c_str()));
 }
@@ -115,13 +115,13 @@ TEST(WindowsStrictness, EmptyPathNamesNothing)
 {
     errno = 0;
     EXPECT_EQ(plat_fopen("", "r"), nullptr);
-    EXPECT_EQ(errno, 2);
+    EXPECT_EQ(errno, ERR_SYS_ENOENT);
     errno = 0;
     EXPECT_FALSE(plat_mkdir(""));
-    EXPECT_EQ(errno, 2);
+    EXPECT_EQ(errno, ERR_SYS_ENOENT);
     errno = 0;
     EXPECT_FALSE(plat_chdir(""));
-    EXPECT_EQ(errno, 22);
+    EXPECT_EQ(errno, ERR_SYS_EINVAL);
     EXPECT_FALSE(plat_create_dir(""));
     EXPECT_EQ(plat_get_attributes(""), PLAT_NO_ATTRIBUTES);
     EXPECT_FALSE(dir_exists(""));
@@ -142,7 +142,7 @@ TEST(WindowsStrictness, ExistingNamesAreFoundWhateverTheirCase)
     EXPECT_EQ(plat_get_attributes((dir + "data").c_str()) & PLAT_ATTR_SUBDIR, PLAT_ATTR_SUBDIR);
     errno = 0;
     EXPECT_FALSE(plat_mkdir((dir + "DATA").c_str()));
-    EXPECT_EQ(errno, 17); // EEXIST: the same directory
+    EXPECT_EQ(errno, ERR_SYS_EEXIST); // the same directory
     EXPECT_FALSE(plat_create_dir((dir + "data").c_str()));
 
     // A new name goes into the directory that is there, spelt as given.

@@ -75,7 +75,7 @@ TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
     EXPECT_STREQ(relative, "UnInstal\\Fooy.log");
     job.close_log();
 
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 909);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_LOG_NAME);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_STREQ(relative, ""); // no name of a log that is not there
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooz.log").c_str()));
@@ -90,7 +90,7 @@ TEST_F(SetupLogTest, DirectoryWithTheLogsNameFailsTheLog)
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\Foo.log"));
     char relative[64];
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 51);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_OPEN);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooa.log").c_str()));
 }
@@ -144,7 +144,7 @@ TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesNoLogOpenAndNoName)
     ASSERT_EQ(symlink("/nonexistent/dir/Foo.log", host), 0);
 #endif
     char relative[64] = "sentinel";
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 51);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_OPEN);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_STREQ(relative, "");
 }
@@ -159,10 +159,10 @@ TEST_F(SetupLogTest, NoWindowsDirectoryFailsWithoutTouchingAnything)
     put_source("uninstal.exe", "MZ uninstaller");
     char relative[64] = "unchanged";
 
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 903);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_BAD_WINDOWS_PATH);
     EXPECT_EQ(job.log_file, nullptr);
 
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 903);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_BAD_WINDOWS_PATH);
 
     EXPECT_FALSE(dir_exists((source + "UnInstal").c_str()));
     EXPECT_FALSE(file_exists((source + "UnInstal\\Foo.log").c_str()));
@@ -187,7 +187,7 @@ TEST_F(SetupLogTest, TitleAtTheLimitIsTakenAndOneMoreIsRefused)
 
     std::string longer(room + 1, 'u');
     job.set_apptitle(longer.c_str());
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 64);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_STRING_BOUNDS);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_STREQ(relative, "");
 }
@@ -196,16 +196,16 @@ TEST_F(SetupLogTest, OverlongTitleOrWindowsDirectoryIsRefusedBeforeAnythingIsMad
 {
     std::string long_title(400, 'T');
     job.set_apptitle(long_title.c_str());
-    EXPECT_FAILS_WITH(job.create_log(), 64);
+    EXPECT_FAILS_WITH(job.create_log(), ERR_STRING_BOUNDS);
     EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
 
     job.set_apptitle("Foo");
     std::string long_windows = windows + std::string(300, 'w') + "\\";
     set_field(job.windows_dir, long_windows.c_str());
-    EXPECT_FAILS_WITH(job.create_log(), 64);
+    EXPECT_FAILS_WITH(job.create_log(), ERR_STRING_BOUNDS);
     EXPECT_EQ(job.log_file, nullptr);
 
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_STRING_BOUNDS);
     EXPECT_FALSE(file_exists("uninstal.bat"));
 }
 
@@ -213,7 +213,7 @@ TEST_F(SetupLogTest, CallersBufferTooSmallForTheNameIsRefused)
 {
     job.set_apptitle("Foo");
     char relative[16] = "sentinel"; // "UnInstal\Fooa.log" needs 18 bytes
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 64);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_STRING_BOUNDS);
     EXPECT_STREQ(relative, "");
     EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
 
@@ -235,7 +235,7 @@ TEST_F(SetupLogTest, InstallPathAtTheLimitTakesTheBatchFileAndOneMoreIsRefused)
     std::string longer = root + std::string(259 - root.size() - 12, 'q') + "\\";
     ASSERT_TRUE(testenv::make_dir(longer));
     job.set_installpath(longer.c_str());
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), ERR_STRING_BOUNDS);
     EXPECT_FALSE(file_exists((longer + "uninstal.bat").c_str()));
 }
 
@@ -245,11 +245,11 @@ TEST_F(SetupLogTest, OverlongInstallPathOrLogNameIsRefusedByTheBatchFile)
     put_source("uninstal.exe", "MZ");
     std::string long_install = root + std::string(300, 'i') + "\\";
     job.set_installpath(long_install.c_str());
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_STRING_BOUNDS);
 
     job.set_installpath(root.c_str());
     std::string long_name = "UnInstal\\" + std::string(300, 'n') + ".log";
-    EXPECT_FAILS_WITH(job.write_uninstall_bat(long_name.c_str()), 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(long_name.c_str()), ERR_STRING_BOUNDS);
     EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
     EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
 }
@@ -275,10 +275,10 @@ TEST_F(SetupLogTest, EntryWithoutLogKeyOrValueWritesNothing)
     std::string before = read_file(log);
     for (auto call : {+[](SETUP_TYPE &j) { return j.log_entry(nullptr, "v"); },
                       +[](SETUP_TYPE &j) { return j.log_entry("k", nullptr); }}) {
-        EXPECT_FAILS_WITH(call(job), 58);
+        EXPECT_FAILS_WITH(call(job), ERR_NULL_POINTER);
     }
     job.close_log();
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), 58);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), ERR_NULL_POINTER);
     EXPECT_EQ(read_file(log), before);
 }
 
@@ -287,7 +287,7 @@ TEST_F(SetupLogTest, EntryThatCannotBeWrittenIsReported)
 {
     job.log_file = plat_fopen("/dev/full", "wt");
     ASSERT_NE(job.log_file, nullptr);
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), 53);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), ERR_FILE_WRITE);
 }
 #endif
 
@@ -346,8 +346,8 @@ TEST_F(SetupLogTest, BatchFileWithoutNameIsRefused)
 {
     job.set_installpath(root.c_str());
     std::string log = open_log_at(root);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat(nullptr), 58);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat(""), 58);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(nullptr), ERR_NULL_POINTER);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(""), ERR_NULL_POINTER);
     EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
     job.close_log();
     EXPECT_EQ(read_file(log), "");
@@ -358,7 +358,7 @@ TEST_F(SetupLogTest, BatchFileThatCannotBeOpenedLeavesNoTrace)
     job.set_installpath((root + "missing\\").c_str());
     put_source("uninstal.exe", "MZ");
     std::string log = open_log_at(root);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), 51);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), ERR_FILE_OPEN);
     job.close_log();
     EXPECT_EQ(read_file(log), "");
     EXPECT_FALSE(file_exists((windows + "UnInstal\\uninstal.exe").c_str()));
@@ -372,7 +372,7 @@ TEST_F(SetupLogTest, FailedUninstallerCopyKeepsTheBatchFileAndItsLine)
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\uninstal.exe"));
     std::string log = open_log_at(root);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), 905);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), ERR_COPY_FAILED);
     job.close_log();
     EXPECT_EQ(text_lines(root + "uninstal.bat").size(), 3u);
     EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
@@ -385,7 +385,7 @@ TEST_F(SetupLogTest, InjectedUninstallerCopyFailureIsReported)
     put_source("uninstal.exe", "MZ");
     open_log_at(root);
     plat_test_fail_copy(1);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 905);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), ERR_COPY_FAILED);
     EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
     EXPECT_EQ(text_lines(root + "uninstal.bat").size(), 3u);
 }
@@ -399,7 +399,7 @@ TEST_F(SetupLogTest, BatchFileThatCannotBeWrittenIsReported)
     ASSERT_EQ(symlink("/dev/full", host), 0);
     job.set_installpath(root.c_str());
     std::string log = open_log_at(root);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 53);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), ERR_FILE_WRITE);
     job.close_log();
     EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
 }
