@@ -1,4 +1,5 @@
 // The seam on Windows: the real API, called directly.
+#include "platform/os.h"
 #include "platform/platform.h"
 
 #include <direct.h>
@@ -21,7 +22,7 @@ unsigned plat_system_dir(char *buf, unsigned size)
     return checked_length(GetSystemDirectoryA(buf, size), size);
 }
 
-FILE *plat_fopen(const char *path, const char *mode) { return std::fopen(path, mode); }
+FILE *os_fopen(const char *path, const char *mode) { return std::fopen(path, mode); }
 
 bool plat_getcwd(char *buf, size_t size) { return _getcwd(buf, (int)size) != nullptr; }
 
@@ -29,9 +30,9 @@ bool plat_chdir(const char *path) { return _chdir(path) == 0; }
 
 bool plat_mkdir(const char *path) { return _mkdir(path) == 0; }
 
-bool plat_create_dir(const char *path) { return path && CreateDirectoryA(path, nullptr) != 0; }
+bool os_create_dir(const char *path) { return path && CreateDirectoryA(path, nullptr) != 0; }
 
-bool plat_copy_file(const char *source, const char *destination)
+bool os_copy_file(const char *source, const char *destination)
 {
     return source && destination && CopyFileA(source, destination, FALSE) != 0;
 }
@@ -86,7 +87,7 @@ bool plat_truncate_file(const char *path, int64_t length)
     return ok;
 }
 
-int plat_heap_check() { return _heapchk(); }
+int os_heap_check() { return _heapchk(); }
 
 // ---- removal ----------------------------------------------------------------
 
@@ -108,26 +109,26 @@ static PLAT_RESULT result_of(DWORD error)
     }
 }
 
-PLAT_RESULT plat_delete_file(const char *path)
+PLAT_RESULT os_delete_file(const char *path)
 {
     if (!path)
         return PLAT_FAILED;
     return DeleteFileA(path) ? PLAT_DONE : result_of(GetLastError());
 }
 
-PLAT_RESULT plat_remove_dir(const char *path)
+PLAT_RESULT os_remove_dir(const char *path)
 {
     if (!path)
         return PLAT_FAILED;
     return RemoveDirectoryA(path) ? PLAT_DONE : result_of(GetLastError());
 }
 
-bool plat_schedule_removal(const char *path)
+bool os_schedule_removal(const char *path)
 {
     return path && MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
-PLAT_RESULT plat_replace_file(const char *source, const char *destination)
+PLAT_RESULT os_replace_file(const char *source, const char *destination)
 {
     if (!source || !destination)
         return PLAT_FAILED;
@@ -158,3 +159,5 @@ void plat_unlock_file(intptr_t lock)
     if (lock != -1)
         CloseHandle((HANDLE)lock);
 }
+
+void os_test_reset() {} // the real API has no controls of its own

@@ -14,6 +14,61 @@ static const char LOG_SUBDIR[] = "UnInstal\\";
 static const char UNINSTALLER[] = "uninstal.exe";
 static const char BATCH_FILE[] = "uninstal.bat";
 
+namespace {
+
+// Text on its way to the setup log or the batch file. The parts of a line
+// are gathered and go out in one write of the seam when the line ends, so
+// that a full disk cuts a line in one place. A line longer than the buffer
+// goes out in more writes.
+class LINE_OUT {
+public:
+    explicit LINE_OUT(FILE *stream) : stream(stream), used(0), ok(true) {}
+    void put(const char *text)
+    {
+        for (; *text; ++text)
+            put_char(*text);
+    }
+    // Each "%" doubled, so that cmd shows and passes a batch file's text as
+    // written (a single "%" would start a variable, "%~" even ends the batch
+    // file).
+    void put_batch_text(const char *text)
+    {
+        for (; *text; ++text) {
+            if (*text == '%')
+                put_char('%');
+            put_char(*text);
+        }
+    }
+    void end_line()
+    {
+        put_char('\n');
+        write_out();
+    }
+    // False when a write fell short.
+    bool written() const { return ok; }
+
+private:
+    FILE *stream;
+    char buffer[1024];
+    size_t used;
+    bool ok;
+
+    void put_char(char c)
+    {
+        if (used == sizeof buffer)
+            write_out();
+        buffer[used++] = c;
+    }
+    void write_out()
+    {
+        if (used > 0 && plat_fwrite(buffer, used, stream) != used)
+            ok = false;
+        used = 0;
+    }
+};
+
+} // namespace
+
 bool SETUP_TYPE::create_log() { return create_log(nullptr, 0); }
 
 bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
@@ -132,15 +187,16 @@ bool SETUP_TYPE::log_line(const char *a, const char *b, const char *c)
         return false;
     }
     // On disk the line grows by its bytes with CR LF for each line end.
-    const char *parts[] = {a, b, c, "\n"};
-    int64_t expected = log_length;
-    bool written = true;
+    const char *parts[] = {a, b, c};
+    int64_t expected = log_length + 2; // the line end
+    LINE_OUT line(log_file);
     for (const char *part : parts) {
         for (const char *p = part; *p; ++p)
             expected += *p == '\n' ? 2 : 1;
-        if (std::fputs(part, log_file) < 0)
-            written = false;
+        line.put(part);
     }
+    line.end_line();
+    bool written = line.written();
     // Flushed at once, so that the log names everything made so far, however
     // the program stops. Some runtimes report a flush that met a full disk as
     // done, so the line counts only when the file has grown by all of it.
@@ -159,18 +215,6 @@ bool SETUP_TYPE::log_line(const char *a, const char *b, const char *c)
         plat_truncate_file(path, whole);
     err_code = ERR_FILE_WRITE;
     return false;
-}
-
-// Writes text for a batch file line, each "%" doubled, so that cmd shows and
-// passes it as written (a single "%" would start a variable, "%~" even ends
-// the batch file).
-static void put_batch_text(FILE *batch, const char *text)
-{
-    for (; *text; ++text) {
-        if (*text == '%')
-            std::fputc('%', batch);
-        std::fputc(*text, batch);
-    }
 }
 
 bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
@@ -198,18 +242,22 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     FILE *batch = openfile(batch_path, "wt", false);
     if (!batch)
         return false;
-    std::fputs("rem This file uninstalls the ", batch);
-    put_batch_text(batch, get_apptitle());
-    std::fputs(" application.  The uninstallation\n", batch);
-    std::fputs("rem may fail if the setup log has been moved or deleted since the setup.\n", batch);
+    LINE_OUT out(batch);
+    out.put("rem This file uninstalls the ");
+    out.put_batch_text(get_apptitle());
+    out.put(" application.  The uninstallation");
+    out.end_line();
+    out.put("rem may fail if the setup log has been moved or deleted since the setup.");
+    out.end_line();
     // Both in quotes: blanks, "&", "|", "<", ">" and "^" of the title's
     // file name stay part of the one argument.
-    std::fputc('"', batch);
-    put_batch_text(batch, uninstaller_copy);
-    std::fputs("\" \"", batch);
-    put_batch_text(batch, relative_name);
-    std::fputs("\"\n", batch);
-    bool written = !std::ferror(batch);
+    out.put("\"");
+    out.put_batch_text(uninstaller_copy);
+    out.put("\" \"");
+    out.put_batch_text(relative_name);
+    out.put("\"");
+    out.end_line();
+    bool written = out.written() && !std::ferror(batch);
     if (std::fclose(batch) != 0)
         written = false;
     // The file exists, whole or not, so the log names it either way.

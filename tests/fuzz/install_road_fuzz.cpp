@@ -10,10 +10,11 @@
 // lies on the scratch drive (fuzz_drive.cpp stops the run otherwise).
 //
 // The input: a first line of control, then setup.ini. The control line
-// holds the number of the text-mode write at which the disk fills up (none
-// without a number) and letters: "o" answers Overwrite to the question about
-// a file of another size (else Skip), "s" skips the shortcut, "l" has the
-// full disk report its lost bytes as written, "j" runs under code page 932.
+// holds the number of the write (a line of the log or of the batch file) at
+// which the disk fills up (none without a number) and letters: "o" answers
+// Overwrite to the question about a file of another size (else Skip), "s"
+// skips the shortcut, "l" has the full disk report its lost bytes as
+// written, "j" runs under code page 932.
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "lib/generr.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
@@ -120,7 +122,7 @@ bool disk_filled_up()
     FILE *f = plat_fopen(probe, "wt");
     if (!f)
         fuzzdrive::fail("cannot open %s", probe);
-    std::fputs("probe\n", f);
+    plat_fwrite("probe\n", 6, f);
     std::fclose(f);
     int64_t size = plat_file_size(probe);
     plat_delete_file(probe);
@@ -207,13 +209,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::map<std::string, Entry> before = fuzzdrive::snapshot();
 
     if (control.disk_full_at > 0)
-        plat_test_fail_text_write(control.disk_full_at, control.loses_bytes ? PLAT_WRITE_LOSES_BYTES : PLAT_WRITE_FAILS);
+        plat_test_fail_write(control.disk_full_at, control.loses_bytes ? PLAT_WRITE_LOSES_BYTES : PLAT_WRITE_FAILS);
     char log_name[SETUP_PATH_SIZE] = "";
     err_code = 0;
     bool succeeded = run_installation(job, control, log_name, sizeof log_name);
     int32_t code = err_code;
     bool disk_full = control.disk_full_at > 0 && disk_filled_up();
-    plat_test_reset_faults();
+    plat_test_reset();
     const std::map<std::string, Entry> after = fuzzdrive::snapshot();
 
     FUZZ_CHECK(!disk_full || (!succeeded && code == ERR_FILE_WRITE), "a full disk ended the run with %s and code %d",

@@ -5,6 +5,7 @@
 
 #include "lib/generr.h"
 #include "lib/genutil.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
 #include "tests/unit/support/report_text.h"
 #include "tests/unit/support/test_env.h"

@@ -7,6 +7,7 @@
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
 #include "tests/unit/support/job_fixture.h"
 #include "tests/unit/support/test_env.h"
@@ -162,7 +163,6 @@ TEST_F(InstallTest, BlockedDirectoryStopsTheTree)
 #endif
 }
 
-#ifndef _WIN32
 TEST_F(InstallTest, InjectedDirectoryFailureStopsTheTree)
 {
     plat_test_fail_create_dir(2);
@@ -171,7 +171,6 @@ TEST_F(InstallTest, InjectedDirectoryFailureStopsTheTree)
     EXPECT_FALSE(dir_exists((root + "one\\two").c_str()));
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "one"});
 }
-#endif
 
 // ---- prepare_install ----
 
@@ -512,8 +511,7 @@ TEST_F(InstallTest, FileThatCannotBeMeasuredIsNeverTheSameSize)
     EXPECT_EQ(plat_file_size((source + "big.bin").c_str()), -1);
 }
 
-#ifndef _WIN32
-// ---- the substitute's copy and its injected faults ----
+// ---- injected copy faults ----
 
 TEST_F(InstallTest, InjectedCopyFailuresAreReportedWithoutLogLines)
 {
@@ -531,6 +529,9 @@ TEST_F(InstallTest, InjectedCopyFailuresAreReportedWithoutLogLines)
     EXPECT_TRUE(job.install_file()); // the faults were one-shot
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + app + "a.txt"});
 }
+
+#ifndef _WIN32
+// ---- the substitute's copy ----
 
 TEST_F(InstallTest, LargeFileCopiesExactlyByEitherWay)
 {

@@ -8,6 +8,7 @@
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
 #include "tests/unit/support/job_fixture.h"
 #include "tests/unit/support/test_env.h"
@@ -21,18 +22,6 @@
 
 using testenv::read_file;
 using testenv::write_file;
-
-namespace {
-
-// A device that takes no byte: every write meets a full disk. Wine shows the
-// host's /dev/full on drive Z:.
-#ifdef _WIN32
-const char FULL_DEVICE[] = "Z:\\dev\\full";
-#else
-const char FULL_DEVICE[] = "/dev/full";
-#endif
-
-} // namespace
 
 class LogFailureTest : public JobTest {
 protected:
@@ -89,8 +78,8 @@ TEST_F(LogFailureTest, OperationWhoseLineCannotBeWrittenFails)
         {"batch file", [&] { return job.write_uninstall_bat("UnInstal\\Foo.log"); }, app + "uninstal.bat"},
     };
     for (const auto &c : cases) {
-        if (!job.open_log(FULL_DEVICE))
-            GTEST_SKIP() << "no " << FULL_DEVICE << " to write to";
+        if (!job.open_log(testenv::FULL_DEVICE))
+            GTEST_SKIP() << "no " << testenv::FULL_DEVICE << " to write to";
         EXPECT_FAILS_WITH(c.run(), ERR_FILE_WRITE);
         EXPECT_TRUE(file_exists(c.made.c_str()) || dir_exists(c.made.c_str())) << c.what;
         EXPECT_EQ(job.log_file, nullptr) << c.what;
@@ -111,7 +100,6 @@ TEST_F(LogFailureTest, OperationWithoutALogFailsWith58)
     EXPECT_FALSE(file_exists((root + "Foo.lnk").c_str()));
 }
 
-#ifndef _WIN32
 // The disk fills up in the middle of a line: what got out of it is cut off
 // again, and the log ends in its last whole line.
 TEST_F(LogFailureTest, LineCutByAFullDiskIsTakenBackToTheLastWholeLine)
@@ -122,7 +110,7 @@ TEST_F(LogFailureTest, LineCutByAFullDiskIsTakenBackToTheLastWholeLine)
     const std::string log = windows + "UnInstal\\Foo.log";
     const std::string whole = read_file(log);
 
-    plat_test_fail_text_write(1);
+    plat_test_fail_write(1);
     EXPECT_FAILS_WITH(job.log_entry("MkFile", ("C:\\Program Files\\" + std::string(200, 'L')).c_str()), ERR_FILE_WRITE);
     EXPECT_EQ(read_file(log), whole);
     EXPECT_EQ(text_lines(log).back(), "MkDir=C:\\Program Files\\Foo");
@@ -137,7 +125,7 @@ TEST_F(LogFailureTest, LineReportedWrittenButCutIsTakenBackToo)
     const std::string log = windows + "UnInstal\\Foo.log";
     const std::string whole = read_file(log);
 
-    plat_test_fail_text_write(1, PLAT_WRITE_LOSES_BYTES);
+    plat_test_fail_write(1, PLAT_WRITE_LOSES_BYTES);
     EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\Program Files\\Foo\\a.txt"), ERR_FILE_WRITE);
     EXPECT_EQ(read_file(log), whole);
     EXPECT_EQ(job.log_file, nullptr);
@@ -150,7 +138,7 @@ TEST_F(LogFailureTest, LogWhoseFirstLinesCannotBeWrittenIsRefusedAndRemoved)
 {
     for (int line = 1; line <= 5; ++line) {
         SCOPED_TRACE(line);
-        plat_test_fail_text_write(line);
+        plat_test_fail_write(line);
         char relative[64] = "sentinel";
         EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_WRITE);
         EXPECT_STREQ(relative, "");
@@ -160,12 +148,13 @@ TEST_F(LogFailureTest, LogWhoseFirstLinesCannotBeWrittenIsRefusedAndRemoved)
     }
     // A log directory that was there before stays.
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
-    plat_test_fail_text_write(2);
+    plat_test_fail_write(2);
     EXPECT_FAILS_WITH(job.create_log(), ERR_FILE_WRITE);
     EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "<missing>");
     EXPECT_TRUE(dir_exists((windows + "UnInstal").c_str()));
 }
 
+#ifndef _WIN32
 // The same with a real limit of the kernel: a write beyond it gets only part
 // of its bytes out, as on a full disk.
 TEST_F(LogFailureTest, LineCutByTheFileSizeLimitIsTakenBack)

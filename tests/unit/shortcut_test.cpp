@@ -7,6 +7,7 @@
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/shell_link.h"
 #include "tests/unit/support/job_fixture.h"
@@ -215,8 +216,7 @@ TEST_F(ShortcutTest, LinkWithOverlongPathIsRefusedWithoutErrorCode)
     EXPECT_TRUE(log_lines().empty());
 }
 
-#ifndef _WIN32
-// ---- the substitute's link object: call order and injected failures ----
+// ---- the link object: call order and injected failures ----
 
 namespace {
 std::vector<std::string> calls;
@@ -288,4 +288,3 @@ TEST_F(LinkObjectTest, RefusedFoldersMakeNoLinkObject)
     EXPECT_TRUE(calls.empty());
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
 }
-#endif

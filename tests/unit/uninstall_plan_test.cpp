@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/dirsearch.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
 #include "tests/unit/support/test_env.h"
 #include "uninstall/messages.h"
@@ -48,6 +49,7 @@ protected:
     REMOVAL_PLAN plan;
     SCRIPTED_ANSWERS questions;
     OPEN_RESULT why = OPEN_OK;
+    PLAT_TEST_SCOPE controls;
 
     void SetUp() override
     {
@@ -61,12 +63,6 @@ protected:
         std::strcpy(context.dirs.windows, win.c_str());
         std::strcpy(context.dirs.system, (win + "\\system32").c_str());
         write_file(log_dir + "\\uninstal.exe", "MZ"); // every log shares it
-    }
-    void TearDown() override
-    {
-#ifndef _WIN32
-        plat_test_reset_faults();
-#endif
     }
 
     // A log as setup writes it, with these entries after its first lines.
@@ -308,7 +304,6 @@ TEST_F(RemovalTest, ADeferredFolderWithMoreInsideIsReportedAtOnce)
     EXPECT_EQ(outcome_of(app), OUT_NOT_EMPTY);
 }
 
-#ifndef _WIN32
 // Removals that fail: reported, scheduled for restart where possible, and
 // the file keeps its read-only attribute when it stays.
 TEST_F(RemovalTest, FailedRemovalsAreReportedAndScheduled)
@@ -333,8 +328,8 @@ TEST_F(RemovalTest, FailedRemovalsAreReportedAndScheduled)
         << text;
 
     // Without the rights to schedule, a read-only file that stays keeps its attribute.
-    plat_test_reset_faults();
-    plat_test_refuse_schedule(true);
+    plat_test_reset();
+    plat_test_fail_schedule(1, PLAT_FAIL_FROM_NOW_ON);
     plat_set_attributes((app + "\\c.txt").c_str(), PLAT_ATTR_READONLY);
     plat_test_fail_delete(1, PLAT_ACCESS_DENIED);
     REMOVAL_PLAN again;
@@ -360,7 +355,6 @@ TEST_F(RemovalTest, ALogThatCannotBeReplacedStaysAsItWas)
     closing_message(plan, text, sizeof text);
     EXPECT_NE(std::string(text).find("could not be updated: access denied."), std::string::npos) << text;
 }
-#endif
 
 TEST_F(RemovalTest, TheClosingListIsBounded)
 {

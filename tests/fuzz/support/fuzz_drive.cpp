@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/fault.h"
 #include "platform/platform.h"
 
 namespace fuzzdrive {
@@ -125,7 +126,7 @@ void reset()
         fail("cannot enter the drive root %s", drive_root.c_str());
     for (const char *drive : {"c", "d"})
         remove_tree(drive_root + "/" + drive);
-    plat_test_reset_faults();
+    plat_test_reset();
     plat_test_set_code_page(1252);
     lay_out();
 }

@@ -31,7 +31,6 @@ void JobTest::TearDown()
     job.close_log();
     plat_chdir(saved_cwd.c_str());
 #ifndef _WIN32
-    plat_test_reset_faults();
     EXPECT_EQ(plat_test_live_links(), 0) << "a link object was not released";
 #endif
 }

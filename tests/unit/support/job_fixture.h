@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/fault.h"
 #include "setup/setup.h"
 
 class JobTest : public ::testing::Test {
 protected:
+    PLAT_TEST_SCOPE controls; // whatever a test armed is off again after it
     SETUP_TYPE job;
     std::string root;    // the test's scratch directory, ending in "\"
     std::string windows; // root + "win\"
