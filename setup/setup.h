@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "setup/install_road.h"
 #include "setup/path_join.h"
 
 const int32_t PATH_APP = 1;     // the install directory
@@ -186,6 +187,13 @@ public:
     // ERR_COPY_FAILED when the copy fails or leaves no file, ERR_FILE_WRITE when the
     // file was copied but not logged.
     bool copy_setup_file(const char *destination);
+
+    // ---- the installation road (install_road.cpp) ----
+    // Creates the log, prepares the install tree, writes "uninstal.bat" and
+    // installs every entry in order, telling front of each and asking it on
+    // ERR_OTHER_VERSION. Stops at a confirmed Cancel, an OVERWRITE_ABORT or
+    // the first failure; whatever was made before stays, and the log names it.
+    ROAD_RESULT run_install_road(ROAD_FRONT &front);
 
     // ---- program shortcut (shortcut.cpp) ----
     // Creates folder's directory tree and the shortcut "<folder>\<name>.lnk"

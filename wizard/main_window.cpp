@@ -118,7 +118,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 
 void setup_error(HWND owner, const char *error_text, const char *detail_format, ...)
 {
-    char detail[256];
+    char detail[SETUP_ERROR_DETAIL_SIZE];
     va_list args;
     va_start(args, detail_format);
     vformat_cut(detail, sizeof detail, detail_format, args);
@@ -134,11 +134,9 @@ void setup_error(HWND owner, const char *error_text, const char *detail_format, 
     std::exit(0);
 }
 
-const char *const LOG_ERROR_DETAIL = "Error writing the setup log!";
-
 void install_error(HWND owner, const char *detail_format, ...)
 {
-    char detail[256];
+    char detail[SETUP_ERROR_DETAIL_SIZE];
     va_list args;
     va_start(args, detail_format);
     vformat_cut(detail, sizeof detail, detail_format, args);

@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstring>
 
+#include "lib/error_codes.h"
 #include "lib/fileutil.h"
 #include "platform/platform.h"
+
+const char *const LOG_ERROR_DETAIL = "Error writing the setup log!";
 
 char *vformat_cut(char *out, size_t size, const char *format, va_list args)
 {
@@ -70,4 +73,14 @@ const char *path_below(const char *chosen, const char *folder)
     if (f[0] == '\\' && f[1] == '\0')
         return c;
     return nullptr;
+}
+
+void road_failure_detail(const ROAD_RESULT &road, char *out, size_t size)
+{
+    if (road.step == STEP_LOG || road.step == STEP_BATCH || road.code == ERR_FILE_WRITE)
+        format_cut(out, size, "%s", LOG_ERROR_DETAIL);
+    else if (road.step == STEP_PREPARE)
+        format_cut(out, size, "Error installing application!");
+    else
+        format_cut(out, size, "Error installing file '%s'!", road.file_name ? road.file_name : "");
 }

@@ -29,8 +29,6 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 // ends the program with exit status 0. owner may be null.
 [[noreturn]] void setup_error(HWND owner, const char *error_text, const char *detail_format, ...)
     __attribute__((format(printf, 3, 4)));
-// The detail of the box when the setup log cannot be written.
-extern const char *const LOG_ERROR_DETAIL;
 // The "Setup Error" box for a failed step of the installation, with the text
 // of err_code. The detail names the step, unless a line of the setup log
 // could not be written (ERR_FILE_WRITE): the box then says that, for the step itself
