@@ -15,11 +15,9 @@
 FILE *log_stream = nullptr;
 bool log_open = false;
 
-static bool fileutil_registered;
-
 void register_fileutil()
 {
-    fileutil_registered = reg_db.add_program("FILEUTIL", "0.8", "Marten Koivisto", "29 November 1998");
+    reg_db.add_program("FILEUTIL", "0.8", "Marten Koivisto", "29 November 1998");
 }
 
 FILE *openfile(const char *name, const char *mode, bool fatal)
@@ -145,11 +143,11 @@ int32_t get_filesize(FILE *stream)
 
 char *terminate_path(char *buffer)
 {
-    if (!buffer || !buffer[0] || ends_in_backslash(buffer))
-        return buffer;
-    size_t len = std::strlen(buffer);
-    buffer[len] = '\\';
-    buffer[len + 1] = '\0';
+    if (separator_after(buffer)[0]) {
+        size_t len = std::strlen(buffer);
+        buffer[len] = '\\';
+        buffer[len + 1] = '\0';
+    }
     return buffer;
 }
 
@@ -261,12 +259,14 @@ bool ends_in_backslash(const char *text)
     return last && last[1] == '\0';
 }
 
+const char *separator_after(const char *dir) { return dir && dir[0] && !ends_in_backslash(dir) ? "\\" : ""; }
+
 char *copy_path(char *dest, const char *source, uint32_t size)
 {
     if (!dest || !source || size == 0)
         return dest;
     size_t n = std::strlen(source);
-    bool needs_backslash = n > 0 && !ends_in_backslash(source);
+    bool needs_backslash = separator_after(source)[0] != '\0';
     // A cut path would name another directory, so refuse rather than cut.
     if (n + (needs_backslash ? 1 : 0) > size - 1) {
         std::memset(dest, 0, size);

@@ -49,6 +49,10 @@ const char *last_backslash(const char *text);
 char *last_backslash(char *text);
 // True when the last character of text is a backslash; false for null or "".
 bool ends_in_backslash(const char *text);
+// What goes between a directory and a name below it: "\\" unless dir is
+// null, empty or ends in a backslash already, then "". Every path joined
+// of a directory and a name takes its backslash from here.
+const char *separator_after(const char *dir);
 
 // Copies source into dest (size bytes) as a directory path: a backslash is appended to
 // a non-empty copy that lacks one, and the bytes after the text are zeroed. A source

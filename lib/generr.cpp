@@ -14,8 +14,6 @@
 int32_t err_code = ERR_NONE;
 ERR_TYPE error_db;
 
-static bool generr_registered;
-
 const char *const system_error_messages[] = {
     "No error",
     "Operation not permitted",
@@ -98,7 +96,7 @@ ERR_RECORD::~ERR_RECORD()
 
 void register_generr()
 {
-    generr_registered = reg_db.add_program("GENERR", "0.2a", GENERR_AUTHOR, "28 Nov 1998");
+    reg_db.add_program("GENERR", "0.2a", GENERR_AUTHOR, "28 Nov 1998");
 }
 
 static void destroy_error_db() { error_db.clear_errors(); }

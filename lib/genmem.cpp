@@ -7,11 +7,9 @@
 #include "lib/generr.h"
 #include "lib/genutil.h"
 
-static bool genmem_registered;
-
 void register_genmem()
 {
-    genmem_registered = reg_db.add_program("GENMEM", "0.2a", "Marten Koivisto", "28 November 1998");
+    reg_db.add_program("GENMEM", "0.2a", "Marten Koivisto", "28 November 1998");
 }
 
 char *create_ptr(const char *text)

@@ -8,11 +8,9 @@
 #include "lib/genmem.h"
 #include "lib/genutil.h"
 
-static bool genstrin_registered;
-
 void register_genstrin()
 {
-    genstrin_registered = reg_db.add_program("GENSTRIN", "0.4b", "Marten Koivisto", "10 January 1999");
+    reg_db.add_program("GENSTRIN", "0.4b", "Marten Koivisto", "10 January 1999");
 }
 
 static bool is_blank(char c) { return c == ' ' || c == '\t'; }
@@ -340,4 +338,17 @@ int16_t ushort_to_digits(uint16_t value, char *buffer)
     buffer[n] = '\0';
     err_code = ERR_NONE;
     return n;
+}
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
+
+char *fold_ascii(char *text)
+{
+    if (!text) {
+        err_code = ERR_NULL_POINTER;
+        return nullptr;
+    }
+    for (char *p = text; *p; ++p)
+        *p = ascii_lower(*p);
+    return text;
 }

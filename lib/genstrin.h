@@ -66,6 +66,12 @@ uint32_t first_line_length(const char *text);
 uint32_t longest_line_length(const char *text);
 // 1 plus the number of newlines. Null: ERR_NULL_POINTER, 0.
 uint32_t count_lines(const char *text);
+// c with the letters A to Z lower-cased, whatever the locale: key words and
+// path names compare the same on every system. Other bytes stay as they are.
+char ascii_lower(char c);
+// ascii_lower on every character of text, in place; returns text (null:
+// ERR_NULL_POINTER, null).
+char *fold_ascii(char *text);
 // value in decimal into buffer (6 bytes); returns the number of digits and
 // sets err_code to ERR_NONE. Null buffer: ERR_NULL_POINTER, -1.
 int16_t ushort_to_digits(uint16_t value, char *buffer);

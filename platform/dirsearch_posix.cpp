@@ -23,6 +23,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "platform/os.h"
 #include "platform/platform.h"
 
 namespace {
@@ -76,9 +77,8 @@ bool is_drive_root(const char *host_dir)
     char dir[PATH_MAX], root[PATH_MAX];
     if (!realpath(host_dir, dir) || !realpath(plat_test_drive_root(), root))
         return false;
-    size_t n = std::strlen(root);
-    return std::strncmp(dir, root, n) == 0 && dir[n] == '/' && std::isalpha((unsigned char)dir[n + 1]) &&
-           dir[n + 2] == '\0';
+    const char *rest = nullptr;
+    return os_drive_in(dir, root, &rest) && !*rest;
 }
 
 int32_t time32(long long t) { return (t < INT32_MIN || t > INT32_MAX) ? -1 : (int32_t)t; }

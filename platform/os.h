@@ -33,6 +33,13 @@ void os_link_release(PLAT_SHELL_LINK *link);
 // substitute's code page and way of copying; nothing on Windows).
 void os_test_reset();
 
+#ifndef _WIN32
+// The drive letter of the host path when it lies in a drive folder,
+// <root>/<letter> or below it, else '\0'; *rest (may be null) then points
+// after the letter, at "" or "/...".
+char os_drive_in(const char *host, const char *root, const char **rest);
+#endif
+
 // ---- the fault point (fault.cpp) ----
 
 enum FAULT_SITE {

@@ -54,12 +54,8 @@ bool copy_bounded(char *dst, size_t size, const char *src)
 char current_drive()
 {
     char cwd[PATH_MAX];
-    size_t root_len = std::strlen(drive_root);
-    if (getcwd(cwd, sizeof cwd) && std::strncmp(cwd, drive_root, root_len) == 0 &&
-        cwd[root_len] == '/' && std::isalpha((unsigned char)cwd[root_len + 1]) &&
-        (cwd[root_len + 2] == '/' || cwd[root_len + 2] == '\0'))
-        return cwd[root_len + 1];
-    return 'c';
+    char letter = getcwd(cwd, sizeof cwd) ? os_drive_in(cwd, drive_root, nullptr) : '\0';
+    return letter ? letter : 'c';
 }
 
 // Linux numbers a few errno values differently from the Windows runtime; the
@@ -146,6 +142,17 @@ int text_close(void *cookie)
 }
 
 } // namespace
+
+char os_drive_in(const char *host, const char *root, const char **rest)
+{
+    size_t n = std::strlen(root);
+    if (std::strncmp(host, root, n) != 0 || host[n] != '/' || !std::isalpha((unsigned char)host[n + 1]) ||
+        (host[n + 2] != '/' && host[n + 2] != '\0'))
+        return '\0';
+    if (rest)
+        *rest = host + n + 2;
+    return host[n + 1];
+}
 
 // Two names that Windows takes for one: ASCII letters match without regard
 // to case; the bytes of a double-byte character must match exactly.
@@ -330,13 +337,12 @@ bool plat_getcwd(char *buf, size_t size)
     char cwd[PATH_MAX];
     if (!buf || !getcwd(cwd, sizeof cwd))
         return false;
-    size_t root_len = std::strlen(drive_root);
-    const char *tail = cwd + root_len + 2;
-    if (std::strncmp(cwd, drive_root, root_len) == 0 && cwd[root_len] == '/' &&
-        std::isalpha((unsigned char)cwd[root_len + 1]) && (*tail == '/' || *tail == '\0')) {
+    const char *tail = nullptr;
+    char letter = os_drive_in(cwd, drive_root, &tail);
+    if (letter) {
         // Report it the way Windows would: "X:\dir\sub", "X:\" for the root.
         char dos[PATH_MAX];
-        dos[0] = (char)std::toupper((unsigned char)cwd[root_len + 1]);
+        dos[0] = (char)std::toupper((unsigned char)letter);
         dos[1] = ':';
         size_t n = 2;
         if (*tail == '\0')

@@ -5,7 +5,6 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "lib/genstrin.h"
-#include "setup/ascii_fold.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
 #include "setup/setup.h"

@@ -7,8 +7,8 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "lib/genmem.h"
+#include "lib/genstrin.h"
 #include "platform/platform.h"
-#include "setup/ascii_fold.h"
 #include "setup/names.h"
 #include "setup/setup.h"
 
@@ -23,8 +23,8 @@ SETUP_FILE::~SETUP_FILE()
 // A directory query's answer with its trailing backslash, or null.
 static char *capture_dir(unsigned (*query)(char *, unsigned))
 {
-    char buffer[261]; // 260 for the query, one more for the backslash
-    if (query(buffer, 260) == 0)
+    char buffer[SETUP_PATH_SIZE + 1]; // the query's answer, and room for the backslash
+    if (query(buffer, SETUP_PATH_SIZE) == 0)
         return nullptr;
     return create_ptr(terminate_path(buffer));
 }
@@ -90,10 +90,9 @@ static void replace_dir(char *&field, const char *path)
     if (!path)
         return;
     size_t len = std::strlen(path);
-    field = create_ptr((uint32_t)(len + 2));
-    std::memcpy(field, path, len + 1);
-    if (len > 0 && !ends_in_backslash(path))
-        field[len] = '\\';
+    field = create_ptr((uint32_t)(len + 2)); // zeroed: room for the backslash and the terminator
+    std::memcpy(field, path, len);
+    terminate_path(field);
 }
 
 void SETUP_TYPE::set_apptitle(const char *text) { replace_text(apptitle, text); }
@@ -151,7 +150,7 @@ bool SETUP_TYPE::add_file(const char *value)
     }
     void *memory = plat_malloc(sizeof(SETUP_FILE));
     if (!memory)
-        return false;
+        return false; // no code of its own: err_code keeps what it held
     SETUP_FILE *entry = new (memory) SETUP_FILE();
     entry->name = create_ptr((uint32_t)(name_len + 1));
     std::memcpy(entry->name, name_start, name_len);

@@ -3,8 +3,8 @@
 
 #include <cstring>
 
+#include "lib/genstrin.h"
 #include "platform/platform.h"
-#include "setup/ascii_fold.h"
 
 static bool is_separator(char c) { return c == '\\' || c == '/'; }
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "lib/fileutil.h"
+
 // Every path the engine builds fits a buffer of this many bytes, terminator
 // included, as the Windows API expects.
 const size_t SETUP_PATH_SIZE = 260;
@@ -32,6 +34,13 @@ inline bool join_path(char *out, size_t size, const char *a, const char *b = "",
     }
     out[pos] = '\0';
     return true;
+}
+
+// Writes dir, a backslash unless dir is empty or ends in one, name and
+// suffix into out (size bytes); whole or not at all, as join_path.
+inline bool join_dir(char *out, size_t size, const char *dir, const char *name, const char *suffix = "")
+{
+    return join_path(out, size, dir, separator_after(dir), name, suffix);
 }
 
 #endif

@@ -93,7 +93,7 @@ public:
     // Appends an entry from "name[,path type]". False with ERR_NULL_POINTER for a null
     // value or one without a name, with ERR_FILE_NAME_LEAVES_DIR for a name that would
     // leave its directory (see file_name_stays_inside), with ERR_TABLE_FULL when 100
-    // entries exist.
+    // entries exist, and with err_code untouched when the entry cannot be allocated.
     bool add_file(const char *value);
 
     // Each setter replaces the field with a copy of text; null leaves it unset.

@@ -124,7 +124,7 @@ void setup_error(HWND owner, const char *error_text, const char *detail_format, 
     vformat_cut(detail, sizeof detail, detail_format, args);
     va_end(args);
 
-    char text[1024];
+    char text[MESSAGE_TEXT_SIZE];
     format_cut(text, sizeof text,
                "%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you "
                "may contact:\n          %s\n\nAborting Setup...",

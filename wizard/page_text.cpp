@@ -6,6 +6,8 @@
 
 #include "lib/error_codes.h"
 #include "lib/fileutil.h"
+#include "lib/genstrin.h"
+#include "setup/path_join.h"
 #include "platform/platform.h"
 
 const char *const LOG_ERROR_DETAIL = "Error writing the setup log!";
@@ -34,21 +36,8 @@ char *format_cut(char *out, size_t size, const char *format, ...)
 
 bool join_browsed_path(char *out, size_t size, const char *folder, const char *basepath)
 {
-    if (!out || !folder || !basepath)
-        return false;
-    size_t folder_len = std::strlen(folder);
-    bool separator = folder_len > 0 && !ends_in_backslash(folder);
-    size_t total = folder_len + (separator ? 1 : 0) + std::strlen(basepath);
-    if (total + 1 > size)
-        return false;
-    std::memmove(out, folder, folder_len);
-    if (separator)
-        out[folder_len++] = '\\';
-    std::strcpy(out + folder_len, basepath);
-    return true;
+    return join_dir(out, size, folder, basepath);
 }
-
-static char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 const char *path_below(const char *chosen, const char *folder)
 {

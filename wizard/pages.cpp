@@ -16,7 +16,6 @@
 bool setup_aborted = false;
 LPITEMIDLIST programs_pidl = nullptr;
 char programs_path[MAX_PATH];
-int programs_path_len = 0;
 
 static const char *error_text() { return error_db.get_error_msg(err_code); }
 
@@ -39,7 +38,7 @@ void open_page(PAGE &page, HWND parent, int template_id)
     }
 }
 
-WPARAM run_page(const PAGE &)
+WPARAM run_page()
 {
     MSG msg = {};
     // GetMessageA gives -1 on failure: that ends the loop like a quit.
@@ -177,7 +176,7 @@ int message_page(const char *title, const char *button, bool show_cancel, const 
     SetWindowTextA(page.dialog, title);
     SetDlgItemTextA(page.dialog, IDC_MAIN, button);
 
-    char text[1024];
+    char text[MESSAGE_TEXT_SIZE];
     va_list args;
     va_start(args, format);
     vformat_cut(text, sizeof text, format, args);
@@ -189,7 +188,7 @@ int message_page(const char *title, const char *button, bool show_cancel, const 
     SetWindowLongA(cancel, GWL_STYLE, show_cancel ? (style | WS_VISIBLE) : (style & ~WS_VISIBLE));
 
     ShowWindow(page.dialog, SW_SHOW);
-    run_page(page);
+    run_page();
     close_page(page);
     end_if_aborted();
     return 0;
@@ -220,7 +219,7 @@ int select_dir_page()
     // Taken however the page ended; Install takes only a full path ("C:"
     // counts, as it gains its backslash), and the page stays until it has one.
     for (;;) {
-        run_page(page);
+        run_page();
         char path[MAX_PATH] = "";
         GetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, path, MAX_PATH);
         setup_job.set_installpath(path);
@@ -244,7 +243,6 @@ static bool locate_programs_folder()
     if (SHGetPathFromIDListA(programs_pidl, programs_path) && programs_path[0] &&
         std::strlen(programs_path) < MAX_PATH - 1) {
         terminate_path(programs_path);
-        programs_path_len = (int)std::strlen(programs_path);
         return true;
     }
     free_item_list(programs_pidl);
@@ -269,7 +267,7 @@ int shortcut_page()
     title_file_name(setup_job.get_apptitle(), name, sizeof name);
     SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, name);
     ShowWindow(page.dialog, SW_SHOW);
-    run_page(page);
+    run_page();
 
     if (!setup_aborted) { // Continue
         char relative[MAX_PATH] = "";
@@ -298,7 +296,7 @@ int overwrite_page(HWND parent, const char *destination)
     open_page(page, parent, IDD_OVERWRITE);
     SetDlgItemTextA(page.dialog, IDC_OVERWRITE_PATH, destination);
     ShowWindow(page.dialog, SW_SHOW);
-    WPARAM quit_code = run_page(page);
+    WPARAM quit_code = run_page();
     close_page(page);
     end_if_aborted();
     return LOWORD(quit_code);

@@ -6,7 +6,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-const int WIZ_TEXT_LEN = 100; // window title and class name buffers
+const int WIZ_TEXT_LEN = 100;       // window title and class name buffers
+const size_t MESSAGE_TEXT_SIZE = 1024; // the text of a message page or of the "Setup Error" box
 
 // ---- globals (main_window.cpp, pages.cpp) ----
 extern HINSTANCE app_instance; // the module whose templates the pages use
@@ -18,7 +19,6 @@ extern char window_class_name[WIZ_TEXT_LEN];
 extern bool setup_aborted;
 extern LPITEMIDLIST programs_pidl; // the Programs folder while Create Shortcut runs
 extern char programs_path[MAX_PATH];
-extern int programs_path_len;
 
 // ---- background window and error box (main_window.cpp) ----
 void register_main_class(HINSTANCE instance);
@@ -59,8 +59,9 @@ struct PAGE {
 // template. When the dialog cannot be created the program ends through the
 // "Setup Error" box: a page that never appears could never be finished.
 void open_page(PAGE &page, HWND parent, int template_id);
-// Runs the page's message loop until a quit message; returns its wParam.
-WPARAM run_page(const PAGE &page);
+// Runs the message loop of the open page until a quit message; returns its
+// wParam.
+WPARAM run_page();
 // Destroys the dialog and re-enables the parent.
 void close_page(PAGE &page);
 // Ends the program (exit status 0) after a confirmed Cancel, or when the

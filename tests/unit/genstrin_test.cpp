@@ -53,3 +53,17 @@ TEST(Chrcat, AppendsAndTerminates)
     EXPECT_FALSE(chrcat(nullptr, 'x'));
     EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
+
+// Only A to Z fold, whatever the locale: "@", "[" and the letters of a
+// code page's upper half stay as they are.
+TEST(Genstrin, AsciiFoldingTouchesOnlyAToZ)
+{
+    char text[] = "AbZ@[`az{\xC4\xE4";
+    EXPECT_EQ(fold_ascii(text), text);
+    EXPECT_STREQ(text, "abz@[`az{\xC4\xE4");
+    EXPECT_EQ(ascii_lower('Q'), 'q');
+    EXPECT_EQ(ascii_lower('\xC4'), '\xC4');
+    err_code = ERR_NONE;
+    EXPECT_EQ(fold_ascii(nullptr), nullptr);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
+}
