@@ -687,12 +687,10 @@ intptr_t plat_lock_file(const char *path, PLAT_RESULT *why)
     struct stat st;
     if (!path || !plat_host_path(path, host, sizeof host)) {
         result = PLAT_FAILED;
-    } else if (stat(host, &st) != 0) {
-        result = result_of(errno);
-    } else if (S_ISDIR(st.st_mode) || read_only(st)) {
+    } else if (stat(host, &st) == 0 && (S_ISDIR(st.st_mode) || read_only(st))) {
         result = PLAT_ACCESS_DENIED; // Windows opens neither for writing
     } else if ((fd = open(host, O_RDWR | O_CLOEXEC)) < 0) {
-        result = result_of(errno);
+        result = result_of(errno); // what stat met, if it failed, the open meets too
     } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         result = errno == EWOULDBLOCK ? PLAT_IN_USE : PLAT_FAILED;
         close(fd);

@@ -22,7 +22,7 @@ namespace {
 // goes out in more writes.
 class LINE_OUT {
 public:
-    explicit LINE_OUT(FILE *stream) : stream(stream), used(0), ok(true) {}
+    explicit LINE_OUT(FILE *to) : stream(to), used(0), ok(true) {}
     void put(const char *text)
     {
         for (; *text; ++text)

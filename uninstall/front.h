@@ -11,7 +11,7 @@
 // Asks with message boxes and the shared-file dialog.
 class BOX_ANSWERS : public REMOVAL_QUESTIONS {
 public:
-    explicit BOX_ANSWERS(HINSTANCE instance) : instance(instance) {}
+    explicit BOX_ANSWERS(HINSTANCE module) : instance(module) {}
     bool confirm_removal(const char *title) override;
     SHARED_ANSWER shared_file(const char *path) override;
 

@@ -29,7 +29,7 @@ void pump_messages()
 // The page's part of the road: its bar and texts, the pump, the warning.
 class PAGE_FRONT : public ROAD_FRONT {
 public:
-    explicit PAGE_FRONT(HWND dialog) : dialog(dialog), bar(GetDlgItem(dialog, IDC_PROGRESS)) {}
+    explicit PAGE_FRONT(HWND page) : dialog(page), bar(GetDlgItem(page, IDC_PROGRESS)) {}
 
     void begin_files(int32_t total) override
     {

@@ -341,11 +341,11 @@ TEST_P(RoadFailureTest, FailureNamesTheStepTheCodeAndTheFile)
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(EachStep, RoadFailureTest, ::testing::Values(
-    ROAD_FAILURE{"NoWindowsDirectory", [](RoadFailureTest &t) { t.set_field(t.job.windows_dir, nullptr); },
+    ROAD_FAILURE{"NoWindowsDirectory", [](RoadFailureTest &test) { test.set_field(test.job.windows_dir, nullptr); },
                  STEP_LOG, ERR_BAD_WINDOWS_PATH, nullptr, {}},
     ROAD_FAILURE{"LogFirstLines", [](RoadFailureTest &) { plat_test_fail_write(1); },
                  STEP_LOG, ERR_FILE_WRITE, nullptr, {}},
-    ROAD_FAILURE{"RelativeInstallPath", [](RoadFailureTest &t) { t.job.set_installpath("app"); },
+    ROAD_FAILURE{"RelativeInstallPath", [](RoadFailureTest &test) { test.job.set_installpath("app"); },
                  STEP_PREPARE, ERR_INSTALL_PATH_NOT_FULL, nullptr, {}},
     // The log directory, then the install directory.
     ROAD_FAILURE{"InstallDirectory", [](RoadFailureTest &) { plat_test_fail_create_dir(2); },
@@ -353,25 +353,25 @@ INSTANTIATE_TEST_SUITE_P(EachStep, RoadFailureTest, ::testing::Values(
     // The log's first five lines, then the install directory's MkDir.
     ROAD_FAILURE{"InstallDirectoryLine", [](RoadFailureTest &) { plat_test_fail_write(6); },
                  STEP_PREPARE, ERR_FILE_WRITE, nullptr, {}},
-    ROAD_FAILURE{"UninstallerCopy", [](RoadFailureTest &t) { t.put_source("uninstal.exe", "MZ"); plat_test_fail_copy(1); },
+    ROAD_FAILURE{"UninstallerCopy", [](RoadFailureTest &test) { test.put_source("uninstal.exe", "MZ"); plat_test_fail_copy(1); },
                  STEP_BATCH, ERR_COPY_FAILED, nullptr, {}},
     // The probe for a free log name, the log, then the batch file.
     ROAD_FAILURE{"BatchFile", [](RoadFailureTest &) { plat_test_fail_open(3); },
                  STEP_BATCH, ERR_FILE_OPEN, nullptr, {}},
-    ROAD_FAILURE{"MissingSource", [](RoadFailureTest &t) { plat_delete_file((t.source + "b.txt").c_str()); },
+    ROAD_FAILURE{"MissingSource", [](RoadFailureTest &test) { plat_delete_file((test.source + "b.txt").c_str()); },
                  STEP_FILE, ERR_COPY_FAILED, "b.txt", {"a.txt"}},
     ROAD_FAILURE{"Copy", [](RoadFailureTest &) { plat_test_fail_copy(2); },
                  STEP_FILE, ERR_COPY_FAILED, "b.txt", {"a.txt"}},
-    ROAD_FAILURE{"ReplacingCopy", [](RoadFailureTest &t) {
-                     testenv::make_dir(t.app);
-                     write_file(t.app + "b.txt", "an older, longer b.txt");
-                     t.front.answers[t.app + "b.txt"] = OVERWRITE_REPLACE;
+    ROAD_FAILURE{"ReplacingCopy", [](RoadFailureTest &test) {
+                     testenv::make_dir(test.app);
+                     write_file(test.app + "b.txt", "an older, longer b.txt");
+                     test.front.answers[test.app + "b.txt"] = OVERWRITE_REPLACE;
                      plat_test_fail_copy(2);
                  },
                  STEP_FILE, ERR_COPY_FAILED, "b.txt", {"a.txt"}},
-    ROAD_FAILURE{"FileLine", [](RoadFailureTest &t) {
-                     t.front.before_file = [](int32_t number) { if (number == 2) plat_test_fail_write(1); };
+    ROAD_FAILURE{"FileLine", [](RoadFailureTest &test) {
+                     test.front.before_file = [](int32_t number) { if (number == 2) plat_test_fail_write(1); };
                  },
                  STEP_FILE, ERR_FILE_WRITE, "b.txt", {"a.txt"}}),
-    [](const ::testing::TestParamInfo<ROAD_FAILURE> &info) { return std::string(info.param.what); });
+    [](const ::testing::TestParamInfo<ROAD_FAILURE> &param) { return std::string(param.param.what); });
 // clang-format on

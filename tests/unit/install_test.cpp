@@ -542,7 +542,7 @@ TEST_F(InstallTest, LargeFileCopiesExactlyByEitherWay)
     for (bool read_write : {false, true}) {
         plat_test_copy_by_read_write(read_write);
         std::string to = root + (read_write ? "rw.bin" : "kernel.bin");
-        write_file(to, std::string(5 * 1024 * 1024, 'z')); // longer, to be replaced whole
+        write_file(to, std::string((size_t)5 * 1024 * 1024, 'z')); // longer, to be replaced whole
         ASSERT_TRUE(plat_copy_file((source + "big.bin").c_str(), to.c_str()));
         EXPECT_TRUE(read_file(to) == bytes) << to;
     }
