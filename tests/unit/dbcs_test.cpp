@@ -21,9 +21,6 @@
 #include "tests/unit/support/test_env.h"
 #include "wizard/page_text.h"
 
-#ifdef _WIN32
-#include <objbase.h>
-#endif
 
 #define SO "\x83\x5c"  // "ソ" in Shift-JIS
 #define HYO "\x95\x5c" // "表" in Shift-JIS
@@ -193,7 +190,7 @@ TEST(DbcsCodePage, LeadBytesOf932)
 
 // The whole road with double-byte names: install path, file and shortcut
 // land where they should, and the log names them.
-class DbcsInstall : public JobTest {
+class DbcsInstall : public LinkJobTest {
 protected:
     CodePage scope{932};
     bool set_up = false;
@@ -201,20 +198,13 @@ protected:
     void SetUp() override
     {
         SKIP_UNLESS_932();
-#ifdef _WIN32
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); // for the shell's link object
-#endif
         set_up = true;
-        JobTest::SetUp();
+        LinkJobTest::SetUp();
     }
     void TearDown() override
     {
-        if (!set_up)
-            return;
-        JobTest::TearDown();
-#ifdef _WIN32
-        CoUninitialize();
-#endif
+        if (set_up)
+            LinkJobTest::TearDown();
     }
 };
 

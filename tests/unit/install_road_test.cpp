@@ -17,10 +17,6 @@
 #include "tests/unit/support/shortcut_reader.h"
 #include "tests/unit/support/test_env.h"
 
-#ifdef _WIN32
-#include <objbase.h>
-#endif
-
 using testenv::read_file;
 using testenv::write_file;
 
@@ -67,24 +63,8 @@ private:
 
 } // namespace
 
-class InstallRoadTest : public JobTest {
+class InstallRoadTest : public LinkJobTest {
 protected:
-    void SetUp() override
-    {
-#ifdef _WIN32
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-#endif
-        JobTest::SetUp();
-    }
-
-    void TearDown() override
-    {
-        JobTest::TearDown();
-#ifdef _WIN32
-        CoUninitialize();
-#endif
-    }
-
     // Where the shortcut folder goes. Under Wine, ctest names a host folder
     // in SETUP_LNK_OUT, and a step after this run reads the shortcut there
     // with lnkinfo; Wine shows the host's root as drive Z:.

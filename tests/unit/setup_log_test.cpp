@@ -15,9 +15,7 @@
 #include "tests/unit/support/job_fixture.h"
 #include "tests/unit/support/test_env.h"
 
-#ifdef _WIN32
-#include <objbase.h>
-#else
+#ifndef _WIN32
 #include <climits>
 #include <csignal>
 #include <sys/resource.h>
@@ -462,16 +460,13 @@ TEST_F(SetupLogTest, TitleNamesTheLogAsAFileNameAndTheBatchLineQuotesIt)
 using testenv::read_file;
 using testenv::write_file;
 
-class LogFailureTest : public JobTest {
+class LogFailureTest : public LinkJobTest {
 protected:
     std::string app;
 
     void SetUp() override
     {
-#ifdef _WIN32
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-#endif
-        JobTest::SetUp();
+        LinkJobTest::SetUp();
         app = root + "app\\";
         ASSERT_TRUE(testenv::make_dir(app));
         job.set_apptitle("Foo");
@@ -479,19 +474,11 @@ protected:
         job.set_exename("a.txt");
         put_source("a.txt", "alpha");
     }
-
-    void TearDown() override
-    {
-        JobTest::TearDown();
-#ifdef _WIN32
-        CoUninitialize();
-#endif
-    }
 };
 
-// Each operation that makes something fails with ERR_FILE_WRITE when its line cannot be
-// written: what it made is the one item the log does not name, and the log
-// is closed, so that nothing made later can follow the gap.
+// Each operation that makes something fails with ERR_FILE_WRITE when its
+// line cannot be written: what it made is the one item the log does not
+// name, and the log is closed, so that nothing made later can follow the gap.
 TEST_F(LogFailureTest, OperationWhoseLineCannotBeWrittenFails)
 {
     ASSERT_TRUE(job.add_file("a.txt"));

@@ -20,18 +20,14 @@
 
 using testenv::write_file;
 
-class ShortcutTest : public JobTest {
+class ShortcutTest : public LinkJobTest {
 protected:
     std::string app; // the install directory
     std::string log;
 
     void SetUp() override
     {
-#ifdef _WIN32
-        // The link object is a COM object; the wizard initialises COM at start.
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-#endif
-        JobTest::SetUp();
+        LinkJobTest::SetUp();
         app = root + "app\\";
         ASSERT_TRUE(testenv::make_dir(app));
         write_file(app + "foo.exe", "MZ program");
@@ -39,14 +35,6 @@ protected:
         job.set_installpath(app.c_str());
         job.set_exename("foo.exe");
         log = open_log_at(root);
-    }
-
-    void TearDown() override
-    {
-        JobTest::TearDown();
-#ifdef _WIN32
-        CoUninitialize();
-#endif
     }
 
     std::vector<std::string> log_lines()

@@ -7,6 +7,7 @@
 #include "tests/unit/support/test_env.h"
 
 #ifdef _WIN32
+#include <objbase.h>
 #include <windows.h>
 #else
 #include "platform/shell_link.h"
@@ -32,6 +33,24 @@ void JobTest::TearDown()
     plat_chdir(saved_cwd.c_str());
 #ifndef _WIN32
     EXPECT_EQ(plat_test_live_links(), 0) << "a link object was not released";
+#endif
+}
+
+void LinkJobTest::SetUp()
+{
+#ifdef _WIN32
+    com_ready = SUCCEEDED(CoInitialize(nullptr));
+    ASSERT_TRUE(com_ready);
+#endif
+    JobTest::SetUp();
+}
+
+void LinkJobTest::TearDown()
+{
+    JobTest::TearDown();
+#ifdef _WIN32
+    if (com_ready)
+        CoUninitialize();
 #endif
 }
 

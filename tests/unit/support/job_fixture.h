@@ -37,6 +37,17 @@ private:
     std::string saved_cwd;
 };
 
+// The job's tests that make shortcuts: COM for the shell's link object, as
+// the wizard initialises it at start (nothing to do without Windows).
+class LinkJobTest : public JobTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    bool com_ready = false;
+};
+
 // A failing call and its code; err_code is cleared first, so that a code
 // left over from an earlier call cannot pass for it.
 #define EXPECT_FAILS_WITH(call, code)                                                                                  \
