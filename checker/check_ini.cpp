@@ -3,7 +3,7 @@
 // line; what follows looks at the job the reader filled, with the rules of
 // setup's own operations: destinations, the setup log, the batch file and
 // the shortcut.
-#include "check_ini.h"
+#include "checker/check_ini.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -11,12 +11,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../lib/generr.h"
-#include "../lib/genmem.h"
-#include "../platform/platform.h"
-#include "../setup/names.h"
-#include "../setup/path_join.h"
-#include "../setup/setup.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "lib/genstrin.h"
+#include "platform/platform.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/setup.h"
 
 namespace {
 
@@ -34,12 +35,6 @@ const char BATCH_FILE[] = "uninstal.bat";
 const char UNINSTALLER[] = "uninstal.exe";
 const char LOG_SUBDIR[] = "UnInstal\\";
 
-// The codes whose texts the diagnostics quote, as the user would read them.
-const int32_t TOO_MANY_ENTRIES = 57;
-const int32_t NO_NAME = 58;
-const int32_t BOUNDS = 64;
-const int32_t COPY_FAILED = 905;
-const int32_t SHORTCUT_FAILED = 906;
 const char LOAD_FAILED[] = "Error loading setup config file 'SETUP.INI'!";
 
 const int SEV_WARNING = 1;
@@ -122,9 +117,7 @@ void windows_key(const char *path, char *out, size_t size)
             n += (size_t)(next - p);
             keep = n;
         } else {
-            char c = *p;
-            if (c >= 'A' && c <= 'Z')
-                c = (char)(c - 'A' + 'a');
+            char c = ascii_lower(*p);
             out[n++] = c == '/' ? '\\' : c;
             if (c != '.' && c != ' ')
                 keep = n;
@@ -433,12 +426,12 @@ void Checker::refused(const INI_LINE &line)
 {
     Text text;
     switch (line.code) {
-    case TOO_MANY_ENTRIES:
+    case ERR_TABLE_FULL:
         // One error for all of them, once their number is known.
         if (!excess_line)
             excess_line = line.number;
         return;
-    case NO_NAME:
+    case ERR_NULL_POINTER:
         text.add("file line without a file name");
         break;
     case ERR_FILE_NAME_LEAVES_DIR: {
@@ -470,8 +463,8 @@ void Checker::check_path_type(const INI_LINE &line)
         size_t len = std::min(fields.word_len, sizeof word - 1);
         std::memcpy(word, fields.word, len);
         word[len] = '\0';
-        for (size_t i = 0; i <= len; ++i)
-            folded[i] = word[i] >= 'A' && word[i] <= 'Z' ? (char)(word[i] - 'A' + 'a') : word[i];
+        std::memcpy(folded, word, len + 1);
+        fold_ascii(folded);
         // The word without the blanks around it, which setup keeps.
         char *trimmed = folded + std::strspn(folded, " \t");
         size_t trimmed_len = std::strlen(trimmed);
@@ -551,7 +544,7 @@ void Checker::check_title()
                                 "its path would be %d characters, more than %d; setup fails before it installs "
                                 "anything (",
                                 (int)log_len, (int)SETUP_PATH_SIZE - 1)
-                        .quote(error_db.get_error_msg(BOUNDS))
+                        .quote(error_db.get_error_msg(ERR_STRING_BOUNDS))
                         .add(")"));
         return;
     }
@@ -590,7 +583,7 @@ void Checker::check_install_path()
                         .format(" holds \"%c\", which Windows allows in no path: setup cannot create the install "
                                 "directory (",
                                 bad >= 0x20 ? bad : '?')
-                        .quote(error_db.get_error_msg(907))
+                        .quote(error_db.get_error_msg(ERR_CREATE_DIR))
                         .add(")"));
     }
     // uninstal.bat always fits: a line leaves room for 243 characters of
@@ -635,7 +628,7 @@ void Checker::check_exename()
                         .format("the shortcut's target, the install path and exename, is %d characters long, more "
                                 "than %d: setup fails at Create Shortcut (",
                                 (int)target_len, (int)SETUP_PATH_SIZE - 1)
-                        .quote(error_db.get_error_msg(SHORTCUT_FAILED))
+                        .quote(error_db.get_error_msg(ERR_SHORTCUT))
                         .add(")"));
 }
 
@@ -684,7 +677,7 @@ void Checker::check_entry(int32_t index)
                            .add(" must already be there on the user's machine"));
         else
             error(line, text.add("install directory, so the copy fails (")
-                            .quote(error_db.get_error_msg(COPY_FAILED))
+                            .quote(error_db.get_error_msg(ERR_COPY_FAILED))
                             .add(")"));
     }
 
@@ -697,7 +690,7 @@ void Checker::check_entry(int32_t index)
                         .quote(lookup)
                         .add(is_dir ? " is a directory, not a file" : " is not in the setup directory")
                         .add(": setup fails when it comes to copy it (")
-                        .quote(error_db.get_error_msg(COPY_FAILED))
+                        .quote(error_db.get_error_msg(ERR_COPY_FAILED))
                         .add(")"));
     }
 
@@ -710,7 +703,7 @@ void Checker::check_entry(int32_t index)
                         .quote(dest)
                         .format(" is %d characters long, more than the %d setup takes: setup fails at this file (",
                                 (int)length, (int)MAX_DESTINATION)
-                        .quote(error_db.get_error_msg(BOUNDS))
+                        .quote(error_db.get_error_msg(ERR_STRING_BOUNDS))
                         .add(")"));
 
     char key[2 * SETUP_PATH_SIZE], other_key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
@@ -767,7 +760,7 @@ void Checker::check_job()
                                .format("more than %d files (%d file lines): setup takes %d and refuses to start at "
                                        "this line, after the user has launched it (",
                                        MAX_SETUP_FILES, (int)file_lines, MAX_SETUP_FILES)
-                               .quote(error_db.get_error_msg(TOO_MANY_ENTRIES))
+                               .quote(error_db.get_error_msg(ERR_TABLE_FULL))
                                .add(")"));
     if (!file_lines)
         warn(0, Text().add("no file lines: setup installs nothing but its uninstal.bat"));
@@ -945,9 +938,9 @@ int check_description(const char *arg, bool quiet, CHECK_SINK sink, void *contex
     } else {
         err_code = 0;
         bool loaded = job.load_ini(target.file, &checker);
-        if (!loaded && (err_code == 51 || err_code == 52))
+        if (!loaded && (err_code == ERR_FILE_OPEN || err_code == ERR_FILE_READ))
             checker.unreadable(Text()
-                                   .add(err_code == 51 ? "the description cannot be opened (no such file, or no "
+                                   .add(err_code == ERR_FILE_OPEN ? "the description cannot be opened (no such file, or no "
                                                          "right to read it)"
                                                        : "the description could not be read to its end")
                                    .add(": setup would stop at once with ")

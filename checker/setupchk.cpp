@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "check_ini.h"
+#include "checker/check_ini.h"
 
 static const char USAGE[] =
     "Usage: setupchk [--quiet] [DIR | FILE]...\n"

@@ -11,7 +11,7 @@
 
 #include "lib/fileutil.h"
 #include "platform/platform.h"
-#include "support/fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 
 static const uint32_t MAX_LIMIT = 300;
 static const char TEXT_PATH[] = "C:\\setup\\lines.txt";

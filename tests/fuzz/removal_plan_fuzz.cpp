@@ -14,7 +14,7 @@
 
 #include "platform/platform.h"
 #include "setup/path_join.h"
-#include "support/fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 #include "uninstall/log_reader.h"
 #include "uninstall/path_compare.h"
 #include "uninstall/removal_plan.h"

@@ -270,7 +270,7 @@ struct HeardLine {
 
 class Recorder : public INI_OBSERVER {
 public:
-    explicit Recorder(bool go_on) : go_on(go_on) {}
+    explicit Recorder(bool keep_going) : go_on(keep_going) {}
     std::vector<HeardLine> lines;
     bool line_read(const INI_LINE &line) override
     {

@@ -1,4 +1,4 @@
-#include "fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 
 #include <cstdarg>
 #include <cstdio>
