@@ -8,22 +8,26 @@
 #include "setup/path_join.h"
 #include "setup/setup.h"
 
-static ROAD_RESULT ended(ROAD_END end) { return ROAD_RESULT{end, STEP_LOG, ERR_NONE, nullptr}; }
-
-static ROAD_RESULT failed(ROAD_STEP step, const SETUP_FILE *entry = nullptr)
+// The result at its end: err_code and the entry's name for a failure.
+static ROAD_RESULT &ended(ROAD_RESULT &road, ROAD_END end, ROAD_STEP step = STEP_LOG,
+                          const SETUP_FILE *entry = nullptr)
 {
-    return ROAD_RESULT{ROAD_FAILED, step, err_code, entry ? entry->name : nullptr};
+    road.end = end;
+    road.step = step;
+    road.code = end == ROAD_FAILED ? err_code : ERR_NONE;
+    road.file_name = entry ? entry->name : nullptr;
+    return road;
 }
 
 ROAD_RESULT SETUP_TYPE::run_install_road(ROAD_FRONT &front)
 {
-    char log_name[SETUP_PATH_SIZE] = "";
-    if (!create_log(log_name, sizeof log_name))
-        return failed(STEP_LOG);
+    ROAD_RESULT road = {};
+    if (!create_log(road.log_name, sizeof road.log_name))
+        return ended(road, ROAD_FAILED, STEP_LOG);
     if (!prepare_install())
-        return failed(STEP_PREPARE);
-    if (!write_uninstall_bat(log_name))
-        return failed(STEP_BATCH);
+        return ended(road, ROAD_FAILED, STEP_PREPARE);
+    if (!write_uninstall_bat(road.log_name))
+        return ended(road, ROAD_FAILED, STEP_BATCH);
 
     front.begin_files(num_files);
     while (more_files()) {
@@ -34,22 +38,22 @@ ROAD_RESULT SETUP_TYPE::run_install_road(ROAD_FRONT &front)
         // A Cancel confirmed meanwhile stops here, before the next file, and
         // so never meets an overwrite question that would forget it.
         if (front.cancelled())
-            return ended(ROAD_CANCELLED);
+            return ended(road, ROAD_CANCELLED);
         if (install_file())
             continue; // it moved the cursor itself
         if (err_code != ERR_OTHER_VERSION)
-            return failed(STEP_FILE, entry);
+            return ended(road, ROAD_FAILED, STEP_FILE, entry);
         switch (front.ask_overwrite(shown)) {
         case OVERWRITE_ABORT:
-            return ended(ROAD_ABORTED);
+            return ended(road, ROAD_ABORTED);
         case OVERWRITE_REPLACE:
             if (!copy_setup_file(nullptr))
-                return failed(STEP_FILE, entry);
+                return ended(road, ROAD_FAILED, STEP_FILE, entry);
             break;
         case OVERWRITE_SKIP:
             break;
         }
         next_file();
     }
-    return ended(ROAD_DONE);
+    return ended(road, ROAD_DONE);
 }

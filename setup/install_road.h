@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "setup/path_join.h"
+
 // The destination as a front shows it: cut to fit this many bytes, as the
 // Installing page has always shown it.
 const int32_t SHOWN_PATH_SIZE = 500;
@@ -51,6 +53,9 @@ struct ROAD_RESULT {
     ROAD_STEP step;        // for ROAD_FAILED
     int32_t code;          // for ROAD_FAILED: err_code of the failure
     const char *file_name; // for STEP_FILE: the entry's name as in setup.ini (the job owns it); else null
+    // The setup log's name relative to the Windows directory, as
+    // "uninstal.bat" hands it to the uninstaller; empty without a log.
+    char log_name[SETUP_PATH_SIZE];
 };
 
 #endif

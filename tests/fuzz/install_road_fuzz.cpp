@@ -26,10 +26,11 @@
 #include "lib/generr.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
+#include "setup/install_road.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
 #include "setup/setup.h"
-#include "support/fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 #include "uninstall/log_reader.h"
 #include "uninstall/path_compare.h"
 
@@ -73,19 +74,19 @@ void put_sources(const SETUP_TYPE &job)
     }
 }
 
-// The file loop of the Installing page: a file of another size at its
-// destination is overwritten or skipped as the user answers.
-bool install_files(SETUP_TYPE &job, bool overwrite)
-{
-    while (job.more_files()) {
-        if (job.install_file())
-            continue;
-        if (err_code != 910 || (overwrite && !job.copy_setup_file(nullptr)))
-            return false;
-        job.next_file();
-    }
-    return true;
-}
+// The Installing page's part of the road: a file of another size at its
+// destination is overwritten or skipped as the user answers; nobody cancels.
+class FUZZ_FRONT : public ROAD_FRONT {
+public:
+    explicit FUZZ_FRONT(bool overwrite) : answer(overwrite ? OVERWRITE_REPLACE : OVERWRITE_SKIP) {}
+    void begin_files(int32_t) override {}
+    void show_file(int32_t, int32_t, int32_t, const char *) override {}
+    bool cancelled() override { return false; }
+    OVERWRITE_ANSWER ask_overwrite(const char *) override { return answer; }
+
+private:
+    OVERWRITE_ANSWER answer;
+};
 
 // Create Shortcut with the folder it offers: one named after the title in
 // the Programs folder.
@@ -99,16 +100,19 @@ bool make_shortcut(SETUP_TYPE &job)
 }
 
 // The installation as setup.exe runs it once the description is read: the
-// Installing page, then Create Shortcut, then the entry closes the log. The
-// first failure ends it, as the pages' error boxes end setup. log_name
-// receives the log's name relative to the Windows directory.
-bool run_installation(SETUP_TYPE &job, const Control &control, char *log_name, uint32_t size)
+// engine's road as the Installing page takes it, then Create Shortcut, then
+// the entry closes the log. The first failure ends it, as the pages' error
+// boxes end setup. log_name receives the log's name relative to the Windows
+// directory.
+bool run_installation(SETUP_TYPE &job, const Control &control, char *log_name, size_t size)
 {
-    bool succeeded = job.create_log(log_name, size) && job.prepare_install() && job.write_uninstall_bat(log_name) &&
-                     install_files(job, control.overwrite) && (control.skip_shortcut || make_shortcut(job));
+    FUZZ_FRONT front(control.overwrite);
+    ROAD_RESULT road = job.run_install_road(front);
+    bool succeeded = road.end == ROAD_DONE && (control.skip_shortcut || make_shortcut(job));
     int32_t code = err_code;
     job.close_log();
     err_code = code;
+    join_path(log_name, size, road.log_name);
     return succeeded;
 }
 

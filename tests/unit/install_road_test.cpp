@@ -131,7 +131,7 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
     job.close_log();
 
     const std::string log_dir = windows + "UnInstal\\";
-    EXPECT_TRUE(file_exists((log_dir + "Road Test.log").c_str()));
+    EXPECT_STREQ(road.log_name, "UnInstal\\Road Test.log");
     EXPECT_EQ(text_lines(log_dir + "Road Test.log"),
               (std::vector<std::string>{
                   "; Setup log file for Road Test.  Required for the uninstall.",
@@ -306,6 +306,8 @@ TEST_P(RoadFailureTest, FailureNamesTheStepTheCodeAndTheFile)
     EXPECT_EQ(road.step, c.step);
     EXPECT_EQ(road.code, c.code);
     EXPECT_EQ(road.code, err_code);
+    // A failed log leaves no name of a log that is not there.
+    EXPECT_STREQ(road.log_name, c.step == STEP_LOG ? "" : "UnInstal\\Stop.log");
     if (c.file)
         EXPECT_STREQ(road.file_name, c.file);
     else

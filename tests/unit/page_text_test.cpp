@@ -120,12 +120,12 @@ TEST(PageText, RoadFailureDetailNamesTheStep)
         ROAD_RESULT road;
         const char *detail;
     } cases[] = {
-        {{ROAD_FAILED, STEP_LOG, ERR_LOG_NAME, nullptr}, "Error writing the setup log!"},
-        {{ROAD_FAILED, STEP_PREPARE, ERR_CREATE_DIR, nullptr}, "Error installing application!"},
-        {{ROAD_FAILED, STEP_PREPARE, ERR_FILE_WRITE, nullptr}, "Error writing the setup log!"},
-        {{ROAD_FAILED, STEP_BATCH, ERR_COPY_FAILED, nullptr}, "Error writing the setup log!"},
-        {{ROAD_FAILED, STEP_FILE, ERR_COPY_FAILED, "sub\\four.txt"}, "Error installing file 'sub\\four.txt'!"},
-        {{ROAD_FAILED, STEP_FILE, ERR_FILE_WRITE, "four.txt"}, "Error writing the setup log!"},
+        {{ROAD_FAILED, STEP_LOG, ERR_LOG_NAME, nullptr, ""}, "Error writing the setup log!"},
+        {{ROAD_FAILED, STEP_PREPARE, ERR_CREATE_DIR, nullptr, ""}, "Error installing application!"},
+        {{ROAD_FAILED, STEP_PREPARE, ERR_FILE_WRITE, nullptr, ""}, "Error writing the setup log!"},
+        {{ROAD_FAILED, STEP_BATCH, ERR_COPY_FAILED, nullptr, ""}, "Error writing the setup log!"},
+        {{ROAD_FAILED, STEP_FILE, ERR_COPY_FAILED, "sub\\four.txt", ""}, "Error installing file 'sub\\four.txt'!"},
+        {{ROAD_FAILED, STEP_FILE, ERR_FILE_WRITE, "four.txt", ""}, "Error writing the setup log!"},
     };
     for (const auto &c : cases) {
         char detail[SETUP_ERROR_DETAIL_SIZE];
@@ -135,6 +135,6 @@ TEST(PageText, RoadFailureDetailNamesTheStep)
     // A name as long as a setup.ini line is cut with the box's detail.
     std::string name(254, 'n');
     char detail[SETUP_ERROR_DETAIL_SIZE];
-    road_failure_detail({ROAD_FAILED, STEP_FILE, ERR_COPY_FAILED, name.c_str()}, detail, sizeof detail);
+    road_failure_detail({ROAD_FAILED, STEP_FILE, ERR_COPY_FAILED, name.c_str(), ""}, detail, sizeof detail);
     EXPECT_EQ(std::string(detail), "Error installing file '" + name.substr(0, 255 - 23));
 }
