@@ -155,7 +155,7 @@ bool has_trailing_blank_or_dot(const char *name)
 {
     char last = 0;
     for (const char *p = name; *p; p = plat_char_next(p))
-        last = plat_char_next(p) - p == 1 ? *p : 0;
+        last = plat_char_next(p) - p == 1 ? *p : '\0';
     return last == ' ' || last == '.';
 }
 
@@ -519,7 +519,7 @@ void Checker::check_title()
     } else if (!title[0]) {
         warn(line, Text().add("apptitle is empty: the pages show no title, and the setup log and the shortcut are "
                               "named \"_\""));
-    } else if (named && std::strcmp(name, title)) {
+    } else if (named && std::strcmp(name, title) != 0) {
         char log_name[SETUP_PATH_SIZE + 4], link_name[SETUP_PATH_SIZE + 4];
         join_path(log_name, sizeof log_name, name, ".log");
         join_path(link_name, sizeof link_name, name, ".lnk");
@@ -606,7 +606,7 @@ void Checker::check_exename()
     bool found = false;
     for (int32_t i = 0; i < job.num_files && !found; ++i) {
         windows_key(job.files[i]->name, name, sizeof name);
-        if (std::strcmp(name, wanted))
+        if (std::strcmp(name, wanted) != 0)
             continue;
         if (job.files[i]->path_type == PATH_WINDOWS || job.files[i]->path_type == PATH_WINSYS)
             elsewhere = job.files[i];
@@ -712,7 +712,7 @@ void Checker::check_entry(int32_t index)
         size_t other_length;
         destination(j, other, sizeof other, &other_length);
         windows_key(other, other_key, sizeof other_key);
-        if (std::strcmp(key, other_key))
+        if (std::strcmp(key, other_key) != 0)
             continue;
         Text text;
         text.format("same destination as line %d, ", (int)file_line[j]).add(other).add(": setup ");

@@ -45,7 +45,7 @@ protected:
     void TearDown() override;
 
 private:
-    bool com_ready = false;
+    [[maybe_unused]] bool com_ready = false; // CoInitialize succeeded (Windows)
 };
 
 // A failing call and its code; err_code is cleared first, so that a code
