@@ -67,10 +67,12 @@ enum Op {
     TERMINATE, DIRECTORY, FILE_NAME, COPY_PATH, HAS_EXTENSION, CUT_EXTENSION, HAS_PATH, ENDS_IN, BROWSED, BELOW,
     TITLE_NAME, STAYS_INSIDE, SAME_PATH, FILE_PART, LOG_ENTRY
 };
+// clang-format off
 const char *const op_names[] = {"terminate_path", "extract_path",      "extract_filename",  "copy_path",
                                 "has_extension",  "remove_extension",  "has_path",          "ends_in_backslash",
                                 "join_browsed_path", "path_below",       "title_file_name",   "file_name_stays_inside",
                                 "same_path",      "path_file_name",    "check_entry"};
+// clang-format on
 
 // The operation on input as a text; arg is path_below's folder.
 std::string apply(Op op, const std::string &input, const char *arg)
@@ -104,6 +106,7 @@ struct ScanCase {
     const char *arg;
 };
 
+// clang-format off
 const ScanCase scan_cases[] = {
     {TERMINATE, "C:\\" HYO, "C:\\" HYO, "C:\\" HYO "\\", nullptr},
     {TERMINATE, "C:\\" SO "\\", "C:\\" SO "\\", "C:\\" SO "\\", nullptr},
@@ -133,6 +136,7 @@ const ScanCase scan_cases[] = {
     {FILE_PART, "C:\\d\\" SO HYO ".txt", ".txt", SO HYO ".txt", nullptr},
     {LOG_ENTRY, "C:\\" SO "\\" HYO ".txt", "refused", "safe", nullptr},
 };
+// clang-format on
 
 bool collect(const char *prefix, void *context)
 {

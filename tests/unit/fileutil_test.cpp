@@ -38,6 +38,7 @@ std::string drain(FILE *f)
 TEST(ReadEol, LineEndsAndLimits)
 {
     const std::string l255(255, 'a'), l256(256, 'b');
+    // clang-format off
     const ReadEolCase cases[] = {
         {"abc\ndef", 0, "abc", "def"},
         {"abc", 1, "abc", ""},                             // last line without newline
@@ -49,6 +50,7 @@ TEST(ReadEol, LineEndsAndLimits)
         {l256 + "\nnext", 3, l256.substr(1), "\nnext"},    // the 256th character is consumed
         {l256 + "c\nnext", 3, l256.substr(1), "c\nnext"},
     };
+    // clang-format on
     std::string dir = testenv::scratch_dir();
     int n = 0;
     for (const ReadEolCase &c : cases) {
@@ -375,6 +377,7 @@ protected:
 
 TEST_F(FileIo, ReadWordSplitsAtBlanksAndNewlinesWithinTheLimit)
 {
+    // clang-format off
     const struct { const char *bytes; uint32_t max; std::vector<std::pair<std::string, int>> words; } cases[] = {
         {"  alpha\tbeta\n", 10, {{"alpha", 0}, {"beta", 2}, {"", 1}}},
         {"abcde fg", 5, {{"abcde", 0}, {"fg", 1}}},
@@ -382,6 +385,7 @@ TEST_F(FileIo, ReadWordSplitsAtBlanksAndNewlinesWithinTheLimit)
         {"\n\tword", 10, {{"", 2}, {"word", 1}}},       // newlines are not skipped
         {"x", 0, {{"", 3}, {"", 1}}},
     };
+    // clang-format on
     for (const auto &c : cases) {
         reopen(c.bytes);
         for (const auto &word : c.words) {
@@ -460,12 +464,14 @@ TEST_F(FileIo, WriteTextfileReplacesTheContentInTextMode)
 
 TEST_F(FileIo, BinaryIntegersInBothByteOrders)
 {
+    // clang-format off
     const struct { std::string bytes; int32_t little, big; int16_t little16; } cases[] = {
         {"\x12\x34\x56\x78", 2018915346, 305419896, 0x3412},
         {"\xff\xff\xff\xff", -1, -1, -1},
         {std::string("\x80\0\0\0", 4), 128, INT32_MIN, 128},
         {std::string("\x01\x80\0\0", 4), 0x8001, 0x01800000, (int16_t)0x8001},
     };
+    // clang-format on
     for (const auto &c : cases) {
         reopen(c.bytes);
         EXPECT_EQ(read_int(stream), c.little);
@@ -532,11 +538,13 @@ void check_bounded(const Bounded &c, char *(*op)(char *, const char *, uint32_t)
 
 TEST(PathStrings, CopyPathAddsTheBackslashOrRefusesWhatDoesNotFit)
 {
+    // clang-format off
     const Bounded cases[] = {
         {"D:\\Games", 30, "D:\\Games\\", ERR_NONE}, {"D:\\", 30, "D:\\", ERR_NONE}, {"", 30, "", ERR_NONE},
         {"D:\\Games", 10, "D:\\Games\\", ERR_NONE}, {"D:\\Games\\", 10, "D:\\Games\\", ERR_NONE},
         {"D:\\Games", 9, "", ERR_STRING_BOUNDS}, {"D:\\Games\\", 9, "", ERR_STRING_BOUNDS}, {"a", 1, "", ERR_STRING_BOUNDS},
     };
+    // clang-format on
     for (const auto &c : cases)
         check_bounded(c, copy_path);
     char buf[4] = "old";
@@ -549,11 +557,13 @@ TEST(PathStrings, CopyPathAddsTheBackslashOrRefusesWhatDoesNotFit)
 
 TEST(PathStrings, ExtractFilenameTakesWhatFollowsTheLastBackslash)
 {
+    // clang-format off
     const Bounded cases[] = {
         {"D:\\Games\\run.exe", 30, "run.exe", ERR_NONE}, {"run.exe", 30, "run.exe", ERR_NONE}, {"D:\\Games\\", 30, "", ERR_NONE},
         {"D:/Games/run.exe", 30, "D:/Games/run.exe", ERR_NONE}, {"D:\\run.exe", 8, "run.exe", ERR_NONE},
         {"D:\\run.exe", 7, "", ERR_STRING_BOUNDS}, // would be left unterminated
     };
+    // clang-format on
     for (const auto &c : cases)
         check_bounded(c, extract_filename);
     char buf[4] = "old";
@@ -565,6 +575,7 @@ TEST(PathStrings, ExtractFilenameTakesWhatFollowsTheLastBackslash)
 
 TEST(PathStrings, ExtensionPathWildcardAndRemoveExtension)
 {
+    // clang-format off
     const struct { const char *text; bool extension, path, wildcard; const char *cut; } cases[] = {
         {"archive.tar.gz", true, false, false, "archive.tar"}, {".cfg", true, false, false, ""},
         {"readme", false, false, false, "readme"}, {"D:\\dir.x\\readme", false, true, false, "D:\\dir.x\\readme"},
@@ -572,6 +583,7 @@ TEST(PathStrings, ExtensionPathWildcardAndRemoveExtension)
         {"a:b", false, true, false, "a:b"}, {"*.txt", true, false, true, "*"}, {"", false, false, false, ""},
         {"file?", false, false, true, "file?"},
     };
+    // clang-format on
     for (const auto &c : cases) {
         EXPECT_EQ(has_extension(c.text), c.extension) << c.text;
         EXPECT_EQ(has_path(c.text), c.path) << c.text;
@@ -638,11 +650,13 @@ TEST_F(InScratchDir, MakePathCreatesEveryMissingDirectory)
 TEST_F(InScratchDir, MakePathFailureLeavesTheRuntimeErrno)
 {
     testenv::write_file(dir + "plain", "x");
+    // clang-format off
     const struct { std::string path; int32_t code; } cases[] = {
         {dir + "kept\\..\\plain\\below", ERR_SYS_EEXIST}, // a file stands where a directory should
         {"Q:\\not\\there", ERR_SYS_ENOENT},                // no such drive
         {"", ERR_NULL_POINTER},
     };
+    // clang-format on
     for (const auto &c : cases) {
         err_code = ERR_NONE;
         EXPECT_FALSE(make_path(c.path.c_str())) << c.path;

@@ -30,6 +30,7 @@ TEST(ErrorTable, StartupFillsSeventyOneRecordsInOrder)
 
 TEST(ErrorTable, LookupsTakeTheFirstMatch)
 {
+    // clang-format off
     struct {
         int32_t code;
         const char *text;
@@ -50,6 +51,7 @@ TEST(ErrorTable, LookupsTakeTheFirstMatch)
         {999, "Specified Error code not found."},
         {-1, "Specified Error code not found."},
     };
+    // clang-format on
     for (auto &c : cases)
         EXPECT_STREQ(error_db.get_error_msg(c.code), c.text) << c.code;
     EXPECT_EQ(error_db.find_error(0), 0);

@@ -87,11 +87,13 @@ TEST(Genstrin, MonthNamesAndStrToBool)
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(std::strncmp(short_month_names[i], long_month_names[i], 3), 0) << i;
 
+    // clang-format off
     const struct { const char *text; bool expected; } cases[] = {
         {"true", true}, {"True", true}, {"FALSE", false}, {"12abc", true}, {"abc", false}, {"-1", true},
         {"0", false}, {"", false}, {" \t7", true}, {"-0", false}, {"TRUE ", false}, {"0009", true},
         {"4294967296", true}, // an int would wrap it to 0
     };
+    // clang-format on
     for (const auto &c : cases)
         EXPECT_EQ(str_to_bool(c.text), c.expected) << '"' << c.text << '"';
     err_code = UNTOUCHED;
@@ -101,12 +103,14 @@ TEST(Genstrin, MonthNamesAndStrToBool)
 
 TEST(Genstrin, InsertDeleteAndChopCharacters)
 {
+    // clang-format off
     const struct { bool insert; const char *text; uint32_t position; const char *expected; int32_t code; } cases[] = {
         {true, "abc", 3, "abcX", ERR_NONE}, {true, "abc", 0, "Xabc", ERR_NONE}, {true, "", 0, "X", ERR_NONE}, {true, "abc", 4, "abc", ERR_INVALID_INPUT},
         {false, "abc", 0, "bc", ERR_NONE},  {false, "abc", 2, "ab", ERR_NONE},
         {false, "abc", 3, "abc", ERR_INVALID_INPUT}, // at the terminator there is nothing to remove
         {false, "abc", 5, "abc", ERR_INVALID_INPUT},
     };
+    // clang-format on
     for (const auto &c : cases) {
         char buf[8];
         std::memset(buf, 'Z', sizeof buf);
@@ -150,10 +154,12 @@ TEST(Genstrin, FormattingIntoBoundedBuffers)
     EXPECT_EQ(format(nullptr), nullptr);
     EXPECT_EQ(err_code, ERR_NULL_POINTER);
 
+    // clang-format off
     const struct { uint32_t value; const char *expected; } numbers[] = {
         {0, "0"}, {999, "999"}, {1000, "1,000"}, {999999, "999,999"}, {1002003, "1,002,003"},
         {1000000000, "1,000,000,000"}, {4294967295u, "4,294,967,295"},
     };
+    // clang-format on
     for (const auto &c : numbers) {
         char buf[16];
         std::memset(buf, 'Z', sizeof buf);
@@ -176,10 +182,12 @@ TEST(Genstrin, FormattingIntoBoundedBuffers)
 
 TEST(Genstrin, CapitalizeWordsAndFindLastSeparator)
 {
+    // clang-format off
     const struct { const char *text, *expected; } cases[] = {
         {"hello  big\tworld", "Hello  Big\tWorld"}, {"mIXED", "MIXED"}, {"1abc -x", "1abc -x"},
         {"ab  ", "Ab  "}, {"  \t", "  \t"}, {"", ""}, {"\xe9t\xe9 a", "\xe9t\xe9 A"},
     };
+    // clang-format on
     for (const auto &c : cases) {
         char buf[32];
         EXPECT_STREQ(capitalize_words(std::strcpy(buf, c.text)), c.expected);
@@ -224,9 +232,11 @@ TEST(Genstrin, FindSubstringWithinTheGivenLengths)
     EXPECT_EQ(find_substring(nullptr, "a", 0, 1, 0), -1);
     EXPECT_EQ(err_code, ERR_NULL_POINTER);
 
+    // clang-format off
     const struct { const char *text, *pattern; int offset; } strings[] = {
         {"Hello World", "WORLD", 6}, {"aaab", "AAB", 1}, {"abc", "abcd", -1}, {"abc", "", -1}, {"", "a", -1},
     };
+    // clang-format on
     for (const auto &c : strings)
         EXPECT_EQ(find_string_nocase(c.text, c.pattern), c.offset < 0 ? nullptr : c.text + c.offset) << c.pattern;
     err_code = ERR_NONE;
@@ -236,9 +246,11 @@ TEST(Genstrin, FindSubstringWithinTheGivenLengths)
 
 TEST(Genstrin, BoundedCopyAndCaselessCompare)
 {
+    // clang-format off
     const struct { const char *source; uint32_t count, limit; const char *expected; } copies[] = {
         {"abcdef", 3, 9, "abc"}, {"ab", 5, 9, "ab"}, {"abc", 0, 9, ""}, {"abcdef", 5, 2, "ab"},
     };
+    // clang-format on
     for (const auto &c : copies) {
         char buf[12];
         std::memset(buf, 'Z', sizeof buf);
@@ -252,10 +264,12 @@ TEST(Genstrin, BoundedCopyAndCaselessCompare)
     EXPECT_STREQ(buf, "old");
     EXPECT_EQ(err_code, UNTOUCHED);
 
+    // clang-format off
     const struct { const char *first, *second; uint32_t count; int expected; } compares[] = {
         {"abc", "ABD", 2, 0}, {"abc", "ABD", 3, -1}, {"ab", "abc", 5, -67}, {"abc", "ab", 2, 0},
         {"abc", "ab", 3, 67}, {"abc", "xyz", 0, 0},  {"a", "\xe9", 1, 'A' + 23}, // 0xE9 counts as -23
     };
+    // clang-format on
     for (const auto &c : compares)
         EXPECT_EQ(compare_nocase(c.first, c.second, c.count), c.expected) << c.first << "/" << c.second;
     EXPECT_EQ(compare_nocase(nullptr, "a", 1), 0);
@@ -264,9 +278,11 @@ TEST(Genstrin, BoundedCopyAndCaselessCompare)
 
 TEST(Genstrin, LineMeasures)
 {
+    // clang-format off
     const struct { const char *text; uint32_t first, longest, lines; } cases[] = {
         {"a\nb\n", 1, 1, 3}, {"ab\ncdef\ng", 2, 4, 3}, {"", 0, 0, 1}, {"a\nbcdefg", 1, 6, 2}, {"\n\n", 0, 0, 3},
     };
+    // clang-format on
     for (const auto &c : cases) {
         err_code = UNTOUCHED;
         EXPECT_EQ(first_line_length(c.text), c.first) << c.text;

@@ -159,10 +159,12 @@ TEST(Genutil, CharacterClassesAndHowWideValuesAreRead)
 
 TEST(Genutil, BitMasksSignAndSwap)
 {
+    // clang-format off
     const struct { uint32_t (*mask)(int32_t); int32_t n; uint32_t expected; } cases[] = {
         {bit_mask32, 0, 1u},  {bit_mask32, 31, 2147483648u}, {bit_mask32, 32, 0u}, // 1 << 32 does not fit
         {bit_mask32, 33, 0u}, {bit_mask32, -1, 0u}, {bit_mask16, 16, 65536u}, {bit_mask16, 17, 0u},
     };
+    // clang-format on
     for (const auto &c : cases) {
         err_code = ERR_NONE;
         EXPECT_EQ(c.mask(c.n), c.expected) << c.n;

@@ -40,6 +40,7 @@ TEST(PageText, FormatLeavesANullOrEmptyBufferAlone)
 
 TEST(PageText, BrowsedPathJoinsFolderAndBasePath)
 {
+    // clang-format off
     struct Case {
         const char *folder, *basepath, *expected;
     } cases[] = {
@@ -48,6 +49,7 @@ TEST(PageText, BrowsedPathJoinsFolderAndBasePath)
         {"C:\\Apps", "none", "C:\\Apps\\none"},     // setup.ini without a base path
         {"", "Foo\\", "Foo\\"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         char out[260] = "unchanged";
         EXPECT_TRUE(join_browsed_path(out, sizeof out, c.folder, c.basepath)) << c.folder;
@@ -73,6 +75,7 @@ TEST(PageText, BrowsedPathThatDoesNotFitIsRefused)
 TEST(PageText, PathBelowTheProgramsFolder)
 {
     const char *programs = "C:\\Users\\Ann\\Start Menu\\Programs\\";
+    // clang-format off
     struct Case {
         const char *chosen, *expected; // null: not inside
     } cases[] = {
@@ -86,6 +89,7 @@ TEST(PageText, PathBelowTheProgramsFolder)
         {"D:\\Elsewhere\\Tools", nullptr},
         {"", nullptr},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const char *below = path_below(c.chosen, programs);
         if (!c.expected)

@@ -228,6 +228,7 @@ TEST(Attributes, SubstituteReplacesNoReadOnlyHiddenOrSystemFile)
     testenv::write_file(source, "new");
     testenv::write_file(hidden_source, "new hidden");
     ASSERT_TRUE(plat_set_attributes(hidden_source.c_str(), PLAT_ATTR_HIDDEN));
+    // clang-format off
     const struct {
         uint32_t dest_bits;
         const std::string *from;
@@ -237,6 +238,7 @@ TEST(Attributes, SubstituteReplacesNoReadOnlyHiddenOrSystemFile)
         {PLAT_ATTR_SYSTEM, &source, false},       {PLAT_ATTR_HIDDEN, &hidden_source, true},
         {PLAT_ATTR_READONLY, &hidden_source, false}, {0, &hidden_source, true},
     };
+    // clang-format on
     for (const auto &c : cases) {
         plat_set_attributes(dest.c_str(), 0);
         testenv::write_file(dest, "old");
@@ -276,6 +278,7 @@ TEST(RemovalSeam, DeleteAndRemoveReportWhyTheyFail)
     write_file(dir + "full\\f.txt", "x");
     write_file(dir + "ro.txt", "x");
     ASSERT_TRUE(plat_set_attributes((dir + "ro.txt").c_str(), PLAT_ATTR_READONLY));
+    // clang-format off
     struct {
         bool is_dir;
         std::string path;
@@ -292,6 +295,7 @@ TEST(RemovalSeam, DeleteAndRemoveReportWhyTheyFail)
         {false, dir + "full\\f.txt", PLAT_DONE},
         {true, dir + "full", PLAT_DONE},
     };
+    // clang-format on
     for (const auto &c : cases) {
         PLAT_RESULT got = c.is_dir ? plat_remove_dir(c.path.c_str()) : plat_delete_file(c.path.c_str());
         EXPECT_EQ(got, c.result) << (c.is_dir ? "rmdir " : "delete ") << c.path;

@@ -66,11 +66,13 @@ TEST(SetupJob, GettersFallBackToDefaultsOnlyForUnsetFields)
 
 TEST(SetupJob, DirectorySettersAppendOneBackslash)
 {
+    // clang-format off
     struct {
         const char *in, *out;
     } cases[] = {{"d:\\apps\\foo", "d:\\apps\\foo\\"}, {"d:\\apps\\foo\\", "d:\\apps\\foo\\"},
                  {"c:", "c:\\"},                       {"apps/", "apps/\\"},
                  {"", ""}};
+    // clang-format on
     SETUP_TYPE job;
     for (auto &c : cases) {
         job.set_installpath(c.in);
