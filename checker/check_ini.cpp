@@ -26,7 +26,8 @@ const char USUAL_WINDOWS_DIR[] = "C:\\windows\\";
 const char USUAL_SYSTEM_DIR[] = "C:\\windows\\system32\\";
 // The Programs folder of a user named Administrator: the shortcut's folder
 // lies below it.
-const char TYPICAL_PROGRAMS_DIR[] = "C:\\Users\\Administrator\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
+const char TYPICAL_PROGRAMS_DIR[] =
+    "C:\\Users\\Administrator\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
 
 // install_file builds a destination in 256 bytes and refuses a longer one.
 const size_t MAX_DESTINATION = 255;
@@ -172,8 +173,8 @@ void windows_name(const char *name, char *out, size_t size)
     out[keep] = '\0';
 }
 
-const char *const path_type_words[] = {"app_path", "default_path", "win_path", "window_path", "windows_path",
-                                       "winsys_path"};
+const char *const path_type_words[] = {"app_path",    "default_path", "win_path",
+                                       "window_path", "windows_path", "winsys_path"};
 const char PATH_TYPE_LIST[] = "app_path, default_path, win_path, window_path, windows_path and winsys_path";
 
 bool is_path_type_word(const char *folded)
@@ -186,8 +187,8 @@ bool is_path_type_word(const char *folded)
 
 // The keys that take one value (every "file" line adds an entry instead).
 enum Key { APPTITLE, AUTHOR, EMAIL, WEBSITE, DESC, INSTALLPATH, BASEPATH, EXENAME, KEY_COUNT };
-const char *const key_names[KEY_COUNT] = {"apptitle", "author", "email", "website", "desc",
-                                          "installpath", "basepath", "exename"};
+const char *const key_names[KEY_COUNT] = {"apptitle", "author",      "email",    "website",
+                                          "desc",     "installpath", "basepath", "exename"};
 
 int key_index(const char *key)
 {
@@ -224,7 +225,7 @@ size_t edit_distance(const char *a, const char *b)
 // of two letters, or a word that one holds the other ("title", "files").
 const char *likely_key(const char *key)
 {
-    static const char *const all[] = {"apptitle", "author", "email", "website", "desc",
+    static const char *const all[] = {"apptitle",    "author",   "email",   "website", "desc",
                                       "installpath", "basepath", "exename", "file"};
     if (std::strlen(key) < 3)
         return nullptr;
@@ -268,8 +269,8 @@ const char *plural(int32_t n, const char *one, const char *many) { return n == 1
 class Checker : public INI_OBSERVER {
 public:
     explicit Checker(SETUP_TYPE &job_to_read)
-        : job(job_to_read), items(nullptr), count(0), capacity(0), key_line{}, file_line{}, sizes{},
-          excess_line(0), file_lines(0), utf16(false), log_fits(true)
+        : job(job_to_read), items(nullptr), count(0), capacity(0), key_line{}, file_line{}, sizes{}, excess_line(0),
+          file_lines(0), utf16(false), log_fits(true)
     {
     }
     ~Checker()
@@ -294,13 +295,13 @@ private:
     SETUP_TYPE &job;
     Diagnostic *items;
     int32_t count, capacity;
-    int32_t key_line[KEY_COUNT];          // the last line that gave each key; 0 for none
-    int32_t file_line[MAX_SETUP_FILES];   // the line of each entry
-    int64_t sizes[MAX_SETUP_FILES];       // each entry's source size; -1 when missing
-    int32_t excess_line;                  // the first file line past the 100th; 0 for none
-    int32_t file_lines;                   // every "file" line, refused or not
+    int32_t key_line[KEY_COUNT];        // the last line that gave each key; 0 for none
+    int32_t file_line[MAX_SETUP_FILES]; // the line of each entry
+    int64_t sizes[MAX_SETUP_FILES];     // each entry's source size; -1 when missing
+    int32_t excess_line;                // the first file line past the 100th; 0 for none
+    int32_t file_lines;                 // every "file" line, refused or not
     bool utf16;
-    bool log_fits;                        // the setup log's path fits setup's buffers
+    bool log_fits; // the setup log's path fits setup's buffers
 
     void report(int32_t line, int severity, const Text &text);
     void warn(int32_t line, const Text &text) { report(line, SEV_WARNING, text); }
@@ -365,14 +366,17 @@ bool Checker::line_read(const INI_LINE &line)
     // byte is a zero, which ends each line's text early.
     bool say = !utf16;
     if (line.cut && say)
-        warn(line.number, Text().add("line is longer than 255 characters: setup reads its first 255 and drops the rest"));
+        warn(line.number,
+             Text().add("line is longer than 255 characters: setup reads its first 255 and drops the rest"));
 
     if (!line.key) {
         if (line.value[0] && !bom && say) {
             size_t len = std::strlen(line.value);
             if (line.value[0] == '[' && line.value[len - 1] == ']')
-                warn(line.number, Text().add("section header ").quote(line.value).add(
-                                      ": setup.ini has no sections, and setup ignores this line"));
+                warn(line.number, Text()
+                                      .add("section header ")
+                                      .quote(line.value)
+                                      .add(": setup.ini has no sections, and setup ignores this line"));
             else
                 warn(line.number, Text().add("line without \"=\": setup ignores it"));
         }
@@ -405,10 +409,9 @@ bool Checker::line_read(const INI_LINE &line)
     int key = key_index(line.key);
     if (key >= 0) {
         if (key_line[key])
-            warn(line.number, Text()
-                                  .add(line.key)
-                                  .format(" is given again (also on line %d): setup takes this later value",
-                                          (int)key_line[key]));
+            warn(line.number,
+                 Text().add(line.key).format(" is given again (also on line %d): setup takes this later value",
+                                             (int)key_line[key]));
         key_line[key] = line.number;
     } else {
         ++file_lines;
@@ -431,9 +434,7 @@ void Checker::refused(const INI_LINE &line)
         if (!excess_line)
             excess_line = line.number;
         return;
-    case ERR_NULL_POINTER:
-        text.add("file line without a file name");
-        break;
+    case ERR_NULL_POINTER: text.add("file line without a file name"); break;
     case ERR_FILE_NAME_LEAVES_DIR: {
         // The name alone, as add_file splits it off.
         char name[MAX_INI_LINE + 1];
@@ -444,12 +445,8 @@ void Checker::refused(const INI_LINE &line)
         text.add("file name ").quote(name).add(" would leave its directory");
         break;
     }
-    case ERR_INSTALL_PATH_NOT_FULL:
-        text.add("installpath ").quote(line.value).add(" is not a full path");
-        break;
-    default:
-        text.add("setup cannot take this line");
-        break;
+    case ERR_INSTALL_PATH_NOT_FULL: text.add("installpath ").quote(line.value).add(" is not a full path"); break;
+    default: text.add("setup cannot take this line"); break;
     }
     text.add(": setup refuses to start at this line (").quote(error_db.get_error_msg(line.code)).add(")");
     error(line.number, text);
@@ -770,8 +767,7 @@ void Checker::check_job()
 
 void Checker::write_diagnostics(const char *shown, CHECK_SINK sink, void *context)
 {
-    std::stable_sort(items, items + count,
-                     [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
+    std::stable_sort(items, items + count, [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
     for (int32_t i = 0; i < count; ++i) {
         Text text;
         text.add(shown)
@@ -940,9 +936,10 @@ int check_description(const char *arg, bool quiet, CHECK_SINK sink, void *contex
         bool loaded = job.load_ini(target.file, &checker);
         if (!loaded && (err_code == ERR_FILE_OPEN || err_code == ERR_FILE_READ))
             checker.unreadable(Text()
-                                   .add(err_code == ERR_FILE_OPEN ? "the description cannot be opened (no such file, or no "
-                                                         "right to read it)"
-                                                       : "the description could not be read to its end")
+                                   .add(err_code == ERR_FILE_OPEN
+                                            ? "the description cannot be opened (no such file, or no "
+                                              "right to read it)"
+                                            : "the description could not be read to its end")
                                    .add(": setup would stop at once with ")
                                    .quote(LOAD_FAILED));
         else

@@ -25,16 +25,16 @@ constexpr int32_t ERR_STRING_BOUNDS = 64;   // "String bounds overflow!"
 constexpr int32_t ERR_OVERFLOW = 65;        // "Received input that would result in an overflow!"
 
 // ---- the setup engine's messages ----
-constexpr int32_t ERR_TOO_MANY_FILES = 901;        // "Maximum number of setup files has been exceeded!"
-constexpr int32_t ERR_BAD_APP_PATH = 902;          // "Invalid Application path received!"
-constexpr int32_t ERR_BAD_WINDOWS_PATH = 903;      // "Invalid Windows path received!"
-constexpr int32_t ERR_BAD_SYSTEM_PATH = 904;       // "Invalid Windows System path received!"
-constexpr int32_t ERR_COPY_FAILED = 905;           // "Error copying file to destination directory!"
-constexpr int32_t ERR_SHORTCUT = 906;              // "Error creating the application's Shortcut!"
-constexpr int32_t ERR_CREATE_DIR = 907;            // "Error attempting to create directory!"
-constexpr int32_t ERR_REMOVE_DIR = 908;            // "Error attempting to remove directory!"
-constexpr int32_t ERR_LOG_NAME = 909;              // "Error attempting to create a unique setup log filename!"
-constexpr int32_t ERR_OTHER_VERSION = 910;         // "Another version of one of the setup files was found!"
+constexpr int32_t ERR_TOO_MANY_FILES = 901;   // "Maximum number of setup files has been exceeded!"
+constexpr int32_t ERR_BAD_APP_PATH = 902;     // "Invalid Application path received!"
+constexpr int32_t ERR_BAD_WINDOWS_PATH = 903; // "Invalid Windows path received!"
+constexpr int32_t ERR_BAD_SYSTEM_PATH = 904;  // "Invalid Windows System path received!"
+constexpr int32_t ERR_COPY_FAILED = 905;      // "Error copying file to destination directory!"
+constexpr int32_t ERR_SHORTCUT = 906;         // "Error creating the application's Shortcut!"
+constexpr int32_t ERR_CREATE_DIR = 907;       // "Error attempting to create directory!"
+constexpr int32_t ERR_REMOVE_DIR = 908;       // "Error attempting to remove directory!"
+constexpr int32_t ERR_LOG_NAME = 909;         // "Error attempting to create a unique setup log filename!"
+constexpr int32_t ERR_OTHER_VERSION = 910;    // "Another version of one of the setup files was found!"
 // A "file" name with a drive, a root, a "."/".." part or another part that
 // Windows would change or refuse (see file_name_stays_inside).
 constexpr int32_t ERR_FILE_NAME_LEAVES_DIR = 911;

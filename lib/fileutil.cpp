@@ -15,10 +15,7 @@
 FILE *log_stream = nullptr;
 bool log_open = false;
 
-void register_fileutil()
-{
-    reg_db.add_program("FILEUTIL", "0.8", "Marten Koivisto", "29 November 1998");
-}
+void register_fileutil() { reg_db.add_program("FILEUTIL", "0.8", "Marten Koivisto", "29 November 1998"); }
 
 FILE *openfile(const char *name, const char *mode, bool fatal)
 {
@@ -27,8 +24,8 @@ FILE *openfile(const char *name, const char *mode, bool fatal)
         // A fatal open promises never to return a failure, whatever the cause.
         if (fatal) {
             errno = EINVAL;
-            error_db.critical_error_code(ERR_NULL_POINTER, "FILEUTIL - openfile (%s, %s) failed", name ? name : "(null)",
-                                         mode ? mode : "(null)");
+            error_db.critical_error_code(ERR_NULL_POINTER, "FILEUTIL - openfile (%s, %s) failed",
+                                         name ? name : "(null)", mode ? mode : "(null)");
         }
         return nullptr;
     }

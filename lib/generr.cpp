@@ -94,10 +94,7 @@ ERR_RECORD::~ERR_RECORD()
     code = 0;
 }
 
-void register_generr()
-{
-    reg_db.add_program("GENERR", "0.2a", GENERR_AUTHOR, "28 Nov 1998");
-}
+void register_generr() { reg_db.add_program("GENERR", "0.2a", GENERR_AUTHOR, "28 Nov 1998"); }
 
 static void destroy_error_db() { error_db.clear_errors(); }
 

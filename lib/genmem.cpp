@@ -7,10 +7,7 @@
 #include "lib/generr.h"
 #include "lib/genutil.h"
 
-void register_genmem()
-{
-    reg_db.add_program("GENMEM", "0.2a", "Marten Koivisto", "28 November 1998");
-}
+void register_genmem() { reg_db.add_program("GENMEM", "0.2a", "Marten Koivisto", "28 November 1998"); }
 
 char *create_ptr(const char *text)
 {

@@ -8,10 +8,7 @@
 #include "lib/genmem.h"
 #include "lib/genutil.h"
 
-void register_genstrin()
-{
-    reg_db.add_program("GENSTRIN", "0.4b", "Marten Koivisto", "10 January 1999");
-}
+void register_genstrin() { reg_db.add_program("GENSTRIN", "0.4b", "Marten Koivisto", "10 January 1999"); }
 
 static bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -50,8 +47,8 @@ bool chrcat(char *text, char c)
     return true;
 }
 
-const char *const short_month_names[12] = {"Jan",  "Feb",  "Mar",  "Apr", "May", "June",
-                                           "July", "Aug",  "Sept", "Oct", "Nov", "Dec"};
+const char *const short_month_names[12] = {"Jan",  "Feb", "Mar",  "Apr", "May", "June",
+                                           "July", "Aug", "Sept", "Oct", "Nov", "Dec"};
 const char *const long_month_names[12] = {"January", "February", "March",     "April",   "May",      "June",
                                           "July",    "August",   "September", "October", "November", "December"};
 

@@ -65,8 +65,7 @@ bool REG_TYPE::add_program(const char *program, const char *version, const char 
     return true;
 }
 
-bool REG_TYPE::add_current_program(const char *program, const char *version, const char *created_by,
-                                   const char *date)
+bool REG_TYPE::add_current_program(const char *program, const char *version, const char *created_by, const char *date)
 {
     if (add_program(program, version, created_by, date)) {
         current_program = num_programs - 1;

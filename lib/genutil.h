@@ -42,8 +42,7 @@ public:
     bool add_program(const char *program, const char *version, const char *created_by, const char *date);
     // As add_program; on success the new entry becomes the current one,
     // on failure there is no current entry.
-    bool add_current_program(const char *program, const char *version, const char *created_by,
-                             const char *date);
+    bool add_current_program(const char *program, const char *version, const char *created_by, const char *date);
     // The entry at index, or null with err_code ERR_INDEX_OVERFLOW.
     PROG_TYPE *get_program(int32_t index);
     PROG_TYPE *get_current_program();

@@ -18,7 +18,7 @@ struct plat_finddata {
     int32_t time_create; // seconds since 1970; -1 when unknown or beyond 32 bits
     int32_t time_access;
     int32_t time_write;
-    uint32_t size; // low 32 bits of the size in bytes; 0 for a directory
+    uint32_t size;  // low 32 bits of the size in bytes; 0 for a directory
     char name[260]; // the entry's name without its directory; always terminated
 };
 

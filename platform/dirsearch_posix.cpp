@@ -50,7 +50,7 @@ bool wild_match(const char *mask, const char *name)
     // "*.*" is the DOS spelling of "everything", names without a dot included.
     if (std::strcmp(mask, "*.*") == 0)
         mask = "*";
-    const char *star = nullptr; // the mask just after the last '*' seen
+    const char *star = nullptr;  // the mask just after the last '*' seen
     const char *retry = nullptr; // where that '*' would take one more character
     while (*name) {
         if (*mask == '*') {

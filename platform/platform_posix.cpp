@@ -581,8 +581,7 @@ bool plat_truncate_file(const char *path, int64_t length)
 {
     char host[PATH_MAX];
     struct stat st;
-    if (!path || length < 0 || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0 ||
-        !S_ISREG(st.st_mode))
+    if (!path || length < 0 || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     return st.st_size <= length || truncate(host, (off_t)length) == 0;
 }
@@ -597,22 +596,17 @@ PLAT_RESULT result_of(int e)
 {
     switch (e) {
     case ENOENT:
-    case ENOTDIR:
-        return PLAT_MISSING;
+    case ENOTDIR: return PLAT_MISSING;
     case EBUSY:
     case ETXTBSY:
-    case EWOULDBLOCK:
-        return PLAT_IN_USE;
+    case EWOULDBLOCK: return PLAT_IN_USE;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR:
-        return PLAT_ACCESS_DENIED;
+    case EISDIR: return PLAT_ACCESS_DENIED;
     case ENOTEMPTY:
-    case EEXIST:
-        return PLAT_NOT_EMPTY;
-    default:
-        return PLAT_FAILED;
+    case EEXIST: return PLAT_NOT_EMPTY;
+    default: return PLAT_FAILED;
     }
 }
 

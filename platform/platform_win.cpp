@@ -12,15 +12,9 @@ static unsigned checked_length(UINT n, unsigned size)
     return (n == 0 || n >= size) ? 0 : n;
 }
 
-unsigned plat_windows_dir(char *buf, unsigned size)
-{
-    return checked_length(GetWindowsDirectoryA(buf, size), size);
-}
+unsigned plat_windows_dir(char *buf, unsigned size) { return checked_length(GetWindowsDirectoryA(buf, size), size); }
 
-unsigned plat_system_dir(char *buf, unsigned size)
-{
-    return checked_length(GetSystemDirectoryA(buf, size), size);
-}
+unsigned plat_system_dir(char *buf, unsigned size) { return checked_length(GetSystemDirectoryA(buf, size), size); }
 
 FILE *os_fopen(const char *path, const char *mode) { return std::fopen(path, mode); }
 
@@ -95,17 +89,12 @@ static PLAT_RESULT result_of(DWORD error)
 {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return PLAT_MISSING;
+    case ERROR_PATH_NOT_FOUND: return PLAT_MISSING;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return PLAT_IN_USE;
-    case ERROR_ACCESS_DENIED:
-        return PLAT_ACCESS_DENIED;
-    case ERROR_DIR_NOT_EMPTY:
-        return PLAT_NOT_EMPTY;
-    default:
-        return PLAT_FAILED;
+    case ERROR_LOCK_VIOLATION: return PLAT_IN_USE;
+    case ERROR_ACCESS_DENIED: return PLAT_ACCESS_DENIED;
+    case ERROR_DIR_NOT_EMPTY: return PLAT_NOT_EMPTY;
+    default: return PLAT_FAILED;
     }
 }
 

@@ -58,10 +58,10 @@ void drop_reference(PLAT_SHELL_LINK *link)
 
 // Windows-1252 bytes 0x80 to 0x9F; the five it leaves undefined map to the
 // same code point, as Windows does.
-const char16_t cp1252_high[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t cp1252_high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char16_t from_ansi(unsigned char c) { return (c >= 0x80 && c <= 0x9F) ? cp1252_high[c - 0x80] : c; }
 
@@ -97,7 +97,8 @@ void put_u16(Out &out, uint32_t v)
 
 void put_u32(Out &out, uint32_t v)
 {
-    unsigned char b[4] = {(unsigned char)v, (unsigned char)(v >> 8), (unsigned char)(v >> 16), (unsigned char)(v >> 24)};
+    unsigned char b[4] = {(unsigned char)v, (unsigned char)(v >> 8), (unsigned char)(v >> 16),
+                          (unsigned char)(v >> 24)};
     put_bytes(out, b, 4);
 }
 
@@ -167,7 +168,7 @@ bool write_link(const PLAT_SHELL_LINK &link, FILE *file)
 
     // ShellLinkHeader
     static const unsigned char clsid_shell_link[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                                        0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+                                                       0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
     put_u32(out, 0x4C);
     put_bytes(out, clsid_shell_link, sizeof clsid_shell_link);
     put_u32(out, flags);

@@ -17,10 +17,10 @@ struct KeyHandler {
 };
 
 const KeyHandler key_handlers[] = {
-    {"apptitle", &SETUP_TYPE::set_apptitle},       {"author", &SETUP_TYPE::set_author},
-    {"email", &SETUP_TYPE::set_email},             {"website", &SETUP_TYPE::set_website},
-    {"desc", &SETUP_TYPE::set_desc},               {"installpath", &SETUP_TYPE::set_installpath},
-    {"basepath", &SETUP_TYPE::set_basepath},       {"exename", &SETUP_TYPE::set_exename},
+    {"apptitle", &SETUP_TYPE::set_apptitle}, {"author", &SETUP_TYPE::set_author},
+    {"email", &SETUP_TYPE::set_email},       {"website", &SETUP_TYPE::set_website},
+    {"desc", &SETUP_TYPE::set_desc},         {"installpath", &SETUP_TYPE::set_installpath},
+    {"basepath", &SETUP_TYPE::set_basepath}, {"exename", &SETUP_TYPE::set_exename},
 };
 
 } // namespace

@@ -18,12 +18,9 @@ static const size_t INSTALL_DEST_SIZE = 256;
 static const char *base_dir(const SETUP_TYPE &job, const SETUP_FILE &entry)
 {
     switch (entry.path_type) {
-    case PATH_WINDOWS:
-        return job.windows_dir;
-    case PATH_WINSYS:
-        return job.system_dir;
-    default:
-        return job.get_installpath();
+    case PATH_WINDOWS: return job.windows_dir;
+    case PATH_WINSYS: return job.system_dir;
+    default: return job.get_installpath();
     }
 }
 

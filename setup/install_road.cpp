@@ -9,8 +9,7 @@
 #include "setup/setup.h"
 
 // The result at its end: err_code and the entry's name for a failure.
-static ROAD_RESULT &ended(ROAD_RESULT &road, ROAD_END end, ROAD_STEP step = STEP_LOG,
-                          const SETUP_FILE *entry = nullptr)
+static ROAD_RESULT &ended(ROAD_RESULT &road, ROAD_END end, ROAD_STEP step = STEP_LOG, const SETUP_FILE *entry = nullptr)
 {
     road.end = end;
     road.step = step;
@@ -44,14 +43,12 @@ ROAD_RESULT SETUP_TYPE::run_install_road(ROAD_FRONT &front)
         if (err_code != ERR_OTHER_VERSION)
             return ended(road, ROAD_FAILED, STEP_FILE, entry);
         switch (front.ask_overwrite(shown)) {
-        case OVERWRITE_ABORT:
-            return ended(road, ROAD_ABORTED);
+        case OVERWRITE_ABORT: return ended(road, ROAD_ABORTED);
         case OVERWRITE_REPLACE:
             if (!copy_setup_file(nullptr))
                 return ended(road, ROAD_FAILED, STEP_FILE, entry);
             break;
-        case OVERWRITE_SKIP:
-            break;
+        case OVERWRITE_SKIP: break;
         }
         next_file();
     }

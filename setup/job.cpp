@@ -31,8 +31,8 @@ static char *capture_dir(unsigned (*query)(char *, unsigned))
 
 SETUP_TYPE::SETUP_TYPE()
     : log_file(nullptr), windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr),
-      exename(nullptr), apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr),
-      files{}, num_files(0), cur_file(-1), log_path{}, log_length(0), refused_line{}
+      exename(nullptr), apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr), files{},
+      num_files(0), cur_file(-1), log_path{}, log_length(0), refused_line{}
 {
     windows_dir = capture_dir(plat_windows_dir);
     system_dir = capture_dir(plat_system_dir);

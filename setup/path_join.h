@@ -14,8 +14,7 @@ const size_t SETUP_PATH_SIZE = 260;
 // Writes a, b, c and d one after another into out (size bytes). When the
 // whole does not fit, or a part is missing, the result is false and out is
 // left as it was: a cut path would name some other file.
-inline bool join_path(char *out, size_t size, const char *a, const char *b = "", const char *c = "",
-                      const char *d = "")
+inline bool join_path(char *out, size_t size, const char *a, const char *b = "", const char *c = "", const char *d = "")
 {
     const char *parts[] = {a, b, c, d};
     size_t total = 0;

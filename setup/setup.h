@@ -54,7 +54,7 @@ public:
 
 class SETUP_TYPE {
 public:
-    FILE *log_file;   // the open setup log, or null
+    FILE *log_file;    // the open setup log, or null
     char *windows_dir; // ends in a backslash; null when the query failed
     char *system_dir;  // ends in a backslash; null when the query failed
     char *installpath; // ends in a backslash unless empty
@@ -67,7 +67,7 @@ public:
     char *desc;
     SETUP_FILE *files[MAX_SETUP_FILES];
     int32_t num_files;
-    int32_t cur_file; // the cursor; -1 when on no entry
+    int32_t cur_file;               // the cursor; -1 when on no entry
     char log_path[SETUP_PATH_SIZE]; // the open setup log's path; empty without one
     int64_t log_length;             // bytes of whole lines in the open log
     // The setup.ini line (key=value) that made load_ini fail; empty otherwise.

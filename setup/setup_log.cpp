@@ -231,8 +231,8 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     char uninstaller_copy[SETUP_PATH_SIZE];
     if (!join_path(log_path_full, sizeof log_path_full, windows_dir, relative_name) ||
         !join_path(batch_path, sizeof batch_path, get_installpath(), BATCH_FILE) ||
-        !join_path(uninstaller_copy, sizeof uninstaller_copy,
-                   extract_path(log_dir, log_path_full, sizeof log_dir), UNINSTALLER)) {
+        !join_path(uninstaller_copy, sizeof uninstaller_copy, extract_path(log_dir, log_path_full, sizeof log_dir),
+                   UNINSTALLER)) {
         err_code = ERR_STRING_BOUNDS;
         return false;
     }

@@ -76,12 +76,9 @@ bool SETUP_TYPE::create_shortcut(const char *folder)
     if (!make_dir_tree(folder))
         return false;
     switch (save_link(*this, link_path, target)) {
-    case LINK_SAVED:
-        return true;
-    case LINK_NOT_LOGGED:
-        return false; // log_entry's code says why
-    case LINK_NOT_SAVED:
-        break;
+    case LINK_SAVED: return true;
+    case LINK_NOT_LOGGED: return false; // log_entry's code says why
+    case LINK_NOT_SAVED: break;
     }
     err_code = ERR_SHORTCUT;
     return false;

@@ -47,8 +47,8 @@ bool hand_over(DWORD parent, const char *log_path, const char *windows_dir)
     DWORD len = GetModuleFileNameA(nullptr, self, sizeof self);
     if (len == 0 || len >= sizeof self)
         return false;
-    int n = std::snprintf(command, sizeof command, "\"%s\" /S /finish:%lu \"%s\"", self, (unsigned long)parent,
-                          log_path);
+    int n =
+        std::snprintf(command, sizeof command, "\"%s\" /S /finish:%lu \"%s\"", self, (unsigned long)parent, log_path);
     if (n < 0 || n >= (int)sizeof command)
         return false;
     STARTUPINFOA startup = {};
@@ -56,8 +56,8 @@ bool hand_over(DWORD parent, const char *log_path, const char *windows_dir)
     PROCESS_INFORMATION process = {};
     // Detached, inheriting nothing, and not in the batch file's folder.
     if (!CreateProcessA(self, command, nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED | DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, windows_dir,
-                        &startup, &process))
+                        CREATE_SUSPENDED | DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, windows_dir, &startup,
+                        &process))
         return false;
     char name[64];
     event_name(name, sizeof name, process.dwProcessId);

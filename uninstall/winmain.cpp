@@ -10,7 +10,7 @@
 #include "uninstall/front.h"
 #include "uninstall/messages.h"
 
-static const int FINISH_TRIES = 20;      // the copy's passes while something is still in use
+static const int FINISH_TRIES = 20; // the copy's passes while something is still in use
 static const DWORD FINISH_PAUSE_MS = 250;
 
 static void box(bool silent, const char *text, const char *caption, UINT icon)

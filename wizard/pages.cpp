@@ -140,9 +140,7 @@ INT_PTR CALLBACK page_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
     switch (LOWORD(wparam)) {
     case IDC_MAIN: // Next, Finish, Install, Continue
     case IDC_SKIP_FILE:
-    case IDC_OVERWRITE_FILE:
-        post_quit(dialog, wparam, lparam);
-        return FALSE;
+    case IDC_OVERWRITE_FILE: post_quit(dialog, wparam, lparam); return FALSE;
     case IDC_CANCEL:
         if (confirm_cancel(dialog)) {
             setup_aborted = true;
@@ -152,9 +150,7 @@ INT_PTR CALLBACK page_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
     case IDC_BROWSE_DIR: // a static text on the other templates: sends nothing
         browse_install_path(dialog);
         return TRUE;
-    case IDC_BROWSE_SHORTCUT:
-        browse_shortcut_folder(dialog);
-        return TRUE;
+    case IDC_BROWSE_SHORTCUT: browse_shortcut_folder(dialog); return TRUE;
     case IDC_SKIP_SHORTCUT:
         setup_aborted = true; // here only "no shortcut": the page goes on
         post_quit(dialog, wparam, lparam);

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-const int WIZ_TEXT_LEN = 100;       // window title and class name buffers
+const int WIZ_TEXT_LEN = 100;          // window title and class name buffers
 const size_t MESSAGE_TEXT_SIZE = 1024; // the text of a message page or of the "Setup Error" box
 
 // ---- globals (main_window.cpp, pages.cpp) ----

@@ -165,7 +165,8 @@ void check_log(const std::string &log_path, const std::map<std::string, Entry> &
                    line.text);
         bool exists = false;
         for (const auto &entry : after)
-            exists = exists || (entry.second.dir == (line.key == KEY_MKDIR) && same_path(entry.first.c_str(), line.value));
+            exists =
+                exists || (entry.second.dir == (line.key == KEY_MKDIR) && same_path(entry.first.c_str(), line.value));
         FUZZ_CHECK(exists, "log line %d names what is not there: %s", (int)i, line.text);
     }
 
@@ -177,8 +178,8 @@ void check_log(const std::string &log_path, const std::map<std::string, Entry> &
     std::vector<std::string> unnamed;
     for (const auto &entry : after) {
         auto old = before.find(entry.first);
-        bool changed = old == before.end() || old->second.dir != entry.second.dir ||
-                       old->second.bytes != entry.second.bytes;
+        bool changed =
+            old == before.end() || old->second.dir != entry.second.dir || old->second.bytes != entry.second.bytes;
         if (changed && !same_path(entry.first.c_str(), beside.c_str()) &&
             !is_named(log, entry.first, entry.second.dir ? KEY_MKDIR : KEY_MKFILE))
             unnamed.push_back(entry.first);

@@ -191,7 +191,8 @@ TEST(Checker, DestinationLimitIsSetups)
     std::string too_long = std::string(256 - install.size() - 4, 'g') + ".txt";
     testenv::write_file(setup_dir + fits, "fits");
     testenv::write_file(setup_dir + too_long, "long");
-    testenv::write_file(setup_dir + "setup.ini", "installpath=" + install + "\nfile=" + fits + "\nfile=" + too_long + "\n");
+    testenv::write_file(setup_dir + "setup.ini",
+                        "installpath=" + install + "\nfile=" + fits + "\nfile=" + too_long + "\n");
 
     Checked result = check(setup_dir.c_str(), true);
     EXPECT_EQ(result.output.find("setup.ini:2: error"), std::string::npos) << result.output;

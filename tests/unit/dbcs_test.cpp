@@ -21,7 +21,6 @@
 #include "tests/unit/support/test_env.h"
 #include "wizard/page_text.h"
 
-
 #define SO "\x83\x5c"  // "ソ" in Shift-JIS
 #define HYO "\x95\x5c" // "表" in Shift-JIS
 
@@ -64,8 +63,21 @@ std::string printable(const std::string &text)
 }
 
 enum Op {
-    TERMINATE, DIRECTORY, FILE_NAME, COPY_PATH, HAS_EXTENSION, CUT_EXTENSION, HAS_PATH, ENDS_IN, BROWSED, BELOW,
-    TITLE_NAME, STAYS_INSIDE, SAME_PATH, FILE_PART, LOG_ENTRY
+    TERMINATE,
+    DIRECTORY,
+    FILE_NAME,
+    COPY_PATH,
+    HAS_EXTENSION,
+    CUT_EXTENSION,
+    HAS_PATH,
+    ENDS_IN,
+    BROWSED,
+    BELOW,
+    TITLE_NAME,
+    STAYS_INSIDE,
+    SAME_PATH,
+    FILE_PART,
+    LOG_ENTRY
 };
 // clang-format off
 const char *const op_names[] = {"terminate_path", "extract_path",      "extract_filename",  "copy_path",
@@ -158,7 +170,11 @@ TEST(DbcsPaths, SeparatorScansStepByCharacter)
         ASSERT_TRUE(walk_path_prefixes("C:\\" SO "\\" HYO "\\x", collect, &prefixes));
         std::vector<std::string> expected =
             double_byte() ? std::vector<std::string>{"C:\\" SO, "C:\\" SO "\\" HYO, "C:\\" SO "\\" HYO "\\x"}
-                          : std::vector<std::string>{"C:\\" "\x83", "C:\\" SO "\\" "\x95", "C:\\" SO "\\" HYO "\\x"};
+                          : std::vector<std::string>{"C:\\"
+                                                     "\x83",
+                                                     "C:\\" SO "\\"
+                                                     "\x95",
+                                                     "C:\\" SO "\\" HYO "\\x"};
         for (std::string &e : expected)
             e = printable(e);
         EXPECT_EQ(prefixes, expected) << "code page " << plat_ansi_code_page();
@@ -172,8 +188,8 @@ TEST(DbcsPaths, SeparatorScansStepByCharacter)
     do {                                                                                                               \
         if (!double_byte()) {                                                                                          \
             const char *asked = std::getenv("SETUP_EXPECT_ACP");                                                       \
-            ASSERT_EQ(asked, nullptr) << "code page " << plat_ansi_code_page() << " instead of " << asked;            \
-            GTEST_SKIP() << "code page " << plat_ansi_code_page() << "; ctest runs this under ja_JP.UTF-8";          \
+            ASSERT_EQ(asked, nullptr) << "code page " << plat_ansi_code_page() << " instead of " << asked;             \
+            GTEST_SKIP() << "code page " << plat_ansi_code_page() << "; ctest runs this under ja_JP.UTF-8";            \
         }                                                                                                              \
     } while (0)
 
@@ -232,9 +248,9 @@ TEST_F(DbcsInstall, FilesAndShortcutLandWhereTheyShould)
     EXPECT_TRUE(file_exists((menu + "\\" SO HYO ".lnk").c_str()));
 
     job.close_log();
-    std::vector<std::string> expected = {"MkDir=" + root + "inst", "MkDir=" + app, "MkFile=" + app + "\\" SO HYO ".txt",
-                                         "MkDir=" + root + "menu", "MkDir=" + menu,
-                                         "MkFile=" + menu + "\\" SO HYO ".lnk"};
+    std::vector<std::string> expected = {
+        "MkDir=" + root + "inst", "MkDir=" + app,  "MkFile=" + app + "\\" SO HYO ".txt",
+        "MkDir=" + root + "menu", "MkDir=" + menu, "MkFile=" + menu + "\\" SO HYO ".lnk"};
     std::vector<std::string> lines = text_lines(log);
     for (std::vector<std::string> *v : {&expected, &lines})
         for (std::string &line : *v)

@@ -265,7 +265,8 @@ static bool is_stamped(const std::string &line, const std::string &text)
     for (int i : {0, 1, 3, 4, 6, 7})
         if (line[i] < '0' || line[i] > '9')
             return false;
-    return line[2] == ':' && line[5] == ':' && line.compare(8, 3, " - ") == 0 && line.compare(11, text.size(), text) == 0;
+    return line[2] == ':' && line[5] == ':' && line.compare(8, 3, " - ") == 0 &&
+           line.compare(11, text.size(), text) == 0;
 }
 
 static std::vector<std::string> lines_of(const std::string &text)
@@ -520,7 +521,12 @@ TEST_F(FileIo, WriteMotorolaIntWritesMostSignificantFirst)
 // real runtime under Wine and the substitute natively).
 namespace {
 
-struct Bounded { const char *input; uint32_t size; const char *expected; int32_t code; };
+struct Bounded {
+    const char *input;
+    uint32_t size;
+    const char *expected;
+    int32_t code;
+};
 
 // op on a buffer of c.size bytes with guard bytes behind it: the result, the
 // code, zeros after the text and intact guards.

@@ -125,8 +125,8 @@ TEST(CriticalReportDeathTest, SystemErrorLineFollowsErrno)
             error_db.critical_error("Something broke", "detail %d%%", 5);
         },
         ::testing::ExitedWithCode(0),
-        ::testing::Eq(report_text::expected("Something broke", "detail 5%",
-                                            "System Error(2): No such file or directory")));
+        ::testing::Eq(
+            report_text::expected("Something broke", "detail 5%", "System Error(2): No such file or directory")));
     EXPECT_EXIT(
         {
             report_text::binary_stderr();

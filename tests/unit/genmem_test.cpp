@@ -48,8 +48,8 @@ TEST(CreatePtrDeathTest, ExhaustedMemoryForTextEndsWithReportForCode54)
             create_ptr("hello");
         },
         ::testing::ExitedWithCode(0),
-        ::testing::Eq(report_text::expected("Not enough memory to allocate pointer!",
-                                            "GENMEM - create_ptr(): *temp_ptr (6)")));
+        ::testing::Eq(
+            report_text::expected("Not enough memory to allocate pointer!", "GENMEM - create_ptr(): *temp_ptr (6)")));
 }
 
 TEST(CreatePtrDeathTest, ExhaustedMemoryForBlockEndsWithReport)

@@ -122,9 +122,10 @@ TEST(LoadIni, OverlongLinesCountWithTheirFirst255Characters)
     std::string desc300 = "desc=" + std::string(300 - 5, 'd');
     std::string file300 = "file=" + std::string(300 - 5, 'f') + ",winsys_path";
     SETUP_TYPE job;
-    ASSERT_TRUE(job.load_ini(
-        write_ini(dir, "long.ini", {title255, "author=after255", desc300, "email=after300", file300, "website=w"}, "\r\n")
-            .c_str()));
+    ASSERT_TRUE(
+        job.load_ini(write_ini(dir, "long.ini",
+                               {title255, "author=after255", desc300, "email=after300", file300, "website=w"}, "\r\n")
+                         .c_str()));
     EXPECT_EQ(std::string(job.get_apptitle()), std::string(246, 't'));
     EXPECT_STREQ(job.author, "after255");
     EXPECT_EQ(std::string(job.get_desc()), std::string(250, 'd'));
@@ -274,9 +275,18 @@ public:
     std::vector<HeardLine> lines;
     bool line_read(const INI_LINE &line) override
     {
-        HeardLine heard = {line.number, line.text, line.comment ? line.comment : "", line.key ? line.key : "",
-                           line.value, line.added ? line.added->name : "", line.cut, line.key != nullptr,
-                           line.known, line.refused, line.code, line.added ? line.added->path_type : 0};
+        HeardLine heard = {line.number,
+                           line.text,
+                           line.comment ? line.comment : "",
+                           line.key ? line.key : "",
+                           line.value,
+                           line.added ? line.added->name : "",
+                           line.cut,
+                           line.key != nullptr,
+                           line.known,
+                           line.refused,
+                           line.code,
+                           line.added ? line.added->path_type : 0};
         lines.push_back(heard);
         return go_on;
     }
@@ -286,15 +296,8 @@ private:
 };
 
 const std::initializer_list<std::string> observed = {
-    "; comment",
-    "[Setup]",
-    "  ApPtItLe = My App ; note",
-    "colour=blue",
-    "file=a.txt,Win_Path",
-    "file=..\\evil.txt",
-    "installpath=apps",
-    "desc=" + std::string(300, 'd'),
-    "file=b.txt",
+    "; comment",         "[Setup]",          "  ApPtItLe = My App ; note",    "colour=blue", "file=a.txt,Win_Path",
+    "file=..\\evil.txt", "installpath=apps", "desc=" + std::string(300, 'd'), "file=b.txt",
 };
 
 } // namespace

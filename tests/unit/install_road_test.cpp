@@ -25,12 +25,12 @@ namespace {
 // A front that records what the road tells it and answers from a script.
 class SCRIPTED_FRONT : public ROAD_FRONT {
 public:
-    std::vector<std::string> events;             // "begin 5", "file 1 of 5, 20%", "ask <path>", "poll"
-    std::vector<std::string> shown;              // each destination shown
-    std::vector<std::string> asked;              // each destination asked about
-    std::vector<int32_t> codes_asked;            // err_code at each question
+    std::vector<std::string> events;                 // "begin 5", "file 1 of 5, 20%", "ask <path>", "poll"
+    std::vector<std::string> shown;                  // each destination shown
+    std::vector<std::string> asked;                  // each destination asked about
+    std::vector<int32_t> codes_asked;                // err_code at each question
     std::map<std::string, OVERWRITE_ANSWER> answers; // by destination; Skip for the others
-    int32_t cancel_after = 0;                    // the file whose poll brings a confirmed Cancel; 0: none
+    int32_t cancel_after = 0;                        // the file whose poll brings a confirmed Cancel; 0: none
     std::function<void(int32_t number)> before_file; // runs as each file is shown
 
     void begin_files(int32_t total) override { events.push_back("begin " + std::to_string(total)); }
@@ -92,13 +92,15 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
     put_source("setup.ini", "; the road test's application\n"
                             "apptitle=Road Test\n"
                             "email=road@example.com\n"
-                            "installpath=" + app + "\n"
-                            "exename=foo.exe\n"
-                            "file=foo.exe\n"
-                            "file=readme.txt\n"
-                            "file=same.dll,winsys_path\n"
-                            "file=diff.ini,win_path\n"
-                            "file=skip.dll,winsys_path\n");
+                            "installpath=" +
+                                app +
+                                "\n"
+                                "exename=foo.exe\n"
+                                "file=foo.exe\n"
+                                "file=readme.txt\n"
+                                "file=same.dll,winsys_path\n"
+                                "file=diff.ini,win_path\n"
+                                "file=skip.dll,winsys_path\n");
     put_source("foo.exe", "MZ the program");
     put_source("readme.txt", "Read me.\r\n");
     put_source("same.dll", "same-size new");
@@ -132,28 +134,26 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
 
     const std::string log_dir = windows + "UnInstal\\";
     EXPECT_STREQ(road.log_name, "UnInstal\\Road Test.log");
-    EXPECT_EQ(text_lines(log_dir + "Road Test.log"),
-              (std::vector<std::string>{
-                  "; Setup log file for Road Test.  Required for the uninstall.",
-                  "AppTitle=Road Test",
-                  "EMail=road@example.com",
-                  "MkDir=" + log_dir,
-                  "MkFile=" + log_dir + "Road Test.log",
-                  "MkDir=" + root + "Programs",
-                  "MkDir=" + root + "Programs\\Road",
-                  "MkFile=" + app + "uninstal.bat",
-                  "MkFile=" + app + "foo.exe",
-                  "MkFile=" + app + "readme.txt",
-                  "MkFile=" + windows + "diff.ini",
-                  "MkDir=" + shortcut_base() + "Start Menu",
-                  "MkDir=" + menu,
-                  "MkFile=" + menu + "\\Road Test.lnk",
-              }));
+    EXPECT_EQ(text_lines(log_dir + "Road Test.log"), (std::vector<std::string>{
+                                                         "; Setup log file for Road Test.  Required for the uninstall.",
+                                                         "AppTitle=Road Test",
+                                                         "EMail=road@example.com",
+                                                         "MkDir=" + log_dir,
+                                                         "MkFile=" + log_dir + "Road Test.log",
+                                                         "MkDir=" + root + "Programs",
+                                                         "MkDir=" + root + "Programs\\Road",
+                                                         "MkFile=" + app + "uninstal.bat",
+                                                         "MkFile=" + app + "foo.exe",
+                                                         "MkFile=" + app + "readme.txt",
+                                                         "MkFile=" + windows + "diff.ini",
+                                                         "MkDir=" + shortcut_base() + "Start Menu",
+                                                         "MkDir=" + menu,
+                                                         "MkFile=" + menu + "\\Road Test.lnk",
+                                                     }));
     EXPECT_EQ(text_lines(app + "uninstal.bat"),
-              (std::vector<std::string>{
-                  "rem This file uninstalls the Road Test application.  The uninstallation",
-                  "rem may fail if the setup log has been moved or deleted since the setup.",
-                  "\"" + log_dir + "uninstal.exe\" \"UnInstal\\Road Test.log\""}));
+              (std::vector<std::string>{"rem This file uninstalls the Road Test application.  The uninstallation",
+                                        "rem may fail if the setup log has been moved or deleted since the setup.",
+                                        "\"" + log_dir + "uninstal.exe\" \"UnInstal\\Road Test.log\""}));
 
     EXPECT_EQ(read_file(app + "foo.exe"), "MZ the program");
     EXPECT_EQ(read_file(app + "readme.txt"), "Read me.\r\n");
@@ -173,9 +173,12 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
     // What the lnkinfo step after this run expects to read.
     if (shortcut_base() != root)
         write_file(shortcut_base() + "expect.txt", "link=Start Menu/Road Test/Road Test.lnk\n"
-                                                   "target=" + app + "foo.exe\n"
-                                                   "description=Road Test\n"
-                                                   "workdir=" + app + "\n");
+                                                   "target=" +
+                                                       app +
+                                                       "foo.exe\n"
+                                                       "description=Road Test\n"
+                                                       "workdir=" +
+                                                       app + "\n");
 #endif
 }
 

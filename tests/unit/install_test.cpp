@@ -199,7 +199,10 @@ TEST_F(InstallTest, PrepareChecksTheWindowsAndSystemDirectories)
     const struct {
         const std::string *windows_dir, *system_dir;
         int32_t code;
-    } cases[] = {{nullptr, &system, ERR_BAD_WINDOWS_PATH}, {&missing, &system, ERR_BAD_WINDOWS_PATH}, {&windows, nullptr, ERR_BAD_SYSTEM_PATH}, {&windows, &missing, ERR_BAD_SYSTEM_PATH}};
+    } cases[] = {{nullptr, &system, ERR_BAD_WINDOWS_PATH},
+                 {&missing, &system, ERR_BAD_WINDOWS_PATH},
+                 {&windows, nullptr, ERR_BAD_SYSTEM_PATH},
+                 {&windows, &missing, ERR_BAD_SYSTEM_PATH}};
     for (const auto &c : cases) {
         set_field(job.windows_dir, c.windows_dir ? c.windows_dir->c_str() : nullptr);
         set_field(job.system_dir, c.system_dir ? c.system_dir->c_str() : nullptr);

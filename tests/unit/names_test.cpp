@@ -54,7 +54,7 @@ TEST(TitleFileName, BoundedByTheCallersBuffer)
     EXPECT_STREQ(out, "abcde");
     std::strcpy(out, "stale");
     EXPECT_FALSE(title_file_name("abcdef", out, sizeof out));
-    EXPECT_STREQ(out, ""); // never a cut name
+    EXPECT_STREQ(out, "");                                  // never a cut name
     EXPECT_TRUE(title_file_name("AUX..", out, sizeof out)); // the "_" fits once the dots go
     EXPECT_STREQ(out, "_AUX");
     char four[4];

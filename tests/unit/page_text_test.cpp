@@ -59,8 +59,8 @@ TEST(PageText, BrowsedPathJoinsFolderAndBasePath)
 
 TEST(PageText, BrowsedPathThatDoesNotFitIsRefused)
 {
-    std::string folder = "C:\\" + std::string(250, 'd');  // 253 characters
-    std::string base(5, 'b');                             // 253 + 1 + 5 = 259: fits
+    std::string folder = "C:\\" + std::string(250, 'd'); // 253 characters
+    std::string base(5, 'b');                            // 253 + 1 + 5 = 259: fits
     char out[260] = "unchanged";
     EXPECT_TRUE(join_browsed_path(out, sizeof out, folder.c_str(), base.c_str()));
     EXPECT_EQ(std::strlen(out), 259u);

@@ -166,7 +166,8 @@ TEST(WindowsStrictness, ExistingNamesAreFoundWhateverTheirCase)
 TEST(WindowsStrictness, TextModeReadingEndsAtCtrlZ)
 {
     std::string path = testenv::scratch_dir() + "ctrlz.txt";
-    testenv::write_file(path, "ab\r\nc\x1a" "de\r\n");
+    testenv::write_file(path, "ab\r\nc\x1a"
+                              "de\r\n");
     auto read_all = [&](const char *mode) {
         FILE *f = plat_fopen(path.c_str(), mode);
         std::string text;
@@ -183,7 +184,8 @@ TEST(WindowsStrictness, TextModeReadingEndsAtCtrlZ)
     };
     EXPECT_EQ(read_all("rt"), "ab\nc");
     EXPECT_EQ(read_all("r"), "ab\nc");
-    EXPECT_EQ(read_all("rb"), "ab\r\nc\x1a" "de\r\n");
+    EXPECT_EQ(read_all("rb"), "ab\r\nc\x1a"
+                              "de\r\n");
     EXPECT_EQ(get_filesize(path.c_str()), 10); // the size is the file's, not the text's
 
     FILE *f = plat_fopen(path.c_str(), "rt");

@@ -28,8 +28,8 @@ using testenv::write_file;
 class SetupLogTest : public JobTest {
 protected:
     // The first lines of a log that create_log wrote in dir under name.
-    std::vector<std::string> first_lines(const std::string &title, const std::string &email,
-                                         const std::string &log_dir, const std::string &name, bool made_dir)
+    std::vector<std::string> first_lines(const std::string &title, const std::string &email, const std::string &log_dir,
+                                         const std::string &name, bool made_dir)
     {
         std::vector<std::string> lines = {"; Setup log file for " + title + ".  Required for the uninstall.",
                                           "AppTitle=" + title, "EMail=" + email};
@@ -102,10 +102,12 @@ TEST_F(SetupLogTest, DirectoryWithTheLogsNameFailsTheLog)
 
 // The buffer comes with its size: a call with the buffer alone, which could
 // only fail, must not compile.
-template <typename T, typename = void> struct takes_buffer_alone : std::false_type {};
+template <typename T, typename = void> struct takes_buffer_alone : std::false_type {
+};
 template <typename T>
 struct takes_buffer_alone<T, std::void_t<decltype(std::declval<T &>().create_log(std::declval<char *>()))>>
-    : std::true_type {};
+    : std::true_type {
+};
 static_assert(!takes_buffer_alone<SETUP_TYPE>::value, "create_log(buffer) must not compile");
 
 TEST_F(SetupLogTest, UntitledJobLogsUnknownAndNone)
@@ -128,10 +130,10 @@ TEST_F(SetupLogTest, WithoutUninstallDirectoryTheLogLiesInTheWindowsDirectory)
     ASSERT_TRUE(job.write_uninstall_bat(relative));
     job.close_log();
 
-    EXPECT_EQ(text_lines(windows + "Foo.log"),
-              (std::vector<std::string>{"; Setup log file for Foo.  Required for the uninstall.", "AppTitle=Foo",
-                                        "EMail=none", "MkFile=" + windows + "Foo.log",
-                                        "MkFile=" + root + "uninstal.bat"}));
+    EXPECT_EQ(
+        text_lines(windows + "Foo.log"),
+        (std::vector<std::string>{"; Setup log file for Foo.  Required for the uninstall.", "AppTitle=Foo",
+                                  "EMail=none", "MkFile=" + windows + "Foo.log", "MkFile=" + root + "uninstal.bat"}));
     EXPECT_EQ(text_lines(root + "uninstal.bat")[2], "\"" + windows + "uninstal.exe\" \"Foo.log\"");
 }
 
@@ -307,10 +309,9 @@ TEST_F(SetupLogTest, BatchFileCallsTheUninstallerOnTheLog)
     job.close_log();
 
     EXPECT_EQ(text_lines(root + "uninstal.bat"),
-              (std::vector<std::string>{
-                  "rem This file uninstalls the Foo application.  The uninstallation",
-                  "rem may fail if the setup log has been moved or deleted since the setup.",
-                  "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\Foo.log\""}));
+              (std::vector<std::string>{"rem This file uninstalls the Foo application.  The uninstallation",
+                                        "rem may fail if the setup log has been moved or deleted since the setup.",
+                                        "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\Foo.log\""}));
     std::vector<std::string> log = text_lines(windows + "UnInstal\\Foo.log");
     EXPECT_EQ(log.back(), "MkFile=" + root + "uninstal.bat");
     // Without an uninstaller in the setup directory there is nothing to copy.
@@ -443,12 +444,12 @@ TEST_F(SetupLogTest, TitleNamesTheLogAsAFileNameAndTheBatchLineQuotesIt)
         EXPECT_EQ(lines[0], std::string("; Setup log file for ") + c.title + ".  Required for the uninstall.");
         EXPECT_EQ(lines[1], std::string("AppTitle=") + c.title);
         EXPECT_EQ(lines.back(), "MkFile=" + root + "uninstal.bat");
-        EXPECT_EQ(text_lines(root + "uninstal.bat"),
-                  (std::vector<std::string>{
-                      std::string("rem This file uninstalls the ") + c.title_in_batch +
-                          " application.  The uninstallation",
-                      "rem may fail if the setup log has been moved or deleted since the setup.",
-                      "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\" + c.name_in_batch + ".log\""}));
+        EXPECT_EQ(
+            text_lines(root + "uninstal.bat"),
+            (std::vector<std::string>{
+                std::string("rem This file uninstalls the ") + c.title_in_batch + " application.  The uninstallation",
+                "rem may fail if the setup log has been moved or deleted since the setup.",
+                "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\" + c.name_in_batch + ".log\""}));
     }
     // Nothing went outside the log directory.
     EXPECT_FALSE(file_exists((root + "x.log").c_str()));

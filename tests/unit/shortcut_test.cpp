@@ -214,7 +214,7 @@ void record_call(const char *call)
     std::string name = call;
     if (name == "release_persist" || name == "release_link")
         name += testenv::read_file(watched_log).find("MkFile=") == std::string::npos ? " (no MkFile yet)"
-                                                                                      : " (MkFile logged)";
+                                                                                     : " (MkFile logged)";
     calls.push_back(name);
 }
 } // namespace
@@ -233,9 +233,9 @@ protected:
 TEST_F(LinkObjectTest, CallsComeInOrderAndThePersistFacetGoesBeforeTheLogLine)
 {
     ASSERT_TRUE(job.create_link((root + "Foo.lnk").c_str()));
-    EXPECT_EQ(calls, (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist",
-                                               "save", "release_persist (no MkFile yet)",
-                                               "release_link (MkFile logged)"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist", "save",
+                                        "release_persist (no MkFile yet)", "release_link (MkFile logged)"}));
 }
 
 TEST_F(LinkObjectTest, ObjectThatCannotBeMadeIsNotReleased)
@@ -260,9 +260,9 @@ TEST_F(LinkObjectTest, FailedSaveStillReleasesBothAndLogsNoFile)
 {
     plat_test_fail_link_step(PLAT_LINK_SAVE);
     EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), ERR_SHORTCUT);
-    EXPECT_EQ(calls, (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist",
-                                               "save", "release_persist (no MkFile yet)",
-                                               "release_link (no MkFile yet)"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist", "save",
+                                        "release_persist (no MkFile yet)", "release_link (no MkFile yet)"}));
     EXPECT_FALSE(file_exists((root + "Menu\\Foo.lnk").c_str()));
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
 }

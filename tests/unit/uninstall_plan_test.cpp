@@ -70,12 +70,16 @@ protected:
                                 const std::vector<std::string> &entries)
     {
         std::string text = "; Setup log file for Foo.  Required for the uninstall.\r\nAppTitle=Foo\r\n"
-                           "EMail=none\r\nMkDir=" + log_dir + "\\\r\nMkFile=" + log_dir + "\\" + name + "\r\n";
+                           "EMail=none\r\nMkDir=" +
+                           log_dir + "\\\r\nMkFile=" + log_dir + "\\" + name + "\r\n";
         for (const std::string &e : entries)
             text += e + "\r\n";
         return text;
     }
-    void write_log(const std::vector<std::string> &entries) { write_file(log_path, log_text(log_dir, "Foo.log", entries)); }
+    void write_log(const std::vector<std::string> &entries)
+    {
+        write_file(log_path, log_text(log_dir, "Foo.log", entries));
+    }
     // The default installation: the app folder with a sub folder, the batch
     // file, two files and a shortcut folder.
     std::vector<std::string> install()
@@ -86,8 +90,12 @@ protected:
         for (const char *f : {"\\uninstal.bat", "\\foo.exe", "\\sub\\data.txt"})
             write_file(app + f, "x");
         write_file(root + "Menu\\Foo.lnk", "L");
-        return {"MkDir=" + app, "MkDir=" + app + "\\sub", "MkFile=" + app + "\\uninstal.bat",
-                "MkFile=" + app + "\\foo.exe", "MkFile=" + app + "\\sub\\data.txt", "MkDir=" + root + "Menu",
+        return {"MkDir=" + app,
+                "MkDir=" + app + "\\sub",
+                "MkFile=" + app + "\\uninstal.bat",
+                "MkFile=" + app + "\\foo.exe",
+                "MkFile=" + app + "\\sub\\data.txt",
+                "MkDir=" + root + "Menu",
                 "MkFile=" + root + "Menu\\Foo.lnk"};
     }
     int run() { return run_removal(plan, log_path.c_str(), context, questions, why); }
@@ -113,8 +121,8 @@ TEST_F(RemovalTest, RemovesEverythingInReverseOrderAndDeletesTheLog)
     ASSERT_EQ(plan.count, 9);
     for (int32_t i = 1; i < plan.count; ++i)
         EXPECT_LT(plan.items[i].line, plan.items[i - 1].line);
-    EXPECT_EQ(plan.items[0].action, PLAN_DELETE_FILE);  // the shortcut
-    EXPECT_EQ(plan.items[1].action, PLAN_REMOVE_DIR);   // its folder
+    EXPECT_EQ(plan.items[0].action, PLAN_DELETE_FILE); // the shortcut
+    EXPECT_EQ(plan.items[1].action, PLAN_REMOVE_DIR);  // its folder
     EXPECT_EQ(plan.items[7].action, PLAN_LOG_ITSELF);
     EXPECT_EQ(plan.items[8].action, PLAN_LOG_DIR);
     for (const char *gone : {"Foo\\sub\\data.txt", "Foo\\sub", "Foo", "Menu"})
@@ -160,7 +168,8 @@ TEST_F(RemovalTest, WhatStaysIsReportedAndTheRewrittenLogNamesOnlyThat)
     EXPECT_TRUE(plan.log_rewritten);
     EXPECT_EQ(read_file(log_path),
               "; Setup log file for Foo.  Required for the uninstall.\r\nAppTitle=Foo\r\nEMail=none\r\n"
-              "MkDir=" + log_dir + "\\\r\nMkFile=" + log_path + "\r\nMkDir=" + app + "\r\nMkDir=" + app +
+              "MkDir=" +
+                  log_dir + "\\\r\nMkFile=" + log_path + "\r\nMkDir=" + app + "\r\nMkDir=" + app +
                   "\\sub\r\nMkFile=..\\relative.txt\r\nMkFile=" + app + "\\..\\Foo\\foo.exe\r\nMkFile=" + root +
                   "*.lnk\r\nMkDir=C:\\\r\nUnknown=kept as it is\r\n; cut short, ignored: MkFile=" + app + "\\su\r\n");
     EXPECT_FALSE(exists(log_path + ".tmp"));
@@ -280,8 +289,8 @@ TEST_F(RemovalTest, WhatTheCommandWindowHoldsIsDeferredToALaterPass)
     char text[2048];
     closing_message(plan, text, sizeof text);
     EXPECT_EQ(std::string(text), "The Foo application has been removed from your computer.\n\nStill in use by the "
-                                 "command window, and removed as soon as it closes:\n     " + app +
-                                     "\\uninstal.bat\n     " + app);
+                                 "command window, and removed as soon as it closes:\n     " +
+                                     app + "\\uninstal.bat\n     " + app);
 
     // The later pass, started by the uninstaller itself, finishes.
     context.started_by_shell = false;

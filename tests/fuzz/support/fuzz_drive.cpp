@@ -101,7 +101,7 @@ void init()
     // removes after the run: a finding ends the process before exit handlers.
     const char *scratch = std::getenv("FUZZ_SCRATCH");
     const char *tmp = std::getenv("TMPDIR");
-    const char *base = scratch && scratch[0]               ? scratch
+    const char *base = scratch && scratch[0]           ? scratch
                        : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
                        : tmp && tmp[0]                 ? tmp
                                                        : "/tmp";

@@ -60,7 +60,10 @@ void JobTest::set_field(char *&field, const char *value)
     field = value ? create_ptr(value) : nullptr;
 }
 
-void JobTest::put_source(const std::string &name, const std::string &bytes) { testenv::write_file(source + name, bytes); }
+void JobTest::put_source(const std::string &name, const std::string &bytes)
+{
+    testenv::write_file(source + name, bytes);
+}
 
 std::string JobTest::open_log_at(const std::string &dir)
 {

@@ -52,7 +52,7 @@ private:
 // left over from an earlier call cannot pass for it.
 #define EXPECT_FAILS_WITH(call, code)                                                                                  \
     do {                                                                                                               \
-        err_code = ERR_NONE;                                                                                                  \
+        err_code = ERR_NONE;                                                                                           \
         EXPECT_FALSE(call);                                                                                            \
         EXPECT_EQ(err_code, code);                                                                                     \
     } while (0)
