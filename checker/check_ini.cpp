@@ -3,7 +3,7 @@
 // line; what follows looks at the job the reader filled, with the rules of
 // setup's own operations: destinations, the setup log, the batch file and
 // the shortcut.
-#include "check_ini.h"
+#include "checker/check_ini.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -11,12 +11,13 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../lib/generr.h"
-#include "../lib/genmem.h"
-#include "../platform/platform.h"
-#include "../setup/names.h"
-#include "../setup/path_join.h"
-#include "../setup/setup.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "lib/genstrin.h"
+#include "platform/platform.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/setup.h"
 
 namespace {
 
@@ -25,7 +26,8 @@ const char USUAL_WINDOWS_DIR[] = "C:\\windows\\";
 const char USUAL_SYSTEM_DIR[] = "C:\\windows\\system32\\";
 // The Programs folder of a user named Administrator: the shortcut's folder
 // lies below it.
-const char TYPICAL_PROGRAMS_DIR[] = "C:\\Users\\Administrator\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
+const char TYPICAL_PROGRAMS_DIR[] =
+    "C:\\Users\\Administrator\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
 
 // install_file builds a destination in 256 bytes and refuses a longer one.
 const size_t MAX_DESTINATION = 255;
@@ -34,12 +36,6 @@ const char BATCH_FILE[] = "uninstal.bat";
 const char UNINSTALLER[] = "uninstal.exe";
 const char LOG_SUBDIR[] = "UnInstal\\";
 
-// The codes whose texts the diagnostics quote, as the user would read them.
-const int32_t TOO_MANY_ENTRIES = 57;
-const int32_t NO_NAME = 58;
-const int32_t BOUNDS = 64;
-const int32_t COPY_FAILED = 905;
-const int32_t SHORTCUT_FAILED = 906;
 const char LOAD_FAILED[] = "Error loading setup config file 'SETUP.INI'!";
 
 const int SEV_WARNING = 1;
@@ -122,9 +118,7 @@ void windows_key(const char *path, char *out, size_t size)
             n += (size_t)(next - p);
             keep = n;
         } else {
-            char c = *p;
-            if (c >= 'A' && c <= 'Z')
-                c = (char)(c - 'A' + 'a');
+            char c = ascii_lower(*p);
             out[n++] = c == '/' ? '\\' : c;
             if (c != '.' && c != ' ')
                 keep = n;
@@ -163,8 +157,8 @@ bool leaves_directory(const char *name)
     }
 }
 
-const char *const path_type_words[] = {"app_path", "default_path", "win_path", "window_path", "windows_path",
-                                       "winsys_path"};
+const char *const path_type_words[] = {"app_path",    "default_path", "win_path",
+                                       "window_path", "windows_path", "winsys_path"};
 const char PATH_TYPE_LIST[] = "app_path, default_path, win_path, window_path, windows_path and winsys_path";
 
 bool is_path_type_word(const char *folded)
@@ -177,8 +171,8 @@ bool is_path_type_word(const char *folded)
 
 // The keys that take one value (every "file" line adds an entry instead).
 enum Key { APPTITLE, AUTHOR, EMAIL, WEBSITE, DESC, INSTALLPATH, BASEPATH, EXENAME, KEY_COUNT };
-const char *const key_names[KEY_COUNT] = {"apptitle", "author", "email", "website", "desc",
-                                          "installpath", "basepath", "exename"};
+const char *const key_names[KEY_COUNT] = {"apptitle", "author",      "email",    "website",
+                                          "desc",     "installpath", "basepath", "exename"};
 
 int key_index(const char *key)
 {
@@ -215,7 +209,7 @@ size_t edit_distance(const char *a, const char *b)
 // of two letters, or a word that one holds the other ("title", "files").
 const char *likely_key(const char *key)
 {
-    static const char *const all[] = {"apptitle", "author", "email", "website", "desc",
+    static const char *const all[] = {"apptitle",    "author",   "email",   "website", "desc",
                                       "installpath", "basepath", "exename", "file"};
     if (std::strlen(key) < 3)
         return nullptr;
@@ -259,8 +253,8 @@ const char *plural(int32_t n, const char *one, const char *many) { return n == 1
 class Checker : public INI_OBSERVER {
 public:
     explicit Checker(SETUP_TYPE &job_to_read)
-        : job(job_to_read), items(nullptr), count(0), capacity(0), key_line{}, file_line{}, sizes{},
-          excess_line(0), file_lines(0), utf16(false), log_fits(true)
+        : job(job_to_read), items(nullptr), count(0), capacity(0), key_line{}, file_line{}, sizes{}, excess_line(0),
+          file_lines(0), utf16(false), log_fits(true)
     {
     }
     ~Checker()
@@ -285,13 +279,13 @@ private:
     SETUP_TYPE &job;
     Diagnostic *items;
     int32_t count, capacity;
-    int32_t key_line[KEY_COUNT];          // the last line that gave each key; 0 for none
-    int32_t file_line[MAX_SETUP_FILES];   // the line of each entry
-    int64_t sizes[MAX_SETUP_FILES];       // each entry's source size; -1 when missing
-    int32_t excess_line;                  // the first file line past the 100th; 0 for none
-    int32_t file_lines;                   // every "file" line, refused or not
+    int32_t key_line[KEY_COUNT];        // the last line that gave each key; 0 for none
+    int32_t file_line[MAX_SETUP_FILES]; // the line of each entry
+    int64_t sizes[MAX_SETUP_FILES];     // each entry's source size; -1 when missing
+    int32_t excess_line;                // the first file line past the 100th; 0 for none
+    int32_t file_lines;                 // every "file" line, refused or not
     bool utf16;
-    bool log_fits;                        // the setup log's path fits setup's buffers
+    bool log_fits; // the setup log's path fits setup's buffers
 
     void report(int32_t line, int severity, const Text &text);
     void warn(int32_t line, const Text &text) { report(line, SEV_WARNING, text); }
@@ -356,14 +350,17 @@ bool Checker::line_read(const INI_LINE &line)
     // byte is a zero, which ends each line's text early.
     bool say = !utf16;
     if (line.cut && say)
-        warn(line.number, Text().add("line is longer than 255 characters: setup reads its first 255 and drops the rest"));
+        warn(line.number,
+             Text().add("line is longer than 255 characters: setup reads its first 255 and drops the rest"));
 
     if (!line.key) {
         if (line.value[0] && !bom && say) {
             size_t len = std::strlen(line.value);
             if (line.value[0] == '[' && line.value[len - 1] == ']')
-                warn(line.number, Text().add("section header ").quote(line.value).add(
-                                      ": setup.ini has no sections, and setup ignores this line"));
+                warn(line.number, Text()
+                                      .add("section header ")
+                                      .quote(line.value)
+                                      .add(": setup.ini has no sections, and setup ignores this line"));
             else
                 warn(line.number, Text().add("line without \"=\": setup ignores it"));
         }
@@ -396,10 +393,9 @@ bool Checker::line_read(const INI_LINE &line)
     int key = key_index(line.key);
     if (key >= 0) {
         if (key_line[key])
-            warn(line.number, Text()
-                                  .add(line.key)
-                                  .format(" is given again (also on line %d): setup takes this later value",
-                                          (int)key_line[key]));
+            warn(line.number,
+                 Text().add(line.key).format(" is given again (also on line %d): setup takes this later value",
+                                             (int)key_line[key]));
         key_line[key] = line.number;
     } else {
         ++file_lines;
@@ -417,14 +413,12 @@ void Checker::refused(const INI_LINE &line)
 {
     Text text;
     switch (line.code) {
-    case TOO_MANY_ENTRIES:
+    case ERR_TABLE_FULL:
         // One error for all of them, once their number is known.
         if (!excess_line)
             excess_line = line.number;
         return;
-    case NO_NAME:
-        text.add("file line without a file name");
-        break;
+    case ERR_NULL_POINTER: text.add("file line without a file name"); break;
     case ERR_FILE_NAME_LEAVES_DIR: {
         // The name alone, as add_file splits it off.
         char name[MAX_INI_LINE + 1];
@@ -432,16 +426,16 @@ void Checker::refused(const INI_LINE &line)
         size_t len = std::min(std::strcspn(start, ","), sizeof name - 1);
         std::memcpy(name, start, len);
         name[len] = '\0';
-        text.add("file name ").quote(name).add(leaves_directory(name) ? " would leave its directory"
-                                                                      : " has a part that Windows would change or refuse");
+        text.add("file name ")
+            .quote(name)
+            .add(leaves_directory(name) ? " would leave its directory"
+                                        : " has a part that Windows would change or refuse");
         break;
     }
     case ERR_INSTALL_PATH_NOT_FULL:
         text.add("installpath ").quote(line.value).add(" is not a full path that Windows keeps as written");
         break;
-    default:
-        text.add("setup cannot take this line");
-        break;
+    default: text.add("setup cannot take this line"); break;
     }
     text.add(": setup refuses to start at this line (").quote(error_db.get_error_msg(line.code)).add(")");
     error(line.number, text);
@@ -455,8 +449,8 @@ void Checker::check_path_type(const INI_LINE &line)
         size_t len = std::min(fields.word_len, sizeof word - 1);
         std::memcpy(word, fields.word, len);
         word[len] = '\0';
-        for (size_t i = 0; i <= len; ++i)
-            folded[i] = word[i] >= 'A' && word[i] <= 'Z' ? (char)(word[i] - 'A' + 'a') : word[i];
+        std::memcpy(folded, word, len + 1);
+        fold_ascii(folded);
         // The word without the blanks around it, which setup keeps.
         char *trimmed = folded + std::strspn(folded, " \t");
         size_t trimmed_len = std::strlen(trimmed);
@@ -511,7 +505,7 @@ void Checker::check_title()
     } else if (!title[0]) {
         warn(line, Text().add("apptitle is empty: the pages show no title, and the setup log and the shortcut are "
                               "named \"_\""));
-    } else if (named && std::strcmp(name, title)) {
+    } else if (named && std::strcmp(name, title) != 0) {
         char log_name[SETUP_PATH_SIZE + 4], link_name[SETUP_PATH_SIZE + 4];
         join_path(log_name, sizeof log_name, name, ".log");
         join_path(link_name, sizeof link_name, name, ".lnk");
@@ -536,7 +530,7 @@ void Checker::check_title()
                                 "its path would be %d characters, more than %d; setup fails before it installs "
                                 "anything (",
                                 (int)log_len, (int)SETUP_PATH_SIZE - 1)
-                        .quote(error_db.get_error_msg(BOUNDS))
+                        .quote(error_db.get_error_msg(ERR_STRING_BOUNDS))
                         .add(")"));
         return;
     }
@@ -585,7 +579,7 @@ void Checker::check_exename()
     bool found = false;
     for (int32_t i = 0; i < job.num_files && !found; ++i) {
         windows_key(job.files[i]->name, name, sizeof name);
-        if (std::strcmp(name, wanted))
+        if (std::strcmp(name, wanted) != 0)
             continue;
         if (job.files[i]->path_type == PATH_WINDOWS || job.files[i]->path_type == PATH_WINSYS)
             elsewhere = job.files[i];
@@ -607,7 +601,7 @@ void Checker::check_exename()
                         .format("the shortcut's target, the install path and exename, is %d characters long, more "
                                 "than %d: setup fails at Create Shortcut (",
                                 (int)target_len, (int)SETUP_PATH_SIZE - 1)
-                        .quote(error_db.get_error_msg(SHORTCUT_FAILED))
+                        .quote(error_db.get_error_msg(ERR_SHORTCUT))
                         .add(")"));
 }
 
@@ -635,7 +629,7 @@ void Checker::check_entry(int32_t index)
                            .add(" must already be there on the user's machine"));
         else
             error(line, text.add("install directory, so the copy fails (")
-                            .quote(error_db.get_error_msg(COPY_FAILED))
+                            .quote(error_db.get_error_msg(ERR_COPY_FAILED))
                             .add(")"));
     }
 
@@ -648,7 +642,7 @@ void Checker::check_entry(int32_t index)
                         .quote(name)
                         .add(is_dir ? " is a directory, not a file" : " is not in the setup directory")
                         .add(": setup fails when it comes to copy it (")
-                        .quote(error_db.get_error_msg(COPY_FAILED))
+                        .quote(error_db.get_error_msg(ERR_COPY_FAILED))
                         .add(")"));
     }
 
@@ -661,7 +655,7 @@ void Checker::check_entry(int32_t index)
                         .quote(dest)
                         .format(" is %d characters long, more than the %d setup takes: setup fails at this file (",
                                 (int)length, (int)MAX_DESTINATION)
-                        .quote(error_db.get_error_msg(BOUNDS))
+                        .quote(error_db.get_error_msg(ERR_STRING_BOUNDS))
                         .add(")"));
 
     char key[2 * SETUP_PATH_SIZE], other_key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
@@ -670,7 +664,7 @@ void Checker::check_entry(int32_t index)
         size_t other_length;
         destination(j, other, sizeof other, &other_length);
         windows_key(other, other_key, sizeof other_key);
-        if (std::strcmp(key, other_key))
+        if (std::strcmp(key, other_key) != 0)
             continue;
         Text text;
         text.format("same destination as line %d, ", (int)file_line[j]).add(other).add(": setup ");
@@ -718,7 +712,7 @@ void Checker::check_job()
                                .format("more than %d files (%d file lines): setup takes %d and refuses to start at "
                                        "this line, after the user has launched it (",
                                        MAX_SETUP_FILES, (int)file_lines, MAX_SETUP_FILES)
-                               .quote(error_db.get_error_msg(TOO_MANY_ENTRIES))
+                               .quote(error_db.get_error_msg(ERR_TABLE_FULL))
                                .add(")"));
     if (!file_lines)
         warn(0, Text().add("no file lines: setup installs nothing but its uninstal.bat"));
@@ -728,8 +722,7 @@ void Checker::check_job()
 
 void Checker::write_diagnostics(const char *shown, CHECK_SINK sink, void *context)
 {
-    std::stable_sort(items, items + count,
-                     [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
+    std::stable_sort(items, items + count, [](const Diagnostic &a, const Diagnostic &b) { return a.line < b.line; });
     for (int32_t i = 0; i < count; ++i) {
         Text text;
         text.add(shown)
@@ -896,11 +889,12 @@ int check_description(const char *arg, bool quiet, CHECK_SINK sink, void *contex
     } else {
         err_code = 0;
         bool loaded = job.load_ini(target.file, &checker);
-        if (!loaded && (err_code == 51 || err_code == 52))
+        if (!loaded && (err_code == ERR_FILE_OPEN || err_code == ERR_FILE_READ))
             checker.unreadable(Text()
-                                   .add(err_code == 51 ? "the description cannot be opened (no such file, or no "
-                                                         "right to read it)"
-                                                       : "the description could not be read to its end")
+                                   .add(err_code == ERR_FILE_OPEN
+                                            ? "the description cannot be opened (no such file, or no "
+                                              "right to read it)"
+                                            : "the description could not be read to its end")
                                    .add(": setup would stop at once with ")
                                    .quote(LOAD_FAILED));
         else

@@ -2,25 +2,24 @@
 #include <cstdio>
 #include <cstring>
 
-#include "check_ini.h"
+#include "checker/check_ini.h"
 
-static const char USAGE[] =
-    "Usage: setupchk [--quiet] [DIR | FILE]...\n"
-    "Checks setup.ini, the description that setup.exe installs from, with setup's own reader.\n"
-    "\n"
-    "  DIR      a setup directory: its setup.ini is checked\n"
-    "  FILE     a description file; the files it lists are looked up beside it\n"
-    "           (no argument: setup.ini in the current directory)\n"
-    "  --quiet  print the diagnostics only, not the plan\n"
-    "  --help   print this text\n"
-    "\n"
-    "Diagnostics read \"setup.ini:LINE: error: ...\" or \"...: warning: ...\", sorted by line\n"
-    "(line 0 for the description as a whole). An error is what makes setup fail or harm\n"
-    "the user's machine; a warning is what setup will do that the author may not mean.\n"
-    "Then the plan: each file's destination (Windows taken to be in C:\\windows) and size.\n"
-    "\n"
-    "Exit status: 0 clean, 1 warnings only, 2 errors or a description that cannot be read;\n"
-    "with several descriptions, the worst of them.\n";
+static const char USAGE[] = "Usage: setupchk [--quiet] [DIR | FILE]...\n"
+                            "Checks setup.ini, the description that setup.exe installs from, with setup's own reader.\n"
+                            "\n"
+                            "  DIR      a setup directory: its setup.ini is checked\n"
+                            "  FILE     a description file; the files it lists are looked up beside it\n"
+                            "           (no argument: setup.ini in the current directory)\n"
+                            "  --quiet  print the diagnostics only, not the plan\n"
+                            "  --help   print this text\n"
+                            "\n"
+                            "Diagnostics read \"setup.ini:LINE: error: ...\" or \"...: warning: ...\", sorted by line\n"
+                            "(line 0 for the description as a whole). An error is what makes setup fail or harm\n"
+                            "the user's machine; a warning is what setup will do that the author may not mean.\n"
+                            "Then the plan: each file's destination (Windows taken to be in C:\\windows) and size.\n"
+                            "\n"
+                            "Exit status: 0 clean, 1 warnings only, 2 errors or a description that cannot be read;\n"
+                            "with several descriptions, the worst of them.\n";
 
 static void to_stdout(void *, const char *text) { std::fputs(text, stdout); }
 
@@ -48,21 +47,13 @@ int main(int argc, char **argv)
     int descriptions = 0;
     for (int i = 1; i < argc; ++i) {
         switch (kind_of(argv[i], options_done)) {
-        case ARG_HELP:
-            std::fputs(USAGE, stdout);
-            return 0;
-        case ARG_QUIET:
-            quiet = true;
-            break;
-        case ARG_END_OF_OPTIONS:
-            options_done = true;
-            break;
+        case ARG_HELP: std::fputs(USAGE, stdout); return 0;
+        case ARG_QUIET: quiet = true; break;
+        case ARG_END_OF_OPTIONS: options_done = true; break;
         case ARG_UNKNOWN:
             std::fprintf(stderr, "setupchk: unknown option \"%s\" (setupchk --help lists them)\n", argv[i]);
             return 2;
-        case ARG_DESCRIPTION:
-            ++descriptions;
-            break;
+        case ARG_DESCRIPTION: ++descriptions; break;
         }
     }
 

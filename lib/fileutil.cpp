@@ -1,4 +1,4 @@
-#include "fileutil.h"
+#include "lib/fileutil.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,30 +7,25 @@
 #include <cstring>
 #include <ctime>
 
-#include "../platform/platform.h"
-#include "generr.h"
-#include "genmem.h"
-#include "genutil.h"
+#include "platform/platform.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "lib/genutil.h"
 
 FILE *log_stream = nullptr;
 bool log_open = false;
 
-static bool fileutil_registered;
-
-void register_fileutil()
-{
-    fileutil_registered = reg_db.add_program("FILEUTIL", "0.8", "Marten Koivisto", "29 November 1998");
-}
+void register_fileutil() { reg_db.add_program("FILEUTIL", "0.8", "Marten Koivisto", "29 November 1998"); }
 
 FILE *openfile(const char *name, const char *mode, bool fatal)
 {
     if (!name || !mode) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         // A fatal open promises never to return a failure, whatever the cause.
         if (fatal) {
             errno = EINVAL;
-            error_db.critical_error_code(58, "FILEUTIL - openfile (%s, %s) failed", name ? name : "(null)",
-                                         mode ? mode : "(null)");
+            error_db.critical_error_code(ERR_NULL_POINTER, "FILEUTIL - openfile (%s, %s) failed",
+                                         name ? name : "(null)", mode ? mode : "(null)");
         }
         return nullptr;
     }
@@ -40,16 +35,16 @@ FILE *openfile(const char *name, const char *mode, bool fatal)
         return stream;
     write_logfile("     Failed to open file '%s'  (Mem=%ld, Heap is %s)", name, (long)get_free_memory(),
                   get_heap_status());
-    err_code = 51;
+    err_code = ERR_FILE_OPEN;
     if (fatal)
-        error_db.critical_error_code(51, "FILEUTIL - openfile (%s, %s) failed", name, mode);
+        error_db.critical_error_code(ERR_FILE_OPEN, "FILEUTIL - openfile (%s, %s) failed", name, mode);
     return nullptr;
 }
 
 int read_eol(FILE *stream, char *buffer, uint32_t len)
 {
     if (!stream) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return 1;
     }
     uint32_t stored = 0;
@@ -93,12 +88,12 @@ bool file_exists(const char *name)
 bool dir_exists(const char *path)
 {
     if (!path) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     char saved[256];
     if (!plat_getcwd(saved, sizeof saved)) {
-        err_code = 64;
+        err_code = ERR_STRING_BOUNDS;
         return false;
     }
     if (!plat_chdir(path))
@@ -133,7 +128,7 @@ int32_t get_filesize(const char *name)
 int32_t get_filesize(FILE *stream)
 {
     if (!stream) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return -1;
     }
     long position = std::ftell(stream);
@@ -145,18 +140,18 @@ int32_t get_filesize(FILE *stream)
 
 char *terminate_path(char *buffer)
 {
-    if (!buffer || !buffer[0] || ends_in_backslash(buffer))
-        return buffer;
-    size_t len = std::strlen(buffer);
-    buffer[len] = '\\';
-    buffer[len + 1] = '\0';
+    if (separator_after(buffer)[0]) {
+        size_t len = std::strlen(buffer);
+        buffer[len] = '\\';
+        buffer[len + 1] = '\0';
+    }
     return buffer;
 }
 
 char *extract_path(char *buffer, const char *path, uint32_t len)
 {
     if (!buffer || !path || len == 0) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return buffer;
     }
     size_t n = std::strlen(path);
@@ -261,16 +256,18 @@ bool ends_in_backslash(const char *text)
     return last && last[1] == '\0';
 }
 
+const char *separator_after(const char *dir) { return dir && dir[0] && !ends_in_backslash(dir) ? "\\" : ""; }
+
 char *copy_path(char *dest, const char *source, uint32_t size)
 {
     if (!dest || !source || size == 0)
         return dest;
     size_t n = std::strlen(source);
-    bool needs_backslash = n > 0 && !ends_in_backslash(source);
+    bool needs_backslash = separator_after(source)[0] != '\0';
     // A cut path would name another directory, so refuse rather than cut.
     if (n + (needs_backslash ? 1 : 0) > size - 1) {
         std::memset(dest, 0, size);
-        err_code = 64;
+        err_code = ERR_STRING_BOUNDS;
         return dest;
     }
     std::memcpy(dest, source, n);
@@ -283,7 +280,7 @@ char *copy_path(char *dest, const char *source, uint32_t size)
 char *extract_filename(char *dest, const char *path, uint32_t size)
 {
     if (!dest || !path || size == 0) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return dest;
     }
     const char *last = last_backslash(path);
@@ -291,7 +288,7 @@ char *extract_filename(char *dest, const char *path, uint32_t size)
     size_t n = std::strlen(name);
     if (n > size - 1) {
         std::memset(dest, 0, size);
-        err_code = 64;
+        err_code = ERR_STRING_BOUNDS;
         return dest;
     }
     std::memcpy(dest, name, n);
@@ -319,7 +316,7 @@ bool has_extension(const char *name)
 bool has_path(const char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     for (const char *p = text; *p; p = plat_char_next(p))
@@ -331,7 +328,7 @@ bool has_path(const char *text)
 bool has_wildcard(const char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     return std::strpbrk(text, "*?") != nullptr;
@@ -358,7 +355,7 @@ char *remove_extension(char *name)
 bool change_dir(const char *path)
 {
     if (!path || !path[0]) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     return plat_chdir(path);
@@ -403,7 +400,7 @@ static bool make_one_dir(const char *prefix, void *)
 bool make_path(const char *path)
 {
     if (!path || !path[0]) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     return walk_path_prefixes(path, make_one_dir, nullptr);
@@ -464,7 +461,7 @@ bool dir_exists_find(const char *pattern)
 int read_word(FILE *stream, char *buffer, uint32_t max)
 {
     if (!stream) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return 1;
     }
     int c = std::getc(stream);
@@ -511,7 +508,7 @@ static char *read_whole(const char *name, const char *mode)
     if (size < 0) {
         // Unmeasurable (not seekable, or beyond 2 GB): there is no size to allocate.
         write_logfile("FILEUTIL - read_file(): Could not take the size of '%s'!", name);
-        err_code = 52;
+        err_code = ERR_FILE_READ;
         std::fclose(stream);
         return nullptr;
     }
@@ -519,7 +516,7 @@ static char *read_whole(const char *name, const char *mode)
     size_t got = std::fread(buffer, 1, (size_t)size, stream);
     if (got < (size_t)size) {
         write_logfile("FILEUTIL - read_file(): Expected %u bytes but read only %u!", (unsigned)size, (unsigned)got);
-        err_code = 52;
+        err_code = ERR_FILE_READ;
     }
     std::fclose(stream);
     return buffer;
@@ -540,26 +537,27 @@ bool write_textfile(const char *name, const char *text)
         if (written < len) {
             write_logfile("FILEUTIL - write_textfile(): Wrote only %u bytes but expected %u!", (unsigned)written,
                           (unsigned)len);
-            err_code = 53;
+            err_code = ERR_FILE_WRITE;
         }
     }
     // The last buffered bytes reach the file only here; losing them is a short write too.
     if (std::fclose(stream) != 0) {
         write_logfile("FILEUTIL - write_textfile(): Could not complete '%s'!", name);
-        err_code = 53;
+        err_code = ERR_FILE_WRITE;
     }
     return true;
 }
 
-// n bytes from stream into bytes; false (with 58 or 52) when they are not all there.
+// n bytes from stream into bytes; false (with ERR_NULL_POINTER or ERR_FILE_READ) when
+// they are not all there.
 static bool read_bytes(FILE *stream, unsigned char *bytes, size_t n)
 {
     if (!stream) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     if (std::fread(bytes, n, 1, stream) != 1) {
-        err_code = 52;
+        err_code = ERR_FILE_READ;
         return false;
     }
     return true;
@@ -594,14 +592,14 @@ int32_t read_motorola_int(FILE *stream)
 bool write_motorola_int(FILE *stream, int32_t value)
 {
     if (!stream) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     uint32_t v = (uint32_t)value;
     unsigned char b[4] = {(unsigned char)(v >> 24), (unsigned char)(v >> 16), (unsigned char)(v >> 8),
                           (unsigned char)v};
     if (std::fwrite(b, 1, 4, stream) != 4) {
-        err_code = 53;
+        err_code = ERR_FILE_WRITE;
         return false;
     }
     return true;

@@ -5,27 +5,27 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "../platform/dirsearch.h"
+#include "platform/dirsearch.h"
 
-// Opens name in mode (caller closes). On failure sets err_code 51 (58 for a
-// null name or mode) and returns null, or ends the program with the
-// critical report when fatal.
+// Opens name in mode (caller closes). On failure sets err_code ERR_FILE_OPEN
+// (ERR_NULL_POINTER for a null name or mode) and returns null, or ends the program with
+// the critical report when fatal.
 FILE *openfile(const char *name, const char *mode, bool fatal);
 
 // Reads one line into buffer (len characters at most, buffer needs len + 1
 // bytes; null buffer skips the line). Returns 0 at a newline, 1 at the end
 // of the stream (also for a last line without newline), 3 when len was
-// reached first (the rest of the line stays unread). Null stream: 58, 1.
+// reached first (the rest of the line stays unread). Null stream: ERR_NULL_POINTER, 1.
 int read_eol(FILE *stream, char *buffer, uint32_t len);
 
 // True when name can be opened for reading. err_code untouched.
 bool file_exists(const char *name);
-// True when path can be made the current directory; the current directory
-// is restored. False with 64 when the current directory does not fit 256 bytes.
+// True when path can be made the current directory; the current directory is restored.
+// False with ERR_STRING_BOUNDS when the current directory does not fit 256 bytes.
 bool dir_exists(const char *path);
 // Size in bytes, or -1 when the file cannot be opened or measured in 32 bits.
 int32_t get_filesize(const char *name);
-// Size of an open stream, whose position is kept; null: 58, -1.
+// Size of an open stream, whose position is kept; null: ERR_NULL_POINTER, -1.
 int32_t get_filesize(FILE *stream);
 // Appends a backslash unless buffer is empty or ends in one; room for one
 // more character is the caller's. Returns buffer.
@@ -49,22 +49,26 @@ const char *last_backslash(const char *text);
 char *last_backslash(char *text);
 // True when the last character of text is a backslash; false for null or "".
 bool ends_in_backslash(const char *text);
+// What goes between a directory and a name below it: "\\" unless dir is
+// null, empty or ends in a backslash already, then "". Every path joined
+// of a directory and a name takes its backslash from here.
+const char *separator_after(const char *dir);
 
-// Copies source into dest (size bytes) as a directory path: a backslash is
-// appended to a non-empty copy that lacks one, and the bytes after the text
-// are zeroed. A source that does not fit with that backslash leaves dest
-// empty with err_code 64. Null dest or source, or size 0: dest untouched, no code.
+// Copies source into dest (size bytes) as a directory path: a backslash is appended to
+// a non-empty copy that lacks one, and the bytes after the text are zeroed. A source
+// that does not fit with that backslash leaves dest empty with err_code
+// ERR_STRING_BOUNDS. Null dest or source, or size 0: dest untouched, no code.
 char *copy_path(char *dest, const char *source, uint32_t size);
 // Copies the part of path after its last backslash into dest (size bytes),
 // zeroing the rest. A name of size or more characters leaves dest empty with
-// 64; null dest or path, or size 0: 58, dest untouched.
+// ERR_STRING_BOUNDS; null dest or path, or size 0: ERR_NULL_POINTER, dest untouched.
 char *extract_filename(char *dest, const char *path, uint32_t size);
 // True when the last component (after the last '\' or '/') holds a dot.
 // Null or empty: false, no code.
 bool has_extension(const char *name);
-// True when text holds '\', '/' or ':'. Null: 58, false.
+// True when text holds '\', '/' or ':'. Null: ERR_NULL_POINTER, false.
 bool has_path(const char *text);
-// True when text holds '*' or '?'. Null: 58, false.
+// True when text holds '*' or '?'. Null: ERR_NULL_POINTER, false.
 bool has_wildcard(const char *text);
 // Cuts name in place at the last dot after its last backslash; returns name
 // (null for null, no code).
@@ -72,12 +76,12 @@ char *remove_extension(char *name);
 
 // ---- directories --------------------------------------------------------
 
-// Makes path the current directory. Null or empty: 58, false. A failed
+// Makes path the current directory. Null or empty: ERR_NULL_POINTER, false. A failed
 // change sets no code; errno holds the reason.
 bool change_dir(const char *path);
 // Creates every missing directory along path (a leading drive is skipped).
 // A failed creation sets err_code to the runtime's errno and returns false;
-// the directories made before it stay. Null or empty: 58, false.
+// the directories made before it stay. Null or empty: ERR_NULL_POINTER, false.
 bool make_path(const char *path);
 // Calls visit with each directory prefix of path, from the left, without a
 // trailing backslash ("d:\a", then "d:\a\b" for "d:\a\\b\"): runs of
@@ -104,31 +108,32 @@ bool dir_exists_find(const char *pattern);
 
 // ---- reading and writing ------------------------------------------------
 
-// Skips spaces and tabs, then reads one word up to a space, tab, newline or
-// the end into buffer (max characters, buffer needs max + 1 bytes; null
-// buffer reads past the word). Returns 0 after a space or tab, 2 after a
-// newline, 1 at the end of the stream, 3 when max was reached first (the
-// character at hand is dropped, the rest stays unread). Null stream: 58, 1.
+// Skips spaces and tabs, then reads one word up to a space, tab, newline or the end
+// into buffer (max characters, buffer needs max + 1 bytes; null buffer reads past the
+// word). Returns 0 after a space or tab, 2 after a newline, 1 at the end of the stream,
+// 3 when max was reached first (the character at hand is dropped, the rest stays
+// unread). Null stream: ERR_NULL_POINTER, 1.
 int read_word(FILE *stream, char *buffer, uint32_t max);
-// The whole file in a new zero-terminated block (caller frees), binary or
-// text mode. Null when it cannot be opened (51) or measured (52); a short
-// read sets 52 and still returns what was read.
+// The whole file in a new zero-terminated block (caller frees), binary or text mode.
+// Null when it cannot be opened (ERR_FILE_OPEN) or measured (ERR_FILE_READ); a short
+// read sets ERR_FILE_READ and still returns what was read.
 char *read_file(const char *name);
 char *read_textfile(const char *name);
 // Replaces the file's content with text (null: an empty file), text mode.
-// False with 51 when it cannot be opened; a short write or a failed close
-// sets 53 but still returns true.
+// False with ERR_FILE_OPEN when it cannot be opened; a short write or a failed close
+// sets ERR_FILE_WRITE but still returns true.
 bool write_textfile(const char *name, const char *text);
 
 // Binary integers: 4 (or 2) bytes, least significant first. Null stream:
-// 58 and 0; a failed read: 52 and 0.
+// ERR_NULL_POINTER and 0; a failed read: ERR_FILE_READ and 0.
 int32_t read_int(FILE *stream);
 int32_t read_long(FILE *stream);
 int16_t read_short(FILE *stream);
-// 4 bytes, most significant first. Null stream: 58 and 0; failed read: 52 and 0.
+// 4 bytes, most significant first. Null stream: ERR_NULL_POINTER and 0; failed read:
+// ERR_FILE_READ and 0.
 int32_t read_motorola_int(FILE *stream);
-// Writes value's 4 bytes, most significant first. False with 53 when fewer
-// were written, with 58 for a null stream.
+// Writes value's 4 bytes, most significant first. False with ERR_FILE_WRITE when fewer
+// were written, with ERR_NULL_POINTER for a null stream.
 bool write_motorola_int(FILE *stream, int32_t value);
 
 // The debug log: off until opened; every line is time-stamped and flushed.

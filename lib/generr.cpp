@@ -1,4 +1,4 @@
-#include "generr.h"
+#include "lib/generr.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -6,15 +6,13 @@
 #include <cstdlib>
 #include <new>
 
-#include "../platform/platform.h"
-#include "fileutil.h"
-#include "genmem.h"
-#include "genutil.h"
+#include "platform/platform.h"
+#include "lib/fileutil.h"
+#include "lib/genmem.h"
+#include "lib/genutil.h"
 
-int32_t err_code = 0;
+int32_t err_code = ERR_NONE;
 ERR_TYPE error_db;
-
-static bool generr_registered;
 
 const char *const system_error_messages[] = {
     "No error",
@@ -69,22 +67,22 @@ struct DefaultMessage {
 };
 
 static const DefaultMessage default_messages[] = {
-    {0, "No error generated."},
-    {51, "Failed to open file!"},
-    {52, "Could not read from file!"},
-    {53, "Could not write to file!"},
-    {54, "Not enough memory to allocate pointer!"},
-    {55, "General array index overflow detected!"},
-    {56, "Critical...Corrupt heap space detected!"},
-    {57, "Maximum array index reached, could not add entry!"},
-    {58, "Received invalid NULL pointer!"},
-    {59, "Invalid input received!"},
-    {60, "Cannot allocate more than UINT_MAX bytes at a time!"},
-    {61, "Graphics mode related error."},
-    {62, "Mouse related error."},
-    {63, "Keyboard related error."},
-    {64, "String bounds overflow!"},
-    {65, "Received input that would result in an overflow!"},
+    {ERR_NONE, "No error generated."},
+    {ERR_FILE_OPEN, "Failed to open file!"},
+    {ERR_FILE_READ, "Could not read from file!"},
+    {ERR_FILE_WRITE, "Could not write to file!"},
+    {ERR_NO_MEMORY, "Not enough memory to allocate pointer!"},
+    {ERR_INDEX_OVERFLOW, "General array index overflow detected!"},
+    {ERR_CORRUPT_HEAP, "Critical...Corrupt heap space detected!"},
+    {ERR_TABLE_FULL, "Maximum array index reached, could not add entry!"},
+    {ERR_NULL_POINTER, "Received invalid NULL pointer!"},
+    {ERR_INVALID_INPUT, "Invalid input received!"},
+    {ERR_ALLOC_TOO_LARGE, "Cannot allocate more than UINT_MAX bytes at a time!"},
+    {ERR_GRAPHICS, "Graphics mode related error."},
+    {ERR_MOUSE, "Mouse related error."},
+    {ERR_KEYBOARD, "Keyboard related error."},
+    {ERR_STRING_BOUNDS, "String bounds overflow!"},
+    {ERR_OVERFLOW, "Received input that would result in an overflow!"},
 };
 
 ERR_RECORD::ERR_RECORD() : code(0), message(nullptr), initialised(true) {}
@@ -96,10 +94,7 @@ ERR_RECORD::~ERR_RECORD()
     code = 0;
 }
 
-void register_generr()
-{
-    generr_registered = reg_db.add_program("GENERR", "0.2a", GENERR_AUTHOR, "28 Nov 1998");
-}
+void register_generr() { reg_db.add_program("GENERR", "0.2a", GENERR_AUTHOR, "28 Nov 1998"); }
 
 static void destroy_error_db() { error_db.clear_errors(); }
 

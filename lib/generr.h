@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "lib/error_codes.h"
+
 // The current error code: set by every failing operation, never cleared here.
 // It may also hold a runtime errno value (Windows runtime numbering).
 extern int32_t err_code;
@@ -45,7 +47,8 @@ public:
     // The first matching record's text (owned by the table; may be null), or
     // "Specified Error code not found." for an unknown code.
     const char *get_error_msg(int32_t code);
-    // Fills an uninitialised table with 0, 51..65 and the system messages.
+    // Fills an uninitialised table with ERR_NONE, ERR_FILE_OPEN to ERR_OVERFLOW and
+    // the system messages.
     void init_errors();
     // Frees every record; the table stays initialised.
     void clear_errors();

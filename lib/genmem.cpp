@@ -1,18 +1,13 @@
-#include "genmem.h"
+#include "lib/genmem.h"
 
 #include <cstring>
 #include <new>
 
-#include "../platform/platform.h"
-#include "generr.h"
-#include "genutil.h"
+#include "platform/platform.h"
+#include "lib/generr.h"
+#include "lib/genutil.h"
 
-static bool genmem_registered;
-
-void register_genmem()
-{
-    genmem_registered = reg_db.add_program("GENMEM", "0.2a", "Marten Koivisto", "28 November 1998");
-}
+void register_genmem() { reg_db.add_program("GENMEM", "0.2a", "Marten Koivisto", "28 November 1998"); }
 
 char *create_ptr(const char *text)
 {
@@ -21,7 +16,7 @@ char *create_ptr(const char *text)
     size_t size = std::strlen(text) + 1;
     char *copy = static_cast<char *>(plat_malloc(size));
     if (!copy)
-        error_db.critical_error_code(54, "GENMEM - create_ptr(): *temp_ptr (%u)", (unsigned)size);
+        error_db.critical_error_code(ERR_NO_MEMORY, "GENMEM - create_ptr(): *temp_ptr (%u)", (unsigned)size);
     std::memcpy(copy, text, size);
     return copy;
 }

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // A new heap copy of text (caller frees with free()); null for null.
-// Exhausted memory ends the program with the critical report (code 54).
+// Exhausted memory ends the program with the critical report (code ERR_NO_MEMORY).
 char *create_ptr(const char *text);
 // A new zeroed block of size bytes (caller frees with free()). Exhausted
 // memory ends the program with the critical report.

@@ -1,26 +1,21 @@
-#include "genstrin.h"
+#include "lib/genstrin.h"
 
 #include <cctype>
 #include <cstdio>
 #include <cstring>
 
-#include "generr.h"
-#include "genmem.h"
-#include "genutil.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "lib/genutil.h"
 
-static bool genstrin_registered;
-
-void register_genstrin()
-{
-    genstrin_registered = reg_db.add_program("GENSTRIN", "0.4b", "Marten Koivisto", "10 January 1999");
-}
+void register_genstrin() { reg_db.add_program("GENSTRIN", "0.4b", "Marten Koivisto", "10 January 1999"); }
 
 static bool is_blank(char c) { return c == ' ' || c == '\t'; }
 
 char *trim_right(char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return nullptr;
     }
     size_t len = std::strlen(text);
@@ -32,7 +27,7 @@ char *trim_right(char *text)
 char *trim_left(char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return nullptr;
     }
     while (is_blank(*text))
@@ -43,7 +38,7 @@ char *trim_left(char *text)
 bool chrcat(char *text, char c)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     size_t len = std::strlen(text);
@@ -52,8 +47,8 @@ bool chrcat(char *text, char c)
     return true;
 }
 
-const char *const short_month_names[12] = {"Jan",  "Feb",  "Mar",  "Apr", "May", "June",
-                                           "July", "Aug",  "Sept", "Oct", "Nov", "Dec"};
+const char *const short_month_names[12] = {"Jan",  "Feb", "Mar",  "Apr", "May", "June",
+                                           "July", "Aug", "Sept", "Oct", "Nov", "Dec"};
 const char *const long_month_names[12] = {"January", "February", "March",     "April",   "May",      "June",
                                           "July",    "August",   "September", "October", "November", "December"};
 
@@ -92,12 +87,12 @@ bool str_to_bool(const char *text)
 bool insert_char(char *text, uint32_t position, char c)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     size_t len = std::strlen(text);
     if (position > len) {
-        err_code = 59;
+        err_code = ERR_INVALID_INPUT;
         return false;
     }
     std::memmove(text + position + 1, text + position, len - position + 1);
@@ -108,12 +103,12 @@ bool insert_char(char *text, uint32_t position, char c)
 bool delete_char(char *text, uint32_t position)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     size_t len = std::strlen(text);
     if (position >= len) {
-        err_code = 59;
+        err_code = ERR_INVALID_INPUT;
         return false;
     }
     std::memmove(text + position, text + position + 1, len - position);
@@ -123,7 +118,7 @@ bool delete_char(char *text, uint32_t position)
 bool chop_char(char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     size_t len = std::strlen(text);
@@ -136,7 +131,7 @@ bool chop_char(char *text)
 int32_t find_last_separator(const char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return -1;
     }
     for (size_t i = std::strlen(text); i-- > 0;)
@@ -150,7 +145,7 @@ const uint32_t FORMAT_BLOCK = 1025;
 char *create_format_string(const char *format, va_list args)
 {
     if (!format) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return nullptr;
     }
     char *block = create_ptr(FORMAT_BLOCK);
@@ -163,7 +158,7 @@ char *create_format_string(const char *format, va_list args)
 char *comma_number(uint32_t value, char *buffer)
 {
     if (!buffer) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return nullptr;
     }
     const size_t size = 14; // "4,294,967,295" and its terminator
@@ -184,7 +179,7 @@ char *comma_number(uint32_t value, char *buffer)
 char *capitalize_words(char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return nullptr;
     }
     char *p = text;
@@ -202,7 +197,7 @@ char *capitalize_words(char *text)
 static int32_t find_in(const char *text, const char *pattern, uint32_t n, uint32_t m, uint32_t start, bool nocase)
 {
     if (!text || !pattern) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return -1;
     }
     // An empty pattern would have the walk read past it; it finds nothing.
@@ -231,7 +226,7 @@ int32_t find_substring_nocase(const char *text, const char *pattern, uint32_t n,
 const char *find_string_nocase(const char *text, const char *pattern)
 {
     if (!text || !pattern) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return nullptr;
     }
     if (!pattern[0])
@@ -265,7 +260,7 @@ char *copy_chars_limit(char *dest, const char *source, uint32_t count, uint32_t 
 int compare_nocase(const char *first, const char *second, uint32_t count)
 {
     if (!first || !second) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return 0;
     }
     uint32_t i = 0;
@@ -280,17 +275,17 @@ int compare_nocase(const char *first, const char *second, uint32_t count)
 uint32_t first_line_length(const char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return 0;
     }
-    err_code = 0;
+    err_code = ERR_NONE;
     return (uint32_t)std::strcspn(text, "\n");
 }
 
 uint32_t longest_line_length(const char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return 0;
     }
     uint32_t longest = 0, current = 0;
@@ -311,7 +306,7 @@ uint32_t longest_line_length(const char *text)
 uint32_t count_lines(const char *text)
 {
     if (!text) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return 0;
     }
     uint32_t lines = 1;
@@ -324,7 +319,7 @@ uint32_t count_lines(const char *text)
 int16_t ushort_to_digits(uint16_t value, char *buffer)
 {
     if (!buffer) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return -1;
     }
     int16_t n = 0;
@@ -338,6 +333,19 @@ int16_t ushort_to_digits(uint16_t value, char *buffer)
     }
     buffer[n++] = (char)('0' + value % 10);
     buffer[n] = '\0';
-    err_code = 0;
+    err_code = ERR_NONE;
     return n;
+}
+
+char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
+
+char *fold_ascii(char *text)
+{
+    if (!text) {
+        err_code = ERR_NULL_POINTER;
+        return nullptr;
+    }
+    for (char *p = text; *p; ++p)
+        *p = ascii_lower(*p);
+    return text;
 }

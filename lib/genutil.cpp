@@ -1,14 +1,14 @@
-#include "genutil.h"
+#include "lib/genutil.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "../platform/platform.h"
-#include "fileutil.h"
-#include "generr.h"
-#include "genmem.h"
-#include "genstrin.h"
+#include "platform/platform.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "lib/genstrin.h"
 
 const char *const GENUTIL_AUTHOR = "Marten Koivisto (marten.koivisto@example.net)";
 const char *const GENERR_AUTHOR = "Marten Koivisto (marten.koivisto@example.net)";
@@ -46,7 +46,7 @@ bool REG_TYPE::add_program(const char *program, const char *version, const char 
     if (!initialised)
         init_programs();
     if (num_programs >= MAX_PROGRAMS) {
-        err_code = 57;
+        err_code = ERR_TABLE_FULL;
         return false;
     }
     int32_t i = num_programs;
@@ -65,8 +65,7 @@ bool REG_TYPE::add_program(const char *program, const char *version, const char 
     return true;
 }
 
-bool REG_TYPE::add_current_program(const char *program, const char *version, const char *created_by,
-                                   const char *date)
+bool REG_TYPE::add_current_program(const char *program, const char *version, const char *created_by, const char *date)
 {
     if (add_program(program, version, created_by, date)) {
         current_program = num_programs - 1;
@@ -80,7 +79,7 @@ PROG_TYPE *REG_TYPE::get_program(int32_t index)
 {
     if (index >= 0 && index < num_programs)
         return programs[index];
-    err_code = 55;
+    err_code = ERR_INDEX_OVERFLOW;
     return nullptr;
 }
 
@@ -89,7 +88,7 @@ PROG_TYPE *REG_TYPE::get_current_program() { return get_program(current_program)
 bool REG_TYPE::dump_programs(FILE *stream, int flags)
 {
     if (!stream) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     std::fprintf(stream, "%u Modules currently in use.\n", (unsigned)num_programs);
@@ -185,7 +184,7 @@ uint32_t bit_mask32(int32_t n)
 {
     // 1 << 32 does not fit the result, so 32 is refused like the rest.
     if (n < 0 || n > 31) {
-        err_code = 65;
+        err_code = ERR_OVERFLOW;
         return 0;
     }
     return (uint32_t)1 << n;
@@ -194,7 +193,7 @@ uint32_t bit_mask32(int32_t n)
 uint32_t bit_mask16(int32_t n)
 {
     if (n < 0 || n > 16) {
-        err_code = 65;
+        err_code = ERR_OVERFLOW;
         return 0;
     }
     return (uint32_t)1 << n;

@@ -37,18 +37,17 @@ public:
 
     constexpr REG_TYPE() : initialised(false), programs{}, num_programs(0), current_program(-1) {}
 
-    // False with err_code 57 when the registry is full. A failed entry
+    // False with err_code ERR_TABLE_FULL when the registry is full. A failed entry
     // allocation ends the program with the critical report.
     bool add_program(const char *program, const char *version, const char *created_by, const char *date);
     // As add_program; on success the new entry becomes the current one,
     // on failure there is no current entry.
-    bool add_current_program(const char *program, const char *version, const char *created_by,
-                             const char *date);
-    // The entry at index, or null with err_code 55.
+    bool add_current_program(const char *program, const char *version, const char *created_by, const char *date);
+    // The entry at index, or null with err_code ERR_INDEX_OVERFLOW.
     PROG_TYPE *get_program(int32_t index);
     PROG_TYPE *get_current_program();
     // Writes the count line and, per flag bit (1 name, 2 version, 4 date,
-    // 8 author), each entry's fields. False with 58 on a null stream.
+    // 8 author), each entry's fields. False with ERR_NULL_POINTER on a null stream.
     bool dump_programs(FILE *stream, int flags);
     // Fills an uninitialised registry with GENUTIL as the current entry.
     void init_programs();
@@ -73,9 +72,9 @@ bool is_printable_char(int c);   // 32 to 126
 bool is_separator_char(int c);   // space, '-', '/', '\'
 bool is_punctuation_char(int c); // space ! " ' ( ) , - . : ; ? [ ] ` and 252 to 255
 
-// 1 << n for 0 <= n <= 31. Other n, 32 included (it does not fit): 65, 0.
+// 1 << n for 0 <= n <= 31. Other n, 32 included (it does not fit): ERR_OVERFLOW, 0.
 uint32_t bit_mask32(int32_t n);
-// 1 << n for 0 <= n <= 16 (16 gives 65536). Other n: 65, 0.
+// 1 << n for 0 <= n <= 16 (16 gives 65536). Other n: ERR_OVERFLOW, 0.
 uint32_t bit_mask16(int32_t n);
 // -1, 0 or 1.
 int sign_of(int32_t value);

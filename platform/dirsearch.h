@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "platform.h" // the PLAT_ATTR_ bits of a record
+#include "platform/platform.h" // the PLAT_ATTR_ bits of a record
 
 // One match: the fields of the runtime's _finddata_t, with the same 32-bit
 // times and size on every build so that callers see one layout.
@@ -18,7 +18,7 @@ struct plat_finddata {
     int32_t time_create; // seconds since 1970; -1 when unknown or beyond 32 bits
     int32_t time_access;
     int32_t time_write;
-    uint32_t size; // low 32 bits of the size in bytes; 0 for a directory
+    uint32_t size;  // low 32 bits of the size in bytes; 0 for a directory
     char name[260]; // the entry's name without its directory; always terminated
 };
 

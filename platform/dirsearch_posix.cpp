@@ -11,7 +11,7 @@
 //
 // The creation time is the file's birth time where the file system keeps
 // one, otherwise -1.
-#include "dirsearch.h"
+#include "platform/dirsearch.h"
 
 #include <cctype>
 #include <cerrno>
@@ -23,7 +23,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "platform.h"
+#include "platform/os.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ bool wild_match(const char *mask, const char *name)
     // "*.*" is the DOS spelling of "everything", names without a dot included.
     if (std::strcmp(mask, "*.*") == 0)
         mask = "*";
-    const char *star = nullptr; // the mask just after the last '*' seen
+    const char *star = nullptr;  // the mask just after the last '*' seen
     const char *retry = nullptr; // where that '*' would take one more character
     while (*name) {
         if (*mask == '*') {
@@ -76,9 +77,8 @@ bool is_drive_root(const char *host_dir)
     char dir[PATH_MAX], root[PATH_MAX];
     if (!realpath(host_dir, dir) || !realpath(plat_test_drive_root(), root))
         return false;
-    size_t n = std::strlen(root);
-    return std::strncmp(dir, root, n) == 0 && dir[n] == '/' && std::isalpha((unsigned char)dir[n + 1]) &&
-           dir[n + 2] == '\0';
+    const char *rest = nullptr;
+    return os_drive_in(dir, root, &rest) && !*rest;
 }
 
 int32_t time32(long long t) { return (t < INT32_MIN || t > INT32_MAX) ? -1 : (int32_t)t; }

@@ -1,15 +1,12 @@
 // The directory search on Windows: the runtime's _findfirst family.
-#include "dirsearch.h"
+#include "platform/dirsearch.h"
 
 #include <cerrno>
 #include <cstring>
 #include <io.h>
 
 // The runtime's times may be 64 bits wide; ours are 32.
-template <typename T> static int32_t time32(T t)
-{
-    return (t < (T)INT32_MIN || t > (T)INT32_MAX) ? -1 : (int32_t)t;
-}
+template <typename T> static int32_t time32(T t) { return (t < (T)INT32_MIN || t > (T)INT32_MAX) ? -1 : (int32_t)t; }
 
 static void copy_record(const struct _finddata_t &in, plat_finddata *out)
 {

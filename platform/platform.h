@@ -23,6 +23,10 @@ unsigned plat_system_dir(char *buf, unsigned size);
 // POSIX substitute does the same, so files look alike on both platforms.
 // Returns null on failure with errno set.
 FILE *plat_fopen(const char *path, const char *mode);
+// fwrite() of size bytes: the number written, short when the disk is full.
+// The setup log and the batch file are written through it, so that a test
+// can fill the disk under them (platform/fault.h).
+size_t plat_fwrite(const void *data, size_t size, FILE *stream);
 
 // Current directory into buf (size bytes with the terminator). Returns false
 // when it does not fit or cannot be read. Under the drive root the POSIX
@@ -119,25 +123,20 @@ PLAT_RESULT plat_replace_file(const char *source, const char *destination);
 intptr_t plat_lock_file(const char *path, PLAT_RESULT *why);
 void plat_unlock_file(intptr_t lock);
 
-// ---------------------------------------------------------------------------
-// Test controls. These exist so that tests can reach failure paths; the
-// program itself never calls them.
-
-// Allocation failure on demand, on both platforms: the nth allocation made
-// through plat_malloc from now on fails (1 = the next one); 0 turns it off.
-void plat_test_fail_alloc(int nth);
-// malloc() that honours plat_test_fail_alloc.
+// malloc() that a test can make fail (platform/fault.h).
 void *plat_malloc(size_t size);
 
 #ifndef _WIN32
+// ---- controls of the substitute (those of both platforms: platform/fault.h) ----
+
+// The machine the substitute stands for: a test run lays it out once, and
+// plat_test_reset leaves it as it is.
 // The folder that holds the drive folders (c/, d/, ...). Default: "/tmp/plat-drives".
 void plat_test_set_drive_root(const char *host_dir);
 const char *plat_test_drive_root();
 // What the directory queries answer; null makes the query fail.
 void plat_test_set_windows_dir(const char *dos_path);
 void plat_test_set_system_dir(const char *dos_path);
-// Forces the heap check's result; 0 restores the default (-2, heap in order).
-void plat_test_set_heap_result(int result);
 // Host path of a DOS-style path, as the substitute maps it. False if too long.
 bool plat_host_path(const char *dos_path, char *out, size_t size);
 // Called with every host path the substitute maps a path to, before that
@@ -145,38 +144,13 @@ bool plat_host_path(const char *dos_path, char *out, size_t size);
 // first access that would leave its scratch drive.
 void plat_test_set_path_observer(void (*observer)(const char *host_path));
 
-// The nth directory creation from now fails (1 = the next); 0 turns it off.
-void plat_test_fail_create_dir(int nth);
-// How the nth copy from now goes wrong: it fails, or it reports success
-// without leaving a destination file behind.
-enum PLAT_COPY_FAULT { PLAT_COPY_FAILS, PLAT_COPY_LOSES_FILE };
-void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how = PLAT_COPY_FAILS);
+// What plat_test_reset turns back to the default.
 // Copies with plain reads and writes instead of the kernel's copy.
 void plat_test_copy_by_read_write(bool on);
 // The ANSI code page of the substitute: 932 (Shift-JIS, lead bytes 0x81 to
 // 0x9F and 0xE0 to 0xFC) or any other value for a single-byte one (1252, the
 // default).
 void plat_test_set_code_page(unsigned code_page);
-// The disk fills up at the nth text-mode write from now: that write puts the
-// first half of its bytes on disk and fails, or reports them all written as
-// some runtimes do; every later text-mode write fails without writing. 0
-// turns it off.
-enum PLAT_WRITE_FAULT { PLAT_WRITE_FAILS, PLAT_WRITE_LOSES_BYTES };
-void plat_test_fail_text_write(int nth, PLAT_WRITE_FAULT how = PLAT_WRITE_FAILS);
-// The nth file deletion (or directory removal) from now fails with how
-// (1 = the next); 0 turns it off.
-void plat_test_fail_delete(int nth, PLAT_RESULT how);
-void plat_test_fail_remove_dir(int nth, PLAT_RESULT how);
-// The nth replacement from now fails with how.
-void plat_test_fail_replace(int nth, PLAT_RESULT how);
-// Removals at restart are only recorded here: how many, and the nth path
-// (0 = the first; null past the end). refuse makes them fail (no rights).
-int plat_test_scheduled_count();
-const char *plat_test_scheduled(int n);
-void plat_test_refuse_schedule(bool refuse);
-// Turns off every fault of the controls above and of shell_link.h, and
-// forgets the recorded removals at restart.
-void plat_test_reset_faults();
 #endif
 
 #endif

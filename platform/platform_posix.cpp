@@ -9,7 +9,8 @@
 // an existing name is found whatever its case, an empty path names nothing,
 // a directory cannot be opened as a file, a read-only file is not replaced,
 // and reading a text-mode stream ends at a Ctrl-Z.
-#include "platform.h"
+#include "platform/os.h"
+#include "platform/platform.h"
 
 #include <cctype>
 #include <cerrno>
@@ -23,8 +24,8 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "dirsearch.h"
-#include "shell_link.h"
+#include "lib/error_codes.h" // the Windows runtime's errno numbers, which the seam reports in
+#include "platform/dirsearch.h"
 
 namespace {
 
@@ -33,24 +34,12 @@ char windows_dir[PATH_MAX] = "C:\\windows";
 char system_dir[PATH_MAX] = "C:\\windows\\system32";
 bool windows_dir_set = true;
 bool system_dir_set = true;
-int heap_result = 0;
-
-// Fault injection: countdowns to the call that fails, 0 when off.
-int create_dir_fail_in = 0;
-int copy_fail_in = 0;
-PLAT_COPY_FAULT copy_fault = PLAT_COPY_FAILS;
 bool copy_read_write = false;
 unsigned code_page = 1252;
 
 // Where Wine keeps the hidden and system bits of a Unix file.
 const char DOS_ATTRIBUTES[] = "user.DOSATTRIB";
 const uint32_t XATTR_BITS = PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
-int text_write_fail_in = 0;
-PLAT_WRITE_FAULT text_write_fault = PLAT_WRITE_FAILS;
-bool text_disk_full = false;
-
-// True on the call where a countdown reaches zero.
-bool fault_due(int &countdown) { return countdown > 0 && --countdown == 0; }
 
 bool copy_bounded(char *dst, size_t size, const char *src)
 {
@@ -65,12 +54,8 @@ bool copy_bounded(char *dst, size_t size, const char *src)
 char current_drive()
 {
     char cwd[PATH_MAX];
-    size_t root_len = std::strlen(drive_root);
-    if (getcwd(cwd, sizeof cwd) && std::strncmp(cwd, drive_root, root_len) == 0 &&
-        cwd[root_len] == '/' && std::isalpha((unsigned char)cwd[root_len + 1]) &&
-        (cwd[root_len + 2] == '/' || cwd[root_len + 2] == '\0'))
-        return cwd[root_len + 1];
-    return 'c';
+    char letter = getcwd(cwd, sizeof cwd) ? os_drive_in(cwd, drive_root, nullptr) : '\0';
+    return letter ? letter : 'c';
 }
 
 // Linux numbers a few errno values differently from the Windows runtime; the
@@ -78,12 +63,12 @@ char current_drive()
 int windows_errno(int e)
 {
     switch (e) {
-    case EDEADLK: return 36;
-    case ENAMETOOLONG: return 38;
-    case ENOLCK: return 39;
-    case ENOSYS: return 40;
-    case ENOTEMPTY: return 41;
-    case EILSEQ: return 42;
+    case EDEADLK: return ERR_SYS_EDEADLK;
+    case ENAMETOOLONG: return ERR_SYS_ENAMETOOLONG;
+    case ENOLCK: return ERR_SYS_ENOLCK;
+    case ENOSYS: return ERR_SYS_ENOSYS;
+    case ENOTEMPTY: return ERR_SYS_ENOTEMPTY;
+    case EILSEQ: return ERR_SYS_EILSEQ;
     default: return e;
     }
 }
@@ -127,16 +112,7 @@ ssize_t text_read(void *cookie, char *buf, size_t size)
 ssize_t text_write(void *cookie, const char *buf, size_t size)
 {
     FILE *raw = static_cast<TextStream *>(cookie)->raw;
-    size_t room = size;
-    bool silent = false;
-    if (text_disk_full || fault_due(text_write_fail_in)) {
-        // A full disk: the first write that meets it gets part of its bytes
-        // out, later ones none.
-        silent = !text_disk_full && text_write_fault == PLAT_WRITE_LOSES_BYTES;
-        room = text_disk_full ? 0 : size / 2;
-        text_disk_full = true;
-    }
-    for (size_t i = 0; i < room; ++i) {
+    for (size_t i = 0; i < size; ++i) {
         if (buf[i] == '\n' && putc('\r', raw) == EOF)
             return i ? (ssize_t)i : -1;
         if (putc(buf[i], raw) == EOF)
@@ -145,10 +121,6 @@ ssize_t text_write(void *cookie, const char *buf, size_t size)
     // The caller's fflush must reach the disk, so pass it on.
     if (fflush(raw) != 0)
         return -1;
-    if (room < size && !silent) {
-        errno = ENOSPC;
-        return -1;
-    }
     return (ssize_t)size;
 }
 
@@ -170,6 +142,17 @@ int text_close(void *cookie)
 }
 
 } // namespace
+
+char os_drive_in(const char *host, const char *root, const char **rest)
+{
+    size_t n = std::strlen(root);
+    if (std::strncmp(host, root, n) != 0 || host[n] != '/' || !std::isalpha((unsigned char)host[n + 1]) ||
+        (host[n + 2] != '/' && host[n + 2] != '\0'))
+        return '\0';
+    if (rest)
+        *rest = host + n + 2;
+    return host[n + 1];
+}
 
 // Two names that Windows takes for one: ASCII letters match without regard
 // to case; the bytes of a double-byte character must match exactly.
@@ -306,7 +289,7 @@ static unsigned answer_dir(bool set, const char *dir, char *buf, unsigned size)
 unsigned plat_windows_dir(char *buf, unsigned size) { return answer_dir(windows_dir_set, windows_dir, buf, size); }
 unsigned plat_system_dir(char *buf, unsigned size) { return answer_dir(system_dir_set, system_dir, buf, size); }
 
-FILE *plat_fopen(const char *path, const char *mode)
+FILE *os_fopen(const char *path, const char *mode)
 {
     char host[PATH_MAX];
     if (!path || !mode || !plat_host_path(path, host, sizeof host))
@@ -354,13 +337,12 @@ bool plat_getcwd(char *buf, size_t size)
     char cwd[PATH_MAX];
     if (!buf || !getcwd(cwd, sizeof cwd))
         return false;
-    size_t root_len = std::strlen(drive_root);
-    const char *tail = cwd + root_len + 2;
-    if (std::strncmp(cwd, drive_root, root_len) == 0 && cwd[root_len] == '/' &&
-        std::isalpha((unsigned char)cwd[root_len + 1]) && (*tail == '/' || *tail == '\0')) {
+    const char *tail = nullptr;
+    char letter = os_drive_in(cwd, drive_root, &tail);
+    if (letter) {
         // Report it the way Windows would: "X:\dir\sub", "X:\" for the root.
         char dos[PATH_MAX];
-        dos[0] = (char)std::toupper((unsigned char)cwd[root_len + 1]);
+        dos[0] = (char)std::toupper((unsigned char)letter);
         dos[1] = ':';
         size_t n = 2;
         if (*tail == '\0')
@@ -407,13 +389,9 @@ bool plat_mkdir(const char *path)
     return false;
 }
 
-bool plat_create_dir(const char *path)
+bool os_create_dir(const char *path)
 {
     char host[PATH_MAX];
-    if (fault_due(create_dir_fail_in)) {
-        errno = EACCES;
-        return false;
-    }
     if (!path || !plat_host_path(path, host, sizeof host))
         return false;
     return mkdir(host, 0777) == 0;
@@ -488,20 +466,12 @@ static bool store_bits(const char *host, uint32_t bits)
     return setxattr(host, DOS_ATTRIBUTES, text, (size_t)n, 0) == 0;
 }
 
-bool plat_copy_file(const char *source, const char *destination)
+bool os_copy_file(const char *source, const char *destination)
 {
     char from[PATH_MAX], to[PATH_MAX];
     if (!source || !destination || !plat_host_path(source, from, sizeof from) ||
         !plat_host_path(destination, to, sizeof to))
         return false;
-    if (fault_due(copy_fail_in)) {
-        if (copy_fault == PLAT_COPY_FAILS) {
-            errno = EACCES;
-            return false;
-        }
-        unlink(to);
-        return true;
-    }
 
     int in = open(from, O_RDONLY | O_CLOEXEC);
     if (in < 0)
@@ -611,45 +581,32 @@ bool plat_truncate_file(const char *path, int64_t length)
 {
     char host[PATH_MAX];
     struct stat st;
-    if (!path || length < 0 || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0 ||
-        !S_ISREG(st.st_mode))
+    if (!path || length < 0 || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0 || !S_ISREG(st.st_mode))
         return false;
     return st.st_size <= length || truncate(host, (off_t)length) == 0;
 }
 
-int plat_heap_check() { return heap_result ? heap_result : -2; }
+int os_heap_check() { return -2; } // a heap in order: the substitute has no check of its own
 
 // ---- removal ----------------------------------------------------------------
 
 namespace {
 
-int delete_fail_in = 0, remove_dir_fail_in = 0, replace_fail_in = 0;
-PLAT_RESULT delete_fault = PLAT_FAILED, remove_dir_fault = PLAT_FAILED, replace_fault = PLAT_FAILED;
-bool schedule_refused = false;
-const int MAX_SCHEDULED = 64;
-char scheduled[MAX_SCHEDULED][260];
-int scheduled_count = 0;
-
 PLAT_RESULT result_of(int e)
 {
     switch (e) {
     case ENOENT:
-    case ENOTDIR:
-        return PLAT_MISSING;
+    case ENOTDIR: return PLAT_MISSING;
     case EBUSY:
     case ETXTBSY:
-    case EWOULDBLOCK:
-        return PLAT_IN_USE;
+    case EWOULDBLOCK: return PLAT_IN_USE;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR:
-        return PLAT_ACCESS_DENIED;
+    case EISDIR: return PLAT_ACCESS_DENIED;
     case ENOTEMPTY:
-    case EEXIST:
-        return PLAT_NOT_EMPTY;
-    default:
-        return PLAT_FAILED;
+    case EEXIST: return PLAT_NOT_EMPTY;
+    default: return PLAT_FAILED;
     }
 }
 
@@ -671,11 +628,9 @@ bool locked(const char *host)
 
 } // namespace
 
-PLAT_RESULT plat_delete_file(const char *path)
+PLAT_RESULT os_delete_file(const char *path)
 {
     char host[PATH_MAX];
-    if (fault_due(delete_fail_in))
-        return delete_fault;
     if (!path || !plat_host_path(path, host, sizeof host))
         return PLAT_FAILED;
     struct stat st;
@@ -688,11 +643,9 @@ PLAT_RESULT plat_delete_file(const char *path)
     return unlink(host) == 0 ? PLAT_DONE : result_of(errno);
 }
 
-PLAT_RESULT plat_remove_dir(const char *path)
+PLAT_RESULT os_remove_dir(const char *path)
 {
     char host[PATH_MAX];
-    if (fault_due(remove_dir_fail_in))
-        return remove_dir_fault;
     if (!path || !plat_host_path(path, host, sizeof host))
         return PLAT_FAILED;
     if (rmdir(host) == 0)
@@ -702,20 +655,13 @@ PLAT_RESULT plat_remove_dir(const char *path)
     return errno == ENOTDIR && access(host, F_OK) == 0 ? PLAT_FAILED : result_of(errno);
 }
 
-bool plat_schedule_removal(const char *path)
-{
-    if (!path || schedule_refused)
-        return false;
-    if (scheduled_count < MAX_SCHEDULED && copy_bounded(scheduled[scheduled_count], sizeof scheduled[0], path))
-        ++scheduled_count;
-    return true;
-}
+// Nothing restarts here: a removal at restart is only accepted (and the
+// fault point records it for the tests).
+bool os_schedule_removal(const char *path) { return path != nullptr; }
 
-PLAT_RESULT plat_replace_file(const char *source, const char *destination)
+PLAT_RESULT os_replace_file(const char *source, const char *destination)
 {
     char from[PATH_MAX], to[PATH_MAX];
-    if (fault_due(replace_fail_in))
-        return replace_fault;
     if (!source || !destination || !plat_host_path(source, from, sizeof from) ||
         !plat_host_path(destination, to, sizeof to))
         return PLAT_FAILED;
@@ -735,12 +681,10 @@ intptr_t plat_lock_file(const char *path, PLAT_RESULT *why)
     struct stat st;
     if (!path || !plat_host_path(path, host, sizeof host)) {
         result = PLAT_FAILED;
-    } else if (stat(host, &st) != 0) {
-        result = result_of(errno);
-    } else if (S_ISDIR(st.st_mode) || read_only(st)) {
+    } else if (stat(host, &st) == 0 && (S_ISDIR(st.st_mode) || read_only(st))) {
         result = PLAT_ACCESS_DENIED; // Windows opens neither for writing
     } else if ((fd = open(host, O_RDWR | O_CLOEXEC)) < 0) {
-        result = result_of(errno);
+        result = result_of(errno); // what stat met, if it failed, the open meets too
     } else if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
         result = errno == EWOULDBLOCK ? PLAT_IN_USE : PLAT_FAILED;
         close(fd);
@@ -759,30 +703,6 @@ void plat_unlock_file(intptr_t lock)
         close((int)lock);
 }
 
-void plat_test_fail_delete(int nth, PLAT_RESULT how)
-{
-    delete_fail_in = nth > 0 ? nth : 0;
-    delete_fault = how;
-}
-
-void plat_test_fail_remove_dir(int nth, PLAT_RESULT how)
-{
-    remove_dir_fail_in = nth > 0 ? nth : 0;
-    remove_dir_fault = how;
-}
-
-void plat_test_fail_replace(int nth, PLAT_RESULT how)
-{
-    replace_fail_in = nth > 0 ? nth : 0;
-    replace_fault = how;
-}
-
-int plat_test_scheduled_count() { return scheduled_count; }
-
-const char *plat_test_scheduled(int n) { return n >= 0 && n < scheduled_count ? scheduled[n] : nullptr; }
-
-void plat_test_refuse_schedule(bool refuse) { schedule_refused = refuse; }
-
 void plat_test_set_drive_root(const char *host_dir)
 {
     copy_bounded(drive_root, sizeof drive_root, host_dir ? host_dir : "/tmp/plat-drives");
@@ -800,37 +720,12 @@ void plat_test_set_system_dir(const char *dos_path)
     system_dir_set = dos_path && copy_bounded(system_dir, sizeof system_dir, dos_path);
 }
 
-void plat_test_set_heap_result(int result) { heap_result = result; }
-
-void plat_test_fail_create_dir(int nth) { create_dir_fail_in = nth > 0 ? nth : 0; }
-
-void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how)
-{
-    copy_fail_in = nth > 0 ? nth : 0;
-    copy_fault = how;
-}
-
 void plat_test_copy_by_read_write(bool on) { copy_read_write = on; }
 
 void plat_test_set_code_page(unsigned cp) { code_page = cp; }
 
-void plat_test_fail_text_write(int nth, PLAT_WRITE_FAULT how)
+void os_test_reset()
 {
-    text_write_fail_in = nth > 0 ? nth : 0;
-    text_write_fault = how;
-    text_disk_full = false;
-}
-
-void plat_test_reset_faults()
-{
-    create_dir_fail_in = 0;
-    copy_fail_in = 0;
-    copy_fault = PLAT_COPY_FAILS;
     copy_read_write = false;
-    plat_test_fail_text_write(0);
-    plat_test_fail_link_step(0);
-    plat_test_set_link_observer(nullptr);
-    delete_fail_in = remove_dir_fail_in = replace_fail_in = 0;
-    schedule_refused = false;
-    scheduled_count = 0;
+    code_page = 1252;
 }

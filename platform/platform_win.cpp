@@ -1,5 +1,6 @@
 // The seam on Windows: the real API, called directly.
-#include "platform.h"
+#include "platform/os.h"
+#include "platform/platform.h"
 
 #include <direct.h>
 #include <malloc.h>
@@ -11,17 +12,11 @@ static unsigned checked_length(UINT n, unsigned size)
     return (n == 0 || n >= size) ? 0 : n;
 }
 
-unsigned plat_windows_dir(char *buf, unsigned size)
-{
-    return checked_length(GetWindowsDirectoryA(buf, size), size);
-}
+unsigned plat_windows_dir(char *buf, unsigned size) { return checked_length(GetWindowsDirectoryA(buf, size), size); }
 
-unsigned plat_system_dir(char *buf, unsigned size)
-{
-    return checked_length(GetSystemDirectoryA(buf, size), size);
-}
+unsigned plat_system_dir(char *buf, unsigned size) { return checked_length(GetSystemDirectoryA(buf, size), size); }
 
-FILE *plat_fopen(const char *path, const char *mode) { return std::fopen(path, mode); }
+FILE *os_fopen(const char *path, const char *mode) { return std::fopen(path, mode); }
 
 bool plat_getcwd(char *buf, size_t size) { return _getcwd(buf, (int)size) != nullptr; }
 
@@ -29,9 +24,9 @@ bool plat_chdir(const char *path) { return _chdir(path) == 0; }
 
 bool plat_mkdir(const char *path) { return _mkdir(path) == 0; }
 
-bool plat_create_dir(const char *path) { return path && CreateDirectoryA(path, nullptr) != 0; }
+bool os_create_dir(const char *path) { return path && CreateDirectoryA(path, nullptr) != 0; }
 
-bool plat_copy_file(const char *source, const char *destination)
+bool os_copy_file(const char *source, const char *destination)
 {
     return source && destination && CopyFileA(source, destination, FALSE) != 0;
 }
@@ -86,7 +81,7 @@ bool plat_truncate_file(const char *path, int64_t length)
     return ok;
 }
 
-int plat_heap_check() { return _heapchk(); }
+int os_heap_check() { return _heapchk(); }
 
 // ---- removal ----------------------------------------------------------------
 
@@ -94,40 +89,35 @@ static PLAT_RESULT result_of(DWORD error)
 {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return PLAT_MISSING;
+    case ERROR_PATH_NOT_FOUND: return PLAT_MISSING;
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return PLAT_IN_USE;
-    case ERROR_ACCESS_DENIED:
-        return PLAT_ACCESS_DENIED;
-    case ERROR_DIR_NOT_EMPTY:
-        return PLAT_NOT_EMPTY;
-    default:
-        return PLAT_FAILED;
+    case ERROR_LOCK_VIOLATION: return PLAT_IN_USE;
+    case ERROR_ACCESS_DENIED: return PLAT_ACCESS_DENIED;
+    case ERROR_DIR_NOT_EMPTY: return PLAT_NOT_EMPTY;
+    default: return PLAT_FAILED;
     }
 }
 
-PLAT_RESULT plat_delete_file(const char *path)
+PLAT_RESULT os_delete_file(const char *path)
 {
     if (!path)
         return PLAT_FAILED;
     return DeleteFileA(path) ? PLAT_DONE : result_of(GetLastError());
 }
 
-PLAT_RESULT plat_remove_dir(const char *path)
+PLAT_RESULT os_remove_dir(const char *path)
 {
     if (!path)
         return PLAT_FAILED;
     return RemoveDirectoryA(path) ? PLAT_DONE : result_of(GetLastError());
 }
 
-bool plat_schedule_removal(const char *path)
+bool os_schedule_removal(const char *path)
 {
     return path && MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
-PLAT_RESULT plat_replace_file(const char *source, const char *destination)
+PLAT_RESULT os_replace_file(const char *source, const char *destination)
 {
     if (!source || !destination)
         return PLAT_FAILED;
@@ -158,3 +148,5 @@ void plat_unlock_file(intptr_t lock)
     if (lock != -1)
         CloseHandle((HANDLE)lock);
 }
+
+void os_test_reset() {} // the real API has no controls of its own

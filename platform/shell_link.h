@@ -43,15 +43,9 @@ void plat_persist_release(PLAT_PERSIST_FILE *file);
 void plat_link_release(PLAT_SHELL_LINK *link);
 
 #ifndef _WIN32
-// ---- test controls of the substitute ----
-enum PLAT_LINK_STEP { PLAT_LINK_CREATE = 1, PLAT_LINK_PERSIST = 2, PLAT_LINK_SAVE = 3 };
-// The next call of that step fails; 0 turns it off.
-void plat_test_fail_link_step(int step);
-// Told the name of each call as it is made: "create", "set_path",
-// "set_description", "set_working_dir", "persist", "save",
-// "release_persist", "release_link". Null turns it off.
-void plat_test_set_link_observer(void (*observer)(const char *call));
-// Link objects still alive (a persist facet keeps its object alive).
+// Link objects of the substitute still alive (a persist facet keeps its
+// object alive). The failures and the observer of the link calls are in
+// platform/fault.h.
 int plat_test_live_links();
 #endif
 

@@ -6,7 +6,8 @@
 //
 // The system ANSI code page is taken to be Windows-1252, as on a Western
 // Windows or Wine installation.
-#include "shell_link.h"
+#include "platform/os.h"
+#include "platform/shell_link.h"
 
 #include <cerrno>
 #include <climits>
@@ -15,7 +16,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
-#include "platform.h"
+#include "platform/platform.h"
 
 struct PLAT_SHELL_LINK {
     int refs;
@@ -30,23 +31,7 @@ struct PLAT_PERSIST_FILE {
 
 namespace {
 
-int fail_step = 0;
-void (*observer)(const char *call) = nullptr;
 int live_links = 0;
-
-void tell(const char *call)
-{
-    if (observer)
-        observer(call);
-}
-
-bool step_fails(int step)
-{
-    if (fail_step != step)
-        return false;
-    fail_step = 0;
-    return true;
-}
 
 void replace(char *&field, const char *text)
 {
@@ -73,10 +58,10 @@ void drop_reference(PLAT_SHELL_LINK *link)
 
 // Windows-1252 bytes 0x80 to 0x9F; the five it leaves undefined map to the
 // same code point, as Windows does.
-const char16_t cp1252_high[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t cp1252_high[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                  0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char16_t from_ansi(unsigned char c) { return (c >= 0x80 && c <= 0x9F) ? cp1252_high[c - 0x80] : c; }
 
@@ -112,7 +97,8 @@ void put_u16(Out &out, uint32_t v)
 
 void put_u32(Out &out, uint32_t v)
 {
-    unsigned char b[4] = {(unsigned char)v, (unsigned char)(v >> 8), (unsigned char)(v >> 16), (unsigned char)(v >> 24)};
+    unsigned char b[4] = {(unsigned char)v, (unsigned char)(v >> 8), (unsigned char)(v >> 16),
+                          (unsigned char)(v >> 24)};
     put_bytes(out, b, 4);
 }
 
@@ -182,7 +168,7 @@ bool write_link(const PLAT_SHELL_LINK &link, FILE *file)
 
     // ShellLinkHeader
     static const unsigned char clsid_shell_link[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                                        0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+                                                       0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
     put_u32(out, 0x4C);
     put_bytes(out, clsid_shell_link, sizeof clsid_shell_link);
     put_u32(out, flags);
@@ -231,14 +217,11 @@ bool write_link(const PLAT_SHELL_LINK &link, FILE *file)
 
 } // namespace
 
-plat_result plat_link_create(PLAT_SHELL_LINK **link)
+plat_result os_link_create(PLAT_SHELL_LINK **link)
 {
-    tell("create");
     if (!link)
         return PLAT_E_FAIL;
     *link = nullptr;
-    if (step_fails(PLAT_LINK_CREATE))
-        return PLAT_E_FAIL;
     PLAT_SHELL_LINK *object = static_cast<PLAT_SHELL_LINK *>(std::calloc(1, sizeof(PLAT_SHELL_LINK)));
     if (!object)
         return PLAT_E_FAIL;
@@ -248,34 +231,30 @@ plat_result plat_link_create(PLAT_SHELL_LINK **link)
     return PLAT_S_OK;
 }
 
-void plat_link_set_path(PLAT_SHELL_LINK *link, const char *target)
+void os_link_set_path(PLAT_SHELL_LINK *link, const char *target)
 {
-    tell("set_path");
     if (link)
         replace(link->target, target);
 }
 
-void plat_link_set_description(PLAT_SHELL_LINK *link, const char *text)
+void os_link_set_description(PLAT_SHELL_LINK *link, const char *text)
 {
-    tell("set_description");
     if (link)
         replace(link->description, text);
 }
 
-void plat_link_set_working_dir(PLAT_SHELL_LINK *link, const char *dir)
+void os_link_set_working_dir(PLAT_SHELL_LINK *link, const char *dir)
 {
-    tell("set_working_dir");
     if (link)
         replace(link->working_dir, dir);
 }
 
-plat_result plat_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
+plat_result os_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
 {
-    tell("persist");
     if (!file)
         return PLAT_E_FAIL;
     *file = nullptr;
-    if (!link || step_fails(PLAT_LINK_PERSIST))
+    if (!link)
         return PLAT_E_NOINTERFACE;
     PLAT_PERSIST_FILE *facet = static_cast<PLAT_PERSIST_FILE *>(std::malloc(sizeof(PLAT_PERSIST_FILE)));
     if (!facet)
@@ -300,11 +279,10 @@ int plat_ansi_to_utf16(const char *text, char16_t *out, int units)
     return (int)len + 1;
 }
 
-plat_result plat_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
+plat_result os_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
 {
     (void)remember; // the substitute keeps no current file
-    tell("save");
-    if (!file || !path || step_fails(PLAT_LINK_SAVE))
+    if (!file || !path)
         return PLAT_E_FAIL;
     const PLAT_SHELL_LINK &link = *file->link;
     const char *texts[] = {link.description, link.working_dir};
@@ -323,7 +301,7 @@ plat_result plat_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, boo
     }
     name[n] = '\0';
 
-    FILE *out = plat_fopen(name, "wb");
+    FILE *out = os_fopen(name, "wb");
     if (!out)
         return PLAT_E_FAIL;
     bool ok = write_link(link, out);
@@ -339,24 +317,18 @@ plat_result plat_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, boo
     return PLAT_S_OK;
 }
 
-void plat_persist_release(PLAT_PERSIST_FILE *file)
+void os_persist_release(PLAT_PERSIST_FILE *file)
 {
-    tell("release_persist");
     if (!file)
         return;
     drop_reference(file->link);
     std::free(file);
 }
 
-void plat_link_release(PLAT_SHELL_LINK *link)
+void os_link_release(PLAT_SHELL_LINK *link)
 {
-    tell("release_link");
     if (link)
         drop_reference(link);
 }
-
-void plat_test_fail_link_step(int step) { fail_step = step; }
-
-void plat_test_set_link_observer(void (*call_observer)(const char *call)) { observer = call_observer; }
 
 int plat_test_live_links() { return live_links; }

@@ -1,5 +1,6 @@
 // The link object on Windows: the shell's own, through COM.
-#include "shell_link.h"
+#include "platform/os.h"
+#include "platform/shell_link.h"
 
 #include <windows.h>
 #include <objbase.h>
@@ -11,7 +12,7 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 paths are passed to t
 static IShellLinkA *as_link(PLAT_SHELL_LINK *link) { return reinterpret_cast<IShellLinkA *>(link); }
 static IPersistFile *as_file(PLAT_PERSIST_FILE *file) { return reinterpret_cast<IPersistFile *>(file); }
 
-plat_result plat_link_create(PLAT_SHELL_LINK **link)
+plat_result os_link_create(PLAT_SHELL_LINK **link)
 {
     if (!link)
         return E_POINTER;
@@ -22,25 +23,25 @@ plat_result plat_link_create(PLAT_SHELL_LINK **link)
     return hr;
 }
 
-void plat_link_set_path(PLAT_SHELL_LINK *link, const char *target)
+void os_link_set_path(PLAT_SHELL_LINK *link, const char *target)
 {
     if (link)
         as_link(link)->SetPath(target);
 }
 
-void plat_link_set_description(PLAT_SHELL_LINK *link, const char *text)
+void os_link_set_description(PLAT_SHELL_LINK *link, const char *text)
 {
     if (link)
         as_link(link)->SetDescription(text);
 }
 
-void plat_link_set_working_dir(PLAT_SHELL_LINK *link, const char *dir)
+void os_link_set_working_dir(PLAT_SHELL_LINK *link, const char *dir)
 {
     if (link)
         as_link(link)->SetWorkingDirectory(dir);
 }
 
-plat_result plat_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
+plat_result os_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
 {
     if (!file)
         return E_POINTER;
@@ -65,20 +66,20 @@ int plat_ansi_to_utf16(const char *text, char16_t *out, int units)
     return n;
 }
 
-plat_result plat_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
+plat_result os_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
 {
     if (!file || !path)
         return E_POINTER;
     return as_file(file)->Save(reinterpret_cast<const wchar_t *>(path), remember ? TRUE : FALSE);
 }
 
-void plat_persist_release(PLAT_PERSIST_FILE *file)
+void os_persist_release(PLAT_PERSIST_FILE *file)
 {
     if (file)
         as_file(file)->Release();
 }
 
-void plat_link_release(PLAT_SHELL_LINK *link)
+void os_link_release(PLAT_SHELL_LINK *link)
 {
     if (link)
         as_link(link)->Release();

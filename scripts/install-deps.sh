@@ -5,9 +5,10 @@
 set -euo pipefail
 
 # clang with its runtime libraries (libFuzzer, the sanitizers) builds the
-# fuzz targets; valgrind runs the unit tests under memcheck.
+# fuzz targets; valgrind runs the unit tests under memcheck; clang-format and
+# clang-tidy check the sources.
 packages=(cmake ninja-build g++ googletest mingw-w64 wine wine64 fonts-liberation xvfb xauth liblnk-utils imagemagick
-          locales zip unzip file clang libclang-rt-dev valgrind)
+          locales zip unzip file clang libclang-rt-dev valgrind clang-format clang-tidy)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: natively, once more under
 # valgrind's memcheck, under the sanitizers, the fuzz targets for a bounded
-# time each and, for the x86_64 Windows build, under Wine. Installs what is
-# missing. Last it packs the release archive and checks it.
+# time each and, for the x86_64 Windows build, under Wine. Checks the layout
+# of the C++ sources against .clang-format and runs the .clang-tidy checks
+# over them. Installs what is missing. Last it packs the release archive and
+# checks it.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +23,47 @@ done
 summary=()
 passed=0
 failed=0
+
+# Our C++ sources: the tracked ones, or what the tree holds outside build/.
+sources() {
+    if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        git ls-files -- '*.cpp' '*.h'
+    else
+        find . -path ./build -prune -o \( -name '*.cpp' -o -name '*.h' \) -print | sed 's|^\./||'
+    fi
+}
+
+# A check that is not a ctest run: its name, then the command.
+check() {
+    local name=$1
+    shift
+    echo "== $name"
+    if "$@"; then
+        passed=$((passed + 1))
+        summary+=("$name: passed")
+    else
+        failed=$((failed + 1))
+        summary+=("$name: FAILED")
+        status=1
+    fi
+}
+
+format_check() {
+    sources | xargs -r clang-format --dry-run -Werror
+}
+
+# The native build's translation units of our own (GoogleTest's are not ours).
+lint_check() {
+    python3 -c '
+import json
+for entry in json.load(open("build/native/compile_commands.json")):
+    if "/googletest/" not in entry["file"]:
+        print(entry["file"])' | sort -u | xargs -r -P "$(nproc)" -n 4 clang-tidy -p build/native --quiet
+}
+
+check "format (clang-format)" format_check
+check "lint (clang-tidy)" lint_check
+
 for preset in native valgrind native-asan fuzz win64; do
     echo "== test $preset"
     log="build/ctest-$preset.log"

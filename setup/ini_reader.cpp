@@ -2,13 +2,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../lib/genstrin.h"
-#include "ascii_fold.h"
-#include "names.h"
-#include "path_join.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "lib/genstrin.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/setup.h"
 
 namespace {
 
@@ -18,10 +17,10 @@ struct KeyHandler {
 };
 
 const KeyHandler key_handlers[] = {
-    {"apptitle", &SETUP_TYPE::set_apptitle},       {"author", &SETUP_TYPE::set_author},
-    {"email", &SETUP_TYPE::set_email},             {"website", &SETUP_TYPE::set_website},
-    {"desc", &SETUP_TYPE::set_desc},               {"installpath", &SETUP_TYPE::set_installpath},
-    {"basepath", &SETUP_TYPE::set_basepath},       {"exename", &SETUP_TYPE::set_exename},
+    {"apptitle", &SETUP_TYPE::set_apptitle}, {"author", &SETUP_TYPE::set_author},
+    {"email", &SETUP_TYPE::set_email},       {"website", &SETUP_TYPE::set_website},
+    {"desc", &SETUP_TYPE::set_desc},         {"installpath", &SETUP_TYPE::set_installpath},
+    {"basepath", &SETUP_TYPE::set_basepath}, {"exename", &SETUP_TYPE::set_exename},
 };
 
 } // namespace
@@ -119,7 +118,7 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
     bool failed = std::ferror(stream) != 0;
     std::fclose(stream);
     if (failed) {
-        err_code = 52;
+        err_code = ERR_FILE_READ;
         return false;
     }
     if (refused_any) {

@@ -2,14 +2,14 @@
 // walk over the file list and the copy itself.
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../lib/genmem.h"
-#include "../platform/platform.h"
-#include "names.h"
-#include "path_join.h"
-#include "replace_file.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "platform/platform.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/replace_file.h"
+#include "setup/setup.h"
 
 // install_file keeps to the 255 characters it always allowed a destination.
 static const size_t INSTALL_DEST_SIZE = 256;
@@ -18,12 +18,9 @@ static const size_t INSTALL_DEST_SIZE = 256;
 static const char *base_dir(const SETUP_TYPE &job, const SETUP_FILE &entry)
 {
     switch (entry.path_type) {
-    case PATH_WINDOWS:
-        return job.windows_dir;
-    case PATH_WINSYS:
-        return job.system_dir;
-    default:
-        return job.get_installpath();
+    case PATH_WINDOWS: return job.windows_dir;
+    case PATH_WINSYS: return job.system_dir;
+    default: return job.get_installpath();
     }
 }
 
@@ -54,18 +51,19 @@ int32_t SETUP_TYPE::dest_path(char *buffer, int32_t size) const
 }
 
 // The current entry's destination, whole, in buffer. False when the entry's
-// base directory is unknown (903, 904) or the path does not fit (64): a cut
-// path would put the file somewhere else.
+// base directory is unknown (ERR_BAD_WINDOWS_PATH, ERR_BAD_SYSTEM_PATH) or the
+// path does not fit (ERR_STRING_BOUNDS): a cut path would put the file
+// somewhere else.
 static bool whole_dest(const SETUP_TYPE &job, char *buffer, size_t size)
 {
     const SETUP_FILE *entry = job.current_file();
     if (!base_dir(job, *entry)) {
-        err_code = entry->path_type == PATH_WINDOWS ? 903 : 904;
+        err_code = entry->path_type == PATH_WINDOWS ? ERR_BAD_WINDOWS_PATH : ERR_BAD_SYSTEM_PATH;
         return false;
     }
     if ((size_t)job.dest_path(buffer, (int32_t)size) >= size) {
         buffer[0] = '\0';
-        err_code = 64;
+        err_code = ERR_STRING_BOUNDS;
         return false;
     }
     return true;
@@ -82,7 +80,7 @@ static bool make_logged_dir(const char *prefix, void *context)
     if (!job->ready_to_log())
         return false;
     if (!plat_create_dir(prefix)) {
-        err_code = 907;
+        err_code = ERR_CREATE_DIR;
         return false;
     }
     return job->log_entry("MkDir", prefix);
@@ -91,7 +89,7 @@ static bool make_logged_dir(const char *prefix, void *context)
 bool SETUP_TYPE::make_dir_tree(const char *path)
 {
     if (!path || !path[0]) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     return walk_path_prefixes(path, make_logged_dir, this);
@@ -100,7 +98,8 @@ bool SETUP_TYPE::make_dir_tree(const char *path)
 bool SETUP_TYPE::prepare_install()
 {
     // A relative path would install below the current directory, and "."
-    // would copy every file onto itself. An empty one is make_dir_tree's 58.
+    // would copy every file onto itself. An empty one is make_dir_tree's
+    // ERR_NULL_POINTER.
     const char *path = get_installpath();
     if (path[0] && !is_full_path(path)) {
         err_code = ERR_INSTALL_PATH_NOT_FULL;
@@ -109,11 +108,11 @@ bool SETUP_TYPE::prepare_install()
     if (!make_dir_tree(path))
         return false;
     if (!windows_dir || !dir_exists(windows_dir)) {
-        err_code = 903;
+        err_code = ERR_BAD_WINDOWS_PATH;
         return false;
     }
     if (!system_dir || !dir_exists(system_dir)) {
-        err_code = 904;
+        err_code = ERR_BAD_SYSTEM_PATH;
         return false;
     }
     if (num_files > 0)
@@ -141,7 +140,7 @@ bool SETUP_TYPE::install_file()
         return false;
     if (file_exists(destination)) {
         if (!same_size(entry->name, destination)) {
-            err_code = 910;
+            err_code = ERR_OTHER_VERSION;
             return false;
         }
     } else if (!copy_setup_file(destination)) {
@@ -155,7 +154,7 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
 {
     SETUP_FILE *entry = current_file();
     if (!entry) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     char computed[SETUP_PATH_SIZE];
@@ -168,7 +167,7 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
         return false;
     // Trust the file system, not only the copy's answer.
     if (!replace_file(entry->name, destination) || !file_exists(destination)) {
-        err_code = 905;
+        err_code = ERR_COPY_FAILED;
         return false;
     }
     // A file the log does not name would stay behind after an uninstall.

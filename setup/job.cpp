@@ -4,13 +4,13 @@
 #include <cstring>
 #include <new>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../lib/genmem.h"
-#include "../platform/platform.h"
-#include "ascii_fold.h"
-#include "names.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "lib/genmem.h"
+#include "lib/genstrin.h"
+#include "platform/platform.h"
+#include "setup/names.h"
+#include "setup/setup.h"
 
 SETUP_FILE::SETUP_FILE() : name(nullptr), path_type(PATH_APP) {}
 
@@ -23,16 +23,16 @@ SETUP_FILE::~SETUP_FILE()
 // A directory query's answer with its trailing backslash, or null.
 static char *capture_dir(unsigned (*query)(char *, unsigned))
 {
-    char buffer[261]; // 260 for the query, one more for the backslash
-    if (query(buffer, 260) == 0)
+    char buffer[SETUP_PATH_SIZE + 1]; // the query's answer, and room for the backslash
+    if (query(buffer, SETUP_PATH_SIZE) == 0)
         return nullptr;
     return create_ptr(terminate_path(buffer));
 }
 
 SETUP_TYPE::SETUP_TYPE()
     : log_file(nullptr), windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr),
-      exename(nullptr), apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr),
-      files{}, num_files(0), cur_file(-1), log_path{}, log_length(0), refused_line{}
+      exename(nullptr), apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr), files{},
+      num_files(0), cur_file(-1), log_path{}, log_length(0), refused_line{}
 {
     windows_dir = capture_dir(plat_windows_dir);
     system_dir = capture_dir(plat_system_dir);
@@ -90,10 +90,9 @@ static void replace_dir(char *&field, const char *path)
     if (!path)
         return;
     size_t len = std::strlen(path);
-    field = create_ptr((uint32_t)(len + 2));
-    std::memcpy(field, path, len + 1);
-    if (len > 0 && !ends_in_backslash(path))
-        field[len] = '\\';
+    field = create_ptr((uint32_t)(len + 2)); // zeroed: room for the backslash and the terminator
+    std::memcpy(field, path, len);
+    terminate_path(field);
 }
 
 void SETUP_TYPE::set_apptitle(const char *text) { replace_text(apptitle, text); }
@@ -128,11 +127,11 @@ static int32_t path_type_of(char *word)
 bool SETUP_TYPE::add_file(const char *value)
 {
     if (!value) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     if (num_files >= MAX_SETUP_FILES) {
-        err_code = 57;
+        err_code = ERR_TABLE_FULL;
         return false;
     }
     // Fields are runs of characters without a comma; empty runs do not count.
@@ -140,7 +139,7 @@ bool SETUP_TYPE::add_file(const char *value)
     size_t name_len = std::strcspn(name_start, ",");
     if (name_len == 0) {
         // An entry without a name could be neither copied nor placed.
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     // The name is read below the setup directory and written below the
@@ -151,7 +150,7 @@ bool SETUP_TYPE::add_file(const char *value)
     }
     void *memory = plat_malloc(sizeof(SETUP_FILE));
     if (!memory)
-        return false;
+        return false; // no code of its own: err_code keeps what it held
     SETUP_FILE *entry = new (memory) SETUP_FILE();
     entry->name = create_ptr((uint32_t)(name_len + 1));
     std::memcpy(entry->name, name_start, name_len);

@@ -1,10 +1,10 @@
 // What setup accepts as names and paths, and the title's file-system name.
-#include "names.h"
+#include "setup/names.h"
 
 #include <cstring>
 
-#include "../platform/platform.h"
-#include "ascii_fold.h"
+#include "lib/genstrin.h"
+#include "platform/platform.h"
 
 static bool is_separator(char c) { return c == '\\' || c == '/'; }
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
+#include "lib/fileutil.h"
+
 // Every path the engine builds fits a buffer of this many bytes, terminator
 // included, as the Windows API expects.
 const size_t SETUP_PATH_SIZE = 260;
@@ -12,8 +14,7 @@ const size_t SETUP_PATH_SIZE = 260;
 // Writes a, b, c and d one after another into out (size bytes). When the
 // whole does not fit, or a part is missing, the result is false and out is
 // left as it was: a cut path would name some other file.
-inline bool join_path(char *out, size_t size, const char *a, const char *b = "", const char *c = "",
-                      const char *d = "")
+inline bool join_path(char *out, size_t size, const char *a, const char *b = "", const char *c = "", const char *d = "")
 {
     const char *parts[] = {a, b, c, d};
     size_t total = 0;
@@ -32,6 +33,13 @@ inline bool join_path(char *out, size_t size, const char *a, const char *b = "",
     }
     out[pos] = '\0';
     return true;
+}
+
+// Writes dir, a backslash unless dir is empty or ends in one, name and
+// suffix into out (size bytes); whole or not at all, as join_path.
+inline bool join_dir(char *out, size_t size, const char *dir, const char *name, const char *suffix = "")
+{
+    return join_path(out, size, dir, separator_after(dir), name, suffix);
 }
 
 #endif

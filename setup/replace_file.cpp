@@ -1,6 +1,6 @@
-#include "replace_file.h"
+#include "setup/replace_file.h"
 
-#include "../platform/platform.h"
+#include "platform/platform.h"
 
 bool replace_file(const char *source, const char *destination)
 {

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "path_join.h"
+#include "setup/install_road.h"
+#include "setup/path_join.h"
 
 const int32_t PATH_APP = 1;     // the install directory
 const int32_t PATH_WINDOWS = 2; // the Windows directory
@@ -13,15 +14,6 @@ const int32_t PATH_WINSYS = 3;  // the Windows system directory
 
 const int MAX_SETUP_FILES = 100;
 const int MAX_INI_LINE = 255;
-
-// The engine's codes beyond the table's 901 to 910.
-// A "file" name with a drive, a root, a "."/".." part or another part that
-// Windows would change or refuse (see file_name_stays_inside).
-const int32_t ERR_FILE_NAME_LEAVES_DIR = 911;
-// An install path without drive, colon and backslash, or with such a part.
-const int32_t ERR_INSTALL_PATH_NOT_FULL = 912;
-// log_entry's code when a line could not be written whole.
-const int32_t ERR_LOG_WRITE = 53;
 
 // One file to install. name is both the source path (relative to the setup
 // directory) and the path below the destination directory.
@@ -62,7 +54,7 @@ public:
 
 class SETUP_TYPE {
 public:
-    FILE *log_file;   // the open setup log, or null
+    FILE *log_file;    // the open setup log, or null
     char *windows_dir; // ends in a backslash; null when the query failed
     char *system_dir;  // ends in a backslash; null when the query failed
     char *installpath; // ends in a backslash unless empty
@@ -75,7 +67,7 @@ public:
     char *desc;
     SETUP_FILE *files[MAX_SETUP_FILES];
     int32_t num_files;
-    int32_t cur_file; // the cursor; -1 when on no entry
+    int32_t cur_file;               // the cursor; -1 when on no entry
     char log_path[SETUP_PATH_SIZE]; // the open setup log's path; empty without one
     int64_t log_length;             // bytes of whole lines in the open log
     // The setup.ini line (key=value) that made load_ini fail; empty otherwise.
@@ -92,15 +84,16 @@ public:
     void clear_job();
     void close_log();
 
-    // Reads the description file. False with 51 when it cannot be opened (the
-    // job unchanged), with add_file's code when a "file" line is refused,
-    // with 912 for an install path that is neither empty nor full, or with 52
-    // when the stream fails before its end; what was read stays, and a
-    // refused line is kept in refused_line. An observer hears of every line.
+    // Reads the description file. False with ERR_FILE_OPEN when it cannot be opened
+    // (the job unchanged), with add_file's code when a "file" line is refused, with
+    // ERR_INSTALL_PATH_NOT_FULL for an install path that is neither empty nor full, or
+    // with ERR_FILE_READ when the stream fails before its end; what was read stays, and
+    // a refused line is kept in refused_line. An observer hears of every line.
     bool load_ini(const char *path, INI_OBSERVER *observer = nullptr);
-    // Appends an entry from "name[,path type]". False with 58 for a null
-    // value or one without a name, with 911 for a name that would leave its
-    // directory (see file_name_stays_inside), with 57 when 100 entries exist.
+    // Appends an entry from "name[,path type]". False with ERR_NULL_POINTER for a null
+    // value or one without a name, with ERR_FILE_NAME_LEAVES_DIR for a name that would
+    // leave its directory (see file_name_stays_inside), with ERR_TABLE_FULL when 100
+    // entries exist, and with err_code untouched when the entry cannot be allocated.
     bool add_file(const char *value);
 
     // Each setter replaces the field with a copy of text; null leaves it unset.
@@ -133,33 +126,37 @@ public:
     // named after the title's file name (title_file_name), and writes its
     // first lines; relative_name (size bytes, may be null) receives the log's
     // name relative to the Windows directory, and stays empty on failure.
-    // False with 903 when the Windows directory is unknown and 64 when a path
-    // or the caller's buffer is too short for the name (nothing touched in
-    // either case), 909 when all 26 names are taken, 51 when the log cannot
-    // be opened, 53 when its first lines cannot be written (the log is closed).
+    // False with ERR_BAD_WINDOWS_PATH when the Windows directory is unknown and
+    // ERR_STRING_BOUNDS when a path or the caller's buffer is too short for the name
+    // (nothing touched in either case), ERR_LOG_NAME when all 26 names are taken,
+    // ERR_FILE_OPEN when the log cannot be opened, ERR_FILE_WRITE when its first lines
+    // cannot be written (the log is closed).
     // The buffer comes with its size or not at all, so that a call with a
     // buffer alone, which could only fail, does not compile.
     bool create_log();
     bool create_log(char *relative_name, uint32_t size);
-    // Opens path, emptied, as the setup log (closing any open one). False
-    // with 64 for a path of SETUP_PATH_SIZE or more, 51 when it cannot be opened.
+    // Opens path, emptied, as the setup log (closing any open one). False with
+    // ERR_STRING_BOUNDS for a path of SETUP_PATH_SIZE or more, ERR_FILE_OPEN when it
+    // cannot be opened.
     bool open_log(const char *path);
-    // Appends "key=value" to the open setup log and flushes it. False with 58
-    // without a log, key or value; with 53 when the line did not reach the
-    // disk whole: the log is then cut back to its last whole line and closed.
+    // Appends "key=value" to the open setup log and flushes it. False with
+    // ERR_NULL_POINTER without a log, key or value; with ERR_FILE_WRITE when the line
+    // did not reach the disk whole: the log is then cut back to its last whole line and
+    // closed.
     bool log_entry(const char *key, const char *value);
-    // Writes the line a, b, c to the open log as log_entry does (58 for a
+    // Writes the line a, b, c to the open log as log_entry does (ERR_NULL_POINTER for a
     // missing part or log).
     bool log_line(const char *a, const char *b, const char *c);
-    // True when a log is open; else false with 58. Asked before anything is
-    // made that the log must name.
+    // True when a log is open; else false with ERR_NULL_POINTER. Asked before anything
+    // is made that the log must name.
     bool ready_to_log();
     // Writes "uninstal.bat" into the install directory, logs it, and copies
-    // "uninstal.exe" (when the current directory has one) next to the log.
-    // False with 58 for a null or empty name or without an open log, 903
-    // without a Windows directory, 64 when a path does not fit (nothing
-    // touched), 51 when the batch file cannot be opened, 53 when it or its
-    // log line cannot be written, 905 when the copy fails.
+    // "uninstal.exe" (when the current directory has one) next to the log. False with
+    // ERR_NULL_POINTER for a null or empty name or without an open log,
+    // ERR_BAD_WINDOWS_PATH without a Windows directory, ERR_STRING_BOUNDS when a path
+    // does not fit (nothing touched), ERR_FILE_OPEN when the batch file cannot be
+    // opened, ERR_FILE_WRITE when it or its log line cannot be written, ERR_COPY_FAILED
+    // when the copy fails.
     bool write_uninstall_bat(const char *relative_name);
 
     // ---- file installation (install.cpp) ----
@@ -168,42 +165,53 @@ public:
     // unknown. Returns the whole path's length, so a result of size or more
     // means the text was cut. Writes nothing for a null buffer or size <= 0.
     int32_t dest_path(char *buffer, int32_t size) const;
-    // Creates every missing directory of path, parents first, logging each as
-    // MkDir. False with 58 for a null or empty path or, when a directory is
-    // missing, without an open log; 907 when one cannot be created (those
-    // made before stay, logged); 53 when one was made but not logged.
+    // Creates every missing directory of path, parents first, logging each as MkDir.
+    // False with ERR_NULL_POINTER for a null or empty path or, when a directory is
+    // missing, without an open log; ERR_CREATE_DIR when one cannot be created (those
+    // made before stay, logged); ERR_FILE_WRITE when one was made but not logged.
     bool make_dir_tree(const char *path);
-    // Creates the install directory tree, checks the Windows (903) and system
-    // (904) directories, and puts the cursor on the first entry. An install
-    // path that is not full is refused with 912 before anything is made.
+    // Creates the install directory tree, checks the Windows (ERR_BAD_WINDOWS_PATH) and
+    // system (ERR_BAD_SYSTEM_PATH) directories, and puts the cursor on the first entry.
+    // An install path that is not full is refused with ERR_INSTALL_PATH_NOT_FULL before
+    // anything is made.
     bool prepare_install();
-    // Installs the current entry and moves the cursor on; true without one.
-    // A destination already there is left alone when it has the source's
-    // size, else the result is false with 910 and the cursor stays. Other
-    // failures: 64 (destination too long), 903/904 (base unknown), 905.
+    // Installs the current entry and moves the cursor on; true without one. A
+    // destination already there is left alone when it has the source's size, else the
+    // result is false with ERR_OTHER_VERSION and the cursor stays. Other failures:
+    // ERR_STRING_BOUNDS (destination too long),
+    // ERR_BAD_WINDOWS_PATH/ERR_BAD_SYSTEM_PATH (base unknown), ERR_COPY_FAILED.
     bool install_file();
-    // Copies the current entry to destination (null: its own destination)
-    // and logs it as MkFile. False with 58 without a current entry or an
-    // open log, 64 or 903/904 as install_file, 905 when the copy fails or
-    // leaves no file, 53 when the file was copied but not logged.
+    // Copies the current entry to destination (null: its own destination) and logs it
+    // as MkFile. False with ERR_NULL_POINTER without a current entry or an open log,
+    // ERR_STRING_BOUNDS or ERR_BAD_WINDOWS_PATH/ERR_BAD_SYSTEM_PATH as install_file,
+    // ERR_COPY_FAILED when the copy fails or leaves no file, ERR_FILE_WRITE when the
+    // file was copied but not logged.
     bool copy_setup_file(const char *destination);
+
+    // ---- the installation road (install_road.cpp) ----
+    // Creates the log, prepares the install tree, writes "uninstal.bat" and
+    // installs every entry in order, telling front of each and asking it on
+    // ERR_OTHER_VERSION. Stops at a confirmed Cancel, an OVERWRITE_ABORT or
+    // the first failure; whatever was made before stays, and the log names it.
+    ROAD_RESULT run_install_road(ROAD_FRONT &front);
 
     // ---- program shortcut (shortcut.cpp) ----
     // Creates folder's directory tree and the shortcut "<folder>\<name>.lnk"
     // to the installed program, name being the title's file name. False with
-    // 58, 907 or 53 from make_dir_tree, 906 when the paths do not fit
-    // (nothing created) or the link fails, 58 without an open log (no link
-    // made), 53 when the shortcut was saved but could not be logged.
+    // ERR_NULL_POINTER, ERR_CREATE_DIR or ERR_FILE_WRITE from make_dir_tree, ERR_SHORTCUT when the paths do not fit
+    // (nothing created) or the link fails, ERR_NULL_POINTER without an open log (no link
+    // made), ERR_FILE_WRITE when the shortcut was saved but could not be logged.
     bool create_shortcut(const char *folder);
     // Has the shell's link object write the shortcut at link_path and, once
     // it is saved, logs it as MkFile. True when it was saved and logged; sets
-    // no error code of its own, only the log's (58, 53).
+    // no error code of its own, only the log's (ERR_NULL_POINTER, ERR_FILE_WRITE).
     bool create_link(const char *link_path);
 };
 
 extern SETUP_TYPE setup_job;
 
-// Adds the setup engine's messages, codes 901 to 912, to error_db.
+// Adds the setup engine's messages, ERR_TOO_MANY_FILES to ERR_INSTALL_PATH_NOT_FULL,
+// to error_db.
 void add_setup_errors();
 
 #endif

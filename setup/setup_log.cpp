@@ -2,17 +2,72 @@
 // the uninstaller on it.
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../platform/platform.h"
-#include "names.h"
-#include "path_join.h"
-#include "replace_file.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "platform/platform.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/replace_file.h"
+#include "setup/setup.h"
 
 static const char LOG_SUBDIR[] = "UnInstal\\";
 static const char UNINSTALLER[] = "uninstal.exe";
 static const char BATCH_FILE[] = "uninstal.bat";
+
+namespace {
+
+// Text on its way to the setup log or the batch file. The parts of a line
+// are gathered and go out in one write of the seam when the line ends, so
+// that a full disk cuts a line in one place. A line longer than the buffer
+// goes out in more writes.
+class LINE_OUT {
+public:
+    explicit LINE_OUT(FILE *to) : stream(to), used(0), ok(true) {}
+    void put(const char *text)
+    {
+        for (; *text; ++text)
+            put_char(*text);
+    }
+    // Each "%" doubled, so that cmd shows and passes a batch file's text as
+    // written (a single "%" would start a variable, "%~" even ends the batch
+    // file).
+    void put_batch_text(const char *text)
+    {
+        for (; *text; ++text) {
+            if (*text == '%')
+                put_char('%');
+            put_char(*text);
+        }
+    }
+    void end_line()
+    {
+        put_char('\n');
+        write_out();
+    }
+    // False when a write fell short.
+    bool written() const { return ok; }
+
+private:
+    FILE *stream;
+    char buffer[1024];
+    size_t used;
+    bool ok;
+
+    void put_char(char c)
+    {
+        if (used == sizeof buffer)
+            write_out();
+        buffer[used++] = c;
+    }
+    void write_out()
+    {
+        if (used > 0 && plat_fwrite(buffer, used, stream) != used)
+            ok = false;
+        used = 0;
+    }
+};
+
+} // namespace
 
 bool SETUP_TYPE::create_log() { return create_log(nullptr, 0); }
 
@@ -23,7 +78,7 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
     if (relative_name && size > 0)
         relative_name[0] = '\0';
     if (!windows_dir) {
-        err_code = 903;
+        err_code = ERR_BAD_WINDOWS_PATH;
         return false;
     }
 
@@ -38,7 +93,7 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
     size_t longest_name = name_len > std::strlen(UNINSTALLER) ? name_len : std::strlen(UNINSTALLER);
     if (!named || std::strlen(windows_dir) + sub_len + longest_name >= SETUP_PATH_SIZE ||
         (relative_name && sub_len + name_len >= size)) {
-        err_code = 64;
+        err_code = ERR_STRING_BOUNDS;
         return false;
     }
 
@@ -64,7 +119,7 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
         if (!file_exists(path))
             break;
         if (suffix[0] == 'y') {
-            err_code = 909;
+            err_code = ERR_LOG_NAME;
             return false;
         }
         suffix[0] = suffix[0] ? (char)(suffix[0] + 1) : 'a';
@@ -87,7 +142,7 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
         plat_delete_file(path);
         if (made_dir)
             plat_remove_dir(log_dir);
-        err_code = ERR_LOG_WRITE;
+        err_code = ERR_FILE_WRITE;
         return false;
     }
     if (relative_name)
@@ -99,7 +154,7 @@ bool SETUP_TYPE::open_log(const char *path)
 {
     close_log();
     if (!path || std::strlen(path) >= sizeof log_path) {
-        err_code = 64;
+        err_code = ERR_STRING_BOUNDS;
         return false;
     }
     log_file = openfile(path, "wt", false);
@@ -112,7 +167,7 @@ bool SETUP_TYPE::open_log(const char *path)
 bool SETUP_TYPE::log_entry(const char *key, const char *value)
 {
     if (!key || !value || !log_file) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     return log_line(key, "=", value);
@@ -121,26 +176,27 @@ bool SETUP_TYPE::log_entry(const char *key, const char *value)
 bool SETUP_TYPE::ready_to_log()
 {
     if (!log_file)
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
     return log_file != nullptr;
 }
 
 bool SETUP_TYPE::log_line(const char *a, const char *b, const char *c)
 {
     if (!a || !b || !c || !log_file) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     // On disk the line grows by its bytes with CR LF for each line end.
-    const char *parts[] = {a, b, c, "\n"};
-    int64_t expected = log_length;
-    bool written = true;
+    const char *parts[] = {a, b, c};
+    int64_t expected = log_length + 2; // the line end
+    LINE_OUT line(log_file);
     for (const char *part : parts) {
         for (const char *p = part; *p; ++p)
             expected += *p == '\n' ? 2 : 1;
-        if (std::fputs(part, log_file) < 0)
-            written = false;
+        line.put(part);
     }
+    line.end_line();
+    bool written = line.written();
     // Flushed at once, so that the log names everything made so far, however
     // the program stops. Some runtimes report a flush that met a full disk as
     // done, so the line counts only when the file has grown by all of it.
@@ -157,39 +213,27 @@ bool SETUP_TYPE::log_line(const char *a, const char *b, const char *c)
     close_log();
     if (path[0])
         plat_truncate_file(path, whole);
-    err_code = ERR_LOG_WRITE;
+    err_code = ERR_FILE_WRITE;
     return false;
-}
-
-// Writes text for a batch file line, each "%" doubled, so that cmd shows and
-// passes it as written (a single "%" would start a variable, "%~" even ends
-// the batch file).
-static void put_batch_text(FILE *batch, const char *text)
-{
-    for (; *text; ++text) {
-        if (*text == '%')
-            std::fputc('%', batch);
-        std::fputc(*text, batch);
-    }
 }
 
 bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
 {
     if (!relative_name || !relative_name[0]) {
-        err_code = 58;
+        err_code = ERR_NULL_POINTER;
         return false;
     }
     if (!windows_dir) {
-        err_code = 903;
+        err_code = ERR_BAD_WINDOWS_PATH;
         return false;
     }
     char log_path_full[SETUP_PATH_SIZE], log_dir[SETUP_PATH_SIZE], batch_path[SETUP_PATH_SIZE];
     char uninstaller_copy[SETUP_PATH_SIZE];
     if (!join_path(log_path_full, sizeof log_path_full, windows_dir, relative_name) ||
         !join_path(batch_path, sizeof batch_path, get_installpath(), BATCH_FILE) ||
-        !join_path(uninstaller_copy, sizeof uninstaller_copy,
-                   extract_path(log_dir, log_path_full, sizeof log_dir), UNINSTALLER)) {
-        err_code = 64;
+        !join_path(uninstaller_copy, sizeof uninstaller_copy, extract_path(log_dir, log_path_full, sizeof log_dir),
+                   UNINSTALLER)) {
+        err_code = ERR_STRING_BOUNDS;
         return false;
     }
 
@@ -198,31 +242,35 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     FILE *batch = openfile(batch_path, "wt", false);
     if (!batch)
         return false;
-    std::fputs("rem This file uninstalls the ", batch);
-    put_batch_text(batch, get_apptitle());
-    std::fputs(" application.  The uninstallation\n", batch);
-    std::fputs("rem may fail if the setup log has been moved or deleted since the setup.\n", batch);
+    LINE_OUT out(batch);
+    out.put("rem This file uninstalls the ");
+    out.put_batch_text(get_apptitle());
+    out.put(" application.  The uninstallation");
+    out.end_line();
+    out.put("rem may fail if the setup log has been moved or deleted since the setup.");
+    out.end_line();
     // Both in quotes: blanks, "&", "|", "<", ">" and "^" of the title's
     // file name stay part of the one argument.
-    std::fputc('"', batch);
-    put_batch_text(batch, uninstaller_copy);
-    std::fputs("\" \"", batch);
-    put_batch_text(batch, relative_name);
-    std::fputs("\"\n", batch);
-    bool written = !std::ferror(batch);
+    out.put("\"");
+    out.put_batch_text(uninstaller_copy);
+    out.put("\" \"");
+    out.put_batch_text(relative_name);
+    out.put("\"");
+    out.end_line();
+    bool written = out.written() && !std::ferror(batch);
     if (std::fclose(batch) != 0)
         written = false;
     // The file exists, whole or not, so the log names it either way.
     bool logged = log_entry("MkFile", batch_path);
     if (!written) {
-        err_code = 53;
+        err_code = ERR_FILE_WRITE;
         return false;
     }
     if (!logged)
         return false;
 
     if (file_exists(UNINSTALLER) && !replace_file(UNINSTALLER, uninstaller_copy)) {
-        err_code = 905;
+        err_code = ERR_COPY_FAILED;
         return false;
     }
     return true;

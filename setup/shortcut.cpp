@@ -1,34 +1,38 @@
 // The shortcut to the installed program, made by the shell's link object.
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../platform/shell_link.h"
-#include "names.h"
-#include "path_join.h"
-#include "setup.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "platform/shell_link.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/setup.h"
 
 // The shortcut's file path: folder, a backslash unless it ends in one, the
 // title's file name and ".lnk". False when it would not fit.
 static bool link_path_of(const char *folder, const char *title, char *out, size_t size)
 {
     char name[SETUP_PATH_SIZE];
-    const char *separator = ends_in_backslash(folder) ? "" : "\\";
-    return title_file_name(title, name, sizeof name) && join_path(out, size, folder, separator, name, ".lnk");
+    return title_file_name(title, name, sizeof name) && join_dir(out, size, folder, name, ".lnk");
+}
+
+// What the shortcut points at: the installed program. False when it would
+// not fit.
+static bool link_target(const SETUP_TYPE &job, char *out, size_t size)
+{
+    return join_path(out, size, job.get_installpath(), job.get_exename());
 }
 
 namespace {
 enum LinkOutcome { LINK_SAVED, LINK_NOT_SAVED, LINK_NOT_LOGGED };
 }
 
-// Has the link object write the shortcut, and logs it once it is saved: a
-// failed save may leave nothing there, or an older file of that name that
-// this setup did not make.
-static LinkOutcome save_link(SETUP_TYPE &job, const char *link_path)
+// Has the link object write the shortcut to target, and logs it once it is
+// saved: a failed save may leave nothing there, or an older file of that
+// name that this setup did not make.
+static LinkOutcome save_link(SETUP_TYPE &job, const char *link_path, const char *target)
 {
-    char target[SETUP_PATH_SIZE];
-    if (!link_path || std::strlen(link_path) >= (size_t)PLAT_LINK_PATH_UNITS ||
-        !join_path(target, sizeof target, job.get_installpath(), job.get_exename()))
+    if (!link_path || std::strlen(link_path) >= (size_t)PLAT_LINK_PATH_UNITS)
         return LINK_NOT_SAVED;
 
     if (!job.ready_to_log())
@@ -60,27 +64,28 @@ static LinkOutcome save_link(SETUP_TYPE &job, const char *link_path)
 bool SETUP_TYPE::create_shortcut(const char *folder)
 {
     char link_path[SETUP_PATH_SIZE] = "";
-    char target[SETUP_PATH_SIZE];
+    char target[SETUP_PATH_SIZE] = "";
     // Refused before any directory is made: a path that does not fit would
     // be cut, and the shortcut would lie or point somewhere else.
     if (folder && folder[0] &&
         (!link_path_of(folder, get_apptitle(), link_path, sizeof link_path) ||
-         !join_path(target, sizeof target, get_installpath(), get_exename()))) {
-        err_code = 906;
+         !link_target(*this, target, sizeof target))) {
+        err_code = ERR_SHORTCUT;
         return false;
     }
     if (!make_dir_tree(folder))
         return false;
-    switch (save_link(*this, link_path)) {
-    case LINK_SAVED:
-        return true;
-    case LINK_NOT_LOGGED:
-        return false; // log_entry's code says why
-    case LINK_NOT_SAVED:
-        break;
+    switch (save_link(*this, link_path, target)) {
+    case LINK_SAVED: return true;
+    case LINK_NOT_LOGGED: return false; // log_entry's code says why
+    case LINK_NOT_SAVED: break;
     }
-    err_code = 906;
+    err_code = ERR_SHORTCUT;
     return false;
 }
 
-bool SETUP_TYPE::create_link(const char *link_path) { return save_link(*this, link_path) == LINK_SAVED; }
+bool SETUP_TYPE::create_link(const char *link_path)
+{
+    char target[SETUP_PATH_SIZE];
+    return link_target(*this, target, sizeof target) && save_link(*this, link_path, target) == LINK_SAVED;
+}

@@ -1,22 +1,22 @@
 // The program's start-up order: the setup engine's messages first, then the
 // library's globals, then the install job. Within this one translation unit
 // the order is fixed by the order of the definitions below.
-#include "../lib/generr.h"
-#include "../lib/genutil.h"
-#include "setup.h"
+#include "lib/generr.h"
+#include "lib/genutil.h"
+#include "setup/setup.h"
 
 void add_setup_errors()
 {
-    error_db.add_error(905, "Error copying file to destination directory!");
-    error_db.add_error(909, "Error attempting to create a unique setup log filename!");
-    error_db.add_error(910, "Another version of one of the setup files was found!");
-    error_db.add_error(907, "Error attempting to create directory!");
-    error_db.add_error(908, "Error attempting to remove directory!");
-    error_db.add_error(906, "Error creating the application's Shortcut!");
-    error_db.add_error(901, "Maximum number of setup files has been exceeded!");
-    error_db.add_error(902, "Invalid Application path received!");
-    error_db.add_error(903, "Invalid Windows path received!");
-    error_db.add_error(904, "Invalid Windows System path received!");
+    error_db.add_error(ERR_COPY_FAILED, "Error copying file to destination directory!");
+    error_db.add_error(ERR_LOG_NAME, "Error attempting to create a unique setup log filename!");
+    error_db.add_error(ERR_OTHER_VERSION, "Another version of one of the setup files was found!");
+    error_db.add_error(ERR_CREATE_DIR, "Error attempting to create directory!");
+    error_db.add_error(ERR_REMOVE_DIR, "Error attempting to remove directory!");
+    error_db.add_error(ERR_SHORTCUT, "Error creating the application's Shortcut!");
+    error_db.add_error(ERR_TOO_MANY_FILES, "Maximum number of setup files has been exceeded!");
+    error_db.add_error(ERR_BAD_APP_PATH, "Invalid Application path received!");
+    error_db.add_error(ERR_BAD_WINDOWS_PATH, "Invalid Windows path received!");
+    error_db.add_error(ERR_BAD_SYSTEM_PATH, "Invalid Windows System path received!");
     error_db.add_error(ERR_FILE_NAME_LEAVES_DIR, "A setup file name may not have a drive, a leading backslash, a "
                                                  "'.' or '..' part, or a part that Windows would change or refuse!");
     error_db.add_error(ERR_INSTALL_PATH_NOT_FULL, "The install path must be a full path, with a drive letter, a colon "

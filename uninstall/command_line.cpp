@@ -1,8 +1,8 @@
-#include "command_line.h"
+#include "uninstall/command_line.h"
 
 #include <cstring>
 
-#include "path_compare.h"
+#include "uninstall/path_compare.h"
 
 static bool blank(char c) { return c == ' ' || c == '\t'; }
 

@@ -6,13 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "log_reader.h"
+#include "uninstall/log_reader.h"
 
 enum ARGS_PROBLEM { ARGS_OK, ARGS_NO_LOG, ARGS_UNKNOWN_OPTION, ARGS_BAD_QUOTES, ARGS_TOO_LONG };
 
 struct COMMAND_LINE {
-    bool silent;          // /S
-    bool usage;           // /?
+    bool silent;           // /S
+    bool usage;            // /?
     uint32_t finish_after; // private /finish:PID, given to the copy that finishes the job; 0 otherwise
     char log_name[LOG_PATH_SIZE];
     ARGS_PROBLEM problem;

@@ -6,12 +6,12 @@
 
 #include <windows.h>
 
-#include "removal_plan.h"
+#include "uninstall/removal_plan.h"
 
 // Asks with message boxes and the shared-file dialog.
 class BOX_ANSWERS : public REMOVAL_QUESTIONS {
 public:
-    explicit BOX_ANSWERS(HINSTANCE instance) : instance(instance) {}
+    explicit BOX_ANSWERS(HINSTANCE module) : instance(module) {}
     bool confirm_removal(const char *title) override;
     SHARED_ANSWER shared_file(const char *path) override;
 

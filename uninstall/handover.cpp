@@ -3,14 +3,14 @@
 // waits for us. A detached copy of this program waits for that window to
 // close and then runs the removal again on the rewritten log, which by then
 // names only what is left.
-#include "front.h"
+#include "uninstall/front.h"
 
 #include <tlhelp32.h>
 
 #include <cstdio>
 #include <cstring>
 
-#include "path_compare.h"
+#include "uninstall/path_compare.h"
 
 static const DWORD HANDOVER_WAIT_MS = 10000;
 static const DWORD PARENT_WAIT_MS = 5 * 60 * 1000;
@@ -47,8 +47,8 @@ bool hand_over(DWORD parent, const char *log_path, const char *windows_dir)
     DWORD len = GetModuleFileNameA(nullptr, self, sizeof self);
     if (len == 0 || len >= sizeof self)
         return false;
-    int n = std::snprintf(command, sizeof command, "\"%s\" /S /finish:%lu \"%s\"", self, (unsigned long)parent,
-                          log_path);
+    int n =
+        std::snprintf(command, sizeof command, "\"%s\" /S /finish:%lu \"%s\"", self, (unsigned long)parent, log_path);
     if (n < 0 || n >= (int)sizeof command)
         return false;
     STARTUPINFOA startup = {};
@@ -56,8 +56,8 @@ bool hand_over(DWORD parent, const char *log_path, const char *windows_dir)
     PROCESS_INFORMATION process = {};
     // Detached, inheriting nothing, and not in the batch file's folder.
     if (!CreateProcessA(self, command, nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED | DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, windows_dir,
-                        &startup, &process))
+                        CREATE_SUSPENDED | DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, windows_dir, &startup,
+                        &process))
         return false;
     char name[64];
     event_name(name, sizeof name, process.dwProcessId);

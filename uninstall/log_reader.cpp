@@ -1,11 +1,11 @@
-#include "log_reader.h"
+#include "uninstall/log_reader.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "../platform/platform.h"
-#include "path_compare.h"
+#include "platform/platform.h"
+#include "uninstall/path_compare.h"
 
 SETUP_LOG::SETUP_LOG() : text(nullptr), lines(nullptr), count(0) {}
 

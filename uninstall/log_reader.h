@@ -18,16 +18,16 @@ struct LOG_LINE {
     const char *text;  // the line without its line end; owned by the log
     const char *value; // after the first '=', or null without one
     LOG_KEY key;
-    bool has_nul;      // the line held a zero byte (cut at it in text)
-    bool cut;          // the last line, without a line end: never acted on
+    bool has_nul; // the line held a zero byte (cut at it in text)
+    bool cut;     // the last line, without a line end: never acted on
 };
 
 enum LOG_LOAD { LOAD_OK, LOAD_MISSING, LOAD_UNREADABLE, LOAD_TOO_LARGE, LOAD_NO_MEMORY };
 
 class SETUP_LOG {
 public:
-    char *text;       // owned copy, each line end replaced by zeros
-    LOG_LINE *lines;  // owned
+    char *text;      // owned copy, each line end replaced by zeros
+    LOG_LINE *lines; // owned
     int32_t count;
 
     SETUP_LOG();
@@ -53,9 +53,9 @@ enum ENTRY_CHECK {
     ENTRY_SAFE,
     ENTRY_NOT_ABSOLUTE, // no drive letter and backslash in front
     ENTRY_TOO_LONG,
-    ENTRY_DOT_PART,     // a "." or ".." component
-    ENTRY_WILDCARD,     // * ? < > "
-    ENTRY_BAD_NAME,     // other characters Windows refuses, an empty component, or a name Windows would change
+    ENTRY_DOT_PART, // a "." or ".." component
+    ENTRY_WILDCARD, // * ? < > "
+    ENTRY_BAD_NAME, // other characters Windows refuses, an empty component, or a name Windows would change
     ENTRY_DRIVE_ROOT,
     ENTRY_WINDOWS_DIR,
     ENTRY_SYSTEM_DIR,

@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "uninstall/messages.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -136,8 +136,7 @@ void closing_message(const REMOVAL_PLAN &plan, char *out, size_t size)
         text.add("The %s application has been removed, except for these items:", title);
         add_list(text, plan, "", outcome_is_kept, true);
     }
-    add_list(text, plan, "Still in use by the command window, and removed as soon as it closes:", is_deferred,
-             false);
+    add_list(text, plan, "Still in use by the command window, and removed as soon as it closes:", is_deferred, false);
     add_list(text, plan, "Kept, because another installation uses them:", is_handed_over, false);
     if (plan.log_problem != PLAT_DONE)
         text.add("\n\nThe setup log %s could not be %s: %s.", plan.log_path, kept ? "updated" : "deleted",

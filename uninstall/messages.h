@@ -5,13 +5,13 @@
 
 #include <cstddef>
 
-#include "command_line.h"
-#include "removal_plan.h"
+#include "uninstall/command_line.h"
+#include "uninstall/removal_plan.h"
 
 // At most this many paths per list in the closing message; the rest are counted.
 const int MESSAGE_LIST_LIMIT = 10;
 
-extern const char CONFIRM_FORMAT[];   // "%s" is the application's title
+extern const char CONFIRM_FORMAT[]; // "%s" is the application's title
 extern const char USAGE_TEXT[];
 
 // Why an entry failed the safety check, or what became of an item

@@ -1,8 +1,9 @@
-#include "path_compare.h"
+#include "uninstall/path_compare.h"
 
 #include <cstring>
 
-#include "../platform/platform.h"
+#include "lib/genstrin.h"
+#include "platform/platform.h"
 
 static bool is_separator(char c) { return c == '\\' || c == '/'; }
 
@@ -13,8 +14,6 @@ static const char *step(const char *p)
     const char *next = plat_char_next(p);
     return next > p ? next : p + 1;
 }
-
-static char fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
 
 // Length without trailing separators, found forwards by character.
 static size_t key_length(const char *p)
@@ -38,7 +37,7 @@ static bool same_chars(const char *a, const char *b, size_t n)
         if (len > 1) {
             if (i + len > n || std::memcmp(a + i, b + i, len) != 0)
                 return false;
-        } else if (!(is_separator(a[i]) && is_separator(b[i])) && fold(a[i]) != fold(b[i])) {
+        } else if (!(is_separator(a[i]) && is_separator(b[i])) && ascii_lower(a[i]) != ascii_lower(b[i])) {
             return false;
         }
         i += len;

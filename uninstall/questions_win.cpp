@@ -1,9 +1,9 @@
 // The questions of the removal, as the user sees them.
 #include <cstdio>
 
-#include "front.h"
-#include "messages.h"
-#include "resource.h"
+#include "uninstall/front.h"
+#include "uninstall/messages.h"
+#include "uninstall/resource.h"
 
 bool BOX_ANSWERS::confirm_removal(const char *title)
 {
@@ -26,9 +26,7 @@ static INT_PTR CALLBACK shared_proc(HWND dialog, UINT message, WPARAM wparam, LP
         case IDCANCEL: // Esc and the close box keep the file
             EndDialog(dialog, all ? SHARED_KEEP_ALL : SHARED_KEEP);
             return TRUE;
-        case IDC_REMOVE:
-            EndDialog(dialog, all ? SHARED_REMOVE_ALL : SHARED_REMOVE);
-            return TRUE;
+        case IDC_REMOVE: EndDialog(dialog, all ? SHARED_REMOVE_ALL : SHARED_REMOVE); return TRUE;
         }
         break;
     }
@@ -38,8 +36,8 @@ static INT_PTR CALLBACK shared_proc(HWND dialog, UINT message, WPARAM wparam, LP
 
 SHARED_ANSWER BOX_ANSWERS::shared_file(const char *path)
 {
-    INT_PTR answer = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SHARED), nullptr, shared_proc,
-                                     reinterpret_cast<LPARAM>(path));
+    INT_PTR answer =
+        DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SHARED), nullptr, shared_proc, reinterpret_cast<LPARAM>(path));
     // A dialog that cannot be shown removes nothing.
     if (answer != SHARED_REMOVE && answer != SHARED_REMOVE_ALL && answer != SHARED_KEEP_ALL)
         return SHARED_KEEP;

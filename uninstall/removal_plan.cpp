@@ -1,11 +1,11 @@
-#include "removal_plan.h"
+#include "uninstall/removal_plan.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "../platform/dirsearch.h"
-#include "path_compare.h"
+#include "platform/dirsearch.h"
+#include "uninstall/path_compare.h"
 
 static const char UNINSTALLER[] = "uninstal.exe";
 static const char BATCH_FILE[] = "uninstal.bat";
@@ -21,10 +21,8 @@ bool outcome_is_kept(PLAN_OUTCOME outcome)
     case OUT_NOT_A_DIR:
     case OUT_FAILED:
     case OUT_UNSAFE:
-    case OUT_CUT:
-        return true;
-    default:
-        return false;
+    case OUT_CUT: return true;
+    default: return false;
     }
 }
 
@@ -66,8 +64,8 @@ OPEN_RESULT REMOVAL_PLAN::open(const char *path)
     PLAT_RESULT why;
     lock = plat_lock_file(log_path, &why);
     if (lock == -1)
-        return why == PLAT_MISSING ? OPEN_MISSING
-               : why == PLAT_IN_USE ? OPEN_IN_USE
+        return why == PLAT_MISSING         ? OPEN_MISSING
+               : why == PLAT_IN_USE        ? OPEN_IN_USE
                : why == PLAT_ACCESS_DENIED ? OPEN_DENIED
                                            : OPEN_UNREADABLE;
     LOG_LOAD loaded = log.load(log_path);
@@ -283,9 +281,7 @@ void REMOVAL_PLAN::execute(REMOVAL_QUESTIONS &questions, bool schedule_at_restar
     for (int32_t i = 0; i < count; ++i) {
         PLAN_ITEM &item = items[i];
         switch (item.action) {
-        case PLAN_DELETE_FILE:
-            remove_file(item, schedule_at_restart);
-            break;
+        case PLAN_DELETE_FILE: remove_file(item, schedule_at_restart); break;
         case PLAN_ASK_SHARED: {
             if (plat_get_attributes(path_of(i)) == PLAT_NO_ATTRIBUTES) {
                 item.outcome = OUT_MISSING; // nothing to ask about
@@ -302,25 +298,14 @@ void REMOVAL_PLAN::execute(REMOVAL_QUESTIONS &questions, bool schedule_at_restar
                 item.outcome = OUT_KEPT_SHARED;
             break;
         }
-        case PLAN_REMOVE_DIR:
-            remove_dir(item, schedule_at_restart);
-            break;
-        case PLAN_HAND_OVER:
-            item.outcome = OUT_HANDED_OVER;
-            break;
-        case PLAN_SKIP_UNSAFE:
-            item.outcome = OUT_UNSAFE;
-            break;
-        case PLAN_SKIP_CUT:
-            item.outcome = OUT_CUT;
-            break;
-        case PLAN_LEAVE_UNINSTALLER:
-            item.outcome = OUT_LEFT;
-            break;
+        case PLAN_REMOVE_DIR: remove_dir(item, schedule_at_restart); break;
+        case PLAN_HAND_OVER: item.outcome = OUT_HANDED_OVER; break;
+        case PLAN_SKIP_UNSAFE: item.outcome = OUT_UNSAFE; break;
+        case PLAN_SKIP_CUT: item.outcome = OUT_CUT; break;
+        case PLAN_LEAVE_UNINSTALLER: item.outcome = OUT_LEFT; break;
         case PLAN_DEFER:
         case PLAN_LOG_ITSELF:
-        case PLAN_LOG_DIR:
-            break; // below, and in finish()
+        case PLAN_LOG_DIR: break; // below, and in finish()
         }
     }
     // In log order reversed, so a directory's deferred contents come first.
@@ -431,8 +416,8 @@ int REMOVAL_PLAN::exit_status() const
     return log_problem == PLAT_DONE ? 0 : 1;
 }
 
-int run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context,
-                REMOVAL_QUESTIONS &questions, OPEN_RESULT &why, bool schedule_at_restart)
+int run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context, REMOVAL_QUESTIONS &questions,
+                OPEN_RESULT &why, bool schedule_at_restart)
 {
     why = plan.open(log_path);
     if (why != OPEN_OK)

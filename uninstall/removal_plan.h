@@ -11,46 +11,46 @@
 
 #include <cstdint>
 
-#include "../platform/platform.h"
-#include "log_reader.h"
+#include "platform/platform.h"
+#include "uninstall/log_reader.h"
 
 enum PLAN_ACTION {
-    PLAN_DELETE_FILE,    // an MkFile entry
-    PLAN_REMOVE_DIR,     // an MkDir entry, removed only when empty
-    PLAN_ASK_SHARED,     // a file in the Windows or system directory: may be another program's
-    PLAN_HAND_OVER,      // such a file that another setup log names too: left to that installation
-    PLAN_DEFER,          // held by the command interpreter that started us: a later pass removes it
-    PLAN_SKIP_UNSAFE,    // fails the safety check (check says why)
-    PLAN_SKIP_CUT,       // the log's last line, cut short
-    PLAN_LOG_ITSELF,     // the log's own line: deleted or rewritten last
-    PLAN_LOG_DIR,        // the log directory: removed when empty, else left without a word
+    PLAN_DELETE_FILE,      // an MkFile entry
+    PLAN_REMOVE_DIR,       // an MkDir entry, removed only when empty
+    PLAN_ASK_SHARED,       // a file in the Windows or system directory: may be another program's
+    PLAN_HAND_OVER,        // such a file that another setup log names too: left to that installation
+    PLAN_DEFER,            // held by the command interpreter that started us: a later pass removes it
+    PLAN_SKIP_UNSAFE,      // fails the safety check (check says why)
+    PLAN_SKIP_CUT,         // the log's last line, cut short
+    PLAN_LOG_ITSELF,       // the log's own line: deleted or rewritten last
+    PLAN_LOG_DIR,          // the log directory: removed when empty, else left without a word
     PLAN_LEAVE_UNINSTALLER // the uninstaller beside the log, which every log shares
 };
 
 enum PLAN_OUTCOME {
     OUT_PENDING,
     OUT_REMOVED,
-    OUT_MISSING,      // already gone: counts as removed
+    OUT_MISSING, // already gone: counts as removed
     OUT_HANDED_OVER,
     OUT_DEFERRED,
-    OUT_LEFT,         // the log directory or the uninstaller, left on purpose
-    OUT_KEPT_SHARED,  // the user (or silent mode) kept a shared file
+    OUT_LEFT,        // the log directory or the uninstaller, left on purpose
+    OUT_KEPT_SHARED, // the user (or silent mode) kept a shared file
     OUT_NOT_EMPTY,
     OUT_IN_USE,
     OUT_ACCESS_DENIED,
-    OUT_NOT_A_FILE,   // an MkFile entry that is a directory now
-    OUT_NOT_A_DIR,    // an MkDir entry that is a file now
+    OUT_NOT_A_FILE, // an MkFile entry that is a directory now
+    OUT_NOT_A_DIR,  // an MkDir entry that is a file now
     OUT_FAILED,
     OUT_UNSAFE,
     OUT_CUT
 };
 
 struct PLAN_ITEM {
-    int32_t line;         // index into the log's lines
+    int32_t line; // index into the log's lines
     PLAN_ACTION action;
-    ENTRY_CHECK check;    // for PLAN_SKIP_UNSAFE
+    ENTRY_CHECK check; // for PLAN_SKIP_UNSAFE
     PLAN_OUTCOME outcome;
-    bool at_restart;      // could not go now; scheduled for removal at restart
+    bool at_restart; // could not go now; scheduled for removal at restart
 };
 
 // True for outcomes that leave something the log must go on naming, and
@@ -98,7 +98,7 @@ public:
     int32_t count;
     bool log_deleted;
     bool log_rewritten;
-    PLAT_RESULT log_problem;     // PLAT_DONE, or why the log could be neither deleted nor rewritten
+    PLAT_RESULT log_problem; // PLAT_DONE, or why the log could be neither deleted nor rewritten
 
     REMOVAL_PLAN();
     ~REMOVAL_PLAN();
@@ -141,7 +141,7 @@ private:
 // The whole removal of one log: open it, plan, ask, remove, finish the log.
 // Returns the exit status. 2 when nothing was removed: why then says whether
 // the log could not be used, or is OPEN_OK when the user said No.
-int run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context,
-                REMOVAL_QUESTIONS &questions, OPEN_RESULT &why, bool schedule_at_restart = true);
+int run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context, REMOVAL_QUESTIONS &questions,
+                OPEN_RESULT &why, bool schedule_at_restart = true);
 
 #endif

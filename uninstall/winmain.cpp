@@ -5,12 +5,12 @@
 
 #include <cstring>
 
-#include "../platform/platform.h"
-#include "command_line.h"
-#include "front.h"
-#include "messages.h"
+#include "platform/platform.h"
+#include "uninstall/command_line.h"
+#include "uninstall/front.h"
+#include "uninstall/messages.h"
 
-static const int FINISH_TRIES = 20;      // the copy's passes while something is still in use
+static const int FINISH_TRIES = 20; // the copy's passes while something is still in use
 static const DWORD FINISH_PAUSE_MS = 250;
 
 static void box(bool silent, const char *text, const char *caption, UINT icon)

@@ -1,18 +1,24 @@
-// The Installing page: drives the whole installation with a progress bar.
-#include "../lib/generr.h"
-#include "../setup/setup.h"
-#include "page_text.h"
-#include "resource.h"
-#include "wizard.h"
+// The Installing page: the engine's installation road with a progress bar.
+#include "lib/generr.h"
+#include "setup/install_road.h"
+#include "setup/setup.h"
+#include "wizard/page_text.h"
+#include "wizard/resource.h"
+#include "wizard/wizard.h"
 
 #include <commctrl.h>
 
+namespace {
+
+const size_t PAGE_TEXT_SIZE = 512; // the introduction and each file line
+const int PUMP_PASSES = 100;       // messages handled between two files at most
+
 // Lets pending messages run between two files: paints the pages and the
 // background, moves the bar, and lets the user press Cancel. Never waits.
-static void pump_messages()
+void pump_messages()
 {
     MSG msg;
-    for (int pass = 0; pass < 100; ++pass) {
+    for (int pass = 0; pass < PUMP_PASSES; ++pass) {
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageA(&msg);
@@ -20,62 +26,72 @@ static void pump_messages()
     }
 }
 
+// The page's part of the road: its bar and texts, the pump, the warning.
+class PAGE_FRONT : public ROAD_FRONT {
+public:
+    explicit PAGE_FRONT(HWND page) : dialog(page), bar(GetDlgItem(page, IDC_PROGRESS)) {}
+
+    void begin_files(int32_t total) override
+    {
+        SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(total)));
+        SendMessageA(bar, PBM_SETSTEP, 1, 0);
+    }
+
+    void show_file(int32_t number, int32_t total, int32_t percent, const char *destination) override
+    {
+        char line[PAGE_TEXT_SIZE];
+        format_cut(line, sizeof line, "File %d of %d (%d%% Complete)", (int)number, (int)total, (int)percent);
+        SetDlgItemTextA(dialog, IDC_FILE_LINE, line);
+        SetDlgItemTextA(dialog, IDC_DEST_PATH, destination);
+        SendMessageA(bar, PBM_STEPIT, 0, 0); // the bar moves before the copy
+    }
+
+    bool cancelled() override
+    {
+        pump_messages();
+        return setup_aborted || setup_closed();
+    }
+
+    OVERWRITE_ANSWER ask_overwrite(const char *destination) override
+    {
+        // Abort Setup, like a confirmed Cancel, ends the program as the
+        // warning closes: that answer never comes back here.
+        switch (overwrite_page(dialog, destination)) {
+        case IDC_OVERWRITE_FILE: return OVERWRITE_REPLACE;
+        case IDC_ABORT_SETUP: return OVERWRITE_ABORT;
+        default: return OVERWRITE_SKIP;
+        }
+    }
+
+private:
+    HWND dialog;
+    HWND bar;
+};
+
+} // namespace
+
 int install_page()
 {
     PAGE page;
     open_page(page, main_window, IDD_INSTALLING);
 
-    char text[512]; // the introduction, then each file line and destination path
+    char text[PAGE_TEXT_SIZE];
     format_cut(text, sizeof text,
                "Installing the %s application to %s.  Press the cancel button to abort the installation.",
                setup_job.get_apptitle(), setup_job.get_installpath());
     SetDlgItemTextA(page.dialog, IDC_TEXT, text);
     ShowWindow(page.dialog, SW_SHOW);
 
-    // Nothing is installed that the log could not name: the log and the
-    // batch file that hands it to the uninstaller come first, and each step
-    // that cannot record what it made ends the setup right after it.
-    char log_name[MAX_PATH] = "";
-    if (!setup_job.create_log(log_name, sizeof log_name))
-        setup_error(page.dialog, error_db.get_error_msg(err_code), "%s", LOG_ERROR_DETAIL);
-    if (!setup_job.prepare_install())
-        install_error(page.dialog, "Error installing application!");
-    if (!setup_job.write_uninstall_bat(log_name))
-        setup_error(page.dialog, error_db.get_error_msg(err_code), "%s", LOG_ERROR_DETAIL);
-
-    HWND bar = GetDlgItem(page.dialog, IDC_PROGRESS);
-    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(setup_job.num_files)));
-    SendMessageA(bar, PBM_SETSTEP, 1, 0);
-
-    while (setup_job.more_files()) {
-        SETUP_FILE *entry = setup_job.current_file();
-        int percent = setup_job.percent_done();
-        format_cut(text, sizeof text, "File %d of %d (%d%% Complete)", (int)setup_job.cur_file + 1,
-                   (int)setup_job.num_files, percent);
-        SetDlgItemTextA(page.dialog, IDC_FILE_LINE, text);
-        setup_job.dest_path(text, 500);
-        SetDlgItemTextA(page.dialog, IDC_DEST_PATH, text);
-        SendMessageA(bar, PBM_STEPIT, 0, 0); // the bar moves before the copy
-        pump_messages();
-
-        // A Cancel confirmed in the pump stops here, before the next file,
-        // and so never meets an overwrite question that would forget it.
-        if (setup_aborted || setup_closed())
-            break;
-        if (setup_job.install_file())
-            continue; // it moved the cursor itself
-        if (err_code == 910) {
-            // text still holds the destination path
-            if (overwrite_page(page.dialog, text) == IDC_OVERWRITE_FILE && !setup_job.copy_setup_file(nullptr))
-                install_error(page.dialog, "Error installing file '%s'!", entry->name);
-        } else {
-            install_error(page.dialog, "Error installing file '%s'!", entry->name);
-        }
-        setup_job.next_file();
+    PAGE_FRONT front(page.dialog);
+    ROAD_RESULT road = setup_job.run_install_road(front);
+    if (road.end == ROAD_FAILED) {
+        char detail[SETUP_ERROR_DETAIL_SIZE];
+        road_failure_detail(road, detail, sizeof detail);
+        setup_error(page.dialog, error_db.get_error_msg(road.code), "%s", detail);
     }
 
     close_page(page);
-    if (setup_closed())
+    if (road.end == ROAD_ABORTED || setup_closed())
         setup_aborted = true;
     end_if_aborted();
     return 0;

@@ -3,11 +3,11 @@
 #include <cstdarg>
 #include <cstdlib>
 
-#include "../lib/generr.h"
-#include "../setup/setup.h"
-#include "page_text.h"
-#include "resource.h"
-#include "wizard.h"
+#include "lib/generr.h"
+#include "setup/setup.h"
+#include "wizard/page_text.h"
+#include "wizard/resource.h"
+#include "wizard/wizard.h"
 
 HINSTANCE app_instance = nullptr;
 HWND main_window = nullptr;
@@ -38,9 +38,9 @@ void register_main_class(HINSTANCE instance)
 bool create_main_window(HINSTANCE instance, int show_state)
 {
     app_instance = instance;
-    main_window = CreateWindowExA(0, window_class_name, window_title, MAIN_STYLE, 0, 0,
-                                  GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN), nullptr,
-                                  nullptr, instance, nullptr);
+    main_window =
+        CreateWindowExA(0, window_class_name, window_title, MAIN_STYLE, 0, 0, GetSystemMetrics(SM_CXFULLSCREEN),
+                        GetSystemMetrics(SM_CYFULLSCREEN), nullptr, nullptr, instance, nullptr);
     if (!main_window)
         return false;
     // Windows gives every overlapped top-level window a caption bar (it adds
@@ -90,8 +90,7 @@ static void paint_background(HWND window)
     SetBkMode(dc, TRANSPARENT);
     // Format 0: top left, no word wrap, clipped at the rectangle's right edge.
     draw_text(dc, title, &rect, RGB(255, 255, 255), make_font(30, 15, 700), 0);
-    draw_text(dc, credit_text, &rect, RGB(128, 128, 128), make_font(12, 6, 400),
-              DT_SINGLELINE | DT_BOTTOM | DT_RIGHT);
+    draw_text(dc, credit_text, &rect, RGB(128, 128, 128), make_font(12, 6, 400), DT_SINGLELINE | DT_BOTTOM | DT_RIGHT);
     EndPaint(window, &ps);
 }
 
@@ -102,9 +101,7 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
         // Ends the loop of the page that is open; the page then ends the program.
         PostQuitMessage(0);
         return 0;
-    case WM_PAINT:
-        paint_background(window);
-        return 0;
+    case WM_PAINT: paint_background(window); return 0;
     case WM_COMMAND:
         // The menu's Exit: no menu is attached, so only another program sends it.
         if (LOWORD(wparam) == IDM_EXIT) {
@@ -118,13 +115,13 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 
 void setup_error(HWND owner, const char *error_text, const char *detail_format, ...)
 {
-    char detail[256];
+    char detail[SETUP_ERROR_DETAIL_SIZE];
     va_list args;
     va_start(args, detail_format);
     vformat_cut(detail, sizeof detail, detail_format, args);
     va_end(args);
 
-    char text[1024];
+    char text[MESSAGE_TEXT_SIZE];
     format_cut(text, sizeof text,
                "%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you "
                "may contact:\n          %s\n\nAborting Setup...",
@@ -134,14 +131,12 @@ void setup_error(HWND owner, const char *error_text, const char *detail_format, 
     std::exit(0);
 }
 
-const char *const LOG_ERROR_DETAIL = "Error writing the setup log!";
-
 void install_error(HWND owner, const char *detail_format, ...)
 {
-    char detail[256];
+    char detail[SETUP_ERROR_DETAIL_SIZE];
     va_list args;
     va_start(args, detail_format);
     vformat_cut(detail, sizeof detail, detail_format, args);
     va_end(args);
-    setup_error(owner, error_db.get_error_msg(err_code), "%s", err_code == ERR_LOG_WRITE ? LOG_ERROR_DETAIL : detail);
+    setup_error(owner, error_db.get_error_msg(err_code), "%s", err_code == ERR_FILE_WRITE ? LOG_ERROR_DETAIL : detail);
 }

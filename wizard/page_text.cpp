@@ -1,11 +1,16 @@
 // Text and path helpers of the wizard pages.
-#include "page_text.h"
+#include "wizard/page_text.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../platform/platform.h"
+#include "lib/error_codes.h"
+#include "lib/fileutil.h"
+#include "lib/genstrin.h"
+#include "setup/path_join.h"
+#include "platform/platform.h"
+
+const char *const LOG_ERROR_DETAIL = "Error writing the setup log!";
 
 char *vformat_cut(char *out, size_t size, const char *format, va_list args)
 {
@@ -31,21 +36,8 @@ char *format_cut(char *out, size_t size, const char *format, ...)
 
 bool join_browsed_path(char *out, size_t size, const char *folder, const char *basepath)
 {
-    if (!out || !folder || !basepath)
-        return false;
-    size_t folder_len = std::strlen(folder);
-    bool separator = folder_len > 0 && !ends_in_backslash(folder);
-    size_t total = folder_len + (separator ? 1 : 0) + std::strlen(basepath);
-    if (total + 1 > size)
-        return false;
-    std::memmove(out, folder, folder_len);
-    if (separator)
-        out[folder_len++] = '\\';
-    std::strcpy(out + folder_len, basepath);
-    return true;
+    return join_dir(out, size, folder, basepath);
 }
-
-static char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
 const char *path_below(const char *chosen, const char *folder)
 {
@@ -70,4 +62,14 @@ const char *path_below(const char *chosen, const char *folder)
     if (f[0] == '\\' && f[1] == '\0')
         return c;
     return nullptr;
+}
+
+void road_failure_detail(const ROAD_RESULT &road, char *out, size_t size)
+{
+    if (road.step == STEP_LOG || road.step == STEP_BATCH || road.code == ERR_FILE_WRITE)
+        format_cut(out, size, "%s", LOG_ERROR_DETAIL);
+    else if (road.step == STEP_PREPARE)
+        format_cut(out, size, "Error installing application!");
+    else
+        format_cut(out, size, "Error installing file '%s'!", road.file_name ? road.file_name : "");
 }

@@ -6,6 +6,8 @@
 #include <cstdarg>
 #include <cstddef>
 
+#include "setup/install_road.h"
+
 // Formats into out (size bytes), cutting the text at size - 1 characters;
 // always terminated. Returns out. A null or zero-sized out is left alone.
 char *format_cut(char *out, size_t size, const char *format, ...)
@@ -26,5 +28,16 @@ bool join_browsed_path(char *out, size_t size, const char *folder, const char *b
 // the folder itself (with or without its backslash), null when chosen is not
 // inside folder. The result points into chosen.
 const char *path_below(const char *chosen, const char *folder);
+
+// The detail line of the "Setup Error" box: its buffer, and its text when the
+// setup log cannot be written.
+const size_t SETUP_ERROR_DETAIL_SIZE = 256;
+extern const char *const LOG_ERROR_DETAIL;
+
+// The detail line for a road that failed, into out (size bytes, cut to fit):
+// LOG_ERROR_DETAIL for the log and batch file steps, and for any step whose
+// log line could not be written (ERR_FILE_WRITE), since the step itself may
+// have done its work; otherwise what failed, a file named as in setup.ini.
+void road_failure_detail(const ROAD_RESULT &road, char *out, size_t size);
 
 #endif

@@ -4,24 +4,18 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "../lib/fileutil.h"
-#include "../lib/generr.h"
-#include "../setup/names.h"
-#include "../setup/path_join.h"
-#include "../setup/setup.h"
-#include "page_text.h"
-#include "resource.h"
-#include "wizard.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+#include "setup/setup.h"
+#include "wizard/page_text.h"
+#include "wizard/resource.h"
+#include "wizard/wizard.h"
 
 bool setup_aborted = false;
 LPITEMIDLIST programs_pidl = nullptr;
 char programs_path[MAX_PATH];
-int programs_path_len = 0;
-
-// The error table has no code of its own for a window that cannot be made;
-// 61 ("Graphics mode related error.") is the one about the display.
-static const int32_t PAGE_CREATE_ERROR = 61;
-static const int32_t STRING_BOUNDS_ERROR = 64;
 
 static const char *error_text() { return error_db.get_error_msg(err_code); }
 
@@ -37,12 +31,14 @@ void open_page(PAGE &page, HWND parent, int template_id)
     if (!page.dialog) {
         // Without this the page's loop would wait for a button nobody can press.
         SetWindowLongA(parent, GWL_STYLE, page.parent_style & ~WS_DISABLED);
-        err_code = PAGE_CREATE_ERROR;
+        // The table has no code of its own for a window that cannot be made;
+        // the graphics one is the one about the display.
+        err_code = ERR_GRAPHICS;
         setup_error(IsWindow(parent) ? parent : nullptr, error_text(), "Error opening setup page %d!", template_id);
     }
 }
 
-WPARAM run_page(const PAGE &)
+WPARAM run_page()
 {
     MSG msg = {};
     // GetMessageA gives -1 on failure: that ends the loop like a quit.
@@ -144,9 +140,7 @@ INT_PTR CALLBACK page_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
     switch (LOWORD(wparam)) {
     case IDC_MAIN: // Next, Finish, Install, Continue
     case IDC_SKIP_FILE:
-    case IDC_OVERWRITE_FILE:
-        post_quit(dialog, wparam, lparam);
-        return FALSE;
+    case IDC_OVERWRITE_FILE: post_quit(dialog, wparam, lparam); return FALSE;
     case IDC_CANCEL:
         if (confirm_cancel(dialog)) {
             setup_aborted = true;
@@ -156,9 +150,7 @@ INT_PTR CALLBACK page_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
     case IDC_BROWSE_DIR: // a static text on the other templates: sends nothing
         browse_install_path(dialog);
         return TRUE;
-    case IDC_BROWSE_SHORTCUT:
-        browse_shortcut_folder(dialog);
-        return TRUE;
+    case IDC_BROWSE_SHORTCUT: browse_shortcut_folder(dialog); return TRUE;
     case IDC_SKIP_SHORTCUT:
         setup_aborted = true; // here only "no shortcut": the page goes on
         post_quit(dialog, wparam, lparam);
@@ -180,7 +172,7 @@ int message_page(const char *title, const char *button, bool show_cancel, const 
     SetWindowTextA(page.dialog, title);
     SetDlgItemTextA(page.dialog, IDC_MAIN, button);
 
-    char text[1024];
+    char text[MESSAGE_TEXT_SIZE];
     va_list args;
     va_start(args, format);
     vformat_cut(text, sizeof text, format, args);
@@ -192,7 +184,7 @@ int message_page(const char *title, const char *button, bool show_cancel, const 
     SetWindowLongA(cancel, GWL_STYLE, show_cancel ? (style | WS_VISIBLE) : (style & ~WS_VISIBLE));
 
     ShowWindow(page.dialog, SW_SHOW);
-    run_page(page);
+    run_page();
     close_page(page);
     end_if_aborted();
     return 0;
@@ -223,7 +215,7 @@ int select_dir_page()
     // Taken however the page ended; Install takes only a full path ("C:"
     // counts, as it gains its backslash), and the page stays until it has one.
     for (;;) {
-        run_page(page);
+        run_page();
         char path[MAX_PATH] = "";
         GetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, path, MAX_PATH);
         setup_job.set_installpath(path);
@@ -247,7 +239,6 @@ static bool locate_programs_folder()
     if (SHGetPathFromIDListA(programs_pidl, programs_path) && programs_path[0] &&
         std::strlen(programs_path) < MAX_PATH - 1) {
         terminate_path(programs_path);
-        programs_path_len = (int)std::strlen(programs_path);
         return true;
     }
     free_item_list(programs_pidl);
@@ -272,14 +263,14 @@ int shortcut_page()
     title_file_name(setup_job.get_apptitle(), name, sizeof name);
     SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, name);
     ShowWindow(page.dialog, SW_SHOW);
-    run_page(page);
+    run_page();
 
     if (!setup_aborted) { // Continue
         char relative[MAX_PATH] = "";
         GetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, relative, MAX_PATH);
         char folder[MAX_PATH];
         if (!join_path(folder, sizeof folder, programs_path, relative)) {
-            err_code = STRING_BOUNDS_ERROR;
+            err_code = ERR_STRING_BOUNDS;
             setup_error(main_window, error_text(), "Error creating application Shortcuts!");
         }
         if (!setup_job.create_shortcut(folder))
@@ -301,7 +292,7 @@ int overwrite_page(HWND parent, const char *destination)
     open_page(page, parent, IDD_OVERWRITE);
     SetDlgItemTextA(page.dialog, IDC_OVERWRITE_PATH, destination);
     ShowWindow(page.dialog, SW_SHOW);
-    WPARAM quit_code = run_page(page);
+    WPARAM quit_code = run_page();
     close_page(page);
     end_if_aborted();
     return LOWORD(quit_code);

@@ -1,9 +1,9 @@
 // Program entry: one fixed sequence of pages. Each page runs its own message
 // loop, which also serves the background window, so there is none here.
-#include "../lib/generr.h"
-#include "../setup/setup.h"
-#include "resource.h"
-#include "wizard.h"
+#include "lib/generr.h"
+#include "setup/setup.h"
+#include "wizard/resource.h"
+#include "wizard/wizard.h"
 
 #include <commctrl.h>
 

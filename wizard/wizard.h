@@ -6,7 +6,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
-const int WIZ_TEXT_LEN = 100; // window title and class name buffers
+const int WIZ_TEXT_LEN = 100;          // window title and class name buffers
+const size_t MESSAGE_TEXT_SIZE = 1024; // the text of a message page or of the "Setup Error" box
 
 // ---- globals (main_window.cpp, pages.cpp) ----
 extern HINSTANCE app_instance; // the module whose templates the pages use
@@ -18,7 +19,6 @@ extern char window_class_name[WIZ_TEXT_LEN];
 extern bool setup_aborted;
 extern LPITEMIDLIST programs_pidl; // the Programs folder while Create Shortcut runs
 extern char programs_path[MAX_PATH];
-extern int programs_path_len;
 
 // ---- background window and error box (main_window.cpp) ----
 void register_main_class(HINSTANCE instance);
@@ -29,11 +29,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 // ends the program with exit status 0. owner may be null.
 [[noreturn]] void setup_error(HWND owner, const char *error_text, const char *detail_format, ...)
     __attribute__((format(printf, 3, 4)));
-// The detail of the box when the setup log cannot be written.
-extern const char *const LOG_ERROR_DETAIL;
 // The "Setup Error" box for a failed step of the installation, with the text
 // of err_code. The detail names the step, unless a line of the setup log
-// could not be written (53): the box then says that, for the step itself
+// could not be written (ERR_FILE_WRITE): the box then says that, for the step itself
 // may have done its work.
 [[noreturn]] void install_error(HWND owner, const char *detail_format, ...) __attribute__((format(printf, 2, 3)));
 // The credit line at the bottom right of the background.
@@ -61,8 +59,9 @@ struct PAGE {
 // template. When the dialog cannot be created the program ends through the
 // "Setup Error" box: a page that never appears could never be finished.
 void open_page(PAGE &page, HWND parent, int template_id);
-// Runs the page's message loop until a quit message; returns its wParam.
-WPARAM run_page(const PAGE &page);
+// Runs the message loop of the open page until a quit message; returns its
+// wParam.
+WPARAM run_page();
 // Destroys the dialog and re-enables the parent.
 void close_page(PAGE &page);
 // Ends the program (exit status 0) after a confirmed Cancel, or when the

@@ -85,7 +85,7 @@ struct Options {
     std::string setup_exe;
     std::string setup_dir;
     std::string script;
-    std::string shots;          // unix folder; empty: no screenshots
+    std::string shots; // unix folder; empty: no screenshots
     std::string desktop = "800x600";
 };
 
@@ -496,8 +496,8 @@ void step_background(const std::string &title)
     GetWindowRect(window, &rect);
     if (rect.left != 0 || rect.top != 0 || rect.right != GetSystemMetrics(SM_CXFULLSCREEN) ||
         rect.bottom != GetSystemMetrics(SM_CYFULLSCREEN))
-        fail("background at (%ld,%ld)-(%ld,%ld), expected (0,0)-(%d,%d)", rect.left, rect.top, rect.right,
-             rect.bottom, GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
+        fail("background at (%ld,%ld)-(%ld,%ld), expected (0,0)-(%d,%d)", rect.left, rect.top, rect.right, rect.bottom,
+             GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
 }
 
 void step_shot(const std::string &name)
@@ -517,8 +517,7 @@ void step_shot(const std::string &name)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         fail("cannot run import (error %lu)", GetLastError());
     std::string dos_target = "Z:" + target;
     for (char &c : dos_target)
@@ -570,18 +569,23 @@ std::string flags(DWORD style, const std::vector<Flag> &names)
 }
 
 const std::vector<Flag> WINDOW_FLAGS = {
-    {WS_POPUP, "WS_POPUP"},     {WS_CHILD, "WS_CHILD"},       {WS_VISIBLE, "WS_VISIBLE"},
-    {WS_DISABLED, "WS_DISABLED"}, {WS_CAPTION, "WS_CAPTION"}, {WS_BORDER, "WS_BORDER"},
-    {WS_DLGFRAME, "WS_DLGFRAME"}, {WS_VSCROLL, "WS_VSCROLL"}, {WS_HSCROLL, "WS_HSCROLL"},
-    {WS_SYSMENU, "WS_SYSMENU"},  {WS_THICKFRAME, "WS_THICKFRAME"}};
+    {WS_POPUP, "WS_POPUP"},       {WS_CHILD, "WS_CHILD"},          {WS_VISIBLE, "WS_VISIBLE"},
+    {WS_DISABLED, "WS_DISABLED"}, {WS_CAPTION, "WS_CAPTION"},      {WS_BORDER, "WS_BORDER"},
+    {WS_DLGFRAME, "WS_DLGFRAME"}, {WS_VSCROLL, "WS_VSCROLL"},      {WS_HSCROLL, "WS_HSCROLL"},
+    {WS_SYSMENU, "WS_SYSMENU"},   {WS_THICKFRAME, "WS_THICKFRAME"}};
 
 std::string dialog_style(DWORD style)
 {
     std::vector<Flag> names = WINDOW_FLAGS;
-    names.insert(names.end(), {{WS_MINIMIZEBOX, "WS_MINIMIZEBOX"}, {WS_MAXIMIZEBOX, "WS_MAXIMIZEBOX"},
-                               {DS_SETFONT, "DS_SETFONT"}, {DS_MODALFRAME, "DS_MODALFRAME"},
-                               {DS_CENTER, "DS_CENTER"}, {DS_3DLOOK, "DS_3DLOOK"}, {DS_FIXEDSYS, "DS_FIXEDSYS"},
-                               {DS_SYSMODAL, "DS_SYSMODAL"}, {DS_CONTROL, "DS_CONTROL"}});
+    names.insert(names.end(), {{WS_MINIMIZEBOX, "WS_MINIMIZEBOX"},
+                               {WS_MAXIMIZEBOX, "WS_MAXIMIZEBOX"},
+                               {DS_SETFONT, "DS_SETFONT"},
+                               {DS_MODALFRAME, "DS_MODALFRAME"},
+                               {DS_CENTER, "DS_CENTER"},
+                               {DS_3DLOOK, "DS_3DLOOK"},
+                               {DS_FIXEDSYS, "DS_FIXEDSYS"},
+                               {DS_SYSMODAL, "DS_SYSMODAL"},
+                               {DS_CONTROL, "DS_CONTROL"}});
     return flags(style, names);
 }
 
@@ -601,8 +605,10 @@ std::string control_style(const std::string &cls, DWORD style)
         if (!kind.empty())
             style &= ~0x1Fu;
     } else if (cls == "Edit") {
-        names.insert(names.end(), {{ES_AUTOHSCROLL, "ES_AUTOHSCROLL"}, {ES_AUTOVSCROLL, "ES_AUTOVSCROLL"},
-                                   {ES_MULTILINE, "ES_MULTILINE"}, {ES_READONLY, "ES_READONLY"}});
+        names.insert(names.end(), {{ES_AUTOHSCROLL, "ES_AUTOHSCROLL"},
+                                   {ES_AUTOVSCROLL, "ES_AUTOVSCROLL"},
+                                   {ES_MULTILINE, "ES_MULTILINE"},
+                                   {ES_READONLY, "ES_READONLY"}});
     }
     std::string rest = flags(style, names);
     if (kind.empty())
@@ -667,8 +673,8 @@ void print_template(HMODULE module, int id)
     bool extended = ((const WORD *)base)[1] == 0xFFFF;
     DWORD style, ex_style;
     if (extended) {
-        r.word(); // version
-        r.word(); // signature
+        r.word();  // version
+        r.word();  // signature
         r.dword(); // help ID
         ex_style = r.dword();
         style = r.dword();
@@ -719,8 +725,7 @@ void print_template(HMODULE module, int id)
         WORD extra = r.word();
         r.p += extra;
         std::printf("  %d %s %s %d,%d,%d,%d %s ex %lx\n", item_id, item_class.c_str(), shown(text).c_str(), rect[0],
-                    rect[1], rect[2], rect[3], control_style(item_class, item_style).c_str(),
-                    (unsigned long)item_ex);
+                    rect[1], rect[2], rect[3], control_style(item_class, item_style).c_str(), (unsigned long)item_ex);
     }
 }
 
@@ -783,9 +788,9 @@ void print_resources()
     if (manifest)
         xml.assign((const char *)LockResource(LoadResource(module, manifest)), SizeofResource(module, manifest));
     size_t at = xml.find("requestedExecutionLevel level=\"");
-    std::printf("manifest: %s\n",
-                at == std::string::npos ? "no execution level"
-                                        : xml.substr(at + 31, xml.find('"', at + 31) - at - 31).c_str());
+    std::printf("manifest: %s\n", at == std::string::npos
+                                      ? "no execution level"
+                                      : xml.substr(at + 31, xml.find('"', at + 31) - at - 31).c_str());
     FreeLibrary(module);
 }
 
@@ -806,10 +811,10 @@ void break_template(int id)
     dword(WS_POPUP | WS_CAPTION); // DLGTEMPLATE
     dword(0);
     t.insert(t.end(), {1, 0, 0, 100, 50}); // one item; x, y, cx, cy
-    t.insert(t.end(), {0, 0});            // no menu, default class
+    t.insert(t.end(), {0, 0});             // no menu, default class
     text(L"Broken");
     if (t.size() % 2)
-        t.push_back(0); // items start on a DWORD boundary
+        t.push_back(0);           // items start on a DWORD boundary
     dword(WS_CHILD | WS_VISIBLE); // DLGITEMTEMPLATE
     dword(0);
     t.insert(t.end(), {0, 0, 50, 10, 1000});

@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 #include "setup/names.h"
 #include "setup/setup.h"
-#include "support/fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 
 static const char INI_PATH[] = "C:\\setup\\setup.ini";
 static const int32_t MAX_BUFFER = 300;
@@ -33,7 +33,7 @@ static void check_loaded(const SETUP_TYPE &job, bool loaded)
     if (!loaded) {
         // The file is there, so the only failures are refused lines, and
         // the author is shown which one.
-        FUZZ_CHECK(err_code == 57 || err_code == 58 || err_code == ERR_FILE_NAME_LEAVES_DIR ||
+        FUZZ_CHECK(err_code == ERR_TABLE_FULL || err_code == ERR_NULL_POINTER || err_code == ERR_FILE_NAME_LEAVES_DIR ||
                        err_code == ERR_INSTALL_PATH_NOT_FULL,
                    "load_ini failed with %d", (int)err_code);
         FUZZ_CHECK(job.refused_line[0] && std::strchr(job.refused_line, '='), "no refused line kept for %d",

@@ -10,10 +10,11 @@
 // lies on the scratch drive (fuzz_drive.cpp stops the run otherwise).
 //
 // The input: a first line of control, then setup.ini. The control line
-// holds the number of the text-mode write at which the disk fills up (none
-// without a number) and letters: "o" answers Overwrite to the question about
-// a file of another size (else Skip), "s" skips the shortcut, "l" has the
-// full disk report its lost bytes as written, "j" runs under code page 932.
+// holds the number of the write (a line of the log or of the batch file) at
+// which the disk fills up (none without a number) and letters: "o" answers
+// Overwrite to the question about a file of another size (else Skip), "s"
+// skips the shortcut, "l" has the full disk report its lost bytes as
+// written, "j" runs under code page 932.
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -23,11 +24,13 @@
 #include <vector>
 
 #include "lib/generr.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
+#include "setup/install_road.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
 #include "setup/setup.h"
-#include "support/fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 #include "uninstall/log_reader.h"
 #include "uninstall/path_compare.h"
 
@@ -71,19 +74,19 @@ void put_sources(const SETUP_TYPE &job)
     }
 }
 
-// The file loop of the Installing page: a file of another size at its
-// destination is overwritten or skipped as the user answers.
-bool install_files(SETUP_TYPE &job, bool overwrite)
-{
-    while (job.more_files()) {
-        if (job.install_file())
-            continue;
-        if (err_code != 910 || (overwrite && !job.copy_setup_file(nullptr)))
-            return false;
-        job.next_file();
-    }
-    return true;
-}
+// The Installing page's part of the road: a file of another size at its
+// destination is overwritten or skipped as the user answers; nobody cancels.
+class FUZZ_FRONT : public ROAD_FRONT {
+public:
+    explicit FUZZ_FRONT(bool overwrite) : answer(overwrite ? OVERWRITE_REPLACE : OVERWRITE_SKIP) {}
+    void begin_files(int32_t) override {}
+    void show_file(int32_t, int32_t, int32_t, const char *) override {}
+    bool cancelled() override { return false; }
+    OVERWRITE_ANSWER ask_overwrite(const char *) override { return answer; }
+
+private:
+    OVERWRITE_ANSWER answer;
+};
 
 // Create Shortcut with the folder it offers: one named after the title in
 // the Programs folder.
@@ -97,16 +100,19 @@ bool make_shortcut(SETUP_TYPE &job)
 }
 
 // The installation as setup.exe runs it once the description is read: the
-// Installing page, then Create Shortcut, then the entry closes the log. The
-// first failure ends it, as the pages' error boxes end setup. log_name
-// receives the log's name relative to the Windows directory.
-bool run_installation(SETUP_TYPE &job, const Control &control, char *log_name, uint32_t size)
+// engine's road as the Installing page takes it, then Create Shortcut, then
+// the entry closes the log. The first failure ends it, as the pages' error
+// boxes end setup. log_name receives the log's name relative to the Windows
+// directory.
+bool run_installation(SETUP_TYPE &job, const Control &control, char *log_name, size_t size)
 {
-    bool succeeded = job.create_log(log_name, size) && job.prepare_install() && job.write_uninstall_bat(log_name) &&
-                     install_files(job, control.overwrite) && (control.skip_shortcut || make_shortcut(job));
+    FUZZ_FRONT front(control.overwrite);
+    ROAD_RESULT road = job.run_install_road(front);
+    bool succeeded = road.end == ROAD_DONE && (control.skip_shortcut || make_shortcut(job));
     int32_t code = err_code;
     job.close_log();
     err_code = code;
+    join_path(log_name, size, road.log_name);
     return succeeded;
 }
 
@@ -120,7 +126,7 @@ bool disk_filled_up()
     FILE *f = plat_fopen(probe, "wt");
     if (!f)
         fuzzdrive::fail("cannot open %s", probe);
-    std::fputs("probe\n", f);
+    plat_fwrite("probe\n", 6, f);
     std::fclose(f);
     int64_t size = plat_file_size(probe);
     plat_delete_file(probe);
@@ -159,7 +165,8 @@ void check_log(const std::string &log_path, const std::map<std::string, Entry> &
                    line.text);
         bool exists = false;
         for (const auto &entry : after)
-            exists = exists || (entry.second.dir == (line.key == KEY_MKDIR) && same_path(entry.first.c_str(), line.value));
+            exists =
+                exists || (entry.second.dir == (line.key == KEY_MKDIR) && same_path(entry.first.c_str(), line.value));
         FUZZ_CHECK(exists, "log line %d names what is not there: %s", (int)i, line.text);
     }
 
@@ -171,8 +178,8 @@ void check_log(const std::string &log_path, const std::map<std::string, Entry> &
     std::vector<std::string> unnamed;
     for (const auto &entry : after) {
         auto old = before.find(entry.first);
-        bool changed = old == before.end() || old->second.dir != entry.second.dir ||
-                       old->second.bytes != entry.second.bytes;
+        bool changed =
+            old == before.end() || old->second.dir != entry.second.dir || old->second.bytes != entry.second.bytes;
         if (changed && !same_path(entry.first.c_str(), beside.c_str()) &&
             !is_named(log, entry.first, entry.second.dir ? KEY_MKDIR : KEY_MKFILE))
             unnamed.push_back(entry.first);
@@ -207,16 +214,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::map<std::string, Entry> before = fuzzdrive::snapshot();
 
     if (control.disk_full_at > 0)
-        plat_test_fail_text_write(control.disk_full_at, control.loses_bytes ? PLAT_WRITE_LOSES_BYTES : PLAT_WRITE_FAILS);
+        plat_test_fail_write(control.disk_full_at, control.loses_bytes ? PLAT_WRITE_LOSES_BYTES : PLAT_WRITE_FAILS);
     char log_name[SETUP_PATH_SIZE] = "";
     err_code = 0;
     bool succeeded = run_installation(job, control, log_name, sizeof log_name);
     int32_t code = err_code;
     bool disk_full = control.disk_full_at > 0 && disk_filled_up();
-    plat_test_reset_faults();
+    plat_test_fail_write(0); // room on the disk again; the code page stays for the checks
     const std::map<std::string, Entry> after = fuzzdrive::snapshot();
 
-    FUZZ_CHECK(!disk_full || (!succeeded && code == ERR_LOG_WRITE), "a full disk ended the run with %s and code %d",
+    FUZZ_CHECK(!disk_full || (!succeeded && code == ERR_FILE_WRITE), "a full disk ended the run with %s and code %d",
                succeeded ? "success" : "failure", (int)code);
     if (log_name[0]) {
         check_log(std::string(fuzzdrive::WINDOWS_DIR) + "\\" + log_name, before, after, succeeded);

@@ -18,7 +18,7 @@
 #include "platform/platform.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
-#include "support/fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 #include "uninstall/path_compare.h"
 
 namespace {
@@ -128,7 +128,8 @@ void check_copy_path(FuzzedDataProvider &in)
         FUZZ_CHECK(want == dest.p && dest.bytes() == want + std::string(size - want.size(), '\0'),
                    "copy_path wrote other bytes");
     } else {
-        FUZZ_CHECK(dest.bytes() == std::string(size, '\0') && err_code == 64, "copy_path did not refuse");
+        FUZZ_CHECK(dest.bytes() == std::string(size, '\0') && err_code == ERR_STRING_BOUNDS,
+                   "copy_path did not refuse");
     }
 }
 
@@ -145,7 +146,8 @@ void check_extract(FuzzedDataProvider &in)
     if (name.size() < size)
         FUZZ_CHECK(dest.bytes() == name + std::string(size - name.size(), '\0'), "extract_filename wrote other bytes");
     else
-        FUZZ_CHECK(dest.bytes() == std::string(size, '\0') && err_code == 64, "extract_filename did not refuse");
+        FUZZ_CHECK(dest.bytes() == std::string(size, '\0') && err_code == ERR_STRING_BOUNDS,
+                   "extract_filename did not refuse");
 
     // The directory part of the copy cut to size - 1 characters.
     Block dir(size, 'Q');
@@ -307,8 +309,8 @@ void check_title_file_name(FuzzedDataProvider &in)
         return;
     }
     std::string name = out.p;
-    FUZZ_CHECK(name.size() == len + (front ? 1 : 0) && (!front || name[0] == '_'),
-               "title_file_name made %s of %s", name.c_str(), title.c_str());
+    FUZZ_CHECK(name.size() == len + (front ? 1 : 0) && (!front || name[0] == '_'), "title_file_name made %s of %s",
+               name.c_str(), title.c_str());
     // Each character kept, or a forbidden one made "_".
     for (size_t i : single_bytes_in(title.substr(0, len), "\\/:*?\"<>|"))
         FUZZ_CHECK(name[i + (front ? 1 : 0)] == '_', "a forbidden character kept in %s", name.c_str());

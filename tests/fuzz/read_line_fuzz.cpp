@@ -11,7 +11,7 @@
 
 #include "lib/fileutil.h"
 #include "platform/platform.h"
-#include "support/fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 
 static const uint32_t MAX_LIMIT = 300;
 static const char TEXT_PATH[] = "C:\\setup\\lines.txt";
@@ -90,7 +90,8 @@ static void read_through(FILE *stream, const std::string &shown, Reader reader, 
     // stands still meets another result or text than the model's (and, in
     // binary mode, another position), or never gets to the end.
     for (size_t calls = 0; calls <= shown.size() + 1; ++calls) {
-        Expected want = reader == EOL ? expect_eol(shown, pos, limit, buffered) : expect_word(shown, pos, limit, buffered);
+        Expected want =
+            reader == EOL ? expect_eol(shown, pos, limit, buffered) : expect_word(shown, pos, limit, buffered);
         int result = reader == EOL ? read_eol(stream, buffer, limit) : read_word(stream, buffer, limit);
         const char *name = reader == EOL ? "read_eol" : "read_word";
         FUZZ_CHECK(result == want.result, "%s(limit %u) at %zu returned %d, expected %d", name, limit, pos, result,

@@ -14,7 +14,7 @@
 
 #include "platform/platform.h"
 #include "setup/path_join.h"
-#include "support/fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 #include "uninstall/log_reader.h"
 #include "uninstall/path_compare.h"
 #include "uninstall/removal_plan.h"
@@ -41,9 +41,9 @@ public:
 // could lead off the drive), short enough for the seam.
 bool can_lay_out(const char *value)
 {
-    if (!value || std::strlen(value) >= LOG_PATH_SIZE || !(value[0] == 'C' || value[0] == 'c' || value[0] == 'D' ||
-                                                           value[0] == 'd') ||
-        value[1] != ':' || (value[2] != '\\' && value[2] != '/'))
+    if (!value || std::strlen(value) >= LOG_PATH_SIZE ||
+        !(value[0] == 'C' || value[0] == 'c' || value[0] == 'D' || value[0] == 'd') || value[1] != ':' ||
+        (value[2] != '\\' && value[2] != '/'))
         return false;
     std::string rest = value + 3;
     for (size_t start = 0; start <= rest.size();) {
@@ -94,10 +94,8 @@ void check_removable(const REMOVAL_PLAN &plan, int32_t i, const PROTECTED_DIRS &
     case PLAN_SKIP_UNSAFE:
     case PLAN_SKIP_CUT:
     case PLAN_HAND_OVER:
-    case PLAN_LEAVE_UNINSTALLER:
-        return;
-    default:
-        break;
+    case PLAN_LEAVE_UNINSTALLER: return;
+    default: break;
     }
     FUZZ_CHECK(!line.cut && !line.has_nul, "item %d (action %d) from a cut line or one with a zero byte", (int)i,
                (int)item.action);
@@ -207,8 +205,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int32_t i = 0; i < rewritten.count; ++i) {
         const LOG_LINE &line = rewritten.lines[i];
         if (line.key == KEY_MKDIR || line.key == KEY_MKFILE)
-            FUZZ_CHECK(!line.cut && has_line(plan.log, line.text), "the rewritten log names a new line: %s",
-                       line.text);
+            FUZZ_CHECK(!line.cut && has_line(plan.log, line.text), "the rewritten log names a new line: %s", line.text);
     }
     for (int32_t i = 0; i < plan.count; ++i) {
         const PLAN_ITEM &item = plan.items[i];

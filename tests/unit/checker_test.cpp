@@ -10,7 +10,7 @@
 #include "platform/dirsearch.h"
 #include "platform/platform.h"
 #include "setup/setup.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 #ifndef _WIN32
 #include <climits>
@@ -176,7 +176,7 @@ TEST(Checker, OneErrorForAllFileLinesPastTheHundredth)
     ASSERT_EQ(lines.size(), 1u) << result.output;
     EXPECT_NE(lines[0].find("setup.ini:108: error: more than 100 files (103 file lines)"), std::string::npos)
         << lines[0];
-    EXPECT_NE(lines[0].find(error_db.get_error_msg(57)), std::string::npos);
+    EXPECT_NE(lines[0].find(error_db.get_error_msg(ERR_TABLE_FULL)), std::string::npos);
 }
 
 // The checker's limit for a destination is install_file's: a path of 255
@@ -191,7 +191,8 @@ TEST(Checker, DestinationLimitIsSetups)
     std::string too_long = std::string(256 - install.size() - 4, 'g') + ".txt";
     testenv::write_file(setup_dir + fits, "fits");
     testenv::write_file(setup_dir + too_long, "long");
-    testenv::write_file(setup_dir + "setup.ini", "installpath=" + install + "\nfile=" + fits + "\nfile=" + too_long + "\n");
+    testenv::write_file(setup_dir + "setup.ini",
+                        "installpath=" + install + "\nfile=" + fits + "\nfile=" + too_long + "\n");
 
     Checked result = check(setup_dir.c_str(), true);
     EXPECT_EQ(result.output.find("setup.ini:2: error"), std::string::npos) << result.output;
@@ -209,7 +210,7 @@ TEST(Checker, DestinationLimitIsSetups)
     EXPECT_TRUE(file_exists((install + fits).c_str()));
     err_code = 0;
     EXPECT_FALSE(job.install_file());
-    EXPECT_EQ(err_code, 64);
+    EXPECT_EQ(err_code, ERR_STRING_BOUNDS);
     job.close_log();
 }
 
@@ -240,7 +241,7 @@ TEST(Checker, TitleLimitIsTheSetupLogs)
             job.close_log();
             std::remove(host);
         } else {
-            EXPECT_EQ(err_code, 64);
+            EXPECT_EQ(err_code, ERR_STRING_BOUNDS);
         }
     }
 }

@@ -17,13 +17,9 @@
 #include "setup/names.h"
 #include "uninstall/log_reader.h"
 #include "uninstall/path_compare.h"
-#include "support/job_fixture.h"
-#include "support/test_env.h"
+#include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/test_env.h"
 #include "wizard/page_text.h"
-
-#ifdef _WIN32
-#include <objbase.h>
-#endif
 
 #define SO "\x83\x5c"  // "ソ" in Shift-JIS
 #define HYO "\x95\x5c" // "表" in Shift-JIS
@@ -67,13 +63,28 @@ std::string printable(const std::string &text)
 }
 
 enum Op {
-    TERMINATE, DIRECTORY, FILE_NAME, COPY_PATH, HAS_EXTENSION, CUT_EXTENSION, HAS_PATH, ENDS_IN, BROWSED, BELOW,
-    TITLE_NAME, STAYS_INSIDE, SAME_PATH, FILE_PART, LOG_ENTRY
+    TERMINATE,
+    DIRECTORY,
+    FILE_NAME,
+    COPY_PATH,
+    HAS_EXTENSION,
+    CUT_EXTENSION,
+    HAS_PATH,
+    ENDS_IN,
+    BROWSED,
+    BELOW,
+    TITLE_NAME,
+    STAYS_INSIDE,
+    SAME_PATH,
+    FILE_PART,
+    LOG_ENTRY
 };
+// clang-format off
 const char *const op_names[] = {"terminate_path", "extract_path",      "extract_filename",  "copy_path",
                                 "has_extension",  "remove_extension",  "has_path",          "ends_in_backslash",
                                 "join_browsed_path", "path_below",       "title_file_name",   "file_name_stays_inside",
                                 "same_path",      "path_file_name",    "check_entry"};
+// clang-format on
 
 // The operation on input as a text; arg is path_below's folder.
 std::string apply(Op op, const std::string &input, const char *arg)
@@ -107,6 +118,7 @@ struct ScanCase {
     const char *arg;
 };
 
+// clang-format off
 const ScanCase scan_cases[] = {
     {TERMINATE, "C:\\" HYO, "C:\\" HYO, "C:\\" HYO "\\", nullptr},
     {TERMINATE, "C:\\" SO "\\", "C:\\" SO "\\", "C:\\" SO "\\", nullptr},
@@ -136,6 +148,7 @@ const ScanCase scan_cases[] = {
     {FILE_PART, "C:\\d\\" SO HYO ".txt", ".txt", SO HYO ".txt", nullptr},
     {LOG_ENTRY, "C:\\" SO "\\" HYO ".txt", "refused", "safe", nullptr},
 };
+// clang-format on
 
 bool collect(const char *prefix, void *context)
 {
@@ -157,7 +170,11 @@ TEST(DbcsPaths, SeparatorScansStepByCharacter)
         ASSERT_TRUE(walk_path_prefixes("C:\\" SO "\\" HYO "\\x", collect, &prefixes));
         std::vector<std::string> expected =
             double_byte() ? std::vector<std::string>{"C:\\" SO, "C:\\" SO "\\" HYO, "C:\\" SO "\\" HYO "\\x"}
-                          : std::vector<std::string>{"C:\\" "\x83", "C:\\" SO "\\" "\x95", "C:\\" SO "\\" HYO "\\x"};
+                          : std::vector<std::string>{"C:\\"
+                                                     "\x83",
+                                                     "C:\\" SO "\\"
+                                                     "\x95",
+                                                     "C:\\" SO "\\" HYO "\\x"};
         for (std::string &e : expected)
             e = printable(e);
         EXPECT_EQ(prefixes, expected) << "code page " << plat_ansi_code_page();
@@ -171,8 +188,8 @@ TEST(DbcsPaths, SeparatorScansStepByCharacter)
     do {                                                                                                               \
         if (!double_byte()) {                                                                                          \
             const char *asked = std::getenv("SETUP_EXPECT_ACP");                                                       \
-            ASSERT_EQ(asked, nullptr) << "code page " << plat_ansi_code_page() << " instead of " << asked;            \
-            GTEST_SKIP() << "code page " << plat_ansi_code_page() << "; ctest runs this under ja_JP.UTF-8";          \
+            ASSERT_EQ(asked, nullptr) << "code page " << plat_ansi_code_page() << " instead of " << asked;             \
+            GTEST_SKIP() << "code page " << plat_ansi_code_page() << "; ctest runs this under ja_JP.UTF-8";            \
         }                                                                                                              \
     } while (0)
 
@@ -193,7 +210,7 @@ TEST(DbcsCodePage, LeadBytesOf932)
 
 // The whole road with double-byte names: install path, file and shortcut
 // land where they should, and the log names them.
-class DbcsInstall : public JobTest {
+class DbcsInstall : public LinkJobTest {
 protected:
     CodePage scope{932};
     bool set_up = false;
@@ -201,20 +218,13 @@ protected:
     void SetUp() override
     {
         SKIP_UNLESS_932();
-#ifdef _WIN32
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); // for the shell's link object
-#endif
         set_up = true;
-        JobTest::SetUp();
+        LinkJobTest::SetUp();
     }
     void TearDown() override
     {
-        if (!set_up)
-            return;
-        JobTest::TearDown();
-#ifdef _WIN32
-        CoUninitialize();
-#endif
+        if (set_up)
+            LinkJobTest::TearDown();
     }
 };
 
@@ -238,9 +248,9 @@ TEST_F(DbcsInstall, FilesAndShortcutLandWhereTheyShould)
     EXPECT_TRUE(file_exists((menu + "\\" SO HYO ".lnk").c_str()));
 
     job.close_log();
-    std::vector<std::string> expected = {"MkDir=" + root + "inst", "MkDir=" + app, "MkFile=" + app + "\\" SO HYO ".txt",
-                                         "MkDir=" + root + "menu", "MkDir=" + menu,
-                                         "MkFile=" + menu + "\\" SO HYO ".lnk"};
+    std::vector<std::string> expected = {
+        "MkDir=" + root + "inst", "MkDir=" + app,  "MkFile=" + app + "\\" SO HYO ".txt",
+        "MkDir=" + root + "menu", "MkDir=" + menu, "MkFile=" + menu + "\\" SO HYO ".lnk"};
     std::vector<std::string> lines = text_lines(log);
     for (std::vector<std::string> *v : {&expected, &lines})
         for (std::string &line : *v)

@@ -11,7 +11,7 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/platform.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -65,11 +65,13 @@ protected:
 TEST_F(DirSearch, WildcardsInTheLastComponentIgnoringCase)
 {
     const Names all = {".", "..", ".hid", "alpha.txt", "beta.TXT", "gamma.dat", "readme", "sub"};
+    // clang-format off
     const struct { const char *pattern; Names expected; } cases[] = {
         {"*.txt", {"alpha.txt", "beta.TXT"}}, {"?eta.txt", {"beta.TXT"}}, {"READ*", {"readme"}}, {"SUB", {"sub"}},
         {"*a*.*t", {"alpha.txt", "beta.TXT", "gamma.dat"}}, {"??????", {"readme"}}, {"*", all}, {"*.*", all},
         {"alpha.tx", {}}, {"alpha.txtx", {}}, {"s?b\\*", {}}, {"sub\\", {}}, {"missing\\*", {}},
     };
+    // clang-format on
     for (const auto &c : cases) {
         EXPECT_EQ(names_of(dir + c.pattern, true), c.expected) << c.pattern;
         EXPECT_EQ(names_of(dir + c.pattern, false), c.expected) << c.pattern;
@@ -127,12 +129,14 @@ TEST_F(DirSearch, SearchStaysOpenUntilClosedAndSetsNoCode)
 
 TEST_F(DirSearch, ExistenceTests)
 {
+    // clang-format off
     const struct { std::string pattern; int file; bool directory; } cases[] = {
         {dir + "ALPHA.TXT", 1, false}, {dir + "sub", 1, true},    {dir + "S*", 1, true},
         {dir + ".hid", 1, false},      {dir + "*.txt", 1, false}, {dir + "missing", 0, false},
         {dir, 0, false},               {dir.substr(0, dir.size() - 1), 1, true},
         {dir + "*h*", 1, false}, // alpha.txt and .hid: no plain directory
     };
+    // clang-format on
     for (const auto &c : cases) {
         EXPECT_EQ(file_exists_find(c.pattern.c_str()), c.file) << c.pattern;
         EXPECT_EQ(dir_exists_find(c.pattern.c_str()), c.directory) << c.pattern;

@@ -13,8 +13,8 @@
 #include "lib/genutil.h"
 #include "platform/platform.h"
 #include "setup/setup.h"
-#include "support/report_text.h"
-#include "support/test_env.h"
+#include "tests/unit/support/report_text.h"
+#include "tests/unit/support/test_env.h"
 
 namespace {
 

@@ -6,9 +6,10 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "lib/genutil.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
-#include "support/report_text.h"
-#include "support/test_env.h"
+#include "tests/unit/support/report_text.h"
+#include "tests/unit/support/test_env.h"
 
 TEST(ErrorTable, StartupFillsSeventyOneRecordsInOrder)
 {
@@ -29,6 +30,7 @@ TEST(ErrorTable, StartupFillsSeventyOneRecordsInOrder)
 
 TEST(ErrorTable, LookupsTakeTheFirstMatch)
 {
+    // clang-format off
     struct {
         int32_t code;
         const char *text;
@@ -49,6 +51,7 @@ TEST(ErrorTable, LookupsTakeTheFirstMatch)
         {999, "Specified Error code not found."},
         {-1, "Specified Error code not found."},
     };
+    // clang-format on
     for (auto &c : cases)
         EXPECT_STREQ(error_db.get_error_msg(c.code), c.text) << c.code;
     EXPECT_EQ(error_db.find_error(0), 0);
@@ -122,8 +125,8 @@ TEST(CriticalReportDeathTest, SystemErrorLineFollowsErrno)
             error_db.critical_error("Something broke", "detail %d%%", 5);
         },
         ::testing::ExitedWithCode(0),
-        ::testing::Eq(report_text::expected("Something broke", "detail 5%",
-                                            "System Error(2): No such file or directory")));
+        ::testing::Eq(
+            report_text::expected("Something broke", "detail 5%", "System Error(2): No such file or directory")));
     EXPECT_EXIT(
         {
             report_text::binary_stderr();

@@ -6,8 +6,9 @@
 
 #include "lib/generr.h"
 #include "lib/genmem.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
-#include "support/report_text.h"
+#include "tests/unit/support/report_text.h"
 
 TEST(CreatePtr, CopiesTextIntoANewBlock)
 {
@@ -47,8 +48,8 @@ TEST(CreatePtrDeathTest, ExhaustedMemoryForTextEndsWithReportForCode54)
             create_ptr("hello");
         },
         ::testing::ExitedWithCode(0),
-        ::testing::Eq(report_text::expected("Not enough memory to allocate pointer!",
-                                            "GENMEM - create_ptr(): *temp_ptr (6)")));
+        ::testing::Eq(
+            report_text::expected("Not enough memory to allocate pointer!", "GENMEM - create_ptr(): *temp_ptr (6)")));
 }
 
 TEST(CreatePtrDeathTest, ExhaustedMemoryForBlockEndsWithReport)
@@ -74,9 +75,9 @@ TEST(Heap, MemoryFiguresAreZero)
 
 TEST(Heap, StatusOfAHealthyHeapIsOK) { EXPECT_STREQ(get_heap_status(), "OK"); }
 
-#ifndef _WIN32
 TEST(Heap, StatusTextForEveryCheckResult)
 {
+    PLAT_TEST_SCOPE controls;
     struct {
         int result;
         const char *text;
@@ -91,6 +92,4 @@ TEST(Heap, StatusTextForEveryCheckResult)
         plat_test_set_heap_result(c.result);
         EXPECT_STREQ(get_heap_status(), c.text) << c.result;
     }
-    plat_test_set_heap_result(0);
 }
-#endif

@@ -1,13 +1,17 @@
+// GENUTIL: the module registry, the static-initialisation hook, the
+// character classes and the small integer operations.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdio>
 #include <string>
 
 #include "lib/generr.h"
 #include "lib/genutil.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
-#include "support/report_text.h"
-#include "support/test_env.h"
+#include "tests/unit/support/report_text.h"
+#include "tests/unit/support/test_env.h"
 
 TEST(Registry, StartupRegistersTheFiveModulesInOrder)
 {
@@ -38,15 +42,15 @@ TEST(Registry, StartupRegistersTheFiveModulesInOrder)
 
 TEST(Registry, IndexOutsideTheEntriesSets55)
 {
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_EQ(reg_db.get_program(-1), nullptr);
-    EXPECT_EQ(err_code, 55);
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_INDEX_OVERFLOW);
+    err_code = ERR_NONE;
     EXPECT_EQ(reg_db.get_program(reg_db.num_programs), nullptr);
-    EXPECT_EQ(err_code, 55);
-    err_code = 0;
+    EXPECT_EQ(err_code, ERR_INDEX_OVERFLOW);
+    err_code = ERR_NONE;
     EXPECT_NE(reg_db.get_program(reg_db.num_programs - 1), nullptr);
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
 }
 
 TEST(Registry, TwentyFirstRegistrationIsRefusedWith57)
@@ -57,9 +61,9 @@ TEST(Registry, TwentyFirstRegistrationIsRefusedWith57)
     for (int i = 2; i < MAX_PROGRAMS; ++i)
         ASSERT_TRUE(reg.add_program("M", "1", nullptr, "d"));
     EXPECT_EQ(reg.get_program(19)->created_by, nullptr);
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(reg.add_program("M21", "1", "a", "d"));
-    EXPECT_EQ(err_code, 57);
+    EXPECT_EQ(err_code, ERR_TABLE_FULL);
     EXPECT_EQ(reg.num_programs, 20);
     EXPECT_FALSE(reg.add_current_program("M21", "1", "a", "d"));
     EXPECT_EQ(reg.current_program, -1);
@@ -93,9 +97,9 @@ TEST(Registry, DumpWritesTheCountAndTheChosenFields)
                                             "     2)          Date: 1 Jan 1999\n"
                                             "         Created By: NULL\n");
     reg.clear_programs();
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(reg_db.dump_programs(nullptr, 15));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 static int init_calls;
@@ -117,7 +121,7 @@ TEST(RegistryDeathTest, NoMemoryForAnEntryEndsWithTheReport)
             report_text::binary_stderr();
             REG_TYPE reg;
             reg.init_programs();
-            err_code = 57;
+            err_code = ERR_TABLE_FULL;
             errno = 0;
             plat_test_fail_alloc(1);
             reg.add_program("M", "1.0", "a", "d");
@@ -126,3 +130,56 @@ TEST(RegistryDeathTest, NoMemoryForAnEntryEndsWithTheReport)
         ::testing::Eq(report_text::expected("Maximum array index reached, could not add entry!",
                                             "REG_TYPE::add_program() - *programs[1] (22)")));
 }
+
+// GENUTIL: the character classes and the small integer operations.
+namespace {
+
+std::string members(bool (*is_member)(int))
+{
+    std::string found;
+    for (int c = 0; c < 256; ++c)
+        if (is_member(c))
+            found += (char)c;
+    return found;
+}
+
+TEST(Genutil, CharacterClassesAndHowWideValuesAreRead)
+{
+    EXPECT_EQ(members(is_comment_char), "#;");
+    EXPECT_EQ(members(is_separator_char), " -/\\");
+    EXPECT_EQ(members(is_punctuation_char), " !\"'(),-.:;?[]`\xfc\xfd\xfe\xff");
+    EXPECT_EQ(members(is_printable_char).size(), 95u);
+    EXPECT_FALSE(is_printable_char('\x7f'));
+    EXPECT_FALSE(is_printable_char('\xe9')) << "a plain char above 127 arrives negative";
+    EXPECT_TRUE(is_punctuation_char('\xfc')) << "252 by its low 8 bits";
+    EXPECT_TRUE(is_separator_char(256 + '-'));
+    EXPECT_FALSE(is_punctuation_char(256)) << "low 8 bits are 0";
+    EXPECT_FALSE(is_comment_char(256 + ';'));
+}
+
+TEST(Genutil, BitMasksSignAndSwap)
+{
+    // clang-format off
+    const struct { uint32_t (*mask)(int32_t); int32_t n; uint32_t expected; } cases[] = {
+        {bit_mask32, 0, 1u},  {bit_mask32, 31, 2147483648u}, {bit_mask32, 32, 0u}, // 1 << 32 does not fit
+        {bit_mask32, 33, 0u}, {bit_mask32, -1, 0u}, {bit_mask16, 16, 65536u}, {bit_mask16, 17, 0u},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        err_code = ERR_NONE;
+        EXPECT_EQ(c.mask(c.n), c.expected) << c.n;
+        EXPECT_EQ(err_code, c.expected ? ERR_NONE : ERR_OVERFLOW) << c.n;
+    }
+    EXPECT_EQ(sign_of(-5), -1);
+    EXPECT_EQ(sign_of(0), 0);
+    EXPECT_EQ(sign_of(7), 1);
+    EXPECT_EQ(sign_of(INT32_MIN), -1);
+    int32_t a = 1, b = INT32_MIN;
+    swap_ints(a, b);
+    EXPECT_EQ(a, INT32_MIN);
+    EXPECT_EQ(b, 1);
+    swap_ints(a, a);
+    EXPECT_EQ(a, INT32_MIN) << "one integer twice stays as it is";
+}
+
+} // namespace

@@ -4,9 +4,10 @@
 #include <vector>
 
 #include "lib/generr.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
 #include "setup/setup.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 #ifndef _WIN32
 #include <climits>
@@ -95,9 +96,9 @@ TEST(LoadIni, MissingFileSets51AndKeepsTheJob)
     SETUP_TYPE job;
     job.set_apptitle("kept");
     job.add_file("kept.txt");
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(job.load_ini((testenv::scratch_dir() + "setup.ini").c_str()));
-    EXPECT_EQ(err_code, 51);
+    EXPECT_EQ(err_code, ERR_FILE_OPEN);
     EXPECT_STREQ(job.get_apptitle(), "kept");
     EXPECT_EQ(job.num_files, 1);
 }
@@ -121,9 +122,10 @@ TEST(LoadIni, OverlongLinesCountWithTheirFirst255Characters)
     std::string desc300 = "desc=" + std::string(300 - 5, 'd');
     std::string file300 = "file=" + std::string(300 - 5, 'f') + ",winsys_path";
     SETUP_TYPE job;
-    ASSERT_TRUE(job.load_ini(
-        write_ini(dir, "long.ini", {title255, "author=after255", desc300, "email=after300", file300, "website=w"}, "\r\n")
-            .c_str()));
+    ASSERT_TRUE(
+        job.load_ini(write_ini(dir, "long.ini",
+                               {title255, "author=after255", desc300, "email=after300", file300, "website=w"}, "\r\n")
+                         .c_str()));
     EXPECT_EQ(std::string(job.get_apptitle()), std::string(246, 't'));
     EXPECT_STREQ(job.author, "after255");
     EXPECT_EQ(std::string(job.get_desc()), std::string(250, 'd'));
@@ -143,9 +145,9 @@ TEST(LoadIni, HundredFilesFitTheHundredFirstStopsTheRead)
     text += "email=after\n";
     testenv::write_file(dir + "many.ini", text);
     SETUP_TYPE job;
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(job.load_ini((dir + "many.ini").c_str()));
-    EXPECT_EQ(err_code, 57);
+    EXPECT_EQ(err_code, ERR_TABLE_FULL);
     EXPECT_EQ(job.num_files, 100);
     EXPECT_STREQ(job.files[99]->name, "f99");
     EXPECT_STREQ(job.get_apptitle(), "Before");
@@ -156,9 +158,9 @@ TEST(LoadIni, FileLineWithoutANameFailsTheLoad)
 {
     std::string dir = testenv::scratch_dir();
     SETUP_TYPE job;
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(job.load_ini(write_ini(dir, "nameless.ini", {"file=a.txt", "file=,,", "file=b.txt"}).c_str()));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
     ASSERT_EQ(job.num_files, 1);
     EXPECT_STREQ(job.files[0]->name, "a.txt");
 }
@@ -168,13 +170,13 @@ TEST(LoadIni, UnallocatableEntryFailsTheLoadWithoutACode)
     std::string dir = testenv::scratch_dir();
     std::string path = write_ini(dir, "alloc.ini", {"file=a.txt"});
     SETUP_TYPE job;
-    err_code = 0;
+    PLAT_TEST_SCOPE controls;
+    err_code = ERR_NONE;
     // Allocations before the entry: the stream (POSIX text mode adds none
     // through plat_malloc), so the first one is the entry.
     plat_test_fail_alloc(1);
     EXPECT_FALSE(job.load_ini(path.c_str()));
-    plat_test_fail_alloc(0);
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
     EXPECT_EQ(job.num_files, 0);
 }
 
@@ -201,9 +203,9 @@ TEST(LoadIni, StreamThatFailsBeforeItsEndSets52)
     ASSERT_TRUE(plat_host_path((dir + "setup.ini").c_str(), host, sizeof host));
     ASSERT_EQ(symlink("/proc/self/mem", host), 0); // reading at offset 0 fails with EIO
     SETUP_TYPE job;
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(job.load_ini((dir + "setup.ini").c_str()));
-    EXPECT_EQ(err_code, 52);
+    EXPECT_EQ(err_code, ERR_FILE_READ);
 }
 #endif
 
@@ -215,26 +217,26 @@ TEST(LoadIni, NamesThatLeaveTheirDirectoryAndRelativeInstallPathsAreRefused)
         const char *line, *refused;
         int32_t code;
     } cases[] = {
-        {"file=..\\..\\evil.txt", "file=..\\..\\evil.txt", 911},
-        {"FILE=..\\evil2.dll,winsys_path", "file=..\\evil2.dll,winsys_path", 911},
-        {"file=sub\\..\\..\\x.txt", "file=sub\\..\\..\\x.txt", 911},
-        {"file=C:\\evil.txt", "file=C:\\evil.txt", 911},
-        {"file=\\windows\\evil.txt", "file=\\windows\\evil.txt", 911},
-        {"file=,,", "file=,,", 58},
-        {"installpath=apps\\foo", "installpath=apps\\foo", 912},
-        {"installpath = .", "installpath=.", 912},
-        {"installpath=\\apps", "installpath=\\apps", 912},
-        {"installpath=C:apps", "installpath=C:apps", 912},
+        {"file=..\\..\\evil.txt", "file=..\\..\\evil.txt", ERR_FILE_NAME_LEAVES_DIR},
+        {"FILE=..\\evil2.dll,winsys_path", "file=..\\evil2.dll,winsys_path", ERR_FILE_NAME_LEAVES_DIR},
+        {"file=sub\\..\\..\\x.txt", "file=sub\\..\\..\\x.txt", ERR_FILE_NAME_LEAVES_DIR},
+        {"file=C:\\evil.txt", "file=C:\\evil.txt", ERR_FILE_NAME_LEAVES_DIR},
+        {"file=\\windows\\evil.txt", "file=\\windows\\evil.txt", ERR_FILE_NAME_LEAVES_DIR},
+        {"file=,,", "file=,,", ERR_NULL_POINTER},
+        {"installpath=apps\\foo", "installpath=apps\\foo", ERR_INSTALL_PATH_NOT_FULL},
+        {"installpath = .", "installpath=.", ERR_INSTALL_PATH_NOT_FULL},
+        {"installpath=\\apps", "installpath=\\apps", ERR_INSTALL_PATH_NOT_FULL},
+        {"installpath=C:apps", "installpath=C:apps", ERR_INSTALL_PATH_NOT_FULL},
         // Parts that Windows changes: the log would name what the uninstaller skips.
-        {"installpath=C:\\Apps\\Foo.", "installpath=C:\\Apps\\Foo.", 912},
-        {"installpath=C:\\Apps\\..\\Foo", "installpath=C:\\Apps\\..\\Foo", 912},
-        {"file=readme.txt ,win_path", "file=readme.txt ,win_path", 911},
-        {"file=sub\\\\a.txt", "file=sub\\\\a.txt", 911},
+        {"installpath=C:\\Apps\\Foo.", "installpath=C:\\Apps\\Foo.", ERR_INSTALL_PATH_NOT_FULL},
+        {"installpath=C:\\Apps\\..\\Foo", "installpath=C:\\Apps\\..\\Foo", ERR_INSTALL_PATH_NOT_FULL},
+        {"file=readme.txt ,win_path", "file=readme.txt ,win_path", ERR_FILE_NAME_LEAVES_DIR},
+        {"file=sub\\\\a.txt", "file=sub\\\\a.txt", ERR_FILE_NAME_LEAVES_DIR},
     };
     std::string dir = testenv::scratch_dir();
     for (const auto &c : cases) {
         SETUP_TYPE job;
-        err_code = 0;
+        err_code = ERR_NONE;
         EXPECT_FALSE(job.load_ini(write_ini(dir, "bad.ini", {"file=a.txt", c.line, "apptitle=After"}).c_str()))
             << c.line;
         EXPECT_EQ(err_code, c.code) << c.line;
@@ -269,13 +271,22 @@ struct HeardLine {
 
 class Recorder : public INI_OBSERVER {
 public:
-    explicit Recorder(bool go_on) : go_on(go_on) {}
+    explicit Recorder(bool keep_going) : go_on(keep_going) {}
     std::vector<HeardLine> lines;
     bool line_read(const INI_LINE &line) override
     {
-        HeardLine heard = {line.number, line.text, line.comment ? line.comment : "", line.key ? line.key : "",
-                           line.value, line.added ? line.added->name : "", line.cut, line.key != nullptr,
-                           line.known, line.refused, line.code, line.added ? line.added->path_type : 0};
+        HeardLine heard = {line.number,
+                           line.text,
+                           line.comment ? line.comment : "",
+                           line.key ? line.key : "",
+                           line.value,
+                           line.added ? line.added->name : "",
+                           line.cut,
+                           line.key != nullptr,
+                           line.known,
+                           line.refused,
+                           line.code,
+                           line.added ? line.added->path_type : 0};
         lines.push_back(heard);
         return go_on;
     }
@@ -285,15 +296,8 @@ private:
 };
 
 const std::initializer_list<std::string> observed = {
-    "; comment",
-    "[Setup]",
-    "  ApPtItLe = My App ; note",
-    "colour=blue",
-    "file=a.txt,Win_Path",
-    "file=..\\evil.txt",
-    "installpath=apps",
-    "desc=" + std::string(300, 'd'),
-    "file=b.txt",
+    "; comment",         "[Setup]",          "  ApPtItLe = My App ; note",    "colour=blue", "file=a.txt,Win_Path",
+    "file=..\\evil.txt", "installpath=apps", "desc=" + std::string(300, 'd'), "file=b.txt",
 };
 
 } // namespace

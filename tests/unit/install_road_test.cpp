@@ -1,42 +1,70 @@
-// One whole installation without the user interface, driven the way the
-// Installing and Create Shortcut pages drive the job.
+// The installation road as every front drives it: the real road of the
+// engine, with a front that answers from a script.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
-#include "support/job_fixture.h"
-#include "support/shortcut_reader.h"
-#include "support/test_env.h"
-
-#ifdef _WIN32
-#include <objbase.h>
-#endif
+#include "platform/fault.h"
+#include "setup/install_road.h"
+#include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/shortcut_reader.h"
+#include "tests/unit/support/test_env.h"
 
 using testenv::read_file;
 using testenv::write_file;
 
-class InstallRoadTest : public JobTest {
+namespace {
+
+// A front that records what the road tells it and answers from a script.
+class SCRIPTED_FRONT : public ROAD_FRONT {
+public:
+    std::vector<std::string> events;                 // "begin 5", "file 1 of 5, 20%", "ask <path>", "poll"
+    std::vector<std::string> shown;                  // each destination shown
+    std::vector<std::string> asked;                  // each destination asked about
+    std::vector<int32_t> codes_asked;                // err_code at each question
+    std::map<std::string, OVERWRITE_ANSWER> answers; // by destination; Skip for the others
+    int32_t cancel_after = 0;                        // the file whose poll brings a confirmed Cancel; 0: none
+    std::function<void(int32_t number)> before_file; // runs as each file is shown
+
+    void begin_files(int32_t total) override { events.push_back("begin " + std::to_string(total)); }
+    void show_file(int32_t number, int32_t total, int32_t percent, const char *destination) override
+    {
+        events.push_back("file " + std::to_string(number) + " of " + std::to_string(total) + ", " +
+                         std::to_string(percent) + "%");
+        shown.push_back(destination);
+        current = number;
+        if (before_file)
+            before_file(number);
+    }
+    bool cancelled() override
+    {
+        events.push_back("poll");
+        return cancel_after != 0 && current == cancel_after;
+    }
+    OVERWRITE_ANSWER ask_overwrite(const char *destination) override
+    {
+        events.push_back(std::string("ask ") + destination);
+        asked.push_back(destination);
+        codes_asked.push_back(err_code);
+        auto answer = answers.find(destination);
+        return answer == answers.end() ? OVERWRITE_SKIP : answer->second;
+    }
+
+private:
+    int32_t current = 0;
+};
+
+} // namespace
+
+class InstallRoadTest : public LinkJobTest {
 protected:
-    void SetUp() override
-    {
-#ifdef _WIN32
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-#endif
-        JobTest::SetUp();
-    }
-
-    void TearDown() override
-    {
-        JobTest::TearDown();
-#ifdef _WIN32
-        CoUninitialize();
-#endif
-    }
-
     // Where the shortcut folder goes. Under Wine, ctest names a host folder
     // in SETUP_LNK_OUT, and a step after this run reads the shortcut there
     // with lnkinfo; Wine shows the host's root as drive Z:.
@@ -64,13 +92,15 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
     put_source("setup.ini", "; the road test's application\n"
                             "apptitle=Road Test\n"
                             "email=road@example.com\n"
-                            "installpath=" + app + "\n"
-                            "exename=foo.exe\n"
-                            "file=foo.exe\n"
-                            "file=readme.txt\n"
-                            "file=same.dll,winsys_path\n"
-                            "file=diff.ini,win_path\n"
-                            "file=skip.dll,winsys_path\n");
+                            "installpath=" +
+                                app +
+                                "\n"
+                                "exename=foo.exe\n"
+                                "file=foo.exe\n"
+                                "file=readme.txt\n"
+                                "file=same.dll,winsys_path\n"
+                                "file=diff.ini,win_path\n"
+                                "file=skip.dll,winsys_path\n");
     put_source("foo.exe", "MZ the program");
     put_source("readme.txt", "Read me.\r\n");
     put_source("same.dll", "same-size new");
@@ -82,28 +112,20 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
     write_file(system + "skip.dll", "older lib");
     ASSERT_TRUE(job.load_ini("setup.ini"));
 
-    // Installing page
-    char relative[64];
-    ASSERT_TRUE(job.create_log(relative, sizeof relative));
-    ASSERT_TRUE(job.prepare_install());
-    ASSERT_TRUE(job.write_uninstall_bat(relative));
-    std::vector<std::string> shown;
-    while (job.more_files()) {
-        char line[260];
-        job.dest_path(line, sizeof line);
-        shown.push_back(line);
-        if (job.install_file())
-            continue;
-        ASSERT_EQ(err_code, 910) << line;
-        // The overwrite question: yes for diff.ini, no for skip.dll.
-        if (shown.back() == windows + "diff.ini")
-            ASSERT_TRUE(job.copy_setup_file(nullptr));
-        else
-            ASSERT_EQ(shown.back(), system + "skip.dll");
-        job.next_file();
-    }
-    EXPECT_EQ(shown, (std::vector<std::string>{app + "foo.exe", app + "readme.txt", system + "same.dll",
-                                               windows + "diff.ini", system + "skip.dll"}));
+    // Installing page: yes to the question for diff.ini, no for skip.dll.
+    SCRIPTED_FRONT front;
+    front.answers[windows + "diff.ini"] = OVERWRITE_REPLACE;
+    ROAD_RESULT road = job.run_install_road(front);
+    EXPECT_EQ(road.end, ROAD_DONE);
+    EXPECT_EQ(front.shown, (std::vector<std::string>{app + "foo.exe", app + "readme.txt", system + "same.dll",
+                                                     windows + "diff.ini", system + "skip.dll"}));
+    EXPECT_EQ(front.asked, (std::vector<std::string>{windows + "diff.ini", system + "skip.dll"}));
+    EXPECT_EQ(front.codes_asked, (std::vector<int32_t>{ERR_OTHER_VERSION, ERR_OTHER_VERSION}));
+    // Each file is shown, then the front runs, then the file is installed.
+    EXPECT_EQ(front.events, (std::vector<std::string>{"begin 5", "file 1 of 5, 20%", "poll", "file 2 of 5, 40%", "poll",
+                                                      "file 3 of 5, 60%", "poll", "file 4 of 5, 80%", "poll",
+                                                      "ask " + windows + "diff.ini", "file 5 of 5, 100%", "poll",
+                                                      "ask " + system + "skip.dll"}));
 
     // Create Shortcut page, then the entry closes the log.
     const std::string menu = shortcut_base() + "Start Menu\\Road Test";
@@ -111,29 +133,27 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
     job.close_log();
 
     const std::string log_dir = windows + "UnInstal\\";
-    EXPECT_STREQ(relative, "UnInstal\\Road Test.log");
-    EXPECT_EQ(text_lines(log_dir + "Road Test.log"),
-              (std::vector<std::string>{
-                  "; Setup log file for Road Test.  Required for the uninstall.",
-                  "AppTitle=Road Test",
-                  "EMail=road@example.com",
-                  "MkDir=" + log_dir,
-                  "MkFile=" + log_dir + "Road Test.log",
-                  "MkDir=" + root + "Programs",
-                  "MkDir=" + root + "Programs\\Road",
-                  "MkFile=" + app + "uninstal.bat",
-                  "MkFile=" + app + "foo.exe",
-                  "MkFile=" + app + "readme.txt",
-                  "MkFile=" + windows + "diff.ini",
-                  "MkDir=" + shortcut_base() + "Start Menu",
-                  "MkDir=" + menu,
-                  "MkFile=" + menu + "\\Road Test.lnk",
-              }));
+    EXPECT_STREQ(road.log_name, "UnInstal\\Road Test.log");
+    EXPECT_EQ(text_lines(log_dir + "Road Test.log"), (std::vector<std::string>{
+                                                         "; Setup log file for Road Test.  Required for the uninstall.",
+                                                         "AppTitle=Road Test",
+                                                         "EMail=road@example.com",
+                                                         "MkDir=" + log_dir,
+                                                         "MkFile=" + log_dir + "Road Test.log",
+                                                         "MkDir=" + root + "Programs",
+                                                         "MkDir=" + root + "Programs\\Road",
+                                                         "MkFile=" + app + "uninstal.bat",
+                                                         "MkFile=" + app + "foo.exe",
+                                                         "MkFile=" + app + "readme.txt",
+                                                         "MkFile=" + windows + "diff.ini",
+                                                         "MkDir=" + shortcut_base() + "Start Menu",
+                                                         "MkDir=" + menu,
+                                                         "MkFile=" + menu + "\\Road Test.lnk",
+                                                     }));
     EXPECT_EQ(text_lines(app + "uninstal.bat"),
-              (std::vector<std::string>{
-                  "rem This file uninstalls the Road Test application.  The uninstallation",
-                  "rem may fail if the setup log has been moved or deleted since the setup.",
-                  "\"" + log_dir + "uninstal.exe\" \"UnInstal\\Road Test.log\""}));
+              (std::vector<std::string>{"rem This file uninstalls the Road Test application.  The uninstallation",
+                                        "rem may fail if the setup log has been moved or deleted since the setup.",
+                                        "\"" + log_dir + "uninstal.exe\" \"UnInstal\\Road Test.log\""}));
 
     EXPECT_EQ(read_file(app + "foo.exe"), "MZ the program");
     EXPECT_EQ(read_file(app + "readme.txt"), "Read me.\r\n");
@@ -153,8 +173,190 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
     // What the lnkinfo step after this run expects to read.
     if (shortcut_base() != root)
         write_file(shortcut_base() + "expect.txt", "link=Start Menu/Road Test/Road Test.lnk\n"
-                                                   "target=" + app + "foo.exe\n"
-                                                   "description=Road Test\n"
-                                                   "workdir=" + app + "\n");
+                                                   "target=" +
+                                                       app +
+                                                       "foo.exe\n"
+                                                       "description=Road Test\n"
+                                                       "workdir=" +
+                                                       app + "\n");
 #endif
 }
+
+// ---- where the road stops ----
+
+class RoadStopTest : public JobTest {
+protected:
+    std::string app;
+    std::string log;
+    SCRIPTED_FRONT front;
+
+    void SetUp() override
+    {
+        JobTest::SetUp();
+        app = root + "app\\";
+        log = windows + "UnInstal\\Stop.log";
+        job.set_apptitle("Stop");
+        job.set_installpath(app.c_str());
+        for (const char *name : {"a.txt", "b.txt", "c.txt"}) {
+            put_source(name, std::string("new ") + name);
+            ASSERT_TRUE(job.add_file(name));
+        }
+    }
+
+    // The files of the install directory that the log names, in its order.
+    std::vector<std::string> logged_files()
+    {
+        job.close_log();
+        std::vector<std::string> files;
+        for (const std::string &line : text_lines(log))
+            if (line.rfind("MkFile=" + app, 0) == 0 && line != "MkFile=" + app + "uninstal.bat")
+                files.push_back(line.substr(7 + app.size()));
+        return files;
+    }
+};
+
+// Abort at the overwrite question ends the road there: the old file stays,
+// nothing after it is installed.
+TEST_F(RoadStopTest, AbortAtTheQuestionEndsTheRoad)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    write_file(app + "b.txt", "an older, longer b.txt");
+    front.answers[app + "b.txt"] = OVERWRITE_ABORT;
+    ROAD_RESULT road = job.run_install_road(front);
+    EXPECT_EQ(road.end, ROAD_ABORTED);
+    EXPECT_EQ(front.asked, std::vector<std::string>{app + "b.txt"});
+    EXPECT_EQ(read_file(app + "b.txt"), "an older, longer b.txt");
+    EXPECT_FALSE(file_exists((app + "c.txt").c_str()));
+    EXPECT_EQ(logged_files(), std::vector<std::string>{"a.txt"});
+}
+
+// Skip keeps the old file and goes on; Overwrite replaces it and logs it.
+TEST_F(RoadStopTest, SkipKeepsAndOverwriteReplaces)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    write_file(app + "a.txt", "an older, longer a.txt");
+    write_file(app + "b.txt", "an older, longer b.txt");
+    front.answers[app + "b.txt"] = OVERWRITE_REPLACE;
+    EXPECT_EQ(job.run_install_road(front).end, ROAD_DONE);
+    EXPECT_EQ(read_file(app + "a.txt"), "an older, longer a.txt");
+    EXPECT_EQ(read_file(app + "b.txt"), "new b.txt");
+    EXPECT_EQ(logged_files(), (std::vector<std::string>{"b.txt", "c.txt"}));
+}
+
+TEST_F(RoadStopTest, NoFilesIsDoneAfterTheBatchFile)
+{
+    job.clear_job();
+    job.set_apptitle("Stop");
+    job.set_installpath(app.c_str());
+    EXPECT_EQ(job.run_install_road(front).end, ROAD_DONE);
+    EXPECT_EQ(front.events, std::vector<std::string>{"begin 0"});
+    EXPECT_TRUE(file_exists((app + "uninstal.bat").c_str()));
+}
+
+// A confirmed Cancel stops before the next file: what came before stays,
+// installed and logged; the file at hand and the rest are never touched.
+class RoadCancelTest : public RoadStopTest, public ::testing::WithParamInterface<int32_t> {};
+
+TEST_P(RoadCancelTest, CancelStopsBeforeTheFileAtHand)
+{
+    const int32_t cancel_after = GetParam();
+    const std::vector<std::string> names = {"a.txt", "b.txt", "c.txt"};
+    front.cancel_after = cancel_after;
+    ROAD_RESULT road = job.run_install_road(front);
+    EXPECT_EQ(road.end, ROAD_CANCELLED);
+    EXPECT_EQ(front.shown.size(), (size_t)cancel_after);
+    EXPECT_EQ(front.events.back(), "poll");
+    std::vector<std::string> before(names.begin(), names.begin() + (cancel_after - 1));
+    EXPECT_EQ(logged_files(), before);
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(file_exists((app + names[i]).c_str()), (int32_t)i < cancel_after - 1) << names[i];
+}
+
+INSTANTIATE_TEST_SUITE_P(AtEachFile, RoadCancelTest, ::testing::Values(1, 2, 3));
+
+// Each step that fails ends the road with its code and its name, so that a
+// front can say which; the log names everything made before it.
+class RoadFailureTest;
+struct ROAD_FAILURE {
+    const char *what;
+    std::function<void(RoadFailureTest &)> arrange;
+    ROAD_STEP step;
+    int32_t code;
+    const char *file;
+    std::vector<std::string> installed;
+};
+
+void PrintTo(const ROAD_FAILURE &c, std::ostream *out) { *out << c.what; }
+
+class RoadFailureTest : public RoadStopTest, public ::testing::WithParamInterface<ROAD_FAILURE> {
+public:
+    using RoadStopTest::app;
+    using RoadStopTest::front;
+    using RoadStopTest::job;
+    using RoadStopTest::put_source;
+    using RoadStopTest::set_field;
+    using RoadStopTest::source;
+};
+
+TEST_P(RoadFailureTest, FailureNamesTheStepTheCodeAndTheFile)
+{
+    const ROAD_FAILURE &c = GetParam();
+    c.arrange(*this);
+    err_code = ERR_NONE;
+    ROAD_RESULT road = job.run_install_road(front);
+    plat_test_reset();
+    EXPECT_EQ(road.end, ROAD_FAILED);
+    EXPECT_EQ(road.step, c.step);
+    EXPECT_EQ(road.code, c.code);
+    EXPECT_EQ(road.code, err_code);
+    // A failed log leaves no name of a log that is not there.
+    EXPECT_STREQ(road.log_name, c.step == STEP_LOG ? "" : "UnInstal\\Stop.log");
+    if (c.file)
+        EXPECT_STREQ(road.file_name, c.file);
+    else
+        EXPECT_EQ(road.file_name, nullptr);
+    // The road stopped at the failure: nothing after it was shown or made.
+    EXPECT_EQ(front.shown.size(), c.step == STEP_FILE ? c.installed.size() + 1 : 0u);
+    EXPECT_FALSE(file_exists((app + "c.txt").c_str()));
+    if (c.step == STEP_LOG)
+        EXPECT_FALSE(dir_exists(app.c_str())) << "nothing is made before the log";
+    else
+        EXPECT_EQ(logged_files(), c.installed);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EachStep, RoadFailureTest, ::testing::Values(
+    ROAD_FAILURE{"NoWindowsDirectory", [](RoadFailureTest &test) { test.set_field(test.job.windows_dir, nullptr); },
+                 STEP_LOG, ERR_BAD_WINDOWS_PATH, nullptr, {}},
+    ROAD_FAILURE{"LogFirstLines", [](RoadFailureTest &) { plat_test_fail_write(1); },
+                 STEP_LOG, ERR_FILE_WRITE, nullptr, {}},
+    ROAD_FAILURE{"RelativeInstallPath", [](RoadFailureTest &test) { test.job.set_installpath("app"); },
+                 STEP_PREPARE, ERR_INSTALL_PATH_NOT_FULL, nullptr, {}},
+    // The log directory, then the install directory.
+    ROAD_FAILURE{"InstallDirectory", [](RoadFailureTest &) { plat_test_fail_create_dir(2); },
+                 STEP_PREPARE, ERR_CREATE_DIR, nullptr, {}},
+    // The log's first five lines, then the install directory's MkDir.
+    ROAD_FAILURE{"InstallDirectoryLine", [](RoadFailureTest &) { plat_test_fail_write(6); },
+                 STEP_PREPARE, ERR_FILE_WRITE, nullptr, {}},
+    ROAD_FAILURE{"UninstallerCopy", [](RoadFailureTest &test) { test.put_source("uninstal.exe", "MZ"); plat_test_fail_copy(1); },
+                 STEP_BATCH, ERR_COPY_FAILED, nullptr, {}},
+    // The probe for a free log name, the log, then the batch file.
+    ROAD_FAILURE{"BatchFile", [](RoadFailureTest &) { plat_test_fail_open(3); },
+                 STEP_BATCH, ERR_FILE_OPEN, nullptr, {}},
+    ROAD_FAILURE{"MissingSource", [](RoadFailureTest &test) { plat_delete_file((test.source + "b.txt").c_str()); },
+                 STEP_FILE, ERR_COPY_FAILED, "b.txt", {"a.txt"}},
+    ROAD_FAILURE{"Copy", [](RoadFailureTest &) { plat_test_fail_copy(2); },
+                 STEP_FILE, ERR_COPY_FAILED, "b.txt", {"a.txt"}},
+    ROAD_FAILURE{"ReplacingCopy", [](RoadFailureTest &test) {
+                     testenv::make_dir(test.app);
+                     write_file(test.app + "b.txt", "an older, longer b.txt");
+                     test.front.answers[test.app + "b.txt"] = OVERWRITE_REPLACE;
+                     plat_test_fail_copy(2);
+                 },
+                 STEP_FILE, ERR_COPY_FAILED, "b.txt", {"a.txt"}},
+    ROAD_FAILURE{"FileLine", [](RoadFailureTest &test) {
+                     test.front.before_file = [](int32_t number) { if (number == 2) plat_test_fail_write(1); };
+                 },
+                 STEP_FILE, ERR_FILE_WRITE, "b.txt", {"a.txt"}}),
+    [](const ::testing::TestParamInfo<ROAD_FAILURE> &param) { return std::string(param.param.what); });
+// clang-format on

@@ -7,9 +7,10 @@
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
-#include "support/job_fixture.h"
-#include "support/test_env.h"
+#include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/test_env.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -141,7 +142,7 @@ TEST_F(InstallTest, DriveRootsCreateNothing)
 TEST_F(InstallTest, TreeWithoutPathIsRefused)
 {
     for (const char *path : {(const char *)nullptr, ""}) {
-        EXPECT_FAILS_WITH(job.make_dir_tree(path), 58);
+        EXPECT_FAILS_WITH(job.make_dir_tree(path), ERR_NULL_POINTER);
     }
 }
 
@@ -150,11 +151,11 @@ TEST_F(InstallTest, BlockedDirectoryStopsTheTree)
 {
     ASSERT_TRUE(testenv::make_dir(root + "apps"));
     write_file(root + "apps\\new", "a file");
-    EXPECT_FAILS_WITH(job.make_dir_tree((root + "apps\\new\\deeper\\").c_str()), 907);
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "apps\\new\\deeper\\").c_str()), ERR_CREATE_DIR);
 #ifdef _WIN32
     // A name Windows does not allow stops the tree after its first directory,
     // which stays, logged.
-    EXPECT_FAILS_WITH(job.make_dir_tree((root + "apps\\made\\bad|name").c_str()), 907);
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "apps\\made\\bad|name").c_str()), ERR_CREATE_DIR);
     EXPECT_TRUE(dir_exists((root + "apps\\made").c_str()));
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "apps\\made"});
 #else
@@ -162,16 +163,14 @@ TEST_F(InstallTest, BlockedDirectoryStopsTheTree)
 #endif
 }
 
-#ifndef _WIN32
 TEST_F(InstallTest, InjectedDirectoryFailureStopsTheTree)
 {
     plat_test_fail_create_dir(2);
-    EXPECT_FAILS_WITH(job.make_dir_tree((root + "one\\two\\three").c_str()), 907);
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "one\\two\\three").c_str()), ERR_CREATE_DIR);
     EXPECT_TRUE(dir_exists((root + "one").c_str()));
     EXPECT_FALSE(dir_exists((root + "one\\two").c_str()));
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "one"});
 }
-#endif
 
 // ---- prepare_install ----
 
@@ -200,7 +199,10 @@ TEST_F(InstallTest, PrepareChecksTheWindowsAndSystemDirectories)
     const struct {
         const std::string *windows_dir, *system_dir;
         int32_t code;
-    } cases[] = {{nullptr, &system, 903}, {&missing, &system, 903}, {&windows, nullptr, 904}, {&windows, &missing, 904}};
+    } cases[] = {{nullptr, &system, ERR_BAD_WINDOWS_PATH},
+                 {&missing, &system, ERR_BAD_WINDOWS_PATH},
+                 {&windows, nullptr, ERR_BAD_SYSTEM_PATH},
+                 {&windows, &missing, ERR_BAD_SYSTEM_PATH}};
     for (const auto &c : cases) {
         set_field(job.windows_dir, c.windows_dir ? c.windows_dir->c_str() : nullptr);
         set_field(job.system_dir, c.system_dir ? c.system_dir->c_str() : nullptr);
@@ -214,10 +216,10 @@ TEST_F(InstallTest, PrepareFailsWithTheTreesCode)
 {
     ASSERT_TRUE(job.add_file("a.txt"));
     job.set_installpath("");
-    EXPECT_FAILS_WITH(job.prepare_install(), 58);
+    EXPECT_FAILS_WITH(job.prepare_install(), ERR_NULL_POINTER);
     write_file(root + "blocked", "");
     job.set_installpath((root + "blocked\\app").c_str());
-    EXPECT_FAILS_WITH(job.prepare_install(), 907);
+    EXPECT_FAILS_WITH(job.prepare_install(), ERR_CREATE_DIR);
     EXPECT_EQ(job.cur_file, -1);
 }
 
@@ -228,7 +230,7 @@ TEST_F(InstallTest, PrepareRefusesAnInstallPathThatIsNotFull)
     ASSERT_TRUE(job.add_file("a.txt"));
     for (const char *path : {"apps\\foo", ".", "\\apps", "C:apps"}) {
         job.set_installpath(path);
-        EXPECT_FAILS_WITH(job.prepare_install(), 912);
+        EXPECT_FAILS_WITH(job.prepare_install(), ERR_INSTALL_PATH_NOT_FULL);
         EXPECT_EQ(job.cur_file, -1);
     }
     EXPECT_FALSE(dir_exists((source + "apps").c_str()));
@@ -259,11 +261,11 @@ TEST_F(InstallTest, NewFilesAreCopiedToTheirDirectoriesAndLogged)
 
 TEST_F(InstallTest, NoCurrentEntryIsNothingToInstallButNothingToCopy)
 {
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_TRUE(job.install_file());
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
     EXPECT_FALSE(job.copy_setup_file(nullptr));
-    EXPECT_EQ(err_code, 58);
+    EXPECT_EQ(err_code, ERR_NULL_POINTER);
 }
 
 TEST_F(InstallTest, EqualSizedFileIsLeftAloneAndCountsAsInstalled)
@@ -284,7 +286,7 @@ TEST_F(InstallTest, DifferentSizedFileIsReportedThenOverwrittenOnRequest)
     put_source("a.txt", "new");
     write_file(app + "a.txt", "an older, longer text");
     add_and_select("a.txt");
-    EXPECT_FAILS_WITH(job.install_file(), 910);
+    EXPECT_FAILS_WITH(job.install_file(), ERR_OTHER_VERSION);
     EXPECT_EQ(job.cur_file, 0);
     EXPECT_EQ(read_file(app + "a.txt"), "an older, longer text");
 
@@ -299,13 +301,13 @@ TEST_F(InstallTest, MissingSourceIsReportedAndCannotBeCopied)
     ASSERT_TRUE(testenv::make_dir(app));
     write_file(app + "there.txt", "installed earlier");
     add_and_select("there.txt");
-    EXPECT_FAILS_WITH(job.install_file(), 910); // -1 against a real size
+    EXPECT_FAILS_WITH(job.install_file(), ERR_OTHER_VERSION); // -1 against a real size
     EXPECT_FALSE(job.copy_setup_file(nullptr));
-    EXPECT_EQ(err_code, 905);
+    EXPECT_EQ(err_code, ERR_COPY_FAILED);
     EXPECT_EQ(read_file(app + "there.txt"), "installed earlier");
 
     add_and_select("nowhere.txt");
-    EXPECT_FAILS_WITH(job.install_file(), 905);
+    EXPECT_FAILS_WITH(job.install_file(), ERR_COPY_FAILED);
     EXPECT_EQ(job.cur_file, 1);
     EXPECT_FALSE(file_exists((app + "nowhere.txt").c_str()));
     EXPECT_TRUE(log_lines().empty());
@@ -317,7 +319,7 @@ TEST_F(InstallTest, NameWithMissingSubdirectoryCannotBeCopied)
     ASSERT_TRUE(testenv::make_dir(source + "data"));
     put_source("data\\a.dat", "data");
     add_and_select("data\\a.dat");
-    EXPECT_FAILS_WITH(job.install_file(), 905);
+    EXPECT_FAILS_WITH(job.install_file(), ERR_COPY_FAILED);
     EXPECT_FALSE(dir_exists((app + "data").c_str()));
 }
 
@@ -336,7 +338,7 @@ TEST_F(InstallTest, CopyOntoTheSourceItselfFailsAndKeepsIt)
 {
     put_source("a.txt", "precious");
     add_and_select("a.txt");
-    EXPECT_FAILS_WITH(job.copy_setup_file((source + "a.txt").c_str()), 905);
+    EXPECT_FAILS_WITH(job.copy_setup_file((source + "a.txt").c_str()), ERR_COPY_FAILED);
     EXPECT_EQ(read_file(source + "a.txt"), "precious");
 }
 
@@ -350,7 +352,7 @@ TEST_F(InstallTest, EntryForAnUnknownDirectoryIsRefused)
     ASSERT_TRUE(job.add_file("d.dll,winsys_path"));
     set_field(job.windows_dir, nullptr);
     set_field(job.system_dir, nullptr);
-    const int32_t codes[] = {903, 904};
+    const int32_t codes[] = {ERR_BAD_WINDOWS_PATH, ERR_BAD_SYSTEM_PATH};
     for (int32_t i = 0; i < 2; ++i) {
         job.cur_file = i;
         EXPECT_FAILS_WITH(job.install_file(), codes[i]);
@@ -375,7 +377,7 @@ TEST_F(InstallTest, DestinationAtTheLimitIsInstalledAndLongerIsRefused)
     std::string longer = name + "x";
     put_source(longer, "too long");
     add_and_select(longer.c_str());
-    EXPECT_FAILS_WITH(job.install_file(), 64);
+    EXPECT_FAILS_WITH(job.install_file(), ERR_STRING_BOUNDS);
     EXPECT_EQ(job.cur_file, 1);
     EXPECT_EQ(read_file(app + name), "fits"); // not the cut path's file either
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + app + name});
@@ -385,8 +387,8 @@ TEST_F(InstallTest, OverlongDestinationIsRefusedByTheCopy)
 {
     std::string longer(300, 'L');
     add_and_select(longer.c_str());
-    EXPECT_FAILS_WITH(job.install_file(), 64);
-    EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), 64);
+    EXPECT_FAILS_WITH(job.install_file(), ERR_STRING_BOUNDS);
+    EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), ERR_STRING_BOUNDS);
     EXPECT_TRUE(log_lines().empty());
 }
 
@@ -406,7 +408,7 @@ TEST_F(InstallTest, OverwriteReplacesReadOnlyHiddenAndSystemFiles)
         plat_set_attributes(dest.c_str(), 0);
         write_file(dest, "an older, longer text");
         ASSERT_TRUE(plat_set_attributes(dest.c_str(), bits));
-        EXPECT_FAILS_WITH(job.install_file(), 910);
+        EXPECT_FAILS_WITH(job.install_file(), ERR_OTHER_VERSION);
         EXPECT_TRUE(job.copy_setup_file(nullptr)) << bits;
         EXPECT_EQ(read_file(dest), "new") << bits;
         EXPECT_EQ(plat_get_attributes(dest.c_str()) & BLOCKING, 0u) << bits;
@@ -441,7 +443,7 @@ TEST_F(InstallTest, FailedOverwriteKeepsTheOldFileAndItsAttributes)
     write_file(dest, "installed earlier");
     ASSERT_TRUE(plat_set_attributes(dest.c_str(), PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN));
     add_and_select("gone.txt"); // no source
-    EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), 905);
+    EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), ERR_COPY_FAILED);
     EXPECT_EQ(plat_get_attributes(dest.c_str()) & BLOCKING, PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN);
     EXPECT_EQ(read_file(dest), "installed earlier");
     EXPECT_TRUE(log_lines().empty());
@@ -456,7 +458,7 @@ TEST_F(InstallTest, DirectoryAtTheDestinationFailsTheCopy)
     ASSERT_TRUE(testenv::make_dir(app + "a.txt"));
     put_source("a.txt", "alpha");
     add_and_select("a.txt");
-    EXPECT_FAILS_WITH(job.install_file(), 905);
+    EXPECT_FAILS_WITH(job.install_file(), ERR_COPY_FAILED);
     EXPECT_TRUE(dir_exists((app + "a.txt").c_str()));
     EXPECT_TRUE(log_lines().empty());
 }
@@ -494,7 +496,7 @@ TEST_F(InstallTest, FilesBeyondTwoGigabytesAreComparedByTheirRealSizes)
     ASSERT_EQ(plat_file_size((app + "big.bin").c_str()), two_gib + 2);
 
     add_and_select("big.bin");
-    EXPECT_FAILS_WITH(job.install_file(), 910);
+    EXPECT_FAILS_WITH(job.install_file(), ERR_OTHER_VERSION);
     EXPECT_EQ(job.cur_file, 0);
 
     add_and_select("same.bin");
@@ -508,12 +510,11 @@ TEST_F(InstallTest, FileThatCannotBeMeasuredIsNeverTheSameSize)
     ASSERT_TRUE(testenv::make_dir(app));
     make_sized_file(app + "big.bin", 2147483648LL + 5);
     add_and_select("big.bin"); // no source at all
-    EXPECT_FAILS_WITH(job.install_file(), 910);
+    EXPECT_FAILS_WITH(job.install_file(), ERR_OTHER_VERSION);
     EXPECT_EQ(plat_file_size((source + "big.bin").c_str()), -1);
 }
 
-#ifndef _WIN32
-// ---- the substitute's copy and its injected faults ----
+// ---- injected copy faults ----
 
 TEST_F(InstallTest, InjectedCopyFailuresAreReportedWithoutLogLines)
 {
@@ -522,15 +523,18 @@ TEST_F(InstallTest, InjectedCopyFailuresAreReportedWithoutLogLines)
     add_and_select("a.txt");
     for (PLAT_COPY_FAULT how : {PLAT_COPY_FAILS, PLAT_COPY_LOSES_FILE}) {
         plat_test_fail_copy(1, how);
-        err_code = 0;
+        err_code = ERR_NONE;
         EXPECT_FALSE(job.install_file()) << how;
-        EXPECT_EQ(err_code, 905) << how;
+        EXPECT_EQ(err_code, ERR_COPY_FAILED) << how;
         EXPECT_EQ(job.cur_file, 0);
         EXPECT_FALSE(file_exists((app + "a.txt").c_str()));
     }
     EXPECT_TRUE(job.install_file()); // the faults were one-shot
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + app + "a.txt"});
 }
+
+#ifndef _WIN32
+// ---- the substitute's copy ----
 
 TEST_F(InstallTest, LargeFileCopiesExactlyByEitherWay)
 {
@@ -541,7 +545,7 @@ TEST_F(InstallTest, LargeFileCopiesExactlyByEitherWay)
     for (bool read_write : {false, true}) {
         plat_test_copy_by_read_write(read_write);
         std::string to = root + (read_write ? "rw.bin" : "kernel.bin");
-        write_file(to, std::string(5 * 1024 * 1024, 'z')); // longer, to be replaced whole
+        write_file(to, std::string((size_t)5 * 1024 * 1024, 'z')); // longer, to be replaced whole
         ASSERT_TRUE(plat_copy_file((source + "big.bin").c_str(), to.c_str()));
         EXPECT_TRUE(read_file(to) == bytes) << to;
     }

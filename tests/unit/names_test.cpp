@@ -54,7 +54,7 @@ TEST(TitleFileName, BoundedByTheCallersBuffer)
     EXPECT_STREQ(out, "abcde");
     std::strcpy(out, "stale");
     EXPECT_FALSE(title_file_name("abcdef", out, sizeof out));
-    EXPECT_STREQ(out, ""); // never a cut name
+    EXPECT_STREQ(out, "");                                  // never a cut name
     EXPECT_TRUE(title_file_name("AUX..", out, sizeof out)); // the "_" fits once the dots go
     EXPECT_STREQ(out, "_AUX");
     char four[4];
@@ -106,6 +106,7 @@ TEST(FileNameStaysInside, DrivesRootsAndDotComponentsAreRefused)
 // path that the uninstaller skips, and the file would stay behind.
 TEST(FileNameStaysInside, PartsThatWindowsWouldChangeOrRefuseAreRefused)
 {
+    // clang-format off
     const struct {
         const char *name;
         bool inside;
@@ -116,12 +117,14 @@ TEST(FileNameStaysInside, PartsThatWindowsWouldChangeOrRefuseAreRefused)
         {"sub\\", false},      {"sub/", false},         {" a.txt", true},        {"a b\\c~d$.txt", true},
         {"\xe9t\xe9.txt", true}, {"x.y.z", true},
     };
+    // clang-format on
     for (const auto &c : cases)
         EXPECT_EQ(file_name_stays_inside(c.name, std::strlen(c.name)), c.inside) << c.name;
 }
 
 TEST(IsFullPath, DriveColonBackslash)
 {
+    // clang-format off
     const struct {
         const char *path;
         bool full;
@@ -130,6 +133,7 @@ TEST(IsFullPath, DriveColonBackslash)
         {"C:apps", false},                  {"C:/apps", false},      {"apps\\foo", false}, {".", false},
         {"\\apps", false},                  {"\\\\server\\s", false}, {"1:\\a", false},   {"", false},
     };
+    // clang-format on
     for (const auto &c : cases)
         EXPECT_EQ(is_full_path(c.path), c.full) << c.path;
     EXPECT_FALSE(is_full_path(nullptr));
@@ -139,6 +143,7 @@ TEST(IsFullPath, DriveColonBackslash)
 // that Windows keeps as written, or the uninstaller would skip it.
 TEST(IsFullPath, PartsThatWindowsWouldChangeOrRefuseAreNotFull)
 {
+    // clang-format off
     const struct {
         const char *path;
         bool full;
@@ -149,6 +154,7 @@ TEST(IsFullPath, PartsThatWindowsWouldChangeOrRefuseAreNotFull)
         {"C:\\a:b", false},           {"C:\\a\x01", false},          {"C:\\Program Files\\Foo 2.0\\", true},
         {"C:\\a/b", true},            {"C:\\.hidden\\x", true},
     };
+    // clang-format on
     for (const auto &c : cases)
         EXPECT_EQ(is_full_path(c.path), c.full) << c.path;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "lib/error_codes.h"
 #include "setup/path_join.h"
 #include "wizard/page_text.h"
 
@@ -39,6 +40,7 @@ TEST(PageText, FormatLeavesANullOrEmptyBufferAlone)
 
 TEST(PageText, BrowsedPathJoinsFolderAndBasePath)
 {
+    // clang-format off
     struct Case {
         const char *folder, *basepath, *expected;
     } cases[] = {
@@ -47,6 +49,7 @@ TEST(PageText, BrowsedPathJoinsFolderAndBasePath)
         {"C:\\Apps", "none", "C:\\Apps\\none"},     // setup.ini without a base path
         {"", "Foo\\", "Foo\\"},
     };
+    // clang-format on
     for (const Case &c : cases) {
         char out[260] = "unchanged";
         EXPECT_TRUE(join_browsed_path(out, sizeof out, c.folder, c.basepath)) << c.folder;
@@ -56,8 +59,8 @@ TEST(PageText, BrowsedPathJoinsFolderAndBasePath)
 
 TEST(PageText, BrowsedPathThatDoesNotFitIsRefused)
 {
-    std::string folder = "C:\\" + std::string(250, 'd');  // 253 characters
-    std::string base(5, 'b');                             // 253 + 1 + 5 = 259: fits
+    std::string folder = "C:\\" + std::string(250, 'd'); // 253 characters
+    std::string base(5, 'b');                            // 253 + 1 + 5 = 259: fits
     char out[260] = "unchanged";
     EXPECT_TRUE(join_browsed_path(out, sizeof out, folder.c_str(), base.c_str()));
     EXPECT_EQ(std::strlen(out), 259u);
@@ -72,6 +75,7 @@ TEST(PageText, BrowsedPathThatDoesNotFitIsRefused)
 TEST(PageText, PathBelowTheProgramsFolder)
 {
     const char *programs = "C:\\Users\\Ann\\Start Menu\\Programs\\";
+    // clang-format off
     struct Case {
         const char *chosen, *expected; // null: not inside
     } cases[] = {
@@ -85,6 +89,7 @@ TEST(PageText, PathBelowTheProgramsFolder)
         {"D:\\Elsewhere\\Tools", nullptr},
         {"", nullptr},
     };
+    // clang-format on
     for (const Case &c : cases) {
         const char *below = path_below(c.chosen, programs);
         if (!c.expected)
@@ -109,4 +114,31 @@ TEST(PageText, JoinPathIsWholeOrRefused)
     EXPECT_FALSE(join_path(out, sizeof out, "C:\\Menu\\", "Food")); // 12 characters need 13 bytes
     EXPECT_STREQ(out, "unchanged");
     EXPECT_FALSE(join_path(out, sizeof out, nullptr, "x"));
+}
+
+// The Installing page's box for a failed road: the log's text wherever the
+// log could not be written, else the step, a file by its name in setup.ini.
+TEST(PageText, RoadFailureDetailNamesTheStep)
+{
+    const struct {
+        ROAD_RESULT road;
+        const char *detail;
+    } cases[] = {
+        {{ROAD_FAILED, STEP_LOG, ERR_LOG_NAME, nullptr, ""}, "Error writing the setup log!"},
+        {{ROAD_FAILED, STEP_PREPARE, ERR_CREATE_DIR, nullptr, ""}, "Error installing application!"},
+        {{ROAD_FAILED, STEP_PREPARE, ERR_FILE_WRITE, nullptr, ""}, "Error writing the setup log!"},
+        {{ROAD_FAILED, STEP_BATCH, ERR_COPY_FAILED, nullptr, ""}, "Error writing the setup log!"},
+        {{ROAD_FAILED, STEP_FILE, ERR_COPY_FAILED, "sub\\four.txt", ""}, "Error installing file 'sub\\four.txt'!"},
+        {{ROAD_FAILED, STEP_FILE, ERR_FILE_WRITE, "four.txt", ""}, "Error writing the setup log!"},
+    };
+    for (const auto &c : cases) {
+        char detail[SETUP_ERROR_DETAIL_SIZE];
+        road_failure_detail(c.road, detail, sizeof detail);
+        EXPECT_STREQ(detail, c.detail) << c.road.step << " " << c.road.code;
+    }
+    // A name as long as a setup.ini line is cut with the box's detail.
+    std::string name(254, 'n');
+    char detail[SETUP_ERROR_DETAIL_SIZE];
+    road_failure_detail({ROAD_FAILED, STEP_FILE, ERR_COPY_FAILED, name.c_str(), ""}, detail, sizeof detail);
+    EXPECT_EQ(std::string(detail), "Error installing file '" + name.substr(0, 255 - 23));
 }

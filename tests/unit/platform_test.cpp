@@ -1,3 +1,6 @@
+// The seam, natively against the substitute and under Wine against the real
+// API: text mode, directories, path mapping, where Windows is stricter than a
+// Unix file system, attributes, and the removal calls of the uninstaller.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,8 +11,10 @@
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
+#include "platform/dirsearch.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 
 // Text mode behaves as the Windows runtime's on both platforms.
 TEST(TextMode, LineEndsAreTranslatedBothWays)
@@ -45,9 +50,9 @@ TEST(Directories, MakeChangeAndReadBack)
     std::string before = testenv::current_dir();
     EXPECT_TRUE(plat_mkdir((dir + "new").c_str()));
     EXPECT_FALSE(plat_mkdir((dir + "new").c_str()));
-    EXPECT_EQ(errno, 17); // EEXIST
+    EXPECT_EQ(errno, ERR_SYS_EEXIST);
     EXPECT_FALSE(plat_mkdir((dir + "a\\b").c_str()));
-    EXPECT_EQ(errno, 2); // ENOENT: the parent is missing
+    EXPECT_EQ(errno, ERR_SYS_ENOENT); // the parent is missing
     ASSERT_TRUE(plat_chdir((dir + "new").c_str()));
     std::string now = testenv::current_dir();
     ASSERT_TRUE(plat_chdir(before.c_str()));
@@ -82,7 +87,7 @@ TEST(PathMapping, DosPathsLieUnderTheDriveRoot)
     EXPECT_STREQ(small, "");
     // An empty path names nothing, not the current directory.
     EXPECT_FALSE(plat_host_path("", small, sizeof small));
-    EXPECT_EQ(errno, 2);
+    EXPECT_EQ(errno, ERR_SYS_ENOENT);
 }
 #endif
 
@@ -100,13 +105,13 @@ TEST(WindowsStrictness, DirectoryDoesNotOpenAsAFile)
             EXPECT_EQ(f, nullptr) << path << " " << mode;
             if (f)
                 std::fclose(f);
-            EXPECT_EQ(errno, 13) << path << " " << mode; // EACCES, as the Windows runtime reports
+            EXPECT_EQ(errno, ERR_SYS_EACCES) << path << " " << mode; // as the Windows runtime reports
         }
         EXPECT_FALSE(file_exists(path.c_str())) << path;
         EXPECT_EQ(get_filesize(path.c_str()), -1) << path;
-        err_code = 0;
+        err_code = ERR_NONE;
         EXPECT_EQ(openfile(path.c_str(), "rt", false), nullptr);
-        EXPECT_EQ(err_code, 51);
+        EXPECT_EQ(err_code, ERR_FILE_OPEN);
     }
     EXPECT_TRUE(dir_exists(dir.c_str()));
 }
@@ -115,13 +120,13 @@ TEST(WindowsStrictness, EmptyPathNamesNothing)
 {
     errno = 0;
     EXPECT_EQ(plat_fopen("", "r"), nullptr);
-    EXPECT_EQ(errno, 2);
+    EXPECT_EQ(errno, ERR_SYS_ENOENT);
     errno = 0;
     EXPECT_FALSE(plat_mkdir(""));
-    EXPECT_EQ(errno, 2);
+    EXPECT_EQ(errno, ERR_SYS_ENOENT);
     errno = 0;
     EXPECT_FALSE(plat_chdir(""));
-    EXPECT_EQ(errno, 22);
+    EXPECT_EQ(errno, ERR_SYS_EINVAL);
     EXPECT_FALSE(plat_create_dir(""));
     EXPECT_EQ(plat_get_attributes(""), PLAT_NO_ATTRIBUTES);
     EXPECT_FALSE(dir_exists(""));
@@ -142,7 +147,7 @@ TEST(WindowsStrictness, ExistingNamesAreFoundWhateverTheirCase)
     EXPECT_EQ(plat_get_attributes((dir + "data").c_str()) & PLAT_ATTR_SUBDIR, PLAT_ATTR_SUBDIR);
     errno = 0;
     EXPECT_FALSE(plat_mkdir((dir + "DATA").c_str()));
-    EXPECT_EQ(errno, 17); // EEXIST: the same directory
+    EXPECT_EQ(errno, ERR_SYS_EEXIST); // the same directory
     EXPECT_FALSE(plat_create_dir((dir + "data").c_str()));
 
     // A new name goes into the directory that is there, spelt as given.
@@ -161,7 +166,8 @@ TEST(WindowsStrictness, ExistingNamesAreFoundWhateverTheirCase)
 TEST(WindowsStrictness, TextModeReadingEndsAtCtrlZ)
 {
     std::string path = testenv::scratch_dir() + "ctrlz.txt";
-    testenv::write_file(path, "ab\r\nc\x1a" "de\r\n");
+    testenv::write_file(path, "ab\r\nc\x1a"
+                              "de\r\n");
     auto read_all = [&](const char *mode) {
         FILE *f = plat_fopen(path.c_str(), mode);
         std::string text;
@@ -178,7 +184,8 @@ TEST(WindowsStrictness, TextModeReadingEndsAtCtrlZ)
     };
     EXPECT_EQ(read_all("rt"), "ab\nc");
     EXPECT_EQ(read_all("r"), "ab\nc");
-    EXPECT_EQ(read_all("rb"), "ab\r\nc\x1a" "de\r\n");
+    EXPECT_EQ(read_all("rb"), "ab\r\nc\x1a"
+                              "de\r\n");
     EXPECT_EQ(get_filesize(path.c_str()), 10); // the size is the file's, not the text's
 
     FILE *f = plat_fopen(path.c_str(), "rt");
@@ -223,6 +230,7 @@ TEST(Attributes, SubstituteReplacesNoReadOnlyHiddenOrSystemFile)
     testenv::write_file(source, "new");
     testenv::write_file(hidden_source, "new hidden");
     ASSERT_TRUE(plat_set_attributes(hidden_source.c_str(), PLAT_ATTR_HIDDEN));
+    // clang-format off
     const struct {
         uint32_t dest_bits;
         const std::string *from;
@@ -232,6 +240,7 @@ TEST(Attributes, SubstituteReplacesNoReadOnlyHiddenOrSystemFile)
         {PLAT_ATTR_SYSTEM, &source, false},       {PLAT_ATTR_HIDDEN, &hidden_source, true},
         {PLAT_ATTR_READONLY, &hidden_source, false}, {0, &hidden_source, true},
     };
+    // clang-format on
     for (const auto &c : cases) {
         plat_set_attributes(dest.c_str(), 0);
         testenv::write_file(dest, "old");
@@ -257,3 +266,90 @@ TEST(Attributes, SubstituteReplacesNoReadOnlyHiddenOrSystemFile)
         std::fclose(f);
 }
 #endif
+
+// The seam's removal calls, natively against the substitute and under Wine
+// against the real API: the same expectations for both.
+using testenv::read_file;
+using testenv::write_file;
+
+TEST(RemovalSeam, DeleteAndRemoveReportWhyTheyFail)
+{
+    std::string dir = testenv::scratch_dir();
+    testenv::make_dir(dir + "full");
+    testenv::make_dir(dir + "empty");
+    write_file(dir + "full\\f.txt", "x");
+    write_file(dir + "ro.txt", "x");
+    ASSERT_TRUE(plat_set_attributes((dir + "ro.txt").c_str(), PLAT_ATTR_READONLY));
+    // clang-format off
+    struct {
+        bool is_dir;
+        std::string path;
+        PLAT_RESULT result;
+    } cases[] = {
+        {false, dir + "missing.txt", PLAT_MISSING},
+        {false, dir + "nodir\\missing.txt", PLAT_MISSING},
+        {false, dir + "ro.txt", PLAT_ACCESS_DENIED}, // Windows keeps a read-only file
+        {false, dir + "full", PLAT_ACCESS_DENIED},   // a directory is no file
+        {true, dir + "full", PLAT_NOT_EMPTY},
+        {true, dir + "full\\f.txt", PLAT_FAILED},    // a file is no directory
+        {true, dir + "missing", PLAT_MISSING},
+        {true, dir + "empty", PLAT_DONE},
+        {false, dir + "full\\f.txt", PLAT_DONE},
+        {true, dir + "full", PLAT_DONE},
+    };
+    // clang-format on
+    for (const auto &c : cases) {
+        PLAT_RESULT got = c.is_dir ? plat_remove_dir(c.path.c_str()) : plat_delete_file(c.path.c_str());
+        EXPECT_EQ(got, c.result) << (c.is_dir ? "rmdir " : "delete ") << c.path;
+    }
+    uint32_t attributes = plat_get_attributes((dir + "ro.txt").c_str());
+    ASSERT_NE(attributes, PLAT_NO_ATTRIBUTES);
+    EXPECT_TRUE(attributes & PLAT_ATTR_READONLY);
+    EXPECT_FALSE(attributes & PLAT_ATTR_SUBDIR);
+    ASSERT_TRUE(plat_set_attributes((dir + "ro.txt").c_str(), attributes & ~PLAT_ATTR_READONLY));
+    EXPECT_FALSE(plat_get_attributes((dir + "ro.txt").c_str()) & PLAT_ATTR_READONLY);
+    EXPECT_EQ(plat_delete_file((dir + "ro.txt").c_str()), PLAT_DONE);
+    EXPECT_EQ(plat_get_attributes((dir + "ro.txt").c_str()), PLAT_NO_ATTRIBUTES);
+    EXPECT_TRUE(plat_get_attributes(dir.c_str()) & PLAT_ATTR_SUBDIR);
+}
+
+TEST(RemovalSeam, ALockedFileIsReadableButNeitherLockedDeletedNorReplaced)
+{
+    std::string dir = testenv::scratch_dir();
+    std::string log = dir + "Foo.log", temp = dir + "Foo.tmp";
+    write_file(log, "old");
+    write_file(temp, "new");
+    PLAT_RESULT why = PLAT_FAILED;
+    intptr_t lock = plat_lock_file(log.c_str(), &why);
+    ASSERT_NE(lock, -1);
+    EXPECT_EQ(why, PLAT_DONE);
+
+    EXPECT_EQ(plat_lock_file(log.c_str(), &why), -1);
+    EXPECT_EQ(why, PLAT_IN_USE);
+    EXPECT_EQ(read_file(log), "old");
+    EXPECT_EQ(plat_delete_file(log.c_str()), PLAT_IN_USE);
+    EXPECT_EQ(plat_replace_file(temp.c_str(), log.c_str()), PLAT_ACCESS_DENIED);
+    plat_unlock_file(lock);
+
+    EXPECT_EQ(plat_replace_file(temp.c_str(), log.c_str()), PLAT_DONE);
+    EXPECT_EQ(read_file(log), "new");
+    EXPECT_EQ(plat_get_attributes(temp.c_str()), PLAT_NO_ATTRIBUTES);
+    EXPECT_EQ(plat_lock_file((dir + "missing.log").c_str(), &why), -1);
+    EXPECT_EQ(why, PLAT_MISSING);
+    EXPECT_EQ(plat_lock_file(dir.c_str(), &why), -1);
+    EXPECT_EQ(why, PLAT_ACCESS_DENIED);
+}
+
+TEST(RemovalSeam, RemovalAtRestartIsAccepted)
+{
+    PLAT_TEST_SCOPE controls;
+    std::string file = testenv::scratch_dir() + "busy.txt";
+    write_file(file, "x");
+    EXPECT_TRUE(plat_schedule_removal(file.c_str()));
+    EXPECT_EQ(read_file(file), "x"); // nothing happens before the restart
+    EXPECT_EQ(plat_test_scheduled(plat_test_scheduled_count() - 1), file);
+    plat_test_fail_schedule(1);
+    EXPECT_FALSE(plat_schedule_removal(file.c_str()));
+    plat_test_reset();
+    EXPECT_EQ(plat_test_scheduled_count(), 0);
+}

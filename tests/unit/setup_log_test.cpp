@@ -1,19 +1,24 @@
-// The setup log: its name, its first lines, its entries, and the batch file
-// that hands it to the uninstaller.
+// The setup log: its name, its first lines, its entries, what becomes of an
+// operation whose line cannot be written, and the batch file that hands the
+// log to the uninstaller.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <utility>
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
-#include "support/job_fixture.h"
-#include "support/test_env.h"
+#include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/test_env.h"
 
 #ifndef _WIN32
 #include <climits>
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 #endif
 
@@ -23,8 +28,8 @@ using testenv::write_file;
 class SetupLogTest : public JobTest {
 protected:
     // The first lines of a log that create_log wrote in dir under name.
-    std::vector<std::string> first_lines(const std::string &title, const std::string &email,
-                                         const std::string &log_dir, const std::string &name, bool made_dir)
+    std::vector<std::string> first_lines(const std::string &title, const std::string &email, const std::string &log_dir,
+                                         const std::string &name, bool made_dir)
     {
         std::vector<std::string> lines = {"; Setup log file for " + title + ".  Required for the uninstall.",
                                           "AppTitle=" + title, "EMail=" + email};
@@ -75,7 +80,7 @@ TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
     EXPECT_STREQ(relative, "UnInstal\\Fooy.log");
     job.close_log();
 
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 909);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_LOG_NAME);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_STREQ(relative, ""); // no name of a log that is not there
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooz.log").c_str()));
@@ -90,17 +95,19 @@ TEST_F(SetupLogTest, DirectoryWithTheLogsNameFailsTheLog)
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\Foo.log"));
     char relative[64];
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 51);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_OPEN);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooa.log").c_str()));
 }
 
 // The buffer comes with its size: a call with the buffer alone, which could
 // only fail, must not compile.
-template <typename T, typename = void> struct takes_buffer_alone : std::false_type {};
+template <typename T, typename = void> struct takes_buffer_alone : std::false_type {
+};
 template <typename T>
 struct takes_buffer_alone<T, std::void_t<decltype(std::declval<T &>().create_log(std::declval<char *>()))>>
-    : std::true_type {};
+    : std::true_type {
+};
 static_assert(!takes_buffer_alone<SETUP_TYPE>::value, "create_log(buffer) must not compile");
 
 TEST_F(SetupLogTest, UntitledJobLogsUnknownAndNone)
@@ -123,10 +130,10 @@ TEST_F(SetupLogTest, WithoutUninstallDirectoryTheLogLiesInTheWindowsDirectory)
     ASSERT_TRUE(job.write_uninstall_bat(relative));
     job.close_log();
 
-    EXPECT_EQ(text_lines(windows + "Foo.log"),
-              (std::vector<std::string>{"; Setup log file for Foo.  Required for the uninstall.", "AppTitle=Foo",
-                                        "EMail=none", "MkFile=" + windows + "Foo.log",
-                                        "MkFile=" + root + "uninstal.bat"}));
+    EXPECT_EQ(
+        text_lines(windows + "Foo.log"),
+        (std::vector<std::string>{"; Setup log file for Foo.  Required for the uninstall.", "AppTitle=Foo",
+                                  "EMail=none", "MkFile=" + windows + "Foo.log", "MkFile=" + root + "uninstal.bat"}));
     EXPECT_EQ(text_lines(root + "uninstal.bat")[2], "\"" + windows + "uninstal.exe\" \"Foo.log\"");
 }
 
@@ -144,7 +151,7 @@ TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesNoLogOpenAndNoName)
     ASSERT_EQ(symlink("/nonexistent/dir/Foo.log", host), 0);
 #endif
     char relative[64] = "sentinel";
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 51);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_OPEN);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_STREQ(relative, "");
 }
@@ -159,10 +166,10 @@ TEST_F(SetupLogTest, NoWindowsDirectoryFailsWithoutTouchingAnything)
     put_source("uninstal.exe", "MZ uninstaller");
     char relative[64] = "unchanged";
 
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 903);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_BAD_WINDOWS_PATH);
     EXPECT_EQ(job.log_file, nullptr);
 
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 903);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_BAD_WINDOWS_PATH);
 
     EXPECT_FALSE(dir_exists((source + "UnInstal").c_str()));
     EXPECT_FALSE(file_exists((source + "UnInstal\\Foo.log").c_str()));
@@ -187,7 +194,7 @@ TEST_F(SetupLogTest, TitleAtTheLimitIsTakenAndOneMoreIsRefused)
 
     std::string longer(room + 1, 'u');
     job.set_apptitle(longer.c_str());
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 64);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_STRING_BOUNDS);
     EXPECT_EQ(job.log_file, nullptr);
     EXPECT_STREQ(relative, "");
 }
@@ -196,16 +203,16 @@ TEST_F(SetupLogTest, OverlongTitleOrWindowsDirectoryIsRefusedBeforeAnythingIsMad
 {
     std::string long_title(400, 'T');
     job.set_apptitle(long_title.c_str());
-    EXPECT_FAILS_WITH(job.create_log(), 64);
+    EXPECT_FAILS_WITH(job.create_log(), ERR_STRING_BOUNDS);
     EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
 
     job.set_apptitle("Foo");
     std::string long_windows = windows + std::string(300, 'w') + "\\";
     set_field(job.windows_dir, long_windows.c_str());
-    EXPECT_FAILS_WITH(job.create_log(), 64);
+    EXPECT_FAILS_WITH(job.create_log(), ERR_STRING_BOUNDS);
     EXPECT_EQ(job.log_file, nullptr);
 
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_STRING_BOUNDS);
     EXPECT_FALSE(file_exists("uninstal.bat"));
 }
 
@@ -213,7 +220,7 @@ TEST_F(SetupLogTest, CallersBufferTooSmallForTheNameIsRefused)
 {
     job.set_apptitle("Foo");
     char relative[16] = "sentinel"; // "UnInstal\Fooa.log" needs 18 bytes
-    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), 64);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_STRING_BOUNDS);
     EXPECT_STREQ(relative, "");
     EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
 
@@ -235,7 +242,7 @@ TEST_F(SetupLogTest, InstallPathAtTheLimitTakesTheBatchFileAndOneMoreIsRefused)
     std::string longer = root + std::string(259 - root.size() - 12, 'q') + "\\";
     ASSERT_TRUE(testenv::make_dir(longer));
     job.set_installpath(longer.c_str());
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), ERR_STRING_BOUNDS);
     EXPECT_FALSE(file_exists((longer + "uninstal.bat").c_str()));
 }
 
@@ -245,11 +252,11 @@ TEST_F(SetupLogTest, OverlongInstallPathOrLogNameIsRefusedByTheBatchFile)
     put_source("uninstal.exe", "MZ");
     std::string long_install = root + std::string(300, 'i') + "\\";
     job.set_installpath(long_install.c_str());
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_STRING_BOUNDS);
 
     job.set_installpath(root.c_str());
     std::string long_name = "UnInstal\\" + std::string(300, 'n') + ".log";
-    EXPECT_FAILS_WITH(job.write_uninstall_bat(long_name.c_str()), 64);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(long_name.c_str()), ERR_STRING_BOUNDS);
     EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
     EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
 }
@@ -275,21 +282,20 @@ TEST_F(SetupLogTest, EntryWithoutLogKeyOrValueWritesNothing)
     std::string before = read_file(log);
     for (auto call : {+[](SETUP_TYPE &j) { return j.log_entry(nullptr, "v"); },
                       +[](SETUP_TYPE &j) { return j.log_entry("k", nullptr); }}) {
-        EXPECT_FAILS_WITH(call(job), 58);
+        EXPECT_FAILS_WITH(call(job), ERR_NULL_POINTER);
     }
     job.close_log();
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), 58);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), ERR_NULL_POINTER);
     EXPECT_EQ(read_file(log), before);
 }
 
-#ifndef _WIN32
 TEST_F(SetupLogTest, EntryThatCannotBeWrittenIsReported)
 {
-    job.log_file = plat_fopen("/dev/full", "wt");
-    ASSERT_NE(job.log_file, nullptr);
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), 53);
+    job.log_file = plat_fopen(testenv::FULL_DEVICE, "wt");
+    if (!job.log_file)
+        GTEST_SKIP() << "no " << testenv::FULL_DEVICE << " to write to";
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), ERR_FILE_WRITE);
 }
-#endif
 
 // ---- write_uninstall_bat ----
 
@@ -303,10 +309,9 @@ TEST_F(SetupLogTest, BatchFileCallsTheUninstallerOnTheLog)
     job.close_log();
 
     EXPECT_EQ(text_lines(root + "uninstal.bat"),
-              (std::vector<std::string>{
-                  "rem This file uninstalls the Foo application.  The uninstallation",
-                  "rem may fail if the setup log has been moved or deleted since the setup.",
-                  "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\Foo.log\""}));
+              (std::vector<std::string>{"rem This file uninstalls the Foo application.  The uninstallation",
+                                        "rem may fail if the setup log has been moved or deleted since the setup.",
+                                        "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\Foo.log\""}));
     std::vector<std::string> log = text_lines(windows + "UnInstal\\Foo.log");
     EXPECT_EQ(log.back(), "MkFile=" + root + "uninstal.bat");
     // Without an uninstaller in the setup directory there is nothing to copy.
@@ -346,8 +351,8 @@ TEST_F(SetupLogTest, BatchFileWithoutNameIsRefused)
 {
     job.set_installpath(root.c_str());
     std::string log = open_log_at(root);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat(nullptr), 58);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat(""), 58);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(nullptr), ERR_NULL_POINTER);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat(""), ERR_NULL_POINTER);
     EXPECT_FALSE(file_exists((root + "uninstal.bat").c_str()));
     job.close_log();
     EXPECT_EQ(read_file(log), "");
@@ -358,7 +363,7 @@ TEST_F(SetupLogTest, BatchFileThatCannotBeOpenedLeavesNoTrace)
     job.set_installpath((root + "missing\\").c_str());
     put_source("uninstal.exe", "MZ");
     std::string log = open_log_at(root);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), 51);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), ERR_FILE_OPEN);
     job.close_log();
     EXPECT_EQ(read_file(log), "");
     EXPECT_FALSE(file_exists((windows + "UnInstal\\uninstal.exe").c_str()));
@@ -372,24 +377,24 @@ TEST_F(SetupLogTest, FailedUninstallerCopyKeepsTheBatchFileAndItsLine)
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\uninstal.exe"));
     std::string log = open_log_at(root);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), 905);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Unknown.log"), ERR_COPY_FAILED);
     job.close_log();
     EXPECT_EQ(text_lines(root + "uninstal.bat").size(), 3u);
     EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
 }
 
-#ifndef _WIN32
 TEST_F(SetupLogTest, InjectedUninstallerCopyFailureIsReported)
 {
     job.set_installpath(root.c_str());
     put_source("uninstal.exe", "MZ");
     open_log_at(root);
     plat_test_fail_copy(1);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 905);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), ERR_COPY_FAILED);
     EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
     EXPECT_EQ(text_lines(root + "uninstal.bat").size(), 3u);
 }
 
+#ifndef _WIN32
 // The batch file that cannot be written whole is named in the log (it
 // exists) but reported as a failure.
 TEST_F(SetupLogTest, BatchFileThatCannotBeWrittenIsReported)
@@ -399,7 +404,7 @@ TEST_F(SetupLogTest, BatchFileThatCannotBeWrittenIsReported)
     ASSERT_EQ(symlink("/dev/full", host), 0);
     job.set_installpath(root.c_str());
     std::string log = open_log_at(root);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), 53);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), ERR_FILE_WRITE);
     job.close_log();
     EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
 }
@@ -439,13 +444,166 @@ TEST_F(SetupLogTest, TitleNamesTheLogAsAFileNameAndTheBatchLineQuotesIt)
         EXPECT_EQ(lines[0], std::string("; Setup log file for ") + c.title + ".  Required for the uninstall.");
         EXPECT_EQ(lines[1], std::string("AppTitle=") + c.title);
         EXPECT_EQ(lines.back(), "MkFile=" + root + "uninstal.bat");
-        EXPECT_EQ(text_lines(root + "uninstal.bat"),
-                  (std::vector<std::string>{
-                      std::string("rem This file uninstalls the ") + c.title_in_batch +
-                          " application.  The uninstallation",
-                      "rem may fail if the setup log has been moved or deleted since the setup.",
-                      "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\" + c.name_in_batch + ".log\""}));
+        EXPECT_EQ(
+            text_lines(root + "uninstal.bat"),
+            (std::vector<std::string>{
+                std::string("rem This file uninstalls the ") + c.title_in_batch + " application.  The uninstallation",
+                "rem may fail if the setup log has been moved or deleted since the setup.",
+                "\"" + windows + "UnInstal\\uninstal.exe\" \"UnInstal\\" + c.name_in_batch + ".log\""}));
     }
     // Nothing went outside the log directory.
     EXPECT_FALSE(file_exists((root + "x.log").c_str()));
 }
+
+// Nothing counts as made unless the setup log records it: an operation whose
+// log line fails reports the failure, and a line that reached the disk only
+// in part is cut off again, so that the log ends in a whole line.
+using testenv::read_file;
+using testenv::write_file;
+
+class LogFailureTest : public LinkJobTest {
+protected:
+    std::string app;
+
+    void SetUp() override
+    {
+        LinkJobTest::SetUp();
+        app = root + "app\\";
+        ASSERT_TRUE(testenv::make_dir(app));
+        job.set_apptitle("Foo");
+        job.set_installpath(app.c_str());
+        job.set_exename("a.txt");
+        put_source("a.txt", "alpha");
+    }
+};
+
+// Each operation that makes something fails with ERR_FILE_WRITE when its
+// line cannot be written: what it made is the one item the log does not
+// name, and the log is closed, so that nothing made later can follow the gap.
+TEST_F(LogFailureTest, OperationWhoseLineCannotBeWrittenFails)
+{
+    ASSERT_TRUE(job.add_file("a.txt"));
+    const struct {
+        const char *what;
+        std::function<bool()> run;
+        std::string made;
+    } cases[] = {
+        {"directory", [&] { return job.make_dir_tree((root + "made\\deeper").c_str()); }, root + "made"},
+        {"file",
+         [&] {
+             job.cur_file = 0;
+             return job.install_file();
+         },
+         app + "a.txt"},
+        {"overwrite",
+         [&] {
+             job.cur_file = 0;
+             return job.copy_setup_file(nullptr);
+         },
+         app + "a.txt"},
+        {"shortcut", [&] { return job.create_shortcut(root.c_str()); }, root + "Foo.lnk"},
+        {"batch file", [&] { return job.write_uninstall_bat("UnInstal\\Foo.log"); }, app + "uninstal.bat"},
+    };
+    for (const auto &c : cases) {
+        if (!job.open_log(testenv::FULL_DEVICE))
+            GTEST_SKIP() << "no " << testenv::FULL_DEVICE << " to write to";
+        EXPECT_FAILS_WITH(c.run(), ERR_FILE_WRITE);
+        EXPECT_TRUE(file_exists(c.made.c_str()) || dir_exists(c.made.c_str())) << c.what;
+        EXPECT_EQ(job.log_file, nullptr) << c.what;
+        EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\later"), ERR_NULL_POINTER);
+    }
+    // The tree stopped at the directory it could not record.
+    EXPECT_FALSE(dir_exists((root + "made\\deeper").c_str()));
+    // The file stays on its entry, so the page can name it.
+    EXPECT_EQ(job.cur_file, 0);
+}
+
+// Without a log nothing can be recorded, so nothing is made.
+TEST_F(LogFailureTest, OperationWithoutALogFailsWith58)
+{
+    EXPECT_FAILS_WITH(job.make_dir_tree((root + "made").c_str()), ERR_NULL_POINTER);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_NULL_POINTER);
+    EXPECT_FAILS_WITH(job.create_shortcut(root.c_str()), ERR_NULL_POINTER);
+    EXPECT_FALSE(file_exists((root + "Foo.lnk").c_str()));
+}
+
+// The disk fills up in the middle of a line: what got out of it is cut off
+// again, and the log ends in its last whole line.
+TEST_F(LogFailureTest, LineCutByAFullDiskIsTakenBackToTheLastWholeLine)
+{
+    char relative[64];
+    ASSERT_TRUE(job.create_log(relative, sizeof relative));
+    ASSERT_TRUE(job.log_entry("MkDir", "C:\\Program Files\\Foo"));
+    const std::string log = windows + "UnInstal\\Foo.log";
+    const std::string whole = read_file(log);
+
+    plat_test_fail_write(1);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", ("C:\\Program Files\\" + std::string(200, 'L')).c_str()), ERR_FILE_WRITE);
+    EXPECT_EQ(read_file(log), whole);
+    EXPECT_EQ(text_lines(log).back(), "MkDir=C:\\Program Files\\Foo");
+    EXPECT_EQ(job.log_file, nullptr);
+}
+
+// A runtime may report a flush that met a full disk as done: the line counts
+// only when the file grew by all of it.
+TEST_F(LogFailureTest, LineReportedWrittenButCutIsTakenBackToo)
+{
+    ASSERT_TRUE(job.create_log());
+    const std::string log = windows + "UnInstal\\Foo.log";
+    const std::string whole = read_file(log);
+
+    plat_test_fail_write(1, PLAT_WRITE_LOSES_BYTES);
+    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\Program Files\\Foo\\a.txt"), ERR_FILE_WRITE);
+    EXPECT_EQ(read_file(log), whole);
+    EXPECT_EQ(job.log_file, nullptr);
+}
+
+// A log that cannot hold its first lines is no log: neither it nor the log
+// directory it made stays behind, whichever of those lines met the full disk
+// (the fourth names the directory, the fifth the log itself).
+TEST_F(LogFailureTest, LogWhoseFirstLinesCannotBeWrittenIsRefusedAndRemoved)
+{
+    for (int line = 1; line <= 5; ++line) {
+        SCOPED_TRACE(line);
+        plat_test_fail_write(line);
+        char relative[64] = "sentinel";
+        EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_WRITE);
+        EXPECT_STREQ(relative, "");
+        EXPECT_EQ(job.log_file, nullptr);
+        EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "<missing>");
+        EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
+    }
+    // A log directory that was there before stays.
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    plat_test_fail_write(2);
+    EXPECT_FAILS_WITH(job.create_log(), ERR_FILE_WRITE);
+    EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "<missing>");
+    EXPECT_TRUE(dir_exists((windows + "UnInstal").c_str()));
+}
+
+#ifndef _WIN32
+// The same with a real limit of the kernel: a write beyond it gets only part
+// of its bytes out, as on a full disk.
+TEST_F(LogFailureTest, LineCutByTheFileSizeLimitIsTakenBack)
+{
+    ASSERT_TRUE(job.create_log());
+    const std::string log = windows + "UnInstal\\Foo.log";
+    const std::string whole = read_file(log);
+
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = whole.size() + 20;
+    void (*saved_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    err_code = ERR_NONE;
+    bool logged = job.log_entry("MkFile", ("C:\\Program Files\\" + std::string(100, 'L')).c_str());
+    int32_t code = err_code;
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, saved_handler);
+
+    EXPECT_FALSE(logged);
+    EXPECT_EQ(code, ERR_FILE_WRITE);
+    EXPECT_EQ(read_file(log), whole);
+}
+#endif

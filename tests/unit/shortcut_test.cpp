@@ -7,11 +7,12 @@
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
 #include "platform/shell_link.h"
-#include "support/job_fixture.h"
-#include "support/shortcut_reader.h"
-#include "support/test_env.h"
+#include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/shortcut_reader.h"
+#include "tests/unit/support/test_env.h"
 
 #ifdef _WIN32
 #include <objbase.h>
@@ -19,18 +20,14 @@
 
 using testenv::write_file;
 
-class ShortcutTest : public JobTest {
+class ShortcutTest : public LinkJobTest {
 protected:
     std::string app; // the install directory
     std::string log;
 
     void SetUp() override
     {
-#ifdef _WIN32
-        // The link object is a COM object; the wizard initialises COM at start.
-        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
-#endif
-        JobTest::SetUp();
+        LinkJobTest::SetUp();
         app = root + "app\\";
         ASSERT_TRUE(testenv::make_dir(app));
         write_file(app + "foo.exe", "MZ program");
@@ -38,14 +35,6 @@ protected:
         job.set_installpath(app.c_str());
         job.set_exename("foo.exe");
         log = open_log_at(root);
-    }
-
-    void TearDown() override
-    {
-        JobTest::TearDown();
-#ifdef _WIN32
-        CoUninitialize();
-#endif
     }
 
     std::vector<std::string> log_lines()
@@ -70,9 +59,9 @@ TEST_F(ShortcutTest, ShortcutIsMadeInANewFolderAndLoggedLast)
 {
     ASSERT_TRUE(testenv::make_dir(root + "Menu"));
     const std::string folder = root + "Menu\\Programs\\Tools";
-    err_code = 0;
+    err_code = ERR_NONE;
     ASSERT_TRUE(job.create_shortcut(folder.c_str()));
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
     expect_shortcut(folder + "\\Foo.lnk", app + "foo.exe", "Foo", app);
     EXPECT_EQ(log_lines(), (std::vector<std::string>{"MkDir=" + root + "Menu\\Programs", "MkDir=" + folder,
                                                      "MkFile=" + folder + "\\Foo.lnk"}));
@@ -130,7 +119,7 @@ TEST_F(ShortcutTest, TitleNamesTheFileAsAFileNameAndDescribesItAsWritten)
 TEST_F(ShortcutTest, MissingFolderIsRefusedBeforeAnyLinkObject)
 {
     for (const char *folder : {(const char *)nullptr, ""}) {
-        EXPECT_FAILS_WITH(job.create_shortcut(folder), 58);
+        EXPECT_FAILS_WITH(job.create_shortcut(folder), ERR_NULL_POINTER);
     }
     EXPECT_TRUE(log_lines().empty());
 }
@@ -138,10 +127,10 @@ TEST_F(ShortcutTest, MissingFolderIsRefusedBeforeAnyLinkObject)
 TEST_F(ShortcutTest, FolderThatCannotBeMadeGivesTheTreesCode)
 {
     write_file(root + "Blocked", "a file in the way");
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Blocked\\Tools").c_str()), 907);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Blocked\\Tools").c_str()), ERR_CREATE_DIR);
 #ifdef _WIN32
     // A name Windows does not allow stops the tree after its first directory.
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu\\bad|name").c_str()), 907);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu\\bad|name").c_str()), ERR_CREATE_DIR);
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
 #else
     EXPECT_TRUE(log_lines().empty());
@@ -153,7 +142,7 @@ TEST_F(ShortcutTest, FolderThatCannotBeMadeGivesTheTreesCode)
 TEST_F(ShortcutTest, FailedSaveIsReportedAndNotLogged)
 {
     ASSERT_TRUE(testenv::make_dir(root + "Foo.lnk"));
-    EXPECT_FAILS_WITH(job.create_shortcut(root.c_str()), 906);
+    EXPECT_FAILS_WITH(job.create_shortcut(root.c_str()), ERR_SHORTCUT);
     EXPECT_TRUE(log_lines().empty());
 }
 
@@ -162,7 +151,7 @@ TEST_F(ShortcutTest, FailedSaveIsReportedAndNotLogged)
 TEST_F(ShortcutTest, LinkObjectThatCannotBeMadeIsReported)
 {
     CoUninitialize();
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), ERR_SHORTCUT);
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     EXPECT_FALSE(file_exists((root + "Menu\\Foo.lnk").c_str()));
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
@@ -182,25 +171,25 @@ TEST_F(ShortcutTest, ShortcutPathAtTheLimitIsMadeAndLongerIsRefused)
 
     job.set_apptitle((title + "u").c_str());
     const std::string other = root + "Mend"; // as long as the first folder
-    EXPECT_FAILS_WITH(job.create_shortcut(other.c_str()), 906);
+    EXPECT_FAILS_WITH(job.create_shortcut(other.c_str()), ERR_SHORTCUT);
     EXPECT_FALSE(dir_exists(other.c_str()));
 }
 
 TEST_F(ShortcutTest, OverlongFolderTitleOrTargetIsRefusedBeforeAnythingIsMade)
 {
     const std::string long_folder = root + std::string(300, 'f');
-    EXPECT_FAILS_WITH(job.create_shortcut(long_folder.c_str()), 906);
+    EXPECT_FAILS_WITH(job.create_shortcut(long_folder.c_str()), ERR_SHORTCUT);
 
     job.set_apptitle(std::string(400, 'T').c_str());
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), ERR_SHORTCUT);
 
     job.set_apptitle("Foo");
     job.set_exename(std::string(300, 'e').c_str());
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), ERR_SHORTCUT);
 
     job.set_exename("foo.exe");
     job.set_installpath((root + std::string(300, 'i')).c_str());
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), ERR_SHORTCUT);
 
     EXPECT_FALSE(dir_exists((root + "Menu").c_str()));
     EXPECT_TRUE(log_lines().empty());
@@ -208,15 +197,14 @@ TEST_F(ShortcutTest, OverlongFolderTitleOrTargetIsRefusedBeforeAnythingIsMade)
 
 TEST_F(ShortcutTest, LinkWithOverlongPathIsRefusedWithoutErrorCode)
 {
-    err_code = 0;
+    err_code = ERR_NONE;
     EXPECT_FALSE(job.create_link((root + std::string(300, 'l') + ".lnk").c_str()));
     EXPECT_FALSE(job.create_link(nullptr));
-    EXPECT_EQ(err_code, 0);
+    EXPECT_EQ(err_code, ERR_NONE);
     EXPECT_TRUE(log_lines().empty());
 }
 
-#ifndef _WIN32
-// ---- the substitute's link object: call order and injected failures ----
+// ---- the link object: call order and injected failures ----
 
 namespace {
 std::vector<std::string> calls;
@@ -226,7 +214,7 @@ void record_call(const char *call)
     std::string name = call;
     if (name == "release_persist" || name == "release_link")
         name += testenv::read_file(watched_log).find("MkFile=") == std::string::npos ? " (no MkFile yet)"
-                                                                                      : " (MkFile logged)";
+                                                                                     : " (MkFile logged)";
     calls.push_back(name);
 }
 } // namespace
@@ -245,15 +233,15 @@ protected:
 TEST_F(LinkObjectTest, CallsComeInOrderAndThePersistFacetGoesBeforeTheLogLine)
 {
     ASSERT_TRUE(job.create_link((root + "Foo.lnk").c_str()));
-    EXPECT_EQ(calls, (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist",
-                                               "save", "release_persist (no MkFile yet)",
-                                               "release_link (MkFile logged)"}));
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist", "save",
+                                        "release_persist (no MkFile yet)", "release_link (MkFile logged)"}));
 }
 
 TEST_F(LinkObjectTest, ObjectThatCannotBeMadeIsNotReleased)
 {
     plat_test_fail_link_step(PLAT_LINK_CREATE);
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), ERR_SHORTCUT);
     EXPECT_EQ(calls, std::vector<std::string>{"create"});
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
 }
@@ -261,7 +249,7 @@ TEST_F(LinkObjectTest, ObjectThatCannotBeMadeIsNotReleased)
 TEST_F(LinkObjectTest, MissingPersistFacetSavesAndLogsNothing)
 {
     plat_test_fail_link_step(PLAT_LINK_PERSIST);
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), ERR_SHORTCUT);
     EXPECT_EQ(calls, (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist",
                                                "release_link (no MkFile yet)"}));
     EXPECT_FALSE(file_exists((root + "Menu\\Foo.lnk").c_str()));
@@ -271,10 +259,10 @@ TEST_F(LinkObjectTest, MissingPersistFacetSavesAndLogsNothing)
 TEST_F(LinkObjectTest, FailedSaveStillReleasesBothAndLogsNoFile)
 {
     plat_test_fail_link_step(PLAT_LINK_SAVE);
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), 906);
-    EXPECT_EQ(calls, (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist",
-                                               "save", "release_persist (no MkFile yet)",
-                                               "release_link (no MkFile yet)"}));
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu").c_str()), ERR_SHORTCUT);
+    EXPECT_EQ(calls,
+              (std::vector<std::string>{"create", "set_path", "set_description", "set_working_dir", "persist", "save",
+                                        "release_persist (no MkFile yet)", "release_link (no MkFile yet)"}));
     EXPECT_FALSE(file_exists((root + "Menu\\Foo.lnk").c_str()));
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
 }
@@ -282,10 +270,9 @@ TEST_F(LinkObjectTest, FailedSaveStillReleasesBothAndLogsNoFile)
 TEST_F(LinkObjectTest, RefusedFoldersMakeNoLinkObject)
 {
     plat_test_fail_create_dir(2);
-    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu\\Tools").c_str()), 907);
+    EXPECT_FAILS_WITH(job.create_shortcut((root + "Menu\\Tools").c_str()), ERR_CREATE_DIR);
     EXPECT_FALSE(job.create_shortcut(""));
     EXPECT_FALSE(job.create_shortcut((root + std::string(300, 'f')).c_str()));
     EXPECT_TRUE(calls.empty());
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkDir=" + root + "Menu"});
 }
-#endif

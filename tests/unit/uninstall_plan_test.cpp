@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "platform/dirsearch.h"
+#include "platform/fault.h"
 #include "platform/platform.h"
-#include "support/test_env.h"
+#include "tests/unit/support/test_env.h"
 #include "uninstall/messages.h"
 #include "uninstall/removal_plan.h"
 
@@ -48,6 +49,7 @@ protected:
     REMOVAL_PLAN plan;
     SCRIPTED_ANSWERS questions;
     OPEN_RESULT why = OPEN_OK;
+    PLAT_TEST_SCOPE controls;
 
     void SetUp() override
     {
@@ -62,24 +64,22 @@ protected:
         std::strcpy(context.dirs.system, (win + "\\system32").c_str());
         write_file(log_dir + "\\uninstal.exe", "MZ"); // every log shares it
     }
-    void TearDown() override
-    {
-#ifndef _WIN32
-        plat_test_reset_faults();
-#endif
-    }
 
     // A log as setup writes it, with these entries after its first lines.
     static std::string log_text(const std::string &log_dir, const std::string &name,
                                 const std::vector<std::string> &entries)
     {
         std::string text = "; Setup log file for Foo.  Required for the uninstall.\r\nAppTitle=Foo\r\n"
-                           "EMail=none\r\nMkDir=" + log_dir + "\\\r\nMkFile=" + log_dir + "\\" + name + "\r\n";
+                           "EMail=none\r\nMkDir=" +
+                           log_dir + "\\\r\nMkFile=" + log_dir + "\\" + name + "\r\n";
         for (const std::string &e : entries)
             text += e + "\r\n";
         return text;
     }
-    void write_log(const std::vector<std::string> &entries) { write_file(log_path, log_text(log_dir, "Foo.log", entries)); }
+    void write_log(const std::vector<std::string> &entries)
+    {
+        write_file(log_path, log_text(log_dir, "Foo.log", entries));
+    }
     // The default installation: the app folder with a sub folder, the batch
     // file, two files and a shortcut folder.
     std::vector<std::string> install()
@@ -90,8 +90,12 @@ protected:
         for (const char *f : {"\\uninstal.bat", "\\foo.exe", "\\sub\\data.txt"})
             write_file(app + f, "x");
         write_file(root + "Menu\\Foo.lnk", "L");
-        return {"MkDir=" + app, "MkDir=" + app + "\\sub", "MkFile=" + app + "\\uninstal.bat",
-                "MkFile=" + app + "\\foo.exe", "MkFile=" + app + "\\sub\\data.txt", "MkDir=" + root + "Menu",
+        return {"MkDir=" + app,
+                "MkDir=" + app + "\\sub",
+                "MkFile=" + app + "\\uninstal.bat",
+                "MkFile=" + app + "\\foo.exe",
+                "MkFile=" + app + "\\sub\\data.txt",
+                "MkDir=" + root + "Menu",
                 "MkFile=" + root + "Menu\\Foo.lnk"};
     }
     int run() { return run_removal(plan, log_path.c_str(), context, questions, why); }
@@ -117,8 +121,8 @@ TEST_F(RemovalTest, RemovesEverythingInReverseOrderAndDeletesTheLog)
     ASSERT_EQ(plan.count, 9);
     for (int32_t i = 1; i < plan.count; ++i)
         EXPECT_LT(plan.items[i].line, plan.items[i - 1].line);
-    EXPECT_EQ(plan.items[0].action, PLAN_DELETE_FILE);  // the shortcut
-    EXPECT_EQ(plan.items[1].action, PLAN_REMOVE_DIR);   // its folder
+    EXPECT_EQ(plan.items[0].action, PLAN_DELETE_FILE); // the shortcut
+    EXPECT_EQ(plan.items[1].action, PLAN_REMOVE_DIR);  // its folder
     EXPECT_EQ(plan.items[7].action, PLAN_LOG_ITSELF);
     EXPECT_EQ(plan.items[8].action, PLAN_LOG_DIR);
     for (const char *gone : {"Foo\\sub\\data.txt", "Foo\\sub", "Foo", "Menu"})
@@ -164,7 +168,8 @@ TEST_F(RemovalTest, WhatStaysIsReportedAndTheRewrittenLogNamesOnlyThat)
     EXPECT_TRUE(plan.log_rewritten);
     EXPECT_EQ(read_file(log_path),
               "; Setup log file for Foo.  Required for the uninstall.\r\nAppTitle=Foo\r\nEMail=none\r\n"
-              "MkDir=" + log_dir + "\\\r\nMkFile=" + log_path + "\r\nMkDir=" + app + "\r\nMkDir=" + app +
+              "MkDir=" +
+                  log_dir + "\\\r\nMkFile=" + log_path + "\r\nMkDir=" + app + "\r\nMkDir=" + app +
                   "\\sub\r\nMkFile=..\\relative.txt\r\nMkFile=" + app + "\\..\\Foo\\foo.exe\r\nMkFile=" + root +
                   "*.lnk\r\nMkDir=C:\\\r\nUnknown=kept as it is\r\n; cut short, ignored: MkFile=" + app + "\\su\r\n");
     EXPECT_FALSE(exists(log_path + ".tmp"));
@@ -284,8 +289,8 @@ TEST_F(RemovalTest, WhatTheCommandWindowHoldsIsDeferredToALaterPass)
     char text[2048];
     closing_message(plan, text, sizeof text);
     EXPECT_EQ(std::string(text), "The Foo application has been removed from your computer.\n\nStill in use by the "
-                                 "command window, and removed as soon as it closes:\n     " + app +
-                                     "\\uninstal.bat\n     " + app);
+                                 "command window, and removed as soon as it closes:\n     " +
+                                     app + "\\uninstal.bat\n     " + app);
 
     // The later pass, started by the uninstaller itself, finishes.
     context.started_by_shell = false;
@@ -308,7 +313,6 @@ TEST_F(RemovalTest, ADeferredFolderWithMoreInsideIsReportedAtOnce)
     EXPECT_EQ(outcome_of(app), OUT_NOT_EMPTY);
 }
 
-#ifndef _WIN32
 // Removals that fail: reported, scheduled for restart where possible, and
 // the file keeps its read-only attribute when it stays.
 TEST_F(RemovalTest, FailedRemovalsAreReportedAndScheduled)
@@ -333,8 +337,8 @@ TEST_F(RemovalTest, FailedRemovalsAreReportedAndScheduled)
         << text;
 
     // Without the rights to schedule, a read-only file that stays keeps its attribute.
-    plat_test_reset_faults();
-    plat_test_refuse_schedule(true);
+    plat_test_reset();
+    plat_test_fail_schedule(1, PLAT_FAIL_FROM_NOW_ON);
     plat_set_attributes((app + "\\c.txt").c_str(), PLAT_ATTR_READONLY);
     plat_test_fail_delete(1, PLAT_ACCESS_DENIED);
     REMOVAL_PLAN again;
@@ -360,7 +364,6 @@ TEST_F(RemovalTest, ALogThatCannotBeReplacedStaysAsItWas)
     closing_message(plan, text, sizeof text);
     EXPECT_NE(std::string(text).find("could not be updated: access denied."), std::string::npos) << text;
 }
-#endif
 
 TEST_F(RemovalTest, TheClosingListIsBounded)
 {

@@ -1,4 +1,4 @@
-#include "fuzz_drive.h"
+#include "tests/fuzz/support/fuzz_drive.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "platform/fault.h"
 #include "platform/platform.h"
 
 namespace fuzzdrive {
@@ -100,7 +101,7 @@ void init()
     // removes after the run: a finding ends the process before exit handlers.
     const char *scratch = std::getenv("FUZZ_SCRATCH");
     const char *tmp = std::getenv("TMPDIR");
-    const char *base = scratch && scratch[0]               ? scratch
+    const char *base = scratch && scratch[0]           ? scratch
                        : access("/dev/shm", W_OK) == 0 ? "/dev/shm"
                        : tmp && tmp[0]                 ? tmp
                                                        : "/tmp";
@@ -125,7 +126,7 @@ void reset()
         fail("cannot enter the drive root %s", drive_root.c_str());
     for (const char *drive : {"c", "d"})
         remove_tree(drive_root + "/" + drive);
-    plat_test_reset_faults();
+    plat_test_reset();
     plat_test_set_code_page(1252);
     lay_out();
 }

@@ -1,12 +1,13 @@
-#include "job_fixture.h"
+#include "tests/unit/support/job_fixture.h"
 
 #include <cstdlib>
 
 #include "lib/genmem.h"
 #include "platform/platform.h"
-#include "test_env.h"
+#include "tests/unit/support/test_env.h"
 
 #ifdef _WIN32
+#include <objbase.h>
 #include <windows.h>
 #else
 #include "platform/shell_link.h"
@@ -31,8 +32,25 @@ void JobTest::TearDown()
     job.close_log();
     plat_chdir(saved_cwd.c_str());
 #ifndef _WIN32
-    plat_test_reset_faults();
     EXPECT_EQ(plat_test_live_links(), 0) << "a link object was not released";
+#endif
+}
+
+void LinkJobTest::SetUp()
+{
+#ifdef _WIN32
+    com_ready = SUCCEEDED(CoInitialize(nullptr));
+    ASSERT_TRUE(com_ready);
+#endif
+    JobTest::SetUp();
+}
+
+void LinkJobTest::TearDown()
+{
+    JobTest::TearDown();
+#ifdef _WIN32
+    if (com_ready)
+        CoUninitialize();
 #endif
 }
 
@@ -42,7 +60,10 @@ void JobTest::set_field(char *&field, const char *value)
     field = value ? create_ptr(value) : nullptr;
 }
 
-void JobTest::put_source(const std::string &name, const std::string &bytes) { testenv::write_file(source + name, bytes); }
+void JobTest::put_source(const std::string &name, const std::string &bytes)
+{
+    testenv::write_file(source + name, bytes);
+}
 
 std::string JobTest::open_log_at(const std::string &dir)
 {

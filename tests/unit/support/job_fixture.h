@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/fault.h"
 #include "setup/setup.h"
 
 class JobTest : public ::testing::Test {
 protected:
+    PLAT_TEST_SCOPE controls; // whatever a test armed is off again after it
     SETUP_TYPE job;
     std::string root;    // the test's scratch directory, ending in "\"
     std::string windows; // root + "win\"
@@ -35,11 +37,22 @@ private:
     std::string saved_cwd;
 };
 
+// The job's tests that make shortcuts: COM for the shell's link object, as
+// the wizard initialises it at start (nothing to do without Windows).
+class LinkJobTest : public JobTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+private:
+    [[maybe_unused]] bool com_ready = false; // CoInitialize succeeded (Windows)
+};
+
 // A failing call and its code; err_code is cleared first, so that a code
 // left over from an earlier call cannot pass for it.
 #define EXPECT_FAILS_WITH(call, code)                                                                                  \
     do {                                                                                                               \
-        err_code = 0;                                                                                                  \
+        err_code = ERR_NONE;                                                                                           \
         EXPECT_FALSE(call);                                                                                            \
         EXPECT_EQ(err_code, code);                                                                                     \
     } while (0)

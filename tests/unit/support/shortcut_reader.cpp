@@ -1,4 +1,4 @@
-#include "shortcut_reader.h"
+#include "tests/unit/support/shortcut_reader.h"
 
 #ifndef _WIN32
 #include <climits>

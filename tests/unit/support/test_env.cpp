@@ -1,4 +1,4 @@
-#include "test_env.h"
+#include "tests/unit/support/test_env.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -35,7 +35,8 @@ static std::string run_root()
             // pid alone would reuse an earlier run's directories: take the
             // first name that is created anew.
             const char *tmp = std::getenv("TEMP");
-            std::string base = std::string(tmp ? tmp : "C:\\windows\\temp") + "\\setup-unit-" + std::to_string(_getpid());
+            std::string base =
+                std::string(tmp ? tmp : "C:\\windows\\temp") + "\\setup-unit-" + std::to_string(_getpid());
             for (int n = 1;; ++n) {
                 root = base + "-" + std::to_string(n) + "\\";
                 if (plat_mkdir(root.c_str()) || n == 1000)

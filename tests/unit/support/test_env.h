@@ -7,6 +7,14 @@
 
 namespace testenv {
 
+// A device that takes no byte: every write meets a full disk. Wine shows the
+// host's /dev/full on drive Z:.
+#ifdef _WIN32
+constexpr char FULL_DEVICE[] = "Z:\\dev\\full";
+#else
+constexpr char FULL_DEVICE[] = "/dev/full";
+#endif
+
 // A fresh, empty directory for the calling test, with a trailing backslash.
 std::string scratch_dir();
 // Writes bytes exactly as given (binary mode).
