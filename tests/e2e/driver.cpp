@@ -69,6 +69,9 @@
 //   sleep MS
 //   exit CODE                 wait for setup.exe (or the program of run) to
 //                             end with this status
+//   settled                   wait until every program that run steps started
+//                             has ended, with all they started (the copy of
+//                             the uninstaller that finishes after cmd)
 //
 // A wait looks every 10 ms and gives up after 30 seconds. A screenshot waits
 // until the windows have painted (not while setup.exe is stopped). On the
@@ -635,6 +638,21 @@ void step_shot(const std::string &name)
         fail("no screenshot %s", target.c_str());
 }
 
+// Waits until every program that run steps started has ended, and all that
+// they started: the copy of the uninstaller that finishes after cmd.
+void step_settled()
+{
+    if (!run_job)
+        return;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    bool settled = wait_for([&] {
+        return QueryInformationJobObject(run_job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr) &&
+               info.ActiveProcesses == 0;
+    });
+    if (!settled)
+        fail("%lu program(s) that run steps started still running", (unsigned long)info.ActiveProcesses);
+}
+
 void step_exit(int expected)
 {
     if (WaitForSingleObject(setup_process.hProcess, WAIT_LIMIT_MS) != WAIT_OBJECT_0)
@@ -1063,6 +1081,9 @@ void run_step(const std::vector<std::string> &w)
     } else if (op == "sleep") {
         need(1);
         Sleep(number(w[1]));
+    } else if (op == "settled") {
+        need(0);
+        step_settled();
     } else if (op == "exit") {
         need(1);
         step_exit(number(w[1]));

@@ -284,15 +284,6 @@ list_drive() {
         -o -printf '%y %P\n' | LC_ALL=C sort)
 }
 
-# Waits until every process of the prefix has ended: the copy of the
-# uninstaller that finishes after uninstal.bat's window among them. The
-# prefix must be this test run's own (scripts/test-all.sh gives each
-# checkout one), or this waits for other runs' programs too.
-wine_settle() {
-    timeout 60 wineserver -w || fail "Wine processes still running after 60 s"
-    return 0
-}
-
 # C: against a listing taken before setup: equal, apart from the log
 # directory with its uninstal.exe (which every log shares) and the given
 # paths (relative to C:, with "/"), which the scenario checks itself.

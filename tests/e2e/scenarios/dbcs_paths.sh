@@ -71,6 +71,6 @@ answer yes
 page "Uninstall - Complete"
 answer ok
 exit 0
+settled
 SCRIPT
-wine_settle
 expect_drive_as "$OUT/drive-before.txt"

@@ -31,22 +31,11 @@ run $(q 'C:\E2E\Again') "cmd /c uninstal.bat"
 page "Uninstall"
 answer no
 exit 2
+settled
 SCRIPT
-wine_settle
 expect_drive_as "$OUT/drive-installed.txt"
 cmp -s "$OUT/log-installed" "$(unix_of_dos 'C:\windows\UnInstal\E2E Again.log')" || fail "No changed the log"
 
-play <<SCRIPT
-run $(q 'C:\E2E\Again') "cmd /c uninstal.bat"
-page "Uninstall"
-answer yes
-page "Uninstall - Complete"
-answer ok
-exit 0
-SCRIPT
-# The log goes with the copy of the uninstaller that finishes once cmd has
-# ended: the second run comes after it.
-wine_settle
 no_log='The setup log
 
      C:\windows\UnInstal\E2E Again.log
@@ -55,6 +44,15 @@ could not be opened: it does not exist.
 
 Nothing has been removed.'
 play <<SCRIPT
+run $(q 'C:\E2E\Again') "cmd /c uninstal.bat"
+page "Uninstall"
+answer yes
+page "Uninstall - Complete"
+answer ok
+exit 0
+# The log goes with the copy of the uninstaller that finishes once cmd has
+# ended: the second run comes after it.
+settled
 run $(q 'C:\') $(q 'C:\windows\UnInstal\uninstal.exe UnInstal\E2E Again.log')
 page "Uninstall - Error"
 message $(q "$no_log")
@@ -63,6 +61,6 @@ answer ok
 exit 2
 run $(q 'C:\') $(q 'C:\windows\UnInstal\uninstal.exe /S UnInstal\E2E Again.log')
 exit 2
+settled
 SCRIPT
-wine_settle
 expect_drive_as "$OUT/drive-before.txt"

@@ -47,9 +47,9 @@ message $(q "$removed")
 shot uninstall-complete
 answer ok
 exit 0
+settled
 SCRIPT
 
-wine_settle
 expect_drive_as "$OUT/drive-before.txt"
 expect_absent 'C:\windows\UnInstal\Sample Notes.log'
 expect_file 'C:\windows\UnInstal\uninstal.exe'

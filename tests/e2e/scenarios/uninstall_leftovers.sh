@@ -57,8 +57,8 @@ message $(q "$kept")
 shot uninstall-leftovers
 answer ok
 exit 1
+settled
 SCRIPT
-wine_settle
 expect_file 'C:\windows\victim.txt' victim
 expect_file 'C:\E2E\Leftovers\victim.txt' victim
 expect_file 'C:\E2E\Leftovers\App\rea' 'the cut line names a prefix of it'

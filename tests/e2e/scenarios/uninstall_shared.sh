@@ -45,8 +45,8 @@ page "Uninstall - Complete"
 message $(q "$kept")
 answer ok
 exit 1
+settled
 SCRIPT
-wine_settle
 expect_same 'C:\windows\e2e-shared.ini' e2e-shared.ini
 expect_log "E2E Shared" <<'LOG'
 AppTitle=E2E Shared
@@ -68,7 +68,7 @@ page "Uninstall - Complete"
 message "The E2E Shared application has been removed from your computer."
 answer ok
 exit 0
+settled
 SCRIPT
-wine_settle
 expect_absent 'C:\windows\e2e-shared.ini'
 expect_drive_as "$OUT/drive-before.txt" 'windows/e2e-shared.ini'

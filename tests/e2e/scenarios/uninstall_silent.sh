@@ -41,8 +41,8 @@ silent="$(sed -E 's/^("[^"]*"|[^ ]*) (.*)$/\1 \/S \2/' <<<"$line")"
 play <<SCRIPT
 run $(q 'C:\E2E\Silent\App') $(q "cmd /c \"$silent\"")
 exit 1
+settled
 SCRIPT
-wine_settle
 expect_absent 'C:\E2E\Silent'
 expect_file 'C:\windows\e2e-silent.ini' "its settings"
 expect_log "E2E Silent" <<'LOG'
@@ -66,6 +66,6 @@ page "Uninstall - Complete"
 message "The E2E Silent application has been removed from your computer."
 answer ok
 exit 0
+settled
 SCRIPT
-wine_settle
 expect_drive_as "$OUT/drive-before.txt"

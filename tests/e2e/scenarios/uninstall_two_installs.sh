@@ -30,14 +30,14 @@ $INSTALL
 $INSTALL
 run $(q 'C:\') $(q "C:\\windows\\UnInstal\\uninstal.exe /S UnInstal\\$first")
 exit 0
+settled
 SCRIPT
-    wine_settle
     expect_absent "C:\\windows\\UnInstal\\$first"
     expect_file "C:\\windows\\UnInstal\\$second"
     play <<SCRIPT
 run $(q 'C:\') $(q "C:\\windows\\UnInstal\\uninstal.exe /S UnInstal\\$second")
 exit 0
+settled
 SCRIPT
-    wine_settle
     expect_drive_as "$OUT/drive-before.txt"
 done
