@@ -114,6 +114,7 @@ struct Options {
 Options options;
 PROCESS_INFORMATION setup_process = {}; // setup.exe, or the program of the last run step
 std::string program_name = "setup.exe";
+char desktop_name[] = "e2e"; // the desktop that the programs run on
 bool desktop_joined = false;
 HANDLE run_job = nullptr; // every process a run step started, and their children
 HWND current = nullptr;
@@ -122,6 +123,12 @@ std::string current_caption;
 std::vector<HWND> found_before; // every window a page step has found
 int line_number = 0;
 std::string folder_programs, folder_desktop, folder_windows, folder_system;
+
+// Closes the desktop that setup.exe ran on and waits until its explorer has
+// gone. Left alone, Wine's explorer closes a desktop a second after its last
+// program has ended, and a program that the next play starts on it in that
+// moment loses its windows with it. (Declared here, defined below.)
+void close_desktop();
 
 [[noreturn]] void fail(const char *format, ...)
 {
@@ -139,6 +146,7 @@ std::string folder_programs, folder_desktop, folder_windows, folder_system;
     // What cmd started (an uninstaller with a box open) must not outlive us.
     if (run_job)
         TerminateJobObject(run_job, 99);
+    close_desktop();
     std::exit(1);
 }
 
@@ -383,37 +391,54 @@ HWND background_window() { return FindWindowA("SETUP", nullptr); }
 
 // ---------------------------------------------------------------- setup.exe
 
-void join_setup_desktop()
+// The desktop that the programs run on: a Wine desktop of its own, drawn by
+// Wine in one window of the display, so that pages get their captions and
+// frames even without a window manager, and the screenshots show them. The
+// driver makes it and has its explorer started before any program, so that
+// the explorer is no child of a program (nor in the run steps' job).
+void make_desktop()
 {
     if (options.desktop.empty() || desktop_joined)
         return;
-    HDESK desktop = nullptr;
-    wait_for([&] { return (desktop = OpenDesktopA("e2e", 0, FALSE, GENERIC_ALL)) != nullptr; });
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, desktop_name, 0, REG_SZ, (const BYTE *)options.desktop.c_str(),
+                       (DWORD)options.desktop.size() + 1);
+        RegCloseKey(key);
+    }
+    HDESK desktop = CreateDesktopA(desktop_name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
     if (!desktop || !SetThreadDesktop(desktop))
-        fail("cannot join setup.exe's desktop (error %lu)", GetLastError());
+        fail("cannot make the desktop %s (error %lu)", desktop_name, GetLastError());
+    if (!GetDesktopWindow())
+        fail("no window for the desktop %s", desktop_name);
     desktop_joined = true;
+}
+
+void close_desktop()
+{
+    if (!desktop_joined)
+        return;
+    HWND desktop = GetDesktopWindow();
+    DWORD explorer_id = 0;
+    GetWindowThreadProcessId(desktop, &explorer_id);
+    HANDLE explorer = explorer_id ? OpenProcess(SYNCHRONIZE, FALSE, explorer_id) : nullptr;
+    PostMessageA(desktop, WM_CLOSE, 0, 0);
+    if (explorer) {
+        WaitForSingleObject(explorer, 5000);
+        CloseHandle(explorer);
+    }
 }
 
 // Starts command in dir on the scenario's desktop; it becomes the program
 // that the steps follow.
 void start_program(const std::string &command, const std::string &dir, HANDLE job = nullptr, DWORD flags = 0)
 {
+    make_desktop();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    char desktop_name[] = "e2e";
-    if (!options.desktop.empty()) {
-        // A Wine desktop of its own, drawn by Wine in one window of the
-        // display: pages get their captions and frames even without a
-        // window manager, and the screenshots show them.
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(key, desktop_name, 0, REG_SZ, (const BYTE *)options.desktop.c_str(),
-                           (DWORD)options.desktop.size() + 1);
-            RegCloseKey(key);
-        }
+    if (!options.desktop.empty())
         startup.lpDesktop = desktop_name;
-    }
     std::vector<char> command_line(command.begin(), command.end());
     command_line.push_back('\0');
     if (setup_process.hProcess) {
@@ -428,7 +453,6 @@ void start_program(const std::string &command, const std::string &dir, HANDLE jo
         AssignProcessToJobObject(job, setup_process.hProcess);
         ResumeThread(setup_process.hThread);
     }
-    join_setup_desktop();
 }
 
 void start_setup()
@@ -1172,6 +1196,7 @@ int main(int argc, char **argv)
     if (setup_process.hProcess && setup_running())
         fail("the script ended while %s still runs; visible dialogs: %s", program_name.c_str(),
              visible_dialogs().c_str());
+    close_desktop();
     std::printf("PASS\n");
     return 0;
 }
