@@ -5,11 +5,18 @@
 //
 //   driver.exe --setup DIR\setup.exe --dir SETUPDIR --script FILE
 //              [--shots UNIXDIR] [--desktop WxH | --no-desktop]
+//   driver.exe --folders
+//
+// Either way it first writes the Programs, Windows and system folders
+// ("programs=C:\...") into the transcript; --folders does nothing else.
 //
 // The script has one step per line; "#" starts a comment line. Words are
 // separated by blanks; a word in double quotes may hold blanks and the
 // escapes \n, \t, \\ and \". ${programs}, ${desktop}, ${windows} and
 // ${system} in a quoted word stand for those folders (no trailing backslash).
+// An ID is a name from wizard/resource.h or uninstall/resource.h (IDC_MAIN,
+// IDD_SHORTCUT, IDM_EXIT, IDC_KEEP), a message box button's name (IDOK,
+// IDCANCEL, IDYES, IDNO), or a number.
 //
 //   break-template ID         replace dialog template ID of setup.exe (the
 //                             scenario's copy) by one that cannot be made:
@@ -26,7 +33,8 @@
 //   text ID "TEXT"            control ID of the current window reads TEXT
 //   wait-text ID "TEXT"       wait until it does
 //   matches ID "REGEX"        the control's text matches (ECMAScript, whole)
-//   wait-match ID "REGEX"     watch the control closely until its text matches
+//   wait-match ID "REGEX"     wait until the control's text matches (a text
+//                             that stands for 10 ms is seen)
 //   print ID                  write "text ID=..." into the transcript
 //   message "TEXT"            the current message box says TEXT
 //   visible ID yes|no         whether the control is visible
@@ -61,9 +69,14 @@
 //   sleep MS
 //   exit CODE                 wait for setup.exe (or the program of run) to
 //                             end with this status
+//   settled                   wait until every program that run steps started
+//                             has ended, with all they started (the copy of
+//                             the uninstaller that finishes after cmd)
 //
-// Every wait gives up after 30 seconds. On the first failed step the driver
-// says which line failed and what it saw, ends setup.exe, and exits with 1.
+// A wait looks every 10 ms and gives up after 30 seconds. A screenshot waits
+// until the windows have painted (not while setup.exe is stopped). On the
+// first failed step the driver says which line failed and what it saw, ends
+// setup.exe, and exits with 1.
 #include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
@@ -76,10 +89,19 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/resource_names.h"
+
 namespace {
 
 const DWORD WAIT_LIMIT_MS = 30000;
-const DWORD POLL_MS = 20;
+// The pause between two looks while the driver waits. Each look asks the
+// Wine server, which setup.exe needs for every file it copies and every
+// text it shows: looking without a pause slows the programs under test.
+const DWORD LOOK_MS = 10;
+// Before a screenshot: how long to wait for the windows to finish painting,
+// and what the X server may take to show what a program has handed it.
+const DWORD PAINT_LIMIT_MS = 2000;
+const DWORD SHOT_SETTLE_MS = 50;
 
 struct Options {
     std::string setup_exe;
@@ -92,13 +114,21 @@ struct Options {
 Options options;
 PROCESS_INFORMATION setup_process = {}; // setup.exe, or the program of the last run step
 std::string program_name = "setup.exe";
+char desktop_name[] = "e2e"; // the desktop that the programs run on
 bool desktop_joined = false;
 HANDLE run_job = nullptr; // every process a run step started, and their children
 HWND current = nullptr;
+bool setup_suspended = false; // by a suspend step, until resume
 std::string current_caption;
 std::vector<HWND> found_before; // every window a page step has found
 int line_number = 0;
 std::string folder_programs, folder_desktop, folder_windows, folder_system;
+
+// Closes the desktop that setup.exe ran on and waits until its explorer has
+// gone. Left alone, Wine's explorer closes a desktop a second after its last
+// program has ended, and a program that the next play starts on it in that
+// moment loses its windows with it. (Declared here, defined below.)
+void close_desktop();
 
 [[noreturn]] void fail(const char *format, ...)
 {
@@ -116,6 +146,7 @@ std::string folder_programs, folder_desktop, folder_windows, folder_system;
     // What cmd started (an uninstaller with a box open) must not outlive us.
     if (run_job)
         TerminateJobObject(run_job, 99);
+    close_desktop();
     std::exit(1);
 }
 
@@ -232,6 +263,39 @@ int number(const std::string &word)
     return (int)value;
 }
 
+// The message box buttons, by the names that windows.h gives them.
+const ResourceName BOX_BUTTON_NAMES[] = {
+    RESOURCE_NAME(IDOK), RESOURCE_NAME(IDCANCEL), RESOURCE_NAME(IDYES), RESOURCE_NAME(IDNO), {nullptr, 0},
+};
+
+const ResourceName *const NAME_TABLES[] = {BOX_BUTTON_NAMES, SETUP_NAMES, UNINSTALL_NAMES};
+
+// Fails when one name stands for two IDs in the tables (the programs' headers
+// reuse numbers, which is fine; a name must mean one ID).
+void check_names()
+{
+    for (const ResourceName *a : NAME_TABLES)
+        for (const ResourceName *b : NAME_TABLES)
+            for (const ResourceName *x = a; x->name; ++x)
+                for (const ResourceName *y = b; y->name; ++y)
+                    if (std::strcmp(x->name, y->name) == 0 && x->id != y->id)
+                        fail("the name %s stands for both %d and %d", x->name, x->id, y->id);
+}
+
+// A control, dialog or command ID: a name from the programs' resource
+// headers (IDC_MAIN, IDD_SHORTCUT, IDM_EXIT) or a message box button's
+// (IDYES), or a number.
+int resource_id(const std::string &word)
+{
+    for (const ResourceName *table : NAME_TABLES)
+        for (const ResourceName *entry = table; entry->name; ++entry)
+            if (word == entry->name)
+                return entry->id;
+    if (word.compare(0, 2, "ID") == 0)
+        fail("unknown name %s", word.c_str());
+    return number(word);
+}
+
 bool yes_no(const std::string &word)
 {
     if (word == "yes")
@@ -243,12 +307,6 @@ bool yes_no(const std::string &word)
 
 // ---------------------------------------------------------------- windows
 
-struct Search {
-    const char *caption;
-    const std::vector<HWND> *skip;
-    HWND found;
-};
-
 bool listed(const std::vector<HWND> *list, HWND window)
 {
     if (list)
@@ -258,27 +316,36 @@ bool listed(const std::vector<HWND> *list, HWND window)
     return false;
 }
 
-BOOL CALLBACK find_dialog(HWND window, LPARAM lparam)
-{
-    Search *search = reinterpret_cast<Search *>(lparam);
-    char caption[512] = "";
-    GetWindowTextA(window, caption, sizeof caption);
-    if (!listed(search->skip, window) && IsWindowVisible(window) && class_of(window) == "#32770" &&
-        std::strcmp(caption, search->caption) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
+// A visible dialog with exactly this caption that is not in skip. Only
+// dialogs whose caption matches are looked at closer, which keeps a look cheap.
 HWND find_page(const std::string &caption, const std::vector<HWND> *skip = nullptr)
 {
-    Search search = {caption.c_str(), skip, nullptr};
-    EnumWindows(find_dialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "#32770", caption.c_str())) != nullptr) {
+        // FindWindowEx ignores case: the caption must be the same exactly.
+        char text[512] = "";
+        GetWindowTextA(window, text, sizeof text);
+        if (caption == text && IsWindowVisible(window) && !listed(skip, window))
+            return window;
+    }
+    return nullptr;
 }
 
 bool setup_running() { return WaitForSingleObject(setup_process.hProcess, 0) == WAIT_TIMEOUT; }
+
+// Looks until ready() says yes, with a pause between looks; false when the
+// limit has passed.
+template <typename Ready> bool wait_for(Ready ready, DWORD limit_ms = WAIT_LIMIT_MS)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (ready())
+            return true;
+        if (GetTickCount() - start >= limit_ms)
+            return false;
+        Sleep(LOOK_MS);
+    }
+}
 
 std::string visible_dialogs()
 {
@@ -295,13 +362,14 @@ std::string visible_dialogs()
     return list.empty() ? "none" : list;
 }
 
-HWND control(int id)
+// The current window's control of that ID (a name or a number).
+HWND control(const std::string &id)
 {
     if (!current)
         fail("no current window");
-    HWND item = GetDlgItem(current, id);
+    HWND item = GetDlgItem(current, resource_id(id));
     if (!item)
-        fail("%s has no control %d", shown(current_caption).c_str(), id);
+        fail("%s has no control %s", shown(current_caption).c_str(), id.c_str());
     return item;
 }
 
@@ -323,41 +391,54 @@ HWND background_window() { return FindWindowA("SETUP", nullptr); }
 
 // ---------------------------------------------------------------- setup.exe
 
-void join_setup_desktop()
+// The desktop that the programs run on: a Wine desktop of its own, drawn by
+// Wine in one window of the display, so that pages get their captions and
+// frames even without a window manager, and the screenshots show them. The
+// driver makes it and has its explorer started before any program, so that
+// the explorer is no child of a program (nor in the run steps' job).
+void make_desktop()
 {
     if (options.desktop.empty() || desktop_joined)
         return;
-    HDESK desktop = nullptr;
-    for (DWORD waited = 0; !desktop && waited < WAIT_LIMIT_MS; waited += POLL_MS) {
-        desktop = OpenDesktopA("e2e", 0, FALSE, GENERIC_ALL);
-        if (!desktop)
-            Sleep(POLL_MS);
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                        &key, nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, desktop_name, 0, REG_SZ, (const BYTE *)options.desktop.c_str(),
+                       (DWORD)options.desktop.size() + 1);
+        RegCloseKey(key);
     }
+    HDESK desktop = CreateDesktopA(desktop_name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
     if (!desktop || !SetThreadDesktop(desktop))
-        fail("cannot join setup.exe's desktop (error %lu)", GetLastError());
+        fail("cannot make the desktop %s (error %lu)", desktop_name, GetLastError());
+    if (!GetDesktopWindow())
+        fail("no window for the desktop %s", desktop_name);
     desktop_joined = true;
+}
+
+void close_desktop()
+{
+    if (!desktop_joined)
+        return;
+    HWND desktop = GetDesktopWindow();
+    DWORD explorer_id = 0;
+    GetWindowThreadProcessId(desktop, &explorer_id);
+    HANDLE explorer = explorer_id ? OpenProcess(SYNCHRONIZE, FALSE, explorer_id) : nullptr;
+    PostMessageA(desktop, WM_CLOSE, 0, 0);
+    if (explorer) {
+        WaitForSingleObject(explorer, 5000);
+        CloseHandle(explorer);
+    }
 }
 
 // Starts command in dir on the scenario's desktop; it becomes the program
 // that the steps follow.
 void start_program(const std::string &command, const std::string &dir, HANDLE job = nullptr, DWORD flags = 0)
 {
+    make_desktop();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    char desktop_name[] = "e2e";
-    if (!options.desktop.empty()) {
-        // A Wine desktop of its own, drawn by Wine in one window of the
-        // display: pages get their captions and frames even without a
-        // window manager, and the screenshots show them.
-        HKEY key;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
-                            nullptr, &key, nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(key, desktop_name, 0, REG_SZ, (const BYTE *)options.desktop.c_str(),
-                           (DWORD)options.desktop.size() + 1);
-            RegCloseKey(key);
-        }
+    if (!options.desktop.empty())
         startup.lpDesktop = desktop_name;
-    }
     std::vector<char> command_line(command.begin(), command.end());
     command_line.push_back('\0');
     if (setup_process.hProcess) {
@@ -372,7 +453,6 @@ void start_program(const std::string &command, const std::string &dir, HANDLE jo
         AssignProcessToJobObject(job, setup_process.hProcess);
         ResumeThread(setup_process.hThread);
     }
-    join_setup_desktop();
 }
 
 void start_setup()
@@ -383,23 +463,21 @@ void start_setup()
 
 // ---------------------------------------------------------------- steps
 
-// Looks closely: a page may be open for a moment only.
 void step_page(const std::string &caption, bool new_one)
 {
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < WAIT_LIMIT_MS) {
-        HWND page = find_page(caption, new_one ? &found_before : nullptr);
-        if (page) {
-            current = page;
-            found_before.push_back(page);
-            current_caption = caption;
-            return;
-        }
+    HWND page = nullptr;
+    bool found = wait_for([&] {
+        if ((page = find_page(caption, new_one ? &found_before : nullptr)) != nullptr)
+            return true;
         if (!setup_running())
             fail("%s ended while waiting for %s", program_name.c_str(), shown(caption).c_str());
-        Sleep(1);
-    }
-    fail("no window %s; visible dialogs: %s", shown(caption).c_str(), visible_dialogs().c_str());
+        return false;
+    });
+    if (!found)
+        fail("no window %s; visible dialogs: %s", shown(caption).c_str(), visible_dialogs().c_str());
+    current = page;
+    found_before.push_back(page);
+    current_caption = caption;
 }
 
 void expect_text(const char *what, const std::string &seen, const std::string &expected)
@@ -408,16 +486,11 @@ void expect_text(const char *what, const std::string &seen, const std::string &e
         fail("%s reads\n    %s\n  expected\n    %s", what, shown(seen).c_str(), shown(expected).c_str());
 }
 
-void step_wait_text(int id, const std::string &expected)
+void step_wait_text(const std::string &id, const std::string &expected)
 {
     std::string seen;
-    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
-        seen = window_text(control(id));
-        if (seen == expected)
-            return;
-        Sleep(POLL_MS);
-    }
-    expect_text("control", seen, expected);
+    if (!wait_for([&] { return (seen = window_text(control(id))) == expected; }))
+        expect_text(("control " + id).c_str(), seen, expected);
 }
 
 std::regex pattern_of(const std::string &text)
@@ -429,41 +502,35 @@ std::regex pattern_of(const std::string &text)
     }
 }
 
-void step_matches(int id, const std::string &pattern)
+void step_matches(const std::string &id, const std::string &pattern)
 {
     std::string seen = window_text(control(id));
     if (!std::regex_match(seen, pattern_of(pattern)))
-        fail("control %d reads\n    %s\n  which does not match\n    %s", id, shown(seen).c_str(), pattern.c_str());
+        fail("control %s reads\n    %s\n  which does not match\n    %s", id.c_str(), shown(seen).c_str(),
+             pattern.c_str());
 }
 
-// Watches without waiting between looks: the text may change every few milliseconds.
-void step_wait_match(int id, const std::string &pattern)
+void step_wait_match(const std::string &id, const std::string &pattern)
 {
     std::regex re = pattern_of(pattern);
     HWND item = control(id);
     std::string seen;
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < WAIT_LIMIT_MS) {
-        seen = window_text(item);
-        if (std::regex_match(seen, re))
-            return;
+    bool matched = wait_for([&] {
+        if (std::regex_match(seen = window_text(item), re))
+            return true;
         if (!setup_running())
-            fail("%s ended while waiting for control %d", program_name.c_str(), id);
-        Sleep(0);
-    }
-    fail("control %d still reads %s", id, shown(seen).c_str());
+            fail("%s ended while waiting for control %s", program_name.c_str(), id.c_str());
+        return false;
+    });
+    if (!matched)
+        fail("control %s still reads %s", id.c_str(), shown(seen).c_str());
 }
 
 void step_closed()
 {
-    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
-        if (!IsWindow(current) || !IsWindowVisible(current)) {
-            current = nullptr;
-            return;
-        }
-        Sleep(POLL_MS);
-    }
-    fail("%s is still open", shown(current_caption).c_str());
+    if (!wait_for([] { return !IsWindow(current) || !IsWindowVisible(current); }))
+        fail("%s is still open", shown(current_caption).c_str());
+    current = nullptr;
 }
 
 void step_owner(const std::string &expected)
@@ -500,11 +567,74 @@ void step_background(const std::string &title)
              GetSystemMetrics(SM_CXFULLSCREEN), GetSystemMetrics(SM_CYFULLSCREEN));
 }
 
+BOOL CALLBACK add_window(HWND window, LPARAM list)
+{
+    reinterpret_cast<std::vector<HWND> *>(list)->push_back(window);
+    return TRUE;
+}
+
+// Every visible top-level window of the desktop.
+std::vector<HWND> shown_windows()
+{
+    std::vector<HWND> all, shown;
+    EnumWindows(add_window, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all)
+        if (IsWindowVisible(window))
+            shown.push_back(window);
+    return shown;
+}
+
+// Whether a window or one of its controls has a part left to paint.
+bool paint_pending(HWND window)
+{
+    if (GetUpdateRect(window, nullptr, FALSE))
+        return true;
+    std::vector<HWND> children;
+    EnumChildWindows(window, add_window, reinterpret_cast<LPARAM>(&children));
+    for (HWND child : children)
+        if (IsWindowVisible(child) && GetUpdateRect(child, nullptr, FALSE))
+            return true;
+    return false;
+}
+
+// Waits until the screen shows what the windows have painted: nothing is
+// left to paint, and each window's thread has been back to its message loop
+// since (Wine puts a thread's painted pixels on the display from there).
+// A stopped program cannot paint; what it painted before it was stopped is
+// all there is to see.
+void await_paint()
+{
+    if (setup_suspended)
+        return;
+    // A page that keeps changing (the Installing page at work) is taken as it is.
+    wait_for(
+        [] {
+            for (HWND window : shown_windows())
+                if (paint_pending(window))
+                    return false;
+            return true;
+        },
+        PAINT_LIMIT_MS);
+    std::vector<DWORD> threads;
+    for (HWND window : shown_windows()) {
+        DWORD thread = GetWindowThreadProcessId(window, nullptr);
+        bool seen = false;
+        for (DWORD t : threads)
+            seen = seen || t == thread;
+        if (seen)
+            continue;
+        threads.push_back(thread);
+        DWORD_PTR result;
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 2000, &result);
+    }
+    Sleep(SHOT_SETTLE_MS);
+}
+
 void step_shot(const std::string &name)
 {
     if (options.shots.empty())
         return;
-    Sleep(400); // let the pages finish painting
+    await_paint();
     std::string target = options.shots + "/" + name + ".png";
     std::string crop = options.desktop.empty() ? "" : " -crop " + options.desktop + "+0+0 +repage";
     // Wine starts Unix programs too; import writes a temporary name first,
@@ -519,16 +649,31 @@ void step_shot(const std::string &name)
     PROCESS_INFORMATION process = {};
     if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         fail("cannot run import (error %lu)", GetLastError());
+    if (process.hProcess) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
     std::string dos_target = "Z:" + target;
     for (char &c : dos_target)
         if (c == '/')
             c = '\\';
-    for (DWORD waited = 0; waited < WAIT_LIMIT_MS; waited += POLL_MS) {
-        if (GetFileAttributesA(dos_target.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return;
-        Sleep(POLL_MS);
-    }
-    fail("no screenshot %s", target.c_str());
+    if (!wait_for([&] { return GetFileAttributesA(dos_target.c_str()) != INVALID_FILE_ATTRIBUTES; }))
+        fail("no screenshot %s", target.c_str());
+}
+
+// Waits until every program that run steps started has ended, and all that
+// they started: the copy of the uninstaller that finishes after cmd.
+void step_settled()
+{
+    if (!run_job)
+        return;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info = {};
+    bool settled = wait_for([&] {
+        return QueryInformationJobObject(run_job, JobObjectBasicAccountingInformation, &info, sizeof info, nullptr) &&
+               info.ActiveProcesses == 0;
+    });
+    if (!settled)
+        fail("%lu program(s) that run steps started still running", (unsigned long)info.ActiveProcesses);
 }
 
 void step_exit(int expected)
@@ -857,39 +1002,41 @@ void run_step(const std::vector<std::string> &w)
         print_resources();
     } else if (op == "break-template") {
         need(1);
-        break_template(number(w[1]));
+        break_template(resource_id(w[1]));
     } else if (op == "page" || op == "page-new") {
         need(1);
         step_page(w[1], op == "page-new");
     } else if (op == "text") {
         need(2);
-        expect_text(("control " + w[1]).c_str(), window_text(control(number(w[1]))), w[2]);
+        expect_text(("control " + w[1]).c_str(), window_text(control(w[1])), w[2]);
     } else if (op == "wait-text") {
         need(2);
-        step_wait_text(number(w[1]), w[2]);
+        step_wait_text(w[1], w[2]);
     } else if (op == "matches") {
         need(2);
-        step_matches(number(w[1]), w[2]);
+        step_matches(w[1], w[2]);
     } else if (op == "wait-match") {
         need(2);
-        step_wait_match(number(w[1]), w[2]);
+        step_wait_match(w[1], w[2]);
     } else if (op == "print") {
         need(1);
-        std::printf("text %s=%s\n", w[1].c_str(), window_text(control(number(w[1]))).c_str());
+        std::printf("text %s=%s\n", w[1].c_str(), window_text(control(w[1])).c_str());
     } else if (op == "suspend") {
         need(0);
         if (SuspendThread(setup_process.hThread) == (DWORD)-1)
             fail("cannot stop setup.exe (error %lu)", GetLastError());
+        setup_suspended = true;
     } else if (op == "resume") {
         need(0);
         if (ResumeThread(setup_process.hThread) == (DWORD)-1)
             fail("cannot restart setup.exe (error %lu)", GetLastError());
+        setup_suspended = false;
     } else if (op == "message") {
         need(1);
         expect_text("message", message_text(current), w[1]);
     } else if (op == "visible") {
         need(2);
-        if ((IsWindowVisible(control(number(w[1]))) != FALSE) != yes_no(w[2]))
+        if ((IsWindowVisible(control(w[1])) != FALSE) != yes_no(w[2]))
             fail("control %s visible: expected %s", w[1].c_str(), w[2].c_str());
     } else if (op == "enabled") {
         need(1);
@@ -897,10 +1044,10 @@ void run_step(const std::vector<std::string> &w)
             fail("%s enabled: expected %s", shown(current_caption).c_str(), w[1].c_str());
     } else if (op == "class") {
         need(2);
-        expect_text(("class of control " + w[1]).c_str(), class_of(control(number(w[1]))), w[2]);
+        expect_text(("class of control " + w[1]).c_str(), class_of(control(w[1])), w[2]);
     } else if (op == "default") {
         need(1);
-        if ((GetWindowLongA(control(number(w[1])), GWL_STYLE) & 0xF) != BS_DEFPUSHBUTTON)
+        if ((GetWindowLongA(control(w[1]), GWL_STYLE) & 0xF) != BS_DEFPUSHBUTTON)
             fail("control %s is not the default button", w[1].c_str());
     } else if (op == "controls") {
         need(1);
@@ -914,7 +1061,7 @@ void run_step(const std::vector<std::string> &w)
         step_owner(w[1]);
     } else if (op == "progress") {
         need(3);
-        HWND bar = control(number(w[1]));
+        HWND bar = control(w[1]);
         int pos = (int)SendMessageA(bar, PBM_GETPOS, 0, 0);
         int high = (int)SendMessageA(bar, PBM_GETRANGE, FALSE, 0);
         if (pos != number(w[2]) || high != number(w[3]))
@@ -928,7 +1075,7 @@ void run_step(const std::vector<std::string> &w)
             fail("a background window exists");
     } else if (op == "type") {
         need(2);
-        SendMessageA(control(number(w[1])), WM_SETTEXT, 0, (LPARAM)w[2].c_str());
+        SendMessageA(control(w[1]), WM_SETTEXT, 0, (LPARAM)w[2].c_str());
     } else if (op == "tree-select-root") {
         need(0);
         HWND tree = FindWindowExA(current, nullptr, WC_TREEVIEWA, nullptr);
@@ -939,13 +1086,13 @@ void run_step(const std::vector<std::string> &w)
             fail("cannot select the tree's top item");
     } else if (op == "click") {
         need(1);
-        click(control(number(w[1])));
+        click(control(w[1]));
     } else if (op == "answer" || op == "answer-posted") {
         need(1);
-        int id = w[1] == "yes" ? IDYES : w[1] == "no" ? IDNO : w[1] == "ok" ? IDOK : 0;
-        if (!id)
+        const char *button = w[1] == "yes" ? "IDYES" : w[1] == "no" ? "IDNO" : w[1] == "ok" ? "IDOK" : nullptr;
+        if (!button)
             fail("answer yes, no or ok");
-        click(control(id));
+        click(control(button));
         if (op == "answer")
             step_closed();
     } else if (op == "command-background") {
@@ -953,7 +1100,7 @@ void run_step(const std::vector<std::string> &w)
         HWND window = background_window();
         if (!window)
             fail("no background window");
-        PostMessageA(window, WM_COMMAND, number(w[1]), 0);
+        PostMessageA(window, WM_COMMAND, resource_id(w[1]), 0);
     } else if (op == "closed") {
         need(0);
         step_closed();
@@ -963,6 +1110,9 @@ void run_step(const std::vector<std::string> &w)
     } else if (op == "sleep") {
         need(1);
         Sleep(number(w[1]));
+    } else if (op == "settled") {
+        need(0);
+        step_settled();
     } else if (op == "exit") {
         need(1);
         step_exit(number(w[1]));
@@ -982,7 +1132,8 @@ std::string folder(int csidl)
 void usage()
 {
     std::fprintf(stderr, "usage: driver --setup SETUP.EXE --dir SETUPDIR --script FILE [--shots UNIXDIR] "
-                         "[--desktop WxH | --no-desktop]\n");
+                         "[--desktop WxH | --no-desktop]\n"
+                         "       driver --folders\n");
     std::exit(2);
 }
 
@@ -990,6 +1141,7 @@ void usage()
 
 int main(int argc, char **argv)
 {
+    bool folders_only = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&]() -> std::string {
@@ -1009,18 +1161,23 @@ int main(int argc, char **argv)
             options.desktop = value();
         else if (arg == "--no-desktop")
             options.desktop.clear();
+        else if (arg == "--folders")
+            folders_only = true;
         else
             usage();
     }
-    if (options.setup_exe.empty() || options.setup_dir.empty() || options.script.empty())
+    if (!folders_only && (options.setup_exe.empty() || options.setup_dir.empty() || options.script.empty()))
         usage();
 
+    check_names();
     folder_programs = folder(CSIDL_PROGRAMS);
     folder_desktop = folder(CSIDL_DESKTOPDIRECTORY);
     folder_windows = folder(CSIDL_WINDOWS);
     folder_system = folder(CSIDL_SYSTEM);
     std::printf("programs=%s\nwindows=%s\nsystem=%s\n", folder_programs.c_str(), folder_windows.c_str(),
                 folder_system.c_str());
+    if (folders_only)
+        return 0;
 
     FILE *script = std::fopen(options.script.c_str(), "r");
     if (!script) {
@@ -1044,6 +1201,7 @@ int main(int argc, char **argv)
     if (setup_process.hProcess && setup_running())
         fail("the script ended while %s still runs; visible dialogs: %s", program_name.c_str(),
              visible_dialogs().c_str());
+    close_desktop();
     std::printf("PASS\n");
     return 0;
 }

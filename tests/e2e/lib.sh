@@ -3,6 +3,25 @@
 # A scenario writes its setup.ini and files into $SETUP_DIR, plays a driver
 # script, and checks the outcome with the expect_* helpers. Every check that
 # fails is reported; the scenario fails when any did.
+#
+# Backslashes. A DOS path or a text is written as Windows shows it, with
+# single backslashes, wherever the shell leaves it alone: in single quotes
+# ('C:\E2E\Abort') and in heredocs with a quoted delimiter (<<'EOF'). Where
+# the shell expands values (double quotes, heredocs with a bare delimiter),
+# it takes "\\" for one backslash, so there each one is doubled:
+# "$app\\notes.exe".
+#
+# Driver scripts are heredocs with a bare delimiter (play <<SCRIPT), so that
+# $TO_INSTALLING and the scenario's values go in. A quoted word of a script
+# that holds a backslash, a double quote or a line break is always written
+# $(q TEXT), with TEXT quoted as above; nothing is escaped for the driver by
+# hand; other quoted words are plain: page "Setup - Welcome". The driver's
+# folder names go into single quotes inside q:
+#     text IDC_OVERWRITE_PATH $(q 'C:\E2E\Abort\two.txt')
+#     run $(q "$app") "cmd /c uninstal.bat"
+#     text IDC_SHARED_PATH $(q '${system}\notesdat.dat')
+# Control IDs are written by their names in wizard/resource.h and
+# uninstall/resource.h (click IDC_MAIN), message box buttons as IDYES, IDNO.
 
 : "${SOURCE_DIR:=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}"
 : "${WINEPREFIX:=${TMPDIR:-/tmp}/setup-wine-$(id -u)}"
@@ -12,6 +31,8 @@ failures=0
 
 # C:\ of the Wine prefix.
 C_DRIVE=""
+# The Programs folder of the start menu (a DOS path), as the driver reports it.
+PROGRAMS=""
 # The ANSI code page setup.exe writes its texts in, when a scenario runs it
 # under a locale of a double-byte one (932): the checks read the setup log,
 # uninstal.bat and the shortcut in it. Empty: compared byte for byte.
@@ -34,9 +55,16 @@ scenario_start() {
     rm -rf "$OUT" "$SHOTS"
     mkdir -p "$SETUP_DIR" "$SHOTS"
     cp "$SETUP_EXE" "$SETUP_DIR/setup.exe"
-    # Make the prefix now (once per test run), so that its drive exists.
-    "$WINE_RUN" cmd /c exit >/dev/null 2>&1 </dev/null
+    # Makes the prefix (once per test run), so that its drive exists, and
+    # learns where Wine keeps the Programs folder.
+    "$WINE_RUN" "$DRIVER_EXE" --folders >"$OUT/folders.txt" 2>&1 </dev/null
+    PROGRAMS="$(tr -d '\r' <"$OUT/folders.txt" | sed -n 's/^programs=//p')"
     C_DRIVE="$WINEPREFIX/dosdevices/c:"
+    if [ -z "$PROGRAMS" ]; then
+        echo "FAIL: the driver did not report the Programs folder:"
+        cat "$OUT/folders.txt"
+        exit 1
+    fi
     # Scenarios install below C:\E2E, which is always there: their logs
     # name exactly the directories that the scenario's own paths add.
     mkdir -p "$C_DRIVE/E2E"
@@ -83,14 +111,22 @@ unix_of_dos() {
     esac
 }
 
-# Removes what an earlier run of the same scenario left in the prefix:
-# the given DOS paths, the setup logs and the Programs folder's entry.
+# Removes what an earlier run of the same scenario left in the prefix: the
+# given DOS paths, and the whole log directory C:\windows\UnInstal (every
+# setup log, and the uninstal.exe beside them).
 clean_prefix() {
     local p
     for p in "$@"; do
         rm -rf "$(unix_of_dos "$p")"
     done
     rm -rf "$C_DRIVE/windows/UnInstal"
+    return 0
+}
+
+# Removes an entry (a folder or a shortcut) of the Programs folder that an
+# earlier run left.
+clean_programs() { # NAME
+    rm -rf "$(unix_of_dos "$PROGRAMS\\$1")"
     return 0
 }
 
@@ -107,19 +143,23 @@ setup_file() {
     return 0
 }
 
-# Plays the driver script from standard input against setup.exe.
-# Sets DRIVER_STATUS; the transcripts of all plays are in $OUT/driver.log.
+# Plays the driver script from standard input against setup.exe. The
+# transcripts of all plays are in $OUT/driver.log. Wine hands a program's
+# standard error on to every program started below it, the desktop's
+# explorer among them, which stays a second after the last window: with a
+# file there, the transcript's pipe ends with the driver.
 play() {
+    local status
     cat >"$OUT/script.txt"
     echo "-- driver"
     "$WINE_RUN" "$DRIVER_EXE" --setup "$(dos_of_unix "$SETUP_DIR/setup.exe")" \
         --dir "$(dos_of_unix "$SETUP_DIR")" --script "$(dos_of_unix "$OUT/script.txt")" \
-        --shots "$SHOTS" </dev/null 2>&1 | tr -d '\r' | tee -a "$OUT/driver.log"
-    DRIVER_STATUS=${PIPESTATUS[0]}
-    [ "$DRIVER_STATUS" -eq 0 ] || fail "the driver's script failed (status $DRIVER_STATUS)"
-    PROGRAMS="$(sed -n 's/^programs=//p' "$OUT/driver.log" | head -n 1)"
-    WINDOWS="$(sed -n 's/^windows=//p' "$OUT/driver.log" | head -n 1)"
-    SYSTEM="$(sed -n 's/^system=//p' "$OUT/driver.log" | head -n 1)"
+        --shots "$SHOTS" </dev/null 2>>"$OUT/driver-stderr.log" | tr -d '\r' | tee -a "$OUT/driver.log"
+    status=${PIPESTATUS[0]}
+    if [ "$status" -ne 0 ]; then
+        fail "the driver's script failed (status $status)"
+        tail -n 20 "$OUT/driver-stderr.log" | sed 's/^/    stderr: /'
+    fi
     return 0
 }
 
@@ -177,9 +217,18 @@ expect_lines() { # PATH
     return 0
 }
 
-# The setup log of TITLE (its first name, without a letter) against stdin.
-expect_log() { # TITLE
-    expect_lines "C:\\windows\\UnInstal\\$1.log"
+# The first line of a setup log.
+log_header() { # TITLE
+    printf '; Setup log file for %s.  Required for the uninstall.\n' "$1"
+}
+
+# The setup log NAME.log (the title made a file name, without a letter)
+# against its header line for TITLE (NAME when not given) and then stdin.
+expect_log() { # NAME [TITLE]
+    local body
+    body="$(cat)"
+    expect_lines "C:\\windows\\UnInstal\\$1.log" <<<"$(log_header "${2:-$1}")
+$body"
     return 0
 }
 
@@ -235,15 +284,6 @@ list_drive() {
         -o -printf '%y %P\n' | LC_ALL=C sort)
 }
 
-# Waits until every process of the prefix has ended: the copy of the
-# uninstaller that finishes after uninstal.bat's window among them. The
-# prefix must be this test run's own (scripts/test-all.sh gives each
-# checkout one), or this waits for other runs' programs too.
-wine_settle() {
-    timeout 60 wineserver -w || fail "Wine processes still running after 60 s"
-    return 0
-}
-
 # C: against a listing taken before setup: equal, apart from the log
 # directory with its uninstal.exe (which every log shares) and the given
 # paths (relative to C:, with "/"), which the scenario checks itself.
@@ -274,10 +314,11 @@ stage_uninstaller() {
     cp "$UNINSTAL_EXE" "$SETUP_DIR/uninstal.exe"
 }
 
-# Clicks through Welcome and Select Directory with what setup.ini says.
+# Clicks through Welcome and Select Directory with what setup.ini says (a
+# part of a driver script).
 TO_INSTALLING='page "Setup - Welcome"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Select Directory"
-click 1000
+click IDC_MAIN
 closed'

@@ -20,8 +20,8 @@ play <<SCRIPT
 start
 $TO_INSTALLING
 page "Setup - Warning"
-text 1014 "C:\\\\E2E\\\\Abort\\\\two.txt"
-click 1017
+text IDC_OVERWRITE_PATH $(q 'C:\E2E\Abort\two.txt')
+click IDC_ABORT_SETUP
 exit 0
 SCRIPT
 
@@ -29,7 +29,6 @@ expect_same 'C:\E2E\Abort\one.txt' one.txt
 expect_file 'C:\E2E\Abort\two.txt' "two, old"
 expect_absent 'C:\E2E\Abort\three.txt'
 expect_log "E2E Abort Setup" <<'EOF'
-; Setup log file for E2E Abort Setup.  Required for the uninstall.
 AppTitle=E2E Abort Setup
 EMail=e2e@example.com
 MkDir=C:\windows\UnInstal\

@@ -19,10 +19,10 @@ EOF
 start
 $TO_INSTALLING
 page "Setup - Create Shortcut"
-click 1013
+click IDC_SKIP_SHORTCUT
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT

@@ -18,11 +18,11 @@ play <<SCRIPT
 start
 $TO_INSTALLING
 page "Setup - Installing"
-wait-match 1008 "File ([1-9][0-9]) of 100 \\\\([0-9]+% Complete\\\\)"
+wait-match IDC_FILE_LINE $(q 'File ([1-9][0-9]) of 100 \([0-9]+% Complete\)')
 suspend
-text 1002 "Installing the E2E Cancel Installing application to C:\\\\E2E\\\\CancelInstalling\\\\.  Press the cancel button to abort the installation."
+text IDC_TEXT $(q 'Installing the E2E Cancel Installing application to C:\E2E\CancelInstalling\.  Press the cancel button to abort the installation.')
 shot installing
-click 1001
+click IDC_CANCEL
 resume
 page "Cancel Setup"
 owner "Setup - Installing"
@@ -31,22 +31,21 @@ shot cancel-installing
 suspend
 answer-posted no
 page "Setup - Installing"
-click 1001
+click IDC_CANCEL
 resume
 page-new "Cancel Setup"
 page "Setup - Installing"
-print 1008
+print IDC_FILE_LINE
 page "Cancel Setup"
 answer yes
 exit 0
 SCRIPT
 
-line="$(sed -n 's/^text 1008=//p' "$OUT/driver.log")"
+line="$(sed -n 's/^text IDC_FILE_LINE=//p' "$OUT/driver.log")"
 if [[ "$line" =~ ^File\ ([0-9]+)\ of\ $count\ \(([0-9]+)%\ Complete\)$ ]]; then
     stop=$((10#${BASH_REMATCH[1]}))
     echo "-- the setup stopped before file $stop"
-    expected_log="; Setup log file for E2E Cancel Installing.  Required for the uninstall.
-AppTitle=E2E Cancel Installing
+    expected_log="AppTitle=E2E Cancel Installing
 EMail=e2e@example.com
 MkDir=C:\\windows\\UnInstal\\
 MkFile=C:\\windows\\UnInstal\\E2E Cancel Installing.log

@@ -9,20 +9,20 @@ EOF
 setup_file a.txt "a"
 clean_prefix 'C:\E2E\CancelDirDefault' 'C:\E2E\CancelDirTyped'
 
-play <<'SCRIPT'
+play <<SCRIPT
 start
 page "Setup - Welcome"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Select Directory"
-type 1006 "C:\\E2E\\CancelDirTyped"
-click 1001
+type IDC_INSTALL_PATH $(q 'C:\E2E\CancelDirTyped')
+click IDC_CANCEL
 page "Cancel Setup"
 owner "Setup - Select Directory"
 answer no
 page "Setup - Select Directory"
-text 1006 "C:\\E2E\\CancelDirTyped"
-click 1001
+text IDC_INSTALL_PATH $(q 'C:\E2E\CancelDirTyped')
+click IDC_CANCEL
 page-new "Cancel Setup"
 answer yes
 exit 0

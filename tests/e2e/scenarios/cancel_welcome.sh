@@ -9,10 +9,10 @@ EOF
 setup_file a.txt "a"
 clean_prefix 'C:\E2E\CancelWelcome'
 
-play <<'SCRIPT'
+play <<SCRIPT
 start
 page "Setup - Welcome"
-click 1001
+click IDC_CANCEL
 page "Cancel Setup"
 owner "Setup - Welcome"
 message "Do you really wish to cancel the Setup process?"
@@ -20,7 +20,7 @@ shot cancel-question
 answer no
 page "Setup - Welcome"
 enabled yes
-click 1001
+click IDC_CANCEL
 page-new "Cancel Setup"
 answer yes
 exit 0

@@ -16,7 +16,7 @@ EOF_INI
 setup_file 'ソ表.txt' "a double-byte name"
 setup_file plain.txt "a plain name"
 clean_prefix 'C:\E2E\ソ表'
-rm -rf "$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/E2E\ ソ表
+clean_programs 'E2E ソ表'
 before="$(ls -A "$C_DRIVE/E2E")"
 stage_uninstaller
 list_drive >"$OUT/drive-before.txt"
@@ -25,10 +25,10 @@ play <<SCRIPT
 start
 $TO_INSTALLING
 page "Setup - Create Shortcut"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
@@ -44,7 +44,6 @@ after="$(ls -A "$C_DRIVE/E2E")"
     fail "$app holds: $(ls -A "$(unix_of_dos "$app")" | tr '\n' ' ')"
 folder="$PROGRAMS\\E2E ソ表"
 expect_log "E2E ソ表" <<EOF
-; Setup log file for E2E ソ表.  Required for the uninstall.
 AppTitle=E2E ソ表
 EMail=e2e@example.com
 MkDir=C:\\windows\\UnInstal\\
@@ -66,12 +65,12 @@ expect_shortcut "$folder\\E2E ソ表.lnk" "$app\\ソ表.txt" "$app\\" "E2E ソ�
 # And removed again by its uninstal.bat, run by cmd in the double-byte
 # folder: the uninstaller must read those names as the setup wrote them.
 iconv -f UTF-8 -t CP932 <<SCRIPT | play
-run "C:\\\\E2E\\\\ソ表" "cmd /c uninstal.bat"
+run $(q "$app") "cmd /c uninstal.bat"
 page "Uninstall"
 answer yes
 page "Uninstall - Complete"
 answer ok
 exit 0
+settled
 SCRIPT
-wine_settle
 expect_drive_as "$OUT/drive-before.txt"

@@ -8,20 +8,31 @@ file=a.txt
 EOF
 setup_file a.txt "a"
 clean_prefix 'C:\E2E\Defaults'
+clean_programs Unknown
+clean_programs Unknown.lnk
+welcome="This program will setup and install the Unknown application on your computer.  No description supplied  You may abort the setup by pressing the Cancel button at any time.
 
-play <<'SCRIPT'
+Press the Next button below to continue..."
+complete="The Unknown application has been installed.  If have problems or questions about the program:
+
+     E-Mail: none
+     Web Site: none
+
+Press the Finish button below to exit setup..."
+
+play <<SCRIPT
 start
 page "Setup - Welcome"
 background "setup"
-text 1002 "This program will setup and install the Unknown application on your computer.  No description supplied  You may abort the setup by pressing the Cancel button at any time.\n\nPress the Next button below to continue..."
-click 1000
+text IDC_TEXT $(q "$welcome")
+click IDC_MAIN
 closed
 page "Setup - Select Directory"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Create Shortcut"
-text 1010 "Unknown"
-click 1012
+text IDC_SHORTCUT_FOLDER "Unknown"
+click IDC_BROWSE_SHORTCUT
 page "Browse for Folder"
 owner "Setup - Create Shortcut"
 shot browse-shortcut-folder
@@ -31,20 +42,19 @@ page "Browse for Folder"
 tree-select-root
 answer ok
 page "Setup - Create Shortcut"
-wait-text 1010 ""
+wait-text IDC_SHORTCUT_FOLDER ""
 enabled yes
-click 1013
+click IDC_SKIP_SHORTCUT
 closed
 page "Setup - Complete"
-text 1002 "The Unknown application has been installed.  If have problems or questions about the program:\n\n     E-Mail: none\n     Web Site: none\n\nPress the Finish button below to exit setup..."
-click 1000
+text IDC_TEXT $(q "$complete")
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
 
 expect_same 'C:\E2E\Defaults\a.txt' a.txt
 expect_log "Unknown" <<'EOF'
-; Setup log file for Unknown.  Required for the uninstall.
 AppTitle=Unknown
 EMail=none
 MkDir=C:\windows\UnInstal\
@@ -58,5 +68,6 @@ rem This file uninstalls the Unknown application.  The uninstallation
 rem may fail if the setup log has been moved or deleted since the setup.
 "C:\windows\UnInstal\uninstal.exe" "UnInstal\Unknown.log"
 EOF
-[ -z "$(ls "$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/ | grep -x -e Unknown -e 'Unknown.lnk')" ] ||
-    fail "Skip on Create Shortcut made a shortcut"
+# Skip on Create Shortcut makes no shortcut.
+expect_absent "$PROGRAMS\\Unknown"
+expect_absent "$PROGRAMS\\Unknown.lnk"

@@ -1,4 +1,4 @@
-# The background's Exit command (105), sent while Welcome is open: the
+# The background's Exit command (IDM_EXIT), sent while Welcome is open: the
 # background goes away and the setup ends with status 0, nothing installed.
 write_ini <<'EOF'
 apptitle=E2E Exit Command
@@ -8,11 +8,11 @@ EOF
 setup_file a.txt "a"
 clean_prefix 'C:\E2E\ExitCommand'
 
-play <<'SCRIPT'
+play <<SCRIPT
 start
 page "Setup - Welcome"
 background "setup"
-command-background 105
+command-background IDM_EXIT
 closed
 exit 0
 SCRIPT

@@ -5,54 +5,63 @@ sample="$SOURCE_DIR/examples/sample"
 cp "$sample/setup.ini" "$sample/readme.txt" "$sample/notes.ini" "$sample/notesdat.dat" "$SETUP_DIR/"
 cp "$NOTES_EXE" "$SETUP_DIR/notes.exe"
 clean_prefix 'C:\Program Files\Sample Notes' 'C:\windows\notes.ini' 'C:\windows\system32\notesdat.dat'
-rm -rf "$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Sample\ Notes
+clean_programs 'Sample Notes'
+welcome="This program will setup and install the Sample Notes application on your computer.  Sample Notes shows a short text: it is the application that demonstrates setup.exe.  You may abort the setup by pressing the Cancel button at any time.
 
-play <<'SCRIPT'
+Press the Next button below to continue..."
+complete="The Sample Notes application has been installed.  If have problems or questions about the program:
+
+     E-Mail: notes@example.com
+     Web Site: http://www.example.com/notes/
+
+Press the Finish button below to exit setup..."
+
+play <<SCRIPT
 start
 page "Setup - Welcome"
 background "setup"
 owner "setup"
 controls 3
-text 1000 "Next >>"
-text 1001 "Cancel"
-visible 1001 yes
-text 1002 "This program will setup and install the Sample Notes application on your computer.  Sample Notes shows a short text: it is the application that demonstrates setup.exe.  You may abort the setup by pressing the Cancel button at any time.\n\nPress the Next button below to continue..."
+text IDC_MAIN "Next >>"
+text IDC_CANCEL "Cancel"
+visible IDC_CANCEL yes
+text IDC_TEXT $(q "$welcome")
 shot welcome
-click 1000
+click IDC_MAIN
 closed
 
 page "Setup - Select Directory"
 owner "setup"
 controls 6
-text 1004 "Select the destination directory where you wish to install the application."
-text 1006 "C:\\Program Files\\Sample Notes\\"
-class 1006 Edit
-text 1000 "Install >>"
-text 1001 "Cancel"
-text 1002 "Browse..."
+text IDC_SELECT_TEXT "Select the destination directory where you wish to install the application."
+text IDC_INSTALL_PATH $(q 'C:\Program Files\Sample Notes\')
+class IDC_INSTALL_PATH Edit
+text IDC_MAIN "Install >>"
+text IDC_CANCEL "Cancel"
+text IDC_BROWSE_DIR "Browse..."
 shot select-directory
-click 1000
+click IDC_MAIN
 closed
 
 page "Setup - Create Shortcut"
 owner "setup"
 controls 6
-text 1009 "If you wish, you may create a shortcut for this application.  The default shortcut will be placed in a new folder in your Programs folder.  You can change the location of the shortcut by pressing the Browse button."
-text 1010 "Sample Notes"
-text 1000 "Continue >>"
-text 1013 "Skip"
-text 1012 "Browse..."
+text IDC_SHORTCUT_TEXT "If you wish, you may create a shortcut for this application.  The default shortcut will be placed in a new folder in your Programs folder.  You can change the location of the shortcut by pressing the Browse button."
+text IDC_SHORTCUT_FOLDER "Sample Notes"
+text IDC_MAIN "Continue >>"
+text IDC_SKIP_SHORTCUT "Skip"
+text IDC_BROWSE_SHORTCUT "Browse..."
 shot create-shortcut
-click 1000
+click IDC_MAIN
 closed
 
 page "Setup - Complete"
 owner "setup"
-text 1000 "Finish"
-visible 1001 no
-text 1002 "The Sample Notes application has been installed.  If have problems or questions about the program:\n\n     E-Mail: notes@example.com\n     Web Site: http://www.example.com/notes/\n\nPress the Finish button below to exit setup..."
+text IDC_MAIN "Finish"
+visible IDC_CANCEL no
+text IDC_TEXT $(q "$complete")
 shot complete
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
@@ -64,7 +73,6 @@ expect_same 'C:\windows\notes.ini' notes.ini
 expect_same 'C:\windows\system32\notesdat.dat' notesdat.dat
 folder="$PROGRAMS\\Sample Notes"
 expect_log "Sample Notes" <<EOF
-; Setup log file for Sample Notes.  Required for the uninstall.
 AppTitle=Sample Notes
 EMail=notes@example.com
 MkDir=C:\\windows\\UnInstal\\

@@ -14,31 +14,31 @@ warning="Please enter the full path of the directory to install to, with its dri
 play <<SCRIPT
 start
 page "Setup - Welcome"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Select Directory"
-type 1006 "apps\\\\foo"
-click 1000
+type IDC_INSTALL_PATH $(q 'apps\foo')
+click IDC_MAIN
 page "Setup Warning"
 owner "Setup - Select Directory"
 message $(q "$warning")
 shot full-path-warning
 answer ok
 page "Setup - Select Directory"
-text 1006 "apps\\\\foo"
-type 1006 ""
-click 1000
+text IDC_INSTALL_PATH $(q 'apps\foo')
+type IDC_INSTALL_PATH ""
+click IDC_MAIN
 page-new "Setup Warning"
 answer ok
 page "Setup - Select Directory"
-type 1006 "C:\\\\E2E\\\\FullPath\\\\Typed"
-click 1000
+type IDC_INSTALL_PATH $(q 'C:\E2E\FullPath\Typed')
+click IDC_MAIN
 closed
 page "Setup - Create Shortcut"
-click 1013
+click IDC_SKIP_SHORTCUT
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
@@ -46,8 +46,7 @@ SCRIPT
 expect_same 'C:\E2E\FullPath\Typed\a.txt' a.txt
 expect_absent 'C:\E2E\FullPath\Offered'
 [ ! -e "$SETUP_DIR/apps" ] || fail "a relative install path made directories below the setup directory"
-expect_log "E2E Full_Path" <<'EOF'
-; Setup log file for E2E Full/Path.  Required for the uninstall.
+expect_log "E2E Full_Path" "E2E Full/Path" <<'EOF'
 AppTitle=E2E Full/Path
 EMail=e2e@example.com
 MkDir=C:\windows\UnInstal\

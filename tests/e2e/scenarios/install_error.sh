@@ -25,7 +25,6 @@ SCRIPT
 
 expect_file 'C:\E2E\Blocked\file.txt' "in the way"
 expect_log "E2E Install Error" <<'EOF'
-; Setup log file for E2E Install Error.  Required for the uninstall.
 AppTitle=E2E Install Error
 EMail=e2e@example.com
 MkDir=C:\windows\UnInstal\

@@ -24,22 +24,22 @@ play <<SCRIPT
 start
 page "Setup - Welcome"
 shot long-title
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Select Directory"
-text 1006 $(q "$path")
-click 1000
+text IDC_INSTALL_PATH $(q "$path")
+click IDC_MAIN
 closed
 page "Setup - Warning"
-text 1014 $(q "${path}a.txt")
+text IDC_OVERWRITE_PATH $(q "${path}a.txt")
 page "Setup - Installing"
-text 1002 $(q "${intro:0:511}")
+text IDC_TEXT $(q "${intro:0:511}")
 page "Setup - Warning"
-click 1015
+click IDC_SKIP_FILE
 closed
 page "Setup - Create Shortcut"
-text 1010 $(q "$title")
-click 1000
+text IDC_SHORTCUT_FOLDER $(q "$title")
+click IDC_MAIN
 page "Setup Error"
 owner "setup"
 message $(q "$(setup_error_text "Error creating application Shortcuts!" "String bounds overflow!" e2e@example.com)")

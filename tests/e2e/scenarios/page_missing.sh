@@ -12,7 +12,7 @@ setup_file a.txt "a"
 clean_prefix 'C:\E2E\PageMissing'
 
 play <<SCRIPT
-break-template 132
+break-template IDD_SHORTCUT
 start
 $TO_INSTALLING
 page "Setup Error"
@@ -24,7 +24,6 @@ SCRIPT
 
 expect_same 'C:\E2E\PageMissing\a.txt' a.txt
 expect_log "E2E Page Missing" <<'EOF'
-; Setup log file for E2E Page Missing.  Required for the uninstall.
 AppTitle=E2E Page Missing
 EMail=e2e@example.com
 MkDir=C:\windows\UnInstal\

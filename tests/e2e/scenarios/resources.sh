@@ -5,7 +5,7 @@
 # expectation follows the page tables line by line (checked against them,
 # not against setup.rc). windres stores a control's class name in capitals;
 # Windows compares class names without regard to case.
-play <<'SCRIPT'
+play <<SCRIPT
 resources
 SCRIPT
 

@@ -3,14 +3,12 @@
 # made "_", a device name such as NUL given a "_" in front), while the pages,
 # the log's AppTitle line, uninstal.bat's first line and the shortcut's
 # description keep the title as written.
-setup_file a.txt "a"
-clean_prefix 'C:\E2E\TitleName'
-programs_dir=("$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs)
-rm -rf "${programs_dir[@]/%//AC_DC_ Live_}"
-
 title='AC/DC: Live?'
 name='AC_DC_ Live_'
 dir='C:\E2E\TitleName\Live'
+setup_file a.txt "a"
+clean_prefix 'C:\E2E\TitleName'
+clean_programs "$name"
 write_ini <<EOF
 apptitle=$title
 email=e2e@example.com
@@ -21,26 +19,25 @@ EOF
 play <<SCRIPT
 start
 page "Setup - Welcome"
-text 1002 $(q "This program will setup and install the $title application on your computer.  No description supplied  You may abort the setup by pressing the Cancel button at any time.
+text IDC_TEXT $(q "This program will setup and install the $title application on your computer.  No description supplied  You may abort the setup by pressing the Cancel button at any time.
 
 Press the Next button below to continue...")
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Select Directory"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Create Shortcut"
-text 1010 $(q "$name")
-click 1000
+text IDC_SHORTCUT_FOLDER $(q "$name")
+click IDC_MAIN
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
 folder="$PROGRAMS\\$name"
-expect_log "$name" <<EOF
-; Setup log file for $title.  Required for the uninstall.
+expect_log "$name" "$title" <<EOF
 AppTitle=$title
 EMail=e2e@example.com
 MkDir=C:\\windows\\UnInstal\\
@@ -71,16 +68,15 @@ play <<SCRIPT
 start
 $TO_INSTALLING
 page "Setup - Create Shortcut"
-text 1010 "_Nul"
-click 1013
+text IDC_SHORTCUT_FOLDER "_Nul"
+click IDC_SKIP_SHORTCUT
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
-expect_log "_Nul" <<EOF
-; Setup log file for Nul.  Required for the uninstall.
+expect_log "_Nul" "Nul" <<EOF
 AppTitle=Nul
 EMail=none
 MkFile=C:\\windows\\UnInstal\\_Nul.log

@@ -13,31 +13,31 @@ EOF
 setup_file a.txt "first file"
 setup_file b.txt "second file, a little longer"
 clean_prefix 'C:\E2E\NotThisOne' 'C:\E2E\Typed'
-rm -rf "$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/E2E\ Typed\ Path
+clean_programs 'E2E Typed Path'
 
-play <<'SCRIPT'
+play <<SCRIPT
 start
 page "Setup - Welcome"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Select Directory"
-text 1006 "C:\\E2E\\NotThisOne\\"
+text IDC_INSTALL_PATH $(q 'C:\E2E\NotThisOne\')
 # Browse starts at the desktop; OK takes it, with the base path below it.
-click 1002
+click IDC_BROWSE_DIR
 page "Browse for Folder"
 owner "Setup - Select Directory"
 shot browse-install-path
 answer ok
 page "Setup - Select Directory"
-wait-text 1006 "${desktop}\\Typed App\\"
-type 1006 "C:\\E2E\\Typed\\Deep\\Tree"
-click 1000
+wait-text IDC_INSTALL_PATH $(q '${desktop}\Typed App\')
+type IDC_INSTALL_PATH $(q 'C:\E2E\Typed\Deep\Tree')
+click IDC_MAIN
 closed
 page "Setup - Create Shortcut"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
@@ -48,7 +48,6 @@ expect_same "$dir\\a.txt" a.txt
 expect_same "$dir\\b.txt" b.txt
 folder="$PROGRAMS\\E2E Typed Path"
 expect_log "E2E Typed Path" <<EOF
-; Setup log file for E2E Typed Path.  Required for the uninstall.
 AppTitle=E2E Typed Path
 EMail=e2e@example.com
 MkDir=C:\\windows\\UnInstal\\

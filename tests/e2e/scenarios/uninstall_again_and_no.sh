@@ -16,41 +16,51 @@ play <<SCRIPT
 start
 $TO_INSTALLING
 page "Setup - Create Shortcut"
-click 1013
+click IDC_SKIP_SHORTCUT
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
 list_drive >"$OUT/drive-installed.txt"
 cp "$(unix_of_dos 'C:\windows\UnInstal\E2E Again.log')" "$OUT/log-installed"
 
-play <<'SCRIPT'
-run "C:\\E2E\\Again" "cmd /c uninstal.bat"
+play <<SCRIPT
+run $(q 'C:\E2E\Again') "cmd /c uninstal.bat"
 page "Uninstall"
 answer no
 exit 2
+settled
 SCRIPT
-wine_settle
 expect_drive_as "$OUT/drive-installed.txt"
 cmp -s "$OUT/log-installed" "$(unix_of_dos 'C:\windows\UnInstal\E2E Again.log')" || fail "No changed the log"
 
-play <<'SCRIPT'
-run "C:\\E2E\\Again" "cmd /c uninstal.bat"
+no_log='The setup log
+
+     C:\windows\UnInstal\E2E Again.log
+
+could not be opened: it does not exist.
+
+Nothing has been removed.'
+play <<SCRIPT
+run $(q 'C:\E2E\Again') "cmd /c uninstal.bat"
 page "Uninstall"
 answer yes
 page "Uninstall - Complete"
 answer ok
 exit 0
-run "C:\\" "C:\\windows\\UnInstal\\uninstal.exe UnInstal\\E2E Again.log"
+# The log goes with the copy of the uninstaller that finishes once cmd has
+# ended: the second run comes after it.
+settled
+run $(q 'C:\') $(q 'C:\windows\UnInstal\uninstal.exe UnInstal\E2E Again.log')
 page "Uninstall - Error"
-message "The setup log\n\n     C:\\windows\\UnInstal\\E2E Again.log\n\ncould not be opened: it does not exist.\n\nNothing has been removed."
+message $(q "$no_log")
 shot uninstall-no-log
 answer ok
 exit 2
-run "C:\\" "C:\\windows\\UnInstal\\uninstal.exe /S UnInstal\\E2E Again.log"
+run $(q 'C:\') $(q 'C:\windows\UnInstal\uninstal.exe /S UnInstal\E2E Again.log')
 exit 2
+settled
 SCRIPT
-wine_settle
 expect_drive_as "$OUT/drive-before.txt"

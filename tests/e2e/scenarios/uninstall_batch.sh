@@ -10,41 +10,46 @@ cp "$sample/setup.ini" "$sample/readme.txt" "$sample/notes.ini" "$sample/notesda
 cp "$NOTES_EXE" "$SETUP_DIR/notes.exe"
 stage_uninstaller
 clean_prefix 'C:\Program Files\Sample Notes' 'C:\windows\notes.ini' 'C:\windows\system32\notesdat.dat'
-rm -rf "$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Sample\ Notes
+clean_programs 'Sample Notes'
 list_drive >"$OUT/drive-before.txt"
 
-app='C:\\Program Files\\Sample Notes'
+app='C:\Program Files\Sample Notes'
+removed="The Sample Notes application has been removed from your computer.
+
+Still in use by the command window, and removed as soon as it closes:
+     $app\\uninstal.bat
+     $app"
 play <<SCRIPT
 start
 $TO_INSTALLING
 page "Setup - Create Shortcut"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
-run "$app" "cmd /c uninstal.bat"
+run $(q "$app") "cmd /c uninstal.bat"
 page "Uninstall"
 message "Do you really wish to remove the Sample Notes application and all of its components?"
-default 7
+default IDNO
 shot uninstall-confirm
 answer yes
 page "Uninstall - Shared File"
-text 1001 "\${system}\\\\notesdat.dat"
-default 1003
+text IDC_SHARED_PATH $(q '${system}\notesdat.dat')
+default IDC_KEEP
 shot uninstall-shared-file
-click 1002
-click 1004
+click IDC_SHARED_ALL
+click IDC_REMOVE
 closed
 page "Uninstall - Complete"
-message "The Sample Notes application has been removed from your computer.\n\nStill in use by the command window, and removed as soon as it closes:\n     $app\\\\uninstal.bat\n     $app"
+message $(q "$removed")
 shot uninstall-complete
 answer ok
 exit 0
+settled
 SCRIPT
 
-wine_settle
 expect_drive_as "$OUT/drive-before.txt"
 expect_absent 'C:\windows\UnInstal\Sample Notes.log'
 expect_file 'C:\windows\UnInstal\uninstal.exe'

@@ -19,10 +19,10 @@ play <<SCRIPT
 start
 $TO_INSTALLING
 page "Setup - Create Shortcut"
-click 1013
+click IDC_SKIP_SHORTCUT
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
@@ -33,20 +33,32 @@ printf 'victim' >"$(unix_of_dos 'C:\E2E\Leftovers\victim.txt')"
 printf 'the cut line names a prefix of it' >"$(unix_of_dos 'C:\E2E\Leftovers\App\rea')"
 printf "the user's own" >"$(unix_of_dos 'C:\E2E\Leftovers\App\mine.txt')"
 log="$(unix_of_dos 'C:\windows\UnInstal\E2E Leftovers.log')"
-printf 'MkFile=victim.txt\r\nMkFile=C:\\E2E\\Leftovers\\App\\..\\victim.txt\r\nMkFile=C:\\E2E\\Leftovers\\*.txt\r\nMkDir=C:\\\r\nMkFile=C:\\E2E\\Leftovers\\App\\rea' >>"$log"
+printf '%s\r\n' 'MkFile=victim.txt' 'MkFile=C:\E2E\Leftovers\App\..\victim.txt' 'MkFile=C:\E2E\Leftovers\*.txt' \
+    'MkDir=C:\' >>"$log"
+printf '%s' 'MkFile=C:\E2E\Leftovers\App\rea' >>"$log"
 
-app='C:\\E2E\\Leftovers\\App'
+app='C:\E2E\Leftovers\App'
+kept="The E2E Leftovers application has been removed, except for these items:
+     MkFile=$app\\rea  (skipped: the log's last line, cut short)
+     MkDir=C:\\  (skipped as unsafe: a drive's root)
+     MkFile=C:\\E2E\\Leftovers\\*.txt  (skipped as unsafe: a wildcard)
+     MkFile=$app\\..\\victim.txt  (skipped as unsafe: \".\" or \"..\")
+     MkFile=victim.txt  (skipped as unsafe: no full path)
+     $app  (not empty)
+     C:\\E2E\\Leftovers  (not empty)
+
+The setup log C:\\windows\\UnInstal\\E2E Leftovers.log now names only what remains: run the uninstaller again to remove it later."
 play <<SCRIPT
-run "C:\\\\" "C:\\\\windows\\\\UnInstal\\\\uninstal.exe UnInstal\\\\E2E Leftovers.log"
+run $(q 'C:\') $(q 'C:\windows\UnInstal\uninstal.exe UnInstal\E2E Leftovers.log')
 page "Uninstall"
 answer yes
 page "Uninstall - Complete"
-message "The E2E Leftovers application has been removed, except for these items:\n     MkFile=$app\\\\rea  (skipped: the log's last line, cut short)\n     MkDir=C:\\\\  (skipped as unsafe: a drive's root)\n     MkFile=C:\\\\E2E\\\\Leftovers\\\\*.txt  (skipped as unsafe: a wildcard)\n     MkFile=$app\\\\..\\\\victim.txt  (skipped as unsafe: \\".\\" or \\"..\\")\n     MkFile=victim.txt  (skipped as unsafe: no full path)\n     $app  (not empty)\n     C:\\\\E2E\\\\Leftovers  (not empty)\n\nThe setup log C:\\\\windows\\\\UnInstal\\\\E2E Leftovers.log now names only what remains: run the uninstaller again to remove it later."
+message $(q "$kept")
 shot uninstall-leftovers
 answer ok
 exit 1
+settled
 SCRIPT
-wine_settle
 expect_file 'C:\windows\victim.txt' victim
 expect_file 'C:\E2E\Leftovers\victim.txt' victim
 expect_file 'C:\E2E\Leftovers\App\rea' 'the cut line names a prefix of it'
@@ -55,7 +67,6 @@ expect_absent 'C:\E2E\Leftovers\App\readme.txt'
 expect_absent 'C:\E2E\Leftovers\App\data.txt'
 expect_absent 'C:\E2E\Leftovers\App\uninstal.bat'
 expect_log "E2E Leftovers" <<'LOG'
-; Setup log file for E2E Leftovers.  Required for the uninstall.
 AppTitle=E2E Leftovers
 EMail=e2e@example.com
 MkDir=C:\windows\UnInstal\

@@ -15,37 +15,40 @@ stage_uninstaller
 clean_prefix 'C:\E2E\Shared' 'C:\windows\e2e-shared.ini'
 printf 'old shared' >"$(unix_of_dos 'C:\windows\e2e-shared.ini')"
 list_drive >"$OUT/drive-before.txt"
+kept='The E2E Shared application has been removed, except for these items:
+     C:\windows\e2e-shared.ini  (shared, kept)
+
+The setup log C:\windows\UnInstal\E2E Shared.log now names only what remains: run the uninstaller again to remove it later.'
 
 play <<SCRIPT
 start
 $TO_INSTALLING
 page "Setup - Warning"
-text 1014 "C:\\\\windows\\\\e2e-shared.ini"
-click 1016
+text IDC_OVERWRITE_PATH $(q 'C:\windows\e2e-shared.ini')
+click IDC_OVERWRITE_FILE
 closed
 page "Setup - Create Shortcut"
-click 1013
+click IDC_SKIP_SHORTCUT
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
-run "C:\\\\" "C:\\\\windows\\\\UnInstal\\\\uninstal.exe UnInstal\\\\E2E Shared.log"
+run $(q 'C:\') $(q 'C:\windows\UnInstal\uninstal.exe UnInstal\E2E Shared.log')
 page "Uninstall"
 answer yes
 page "Uninstall - Shared File"
-text 1001 "\${windows}\\\\e2e-shared.ini"
-click 1003
+text IDC_SHARED_PATH $(q '${windows}\e2e-shared.ini')
+click IDC_KEEP
 closed
 page "Uninstall - Complete"
-message "The E2E Shared application has been removed, except for these items:\n     C:\\\\windows\\\\e2e-shared.ini  (shared, kept)\n\nThe setup log C:\\\\windows\\\\UnInstal\\\\E2E Shared.log now names only what remains: run the uninstaller again to remove it later."
+message $(q "$kept")
 answer ok
 exit 1
+settled
 SCRIPT
-wine_settle
 expect_same 'C:\windows\e2e-shared.ini' e2e-shared.ini
 expect_log "E2E Shared" <<'LOG'
-; Setup log file for E2E Shared.  Required for the uninstall.
 AppTitle=E2E Shared
 EMail=e2e@example.com
 MkDir=C:\windows\UnInstal\
@@ -54,18 +57,18 @@ MkFile=C:\windows\e2e-shared.ini
 LOG
 expect_drive_as "$OUT/drive-before.txt" 'windows/e2e-shared.ini' 'windows/UnInstal/E2E Shared.log'
 
-play <<'SCRIPT'
-run "C:\\" "C:\\windows\\UnInstal\\uninstal.exe UnInstal\\E2E Shared.log"
+play <<SCRIPT
+run $(q 'C:\') $(q 'C:\windows\UnInstal\uninstal.exe UnInstal\E2E Shared.log')
 page "Uninstall"
 answer yes
 page "Uninstall - Shared File"
-click 1004
+click IDC_REMOVE
 closed
 page "Uninstall - Complete"
 message "The E2E Shared application has been removed from your computer."
 answer ok
 exit 0
+settled
 SCRIPT
-wine_settle
 expect_absent 'C:\windows\e2e-shared.ini'
 expect_drive_as "$OUT/drive-before.txt" 'windows/e2e-shared.ini'

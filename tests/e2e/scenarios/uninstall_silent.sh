@@ -17,17 +17,17 @@ setup_file data.txt "its data"
 setup_file e2e-silent.ini "its settings"
 stage_uninstaller
 clean_prefix 'C:\E2E\Silent' 'C:\windows\e2e-silent.ini'
-rm -rf "$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/E2E\ Silent
+clean_programs 'E2E Silent'
 list_drive >"$OUT/drive-before.txt"
 
 play <<SCRIPT
 start
 $TO_INSTALLING
 page "Setup - Create Shortcut"
-click 1000
+click IDC_MAIN
 closed
 page "Setup - Complete"
-click 1000
+click IDC_MAIN
 closed
 exit 0
 SCRIPT
@@ -39,14 +39,13 @@ silent="$(sed -E 's/^("[^"]*"|[^ ]*) (.*)$/\1 \/S \2/' <<<"$line")"
 # cmd /c drops the first and the last quote of its command line: the outer
 # pair keeps the line's own quotes whole.
 play <<SCRIPT
-run "C:\\\\E2E\\\\Silent\\\\App" $(q "cmd /c \"$silent\"")
+run $(q 'C:\E2E\Silent\App') $(q "cmd /c \"$silent\"")
 exit 1
+settled
 SCRIPT
-wine_settle
 expect_absent 'C:\E2E\Silent'
 expect_file 'C:\windows\e2e-silent.ini' "its settings"
 expect_log "E2E Silent" <<'LOG'
-; Setup log file for E2E Silent.  Required for the uninstall.
 AppTitle=E2E Silent
 EMail=e2e@example.com
 MkDir=C:\windows\UnInstal\
@@ -55,18 +54,18 @@ MkFile=C:\windows\e2e-silent.ini
 LOG
 expect_drive_as "$OUT/drive-before.txt" 'windows/e2e-silent.ini' 'windows/UnInstal/E2E Silent.log'
 
-play <<'SCRIPT'
-run "C:\\" "\"C:\\windows\\UnInstal\\uninstal.exe\" \"UnInstal\\E2E Silent.log\""
+play <<SCRIPT
+run $(q 'C:\') $(q '"C:\windows\UnInstal\uninstal.exe" "UnInstal\E2E Silent.log"')
 page "Uninstall"
 answer yes
 page "Uninstall - Shared File"
-text 1001 "${windows}\\e2e-silent.ini"
-click 1004
+text IDC_SHARED_PATH $(q '${windows}\e2e-silent.ini')
+click IDC_REMOVE
 closed
 page "Uninstall - Complete"
 message "The E2E Silent application has been removed from your computer."
 answer ok
 exit 0
+settled
 SCRIPT
-wine_settle
 expect_drive_as "$OUT/drive-before.txt"

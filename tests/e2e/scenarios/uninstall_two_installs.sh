@@ -10,16 +10,16 @@ INI
 setup_file app.txt "the app"
 stage_uninstaller
 clean_prefix 'C:\E2E\Twice'
-rm -rf "$C_DRIVE"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/E2E\ Twice
+clean_programs 'E2E Twice'
 list_drive >"$OUT/drive-before.txt"
 
 INSTALL="start
 $TO_INSTALLING
 page \"Setup - Create Shortcut\"
-click 1000
+click IDC_MAIN
 closed
 page \"Setup - Complete\"
-click 1000
+click IDC_MAIN
 closed
 exit 0"
 for order in "E2E Twice.log|E2E Twicea.log" "E2E Twicea.log|E2E Twice.log"; do
@@ -28,16 +28,16 @@ for order in "E2E Twice.log|E2E Twicea.log" "E2E Twicea.log|E2E Twice.log"; do
     play <<SCRIPT
 $INSTALL
 $INSTALL
-run "C:\\\\" "C:\\\\windows\\\\UnInstal\\\\uninstal.exe /S UnInstal\\\\$first"
+run $(q 'C:\') $(q "C:\\windows\\UnInstal\\uninstal.exe /S UnInstal\\$first")
 exit 0
+settled
 SCRIPT
-    wine_settle
     expect_absent "C:\\windows\\UnInstal\\$first"
     expect_file "C:\\windows\\UnInstal\\$second"
     play <<SCRIPT
-run "C:\\\\" "C:\\\\windows\\\\UnInstal\\\\uninstal.exe /S UnInstal\\\\$second"
+run $(q 'C:\') $(q "C:\\windows\\UnInstal\\uninstal.exe /S UnInstal\\$second")
 exit 0
+settled
 SCRIPT
-    wine_settle
     expect_drive_as "$OUT/drive-before.txt"
 done
