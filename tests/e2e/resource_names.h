@@ -17,6 +17,9 @@ extern const ResourceName SETUP_NAMES[];
 // uninstal.exe's names (uninstall/resource.h), ended by {nullptr, 0}.
 extern const ResourceName UNINSTALL_NAMES[];
 
-#define RESOURCE_NAME(name) {#name, name}
+#define RESOURCE_NAME(name)                                                                                            \
+    {                                                                                                                  \
+#name, name                                                                                                    \
+    }
 
 #endif
