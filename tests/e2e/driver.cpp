@@ -1176,6 +1176,9 @@ int main(int argc, char **argv)
     folder_system = folder(CSIDL_SYSTEM);
     std::printf("programs=%s\nwindows=%s\nsystem=%s\n", folder_programs.c_str(), folder_windows.c_str(),
                 folder_system.c_str());
+    // Seen at once: a run step's transcript that lacks these lines tells that
+    // the driver never started, so nothing of the script ran.
+    std::fflush(stdout);
     if (folders_only)
         return 0;
 

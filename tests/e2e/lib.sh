@@ -149,13 +149,23 @@ setup_file() {
 # explorer among them, which stays a second after the last window: with a
 # file there, the transcript's pipe ends with the driver.
 play() {
-    local status
+    local status attempt
     cat >"$OUT/script.txt"
-    echo "-- driver"
-    "$WINE_RUN" "$DRIVER_EXE" --setup "$(dos_of_unix "$SETUP_DIR/setup.exe")" \
-        --dir "$(dos_of_unix "$SETUP_DIR")" --script "$(dos_of_unix "$OUT/script.txt")" \
-        --shots "$SHOTS" </dev/null 2>>"$OUT/driver-stderr.log" | tr -d '\r' | tee -a "$OUT/driver.log"
-    status=${PIPESTATUS[0]}
+    for attempt in 1 2; do
+        echo "-- driver"
+        "$WINE_RUN" "$DRIVER_EXE" --setup "$(dos_of_unix "$SETUP_DIR/setup.exe")" \
+            --dir "$(dos_of_unix "$SETUP_DIR")" --script "$(dos_of_unix "$OUT/script.txt")" \
+            --shots "$SHOTS" </dev/null 2>>"$OUT/driver-stderr.log" | tr -d '\r' | tee "$OUT/play.log"
+        status=${PIPESTATUS[0]}
+        cat "$OUT/play.log" >>"$OUT/driver.log"
+        # The driver's first lines come before any step; without them it
+        # never started (Wine itself failed once under load), and nothing of
+        # the script has run, so it may start again. Any other failure counts.
+        if [ "$status" -eq 0 ] || grep -q '^programs=' "$OUT/play.log"; then
+            break
+        fi
+        echo "-- the driver did not start (status $status)"
+    done
     if [ "$status" -ne 0 ]; then
         fail "the driver's script failed (status $status)"
         tail -n 20 "$OUT/driver-stderr.log" | sed 's/^/    stderr: /'
