@@ -78,13 +78,19 @@ bool parse_setup_args(const char *args, SETUP_ARGS &out)
             break;
         out.given = true;
         const char *word = p;
-        if (starts_with(word, std::strlen(word), "/D=")) {
+        // A whole option in quotes, as programs quote an argument with a
+        // blank: "/D=C:\Program Files\App".
+        bool outer = word[0] == '"' && word[1] == '/';
+        const char *option = outer ? word + 1 : word;
+        if (starts_with(option, std::strlen(option), "/D=")) {
             // The rest of the line, without the blanks that end it.
-            const char *value = word + 3;
+            const char *value = option + 3;
             size_t len = std::strlen(value);
             while (len > 0 && blank(value[len - 1]))
                 --len;
-            SETUP_ARGS_PROBLEM problem = take_value(value, len, out.install_dir, sizeof out.install_dir);
+            SETUP_ARGS_PROBLEM problem = SETUP_ARGS_BAD_QUOTES;
+            if (!outer || (len > 0 && value[len - 1] == '"'))
+                problem = take_value(value, outer ? len - 1 : len, out.install_dir, sizeof out.install_dir);
             if (problem != SETUP_ARGS_OK)
                 refuse(out, problem, word, (size_t)(value + len - word));
             break;
@@ -93,23 +99,30 @@ bool parse_setup_args(const char *args, SETUP_ARGS &out)
         bool quoted = false;
         while (*p && (quoted || !blank(*p)))
             quoted ^= *p++ == '"';
-        size_t len = (size_t)(p - word);
-        if (is_option(word, len, "/S")) {
-            out.silent = true;
-        } else if (is_option(word, len, "/NOSHORTCUT")) {
-            out.no_shortcut = true;
-        } else if (is_option(word, len, "/?")) {
-            out.usage = true;
-        } else if (starts_with(word, len, "/LOG=")) {
-            if (out.log_file[0]) {
-                refuse(out, SETUP_ARGS_REPEATED, word, len);
+        size_t len = (size_t)(p - option);
+        if (outer) {
+            if (len < 2 || option[len - 1] != '"') {
+                refuse(out, SETUP_ARGS_BAD_QUOTES, word, (size_t)(p - word));
                 continue;
             }
-            SETUP_ARGS_PROBLEM problem = take_value(word + 5, len - 5, out.log_file, sizeof out.log_file);
+            --len;
+        }
+        if (is_option(option, len, "/S")) {
+            out.silent = true;
+        } else if (is_option(option, len, "/NOSHORTCUT")) {
+            out.no_shortcut = true;
+        } else if (is_option(option, len, "/?")) {
+            out.usage = true;
+        } else if (starts_with(option, len, "/LOG=")) {
+            if (out.log_file[0]) {
+                refuse(out, SETUP_ARGS_REPEATED, option, len);
+                continue;
+            }
+            SETUP_ARGS_PROBLEM problem = take_value(option + 5, len - 5, out.log_file, sizeof out.log_file);
             if (problem != SETUP_ARGS_OK)
-                refuse(out, problem, word, len);
+                refuse(out, problem, option, len);
         } else {
-            refuse(out, SETUP_ARGS_UNKNOWN, word, len);
+            refuse(out, SETUP_ARGS_UNKNOWN, option, len);
         }
     }
     return out.problem == SETUP_ARGS_OK;

@@ -35,6 +35,10 @@ TEST(SetupArgs, EachLineReadsAsACallerMeansIt)
         {"/S /D=C:\\Program Files\\My App  ", true, true, false, false, "", "C:\\Program Files\\My App", OK},
         {"/d=\"C:\\Program Files\\My App\"", true, false, false, false, "", "C:\\Program Files\\My App", OK},
         {"/S /D=C:\\a /S", true, true, false, false, "", "C:\\a /S", OK},    // nothing after /D= is an option
+        // The whole option quoted, as a program quotes an argument with a blank.
+        {"/S \"/LOG=C:\\My Logs\\r.txt\" \"/D=C:\\Program Files\\My App\" ", true, true, false, false,
+         "C:\\My Logs\\r.txt", "C:\\Program Files\\My App", OK},
+        {"\"/S\"", true, true, false, false, "", "", OK},
         {"/D=relative\\dir", true, false, false, false, "", "relative\\dir", OK}, // syntax only: checked later
         // Refused lines.
         {"/X", false, false, false, false, "", "", SETUP_ARGS_UNKNOWN},
@@ -48,6 +52,8 @@ TEST(SetupArgs, EachLineReadsAsACallerMeansIt)
         {"/LOG=\"C:\\r.txt", false, false, false, false, "", "", SETUP_ARGS_BAD_QUOTES},
         {"/LOG=C:\\\"r\".txt", false, false, false, false, "", "", SETUP_ARGS_BAD_QUOTES},
         {"/D=\"C:\\a\" b", false, false, false, false, "", "", SETUP_ARGS_BAD_QUOTES},
+        {"\"/D=C:\\a", false, false, false, false, "", "", SETUP_ARGS_BAD_QUOTES},
+        {"\"/S", false, false, false, false, "", "", SETUP_ARGS_BAD_QUOTES},
         {"/LOG=a.txt /LOG=b.txt", false, false, false, false, "a.txt", "", SETUP_ARGS_REPEATED},
         // /S anywhere before /D= keeps a refused line silent.
         {"/X /S", false, true, false, false, "", "", SETUP_ARGS_UNKNOWN},
