@@ -38,6 +38,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show_state)
     SETUP_ARGS command;
     bool usable = parse_setup_args(args, command);
     exit_with_status = command.given;
+    // Out of memory mid-way is no success either.
+    if (exit_with_status)
+        critical_exit_status = SETUP_EXIT_FAILED;
 
     CoInitialize(nullptr); // the shortcut is made through COM
     if (command.silent)
