@@ -25,10 +25,10 @@ enum SETUP_ARGS_PROBLEM {
 };
 
 struct SETUP_ARGS {
-    bool given;       // the line holds anything but blanks
-    bool silent;      // /S, seen anywhere before /D=, even on a line that is refused
-    bool no_shortcut; // /NOSHORTCUT
-    bool usage;       // /?
+    bool given;                        // the line holds anything but blanks
+    bool silent;                       // /S, seen anywhere before /D=, even on a line that is refused
+    bool no_shortcut;                  // /NOSHORTCUT
+    bool usage;                        // /?
     char log_file[SETUP_PATH_SIZE];    // /LOG=; empty without
     char install_dir[SETUP_PATH_SIZE]; // /D=; empty without
     SETUP_ARGS_PROBLEM problem;        // the first one found

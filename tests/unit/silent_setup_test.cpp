@@ -55,7 +55,10 @@ protected:
         return text_lines(report_path);
     }
 
-    static std::string error(int32_t code) { return "error " + std::to_string(code) + ": " + error_db.get_error_msg(code); }
+    static std::string error(int32_t code)
+    {
+        return "error " + std::to_string(code) + ": " + error_db.get_error_msg(code);
+    }
 };
 
 // The run a deployment tool makes: another directory with blanks, a file
