@@ -154,13 +154,8 @@ static std::function<void(SilentOutcomeTest &)> nothing = [](SilentOutcomeTest &
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(EachEnd, SilentOutcomeTest, ::testing::Values(
-    SILENT_CASE{"NoShortcutOption", nothing, "/S /NOSHORTCUT", SETUP_EXIT_INSTALLED,
-                [](SilentOutcomeTest &) { return std::string("shortcut none: /NOSHORTCUT"); }, true},
     SILENT_CASE{"NoProgramsFolder", nothing, "/S", SETUP_EXIT_INSTALLED,
                 [](SilentOutcomeTest &) { return std::string("shortcut none: the Programs folder could not be located"); }, true},
-    SILENT_CASE{"MissingDescription", [](SilentOutcomeTest &test) { plat_delete_file((test.source + "setup.ini").c_str()); },
-                "/S", SETUP_EXIT_DESCRIPTION,
-                [](SilentOutcomeTest &test) { return "refused setup.ini: " + test.error(ERR_FILE_OPEN); }, false},
     SILENT_CASE{"RefusedName", [](SilentOutcomeTest &test) { test.put_source("setup.ini", "apptitle=Q\ninstallpath=" + test.app + "\nfile=a.exe\nfile=..\\evil.txt\n"); },
                 "/S", SETUP_EXIT_DESCRIPTION,
                 [](SilentOutcomeTest &test) { return "refused setup.ini at the line 'file=..\\evil.txt': " + test.error(ERR_FILE_NAME_LEAVES_DIR); }, false},

@@ -100,4 +100,3 @@ EOF
 silent "/S /QUIET /LOG=$report" 3
 [ ! -e "$OUT/report.txt" ] || fail "a report was written for a refused command line"
 silent "/Bogus /S" 3
-silent "/S /?" 3

@@ -1,6 +1,6 @@
 # The wizard started with options: /D= fills Select Directory (blanks and
-# all), a Cancel there ends with 2; /? and an unknown option show the usage
-# box and end with 3; /LOG= reports the wizard's run too.
+# all), a Cancel there ends with 2; an unknown option shows the usage box
+# and ends with 3; /LOG= reports the wizard's run too.
 write_ini <<'INI'
 apptitle=E2E Wizard Options
 installpath=C:\E2E\NotThis
@@ -66,13 +66,6 @@ message $(q "Unknown option: /quiet
 
 $usage")
 shot usage
-answer ok
-exit 3
-SCRIPT
-play <<SCRIPT
-start "/?"
-page "Setup - Usage"
-message $(q "$usage")
 answer ok
 exit 3
 SCRIPT
