@@ -90,7 +90,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show_state)
                  setup_job.get_apptitle(), setup_job.get_desc());
     select_dir_page();
     install_page();
-    shortcut_page();
+    if (command.no_shortcut)
+        report.line("shortcut", "none: /NOSHORTCUT");
+    else
+        shortcut_page();
     // Only now: the shortcut writes its own lines to the log.
     setup_job.close_log();
     message_page("Setup - Complete", "Finish", false,

@@ -32,13 +32,11 @@ cancelled by the user
 exit 2: the installation stopped part-way
 EOF
 
-# The same directory taken through to the end: 0.
+# The same directory taken through to the end: 0; /NOSHORTCUT leaves out
+# the Create Shortcut page.
 play <<SCRIPT
-start $(q '/D=C:\E2E\Options\Shown Here')
+start $(q '/NOSHORTCUT /D=C:\E2E\Options\Shown Here')
 $TO_INSTALLING
-page "Setup - Create Shortcut"
-click IDC_SKIP_SHORTCUT
-closed
 page "Setup - Complete"
 click IDC_MAIN
 closed
@@ -46,6 +44,7 @@ exit 0
 SCRIPT
 expect_same 'C:\E2E\Options\Shown Here\a.txt' a.txt
 expect_absent 'C:\E2E\NotThis'
+expect_absent "$PROGRAMS\\E2E Wizard Options"
 
 usage="Installs the application that setup.ini in the current directory describes.
 
