@@ -193,11 +193,13 @@ static void report_head(const char *message)
     std::fprintf(stderr, "Error Message: %s\n", message ? message : "None");
 }
 
+int critical_exit_status = 0;
+
 [[noreturn]] static void report_end()
 {
     std::fputs("\n\n", stderr);
     std::fflush(stderr);
-    std::exit(0);
+    std::exit(critical_exit_status);
 }
 
 void ERR_TYPE::critical_error(const char *message, const char *detail, ...)

@@ -7,6 +7,11 @@
 
 #include "lib/error_codes.h"
 
+// The exit status after the critical error report: 0 unless a program
+// whose statuses must tell a failure from success (setup.exe started with
+// options) sets its own.
+extern int critical_exit_status;
+
 // The current error code: set by every failing operation, never cleared here.
 // It may also hold a runtime errno value (Windows runtime numbering).
 extern int32_t err_code;
@@ -53,7 +58,7 @@ public:
     // Frees every record; the table stays initialised.
     void clear_errors();
 
-    // Write the critical error report to stderr and exit with status 0.
+    // Write the critical error report to stderr and exit with critical_exit_status.
     [[noreturn]] void critical_error(const char *message, const char *detail, ...);
     [[noreturn]] void critical_error_code(int32_t code, const char *detail, ...);
 };

@@ -82,8 +82,10 @@ int install_page()
     SetDlgItemTextA(page.dialog, IDC_TEXT, text);
     ShowWindow(page.dialog, SW_SHOW);
 
-    PAGE_FRONT front(page.dialog);
+    PAGE_FRONT page_front(page.dialog);
+    REPORT_FRONT front(setup_job, page_front, report);
     ROAD_RESULT road = setup_job.run_install_road(front);
+    front.finish(road);
     if (road.end == ROAD_FAILED) {
         char detail[SETUP_ERROR_DETAIL_SIZE];
         road_failure_detail(road, detail, sizeof detail);

@@ -7,12 +7,26 @@
 #include "setup/setup.h"
 #include "wizard/page_text.h"
 #include "wizard/resource.h"
+#include "wizard/setup_args.h"
 #include "wizard/wizard.h"
 
 HINSTANCE app_instance = nullptr;
 HWND main_window = nullptr;
 char window_title[WIZ_TEXT_LEN];
 char window_class_name[WIZ_TEXT_LEN];
+
+bool exit_with_status = false;
+int setup_error_status = SETUP_EXIT_FAILED;
+SETUP_REPORT report;
+
+int finish_setup(int status)
+{
+    report.exit_line(status);
+    report.close();
+    return exit_with_status ? status : 0;
+}
+
+void end_setup(int status) { std::exit(finish_setup(status)); }
 
 const char *const credit_text = "Setup program by the setup.exe developers";
 
@@ -126,9 +140,10 @@ void setup_error(HWND owner, const char *error_text, const char *detail_format, 
                "%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you "
                "may contact:\n          %s\n\nAborting Setup...",
                detail, error_text ? error_text : "", setup_job.get_email());
+    report.line("box", "Setup Error: %s: %s", detail, error_text ? error_text : "");
     MessageBoxA(owner, text, "Setup Error", MB_OK);
     // The normal exit: the job's destructor closes the setup log with every line.
-    std::exit(0);
+    end_setup(setup_error_status);
 }
 
 void install_error(HWND owner, const char *detail_format, ...)

@@ -7,8 +7,9 @@
 #include "lib/error_codes.h"
 #include "lib/fileutil.h"
 #include "lib/genstrin.h"
-#include "setup/path_join.h"
 #include "platform/platform.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
 
 const char *const LOG_ERROR_DETAIL = "Error writing the setup log!";
 
@@ -62,6 +63,12 @@ const char *path_below(const char *chosen, const char *folder)
     if (f[0] == '\\' && f[1] == '\0')
         return c;
     return nullptr;
+}
+
+bool default_shortcut_folder(const char *title, char *out, size_t size)
+{
+    // A folder named after the application, right in Programs.
+    return title_file_name(title, out, size);
 }
 
 void road_failure_detail(const ROAD_RESULT &road, char *out, size_t size)

@@ -29,6 +29,11 @@ bool join_browsed_path(char *out, size_t size, const char *folder, const char *b
 // inside folder. The result points into chosen.
 const char *path_below(const char *chosen, const char *folder);
 
+// The folder that Create Shortcut offers, relative to the Programs folder:
+// the title's file name, into out (size bytes). False, with out empty, when
+// it does not fit.
+bool default_shortcut_folder(const char *title, char *out, size_t size);
+
 // The detail line of the "Setup Error" box: its buffer, and its text when the
 // setup log cannot be written.
 const size_t SETUP_ERROR_DETAIL_SIZE = 256;

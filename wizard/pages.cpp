@@ -11,6 +11,7 @@
 #include "setup/setup.h"
 #include "wizard/page_text.h"
 #include "wizard/resource.h"
+#include "wizard/setup_args.h"
 #include "wizard/wizard.h"
 
 bool setup_aborted = false;
@@ -63,8 +64,10 @@ void close_page(PAGE &page)
 
 void end_if_aborted()
 {
-    if (setup_aborted)
-        std::exit(0);
+    if (setup_aborted) {
+        report.line("cancelled", "by the user");
+        end_setup(SETUP_EXIT_FAILED);
+    }
 }
 
 // The quit message carries the command's own wParam: the page's quit code.
@@ -229,9 +232,7 @@ int select_dir_page()
     return 0;
 }
 
-// Finds the Programs folder; false (with nothing held) when it has no
-// file-system path that leaves room for the trailing backslash.
-static bool locate_programs_folder()
+bool locate_programs_folder()
 {
     if (SHGetSpecialFolderLocation(main_window, CSIDL_PROGRAMS, &programs_pidl) != S_OK)
         return false;
@@ -241,14 +242,21 @@ static bool locate_programs_folder()
         terminate_path(programs_path);
         return true;
     }
-    free_item_list(programs_pidl);
-    programs_pidl = nullptr;
+    release_programs_folder();
     return false;
+}
+
+void release_programs_folder()
+{
+    if (programs_pidl)
+        free_item_list(programs_pidl);
+    programs_pidl = nullptr;
 }
 
 int shortcut_page()
 {
     if (!locate_programs_folder()) {
+        report.line("shortcut", "none: the Programs folder could not be located");
         MessageBoxA(main_window,
                     "Could not locate the Programs folder to install the application's Shortcut.  You will have to "
                     "manually create the shortcut...",
@@ -258,9 +266,8 @@ int shortcut_page()
 
     PAGE page;
     open_page(page, main_window, IDD_SHORTCUT);
-    // The default: a folder named after the application, right in Programs.
     char name[MAX_PATH] = "";
-    title_file_name(setup_job.get_apptitle(), name, sizeof name);
+    default_shortcut_folder(setup_job.get_apptitle(), name, sizeof name);
     SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, name);
     ShowWindow(page.dialog, SW_SHOW);
     run_page();
@@ -275,14 +282,16 @@ int shortcut_page()
         }
         if (!setup_job.create_shortcut(folder))
             install_error(main_window, "Error creating application Shortcuts!");
+        report.line("shortcut", "made in %s", folder);
+    } else {
+        report.line("shortcut", "none: skipped");
     }
 
     close_page(page);
-    free_item_list(programs_pidl);
-    programs_pidl = nullptr;
+    release_programs_folder();
     // Skip only means "no shortcut"; a closed background still ends the setup.
     if (setup_closed())
-        std::exit(0);
+        end_setup(SETUP_EXIT_FAILED);
     return 0;
 }
 

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include "wizard/setup_report.h"
+
 const int WIZ_TEXT_LEN = 100;          // window title and class name buffers
 const size_t MESSAGE_TEXT_SIZE = 1024; // the text of a message page or of the "Setup Error" box
 
@@ -20,13 +22,28 @@ extern bool setup_aborted;
 extern LPITEMIDLIST programs_pidl; // the Programs folder while Create Shortcut runs
 extern char programs_path[MAX_PATH];
 
+// ---- how the program ends (main_window.cpp) ----
+// Started with any argument: the exit status says what happened (a
+// SETUP_EXIT); without one it is always 0.
+extern bool exit_with_status;
+// setup_error's status: SETUP_EXIT_DESCRIPTION while setup.ini is read,
+// SETUP_EXIT_FAILED after.
+extern int setup_error_status;
+// The report of /LOG=; writes nothing when it is not open.
+extern SETUP_REPORT report;
+// The exit status for status, after the report's last line.
+int finish_setup(int status);
+// Ends the program with finish_setup(status); static destructors run, so the
+// setup log is closed with every line.
+[[noreturn]] void end_setup(int status);
+
 // ---- background window and error box (main_window.cpp) ----
 void register_main_class(HINSTANCE instance);
 // Creates, shows and paints the background window; false when it cannot be made.
 bool create_main_window(HINSTANCE instance, int show_state);
 LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 // Shows the "Setup Error" box with error_text and the formatted detail, then
-// ends the program with exit status 0. owner may be null.
+// ends the program with setup_error_status. owner may be null.
 [[noreturn]] void setup_error(HWND owner, const char *error_text, const char *detail_format, ...)
     __attribute__((format(printf, 3, 4)));
 // The "Setup Error" box for a failed step of the installation, with the text
@@ -64,10 +81,14 @@ void open_page(PAGE &page, HWND parent, int template_id);
 WPARAM run_page();
 // Destroys the dialog and re-enables the parent.
 void close_page(PAGE &page);
-// Ends the program (exit status 0) after a confirmed Cancel, or when the
-// background window has been closed.
+// Ends the program (SETUP_EXIT_FAILED: nothing or not all installed) after a
+// confirmed Cancel, or when the background window has been closed.
 void end_if_aborted();
 // True once the background window has been destroyed (its Exit command).
 bool setup_closed();
+// Finds the Programs folder into programs_pidl and programs_path (ending in
+// a backslash); false, with nothing held, when it has no file-system path.
+bool locate_programs_folder();
+void release_programs_folder();
 
 #endif

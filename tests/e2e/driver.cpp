@@ -21,7 +21,8 @@
 //   break-template ID         replace dialog template ID of setup.exe (the
 //                             scenario's copy) by one that cannot be made:
 //                             its control has a window class nobody has
-//   start                     start setup.exe in the setup directory
+//   start ["ARGUMENTS"]       start setup.exe in the setup directory, with
+//                             these arguments after its name
 //   run "DIR" "COMMAND"       start another program (a command line, such as
 //                             cmd /c uninstal.bat) with DIR as its current
 //                             directory, on the same desktop; from then on
@@ -69,6 +70,8 @@
 //   sleep MS
 //   exit CODE                 wait for setup.exe (or the program of run) to
 //                             end with this status
+//   quiet-exit CODE           the same, and fail as soon as a visible
+//                             top-level window of that program is seen
 //   settled                   wait until every program that run steps started
 //                             has ended, with all they started (the copy of
 //                             the uninstaller that finishes after cmd)
@@ -455,10 +458,10 @@ void start_program(const std::string &command, const std::string &dir, HANDLE jo
     }
 }
 
-void start_setup()
+void start_setup(const std::string &arguments)
 {
     program_name = "setup.exe";
-    start_program("\"" + options.setup_exe + "\"", options.setup_dir);
+    start_program("\"" + options.setup_exe + "\"" + (arguments.empty() ? "" : " " + arguments), options.setup_dir);
 }
 
 // ---------------------------------------------------------------- steps
@@ -684,6 +687,41 @@ void step_exit(int expected)
     GetExitCodeProcess(setup_process.hProcess, &code);
     if ((int)code != expected)
         fail("%s ended with status %lu, expected %d", program_name.c_str(), code, expected);
+}
+
+// The visible top-level windows of the program the steps follow, by class
+// and caption; empty when it shows none.
+std::string windows_shown_by_program()
+{
+    std::string list;
+    std::vector<HWND> all;
+    EnumWindows(add_window, reinterpret_cast<LPARAM>(&all));
+    for (HWND window : all) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != setup_process.dwProcessId || !IsWindowVisible(window))
+            continue;
+        list += list.empty() ? "" : ", ";
+        list += class_of(window) + " " + shown(window_text(window));
+    }
+    return list;
+}
+
+// Watches from the start until the end: a window that a silent program
+// shows (a box, a page, the background) stays until someone answers it, so
+// a look every few milliseconds sees it.
+void step_quiet_exit(int expected)
+{
+    std::string seen;
+    bool ended = wait_for([&] {
+        seen = windows_shown_by_program();
+        return !seen.empty() || !setup_running();
+    });
+    if (!seen.empty())
+        fail("%s shows a window: %s", program_name.c_str(), seen.c_str());
+    if (!ended)
+        fail("%s is still running", program_name.c_str());
+    step_exit(expected);
 }
 
 // ---------------------------------------------------------------- resources
@@ -987,8 +1025,9 @@ void run_step(const std::vector<std::string> &w)
             fail("%s takes %u argument(s)", op.c_str(), (unsigned)n);
     };
     if (op == "start") {
-        need(0);
-        start_setup();
+        if (w.size() > 2)
+            fail("start takes at most one argument");
+        start_setup(w.size() == 2 ? w[1] : "");
     } else if (op == "run") {
         need(2);
         program_name = w[2];
@@ -1116,6 +1155,9 @@ void run_step(const std::vector<std::string> &w)
     } else if (op == "exit") {
         need(1);
         step_exit(number(w[1]));
+    } else if (op == "quiet-exit") {
+        need(1);
+        step_quiet_exit(number(w[1]));
     } else {
         fail("unknown step %s", op.c_str());
     }

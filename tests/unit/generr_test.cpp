@@ -136,6 +136,18 @@ TEST(CriticalReportDeathTest, SystemErrorLineFollowsErrno)
         ::testing::ExitedWithCode(0), ::testing::Eq(report_text::expected("None", nullptr, "System Error: 43")));
 }
 
+// A program may ask for another status, so that a caller waiting for it
+// never takes the crash for success.
+TEST(CriticalReportDeathTest, EndsWithTheProgramsChosenStatus)
+{
+    EXPECT_EXIT(
+        {
+            critical_exit_status = 2;
+            error_db.critical_error("Out of memory", nullptr);
+        },
+        ::testing::ExitedWithCode(2), "Error Message: Out of memory");
+}
+
 TEST(CriticalReportDeathTest, ByCodeAlwaysWritesTheDetailLineUnchanged)
 {
     EXPECT_EXIT(

@@ -1,0 +1,183 @@
+// setup.exe /S on the real engine: the exit status and the /LOG= report of
+// each way a silent run can end, and what it leaves on disk.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "platform/fault.h"
+#include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/test_env.h"
+#include "wizard/silent_setup.h"
+
+using testenv::read_file;
+using testenv::write_file;
+
+class SilentSetupTest : public LinkJobTest {
+protected:
+    std::string app;      // setup.ini's installpath
+    std::string programs; // the Programs folder
+    std::string report_path;
+    SETUP_REPORT report;
+
+    void SetUp() override
+    {
+        LinkJobTest::SetUp();
+        app = root + "App\\";
+        programs = root + "Programs\\";
+        report_path = root + "report.txt";
+        ASSERT_TRUE(testenv::make_dir(programs));
+        put_source("setup.ini", "apptitle=Quiet Tool\nemail=q@example.com\ninstallpath=" + app +
+                                    "\nexename=a.exe\nfile=a.exe\nfile=b.txt\nfile=c.txt\n");
+        put_source("a.exe", "MZ tool");
+        put_source("b.txt", "bee");
+        put_source("c.txt", "sea");
+    }
+
+    int run(const std::string &line, bool with_programs = true)
+    {
+        SETUP_ARGS args;
+        parse_setup_args(line.c_str(), args);
+        int status = silent_setup(job, line.c_str(), args, with_programs ? programs.c_str() : nullptr, report);
+        report.close();
+        plat_test_reset();
+        return status;
+    }
+
+    std::vector<std::string> report_lines()
+    {
+        if (!file_exists(report_path.c_str()))
+            return {"<no report>"};
+        return text_lines(report_path);
+    }
+
+    static std::string error(int32_t code)
+    {
+        return "error " + std::to_string(code) + ": " + error_db.get_error_msg(code);
+    }
+};
+
+// The run a deployment tool makes: another directory with blanks, a file
+// already there with the same size (kept) and one of another size
+// (skipped, as the warning's default button does), the default shortcut.
+TEST_F(SilentSetupTest, WholeRunInstallsReportsAndLogs)
+{
+    const std::string dir = root + "Program Files\\Quiet Tool\\";
+    ASSERT_TRUE(testenv::make_dir(root + "Program Files"));
+    ASSERT_TRUE(testenv::make_dir(dir));
+    write_file(dir + "b.txt", "old");
+    write_file(dir + "c.txt", "older sea");
+    const std::string line = "/S /LOG=" + report_path + " /D=" + dir.substr(0, dir.size() - 1);
+
+    EXPECT_EQ(run(line), SETUP_EXIT_INSTALLED);
+
+    const std::string log = windows + "UnInstal\\Quiet Tool.log";
+    const std::string folder = programs + "Quiet Tool";
+    EXPECT_EQ(report_lines(), (std::vector<std::string>{
+                                  "setup " + line,
+                                  "loaded setup.ini: Quiet Tool, 3 files",
+                                  "log " + log,
+                                  "files 3 to install in " + dir,
+                                  "created " + dir + "a.exe",
+                                  "kept " + dir + "b.txt",
+                                  "skipped " + dir + "c.txt: " + error(ERR_OTHER_VERSION),
+                                  "shortcut made in " + folder,
+                                  "exit 0: installed",
+                              }));
+    EXPECT_EQ(read_file(dir + "a.exe"), "MZ tool");
+    EXPECT_EQ(read_file(dir + "b.txt"), "old");
+    EXPECT_EQ(read_file(dir + "c.txt"), "older sea");
+    EXPECT_FALSE(dir_exists(app.c_str())) << "setup.ini's installpath was used";
+    EXPECT_TRUE(file_exists((folder + "\\Quiet Tool.lnk").c_str()));
+    // The log is closed and names the shortcut, for the uninstaller.
+    EXPECT_EQ(job.log_file, nullptr);
+    const std::vector<std::string> logged = text_lines(log);
+    ASSERT_FALSE(logged.empty());
+    EXPECT_EQ(logged.back(), "MkFile=" + folder + "\\Quiet Tool.lnk");
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), "MkFile=" + dir + "a.exe"), 1);
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), "MkFile=" + dir + "c.txt"), 0);
+}
+
+// Each way a silent run ends: its status, the report's last two lines
+// (with the error table's texts), and whether anything was installed.
+class SilentOutcomeTest;
+struct SILENT_CASE {
+    const char *what;
+    std::function<void(SilentOutcomeTest &)> arrange;
+    std::string options; // REPORT stands for the report's path; without it /LOG= comes last
+    int status;
+    std::function<std::string(SilentOutcomeTest &)> reason; // the line before "exit"; "" for no report at all
+    bool installed;
+};
+
+void PrintTo(const SILENT_CASE &c, std::ostream *out) { *out << c.what; }
+
+class SilentOutcomeTest : public SilentSetupTest, public ::testing::WithParamInterface<SILENT_CASE> {
+public:
+    using SilentSetupTest::app;
+    using SilentSetupTest::error;
+    using SilentSetupTest::job;
+    using SilentSetupTest::programs;
+    using SilentSetupTest::put_source;
+    using SilentSetupTest::root;
+    using SilentSetupTest::source;
+};
+
+TEST_P(SilentOutcomeTest, StatusReportAndDisk)
+{
+    const SILENT_CASE &c = GetParam();
+    c.arrange(*this);
+    std::string line = c.options;
+    size_t at = line.find("REPORT");
+    if (at != std::string::npos)
+        line.replace(at, 6, report_path);
+    else
+        line += " /LOG=" + report_path;
+    EXPECT_EQ(run(line, c.what != std::string("NoProgramsFolder")), c.status);
+    const std::string reason = c.reason(*this);
+    if (reason.empty()) {
+        EXPECT_FALSE(file_exists(report_path.c_str())) << "a report was written";
+    } else {
+        std::vector<std::string> lines = report_lines();
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[lines.size() - 2], reason);
+        EXPECT_EQ(lines.back().substr(0, 7), "exit " + std::to_string(c.status) + ":");
+    }
+    EXPECT_EQ(file_exists((app + "a.exe").c_str()), c.installed);
+}
+
+static std::function<void(SilentOutcomeTest &)> nothing = [](SilentOutcomeTest &) {};
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(EachEnd, SilentOutcomeTest, ::testing::Values(
+    SILENT_CASE{"NoProgramsFolder", nothing, "/S", SETUP_EXIT_INSTALLED,
+                [](SilentOutcomeTest &) { return std::string("shortcut none: the Programs folder could not be located"); }, true},
+    SILENT_CASE{"RefusedName", [](SilentOutcomeTest &test) { test.put_source("setup.ini", "apptitle=Q\ninstallpath=" + test.app + "\nfile=a.exe\nfile=..\\evil.txt\n"); },
+                "/S", SETUP_EXIT_DESCRIPTION,
+                [](SilentOutcomeTest &test) { return "refused setup.ini at the line 'file=..\\evil.txt': " + test.error(ERR_FILE_NAME_LEAVES_DIR); }, false},
+    SILENT_CASE{"RelativeDirectory", nothing, "/S /LOG=REPORT /D=apps\\quiet", SETUP_EXIT_DESCRIPTION,
+                [](SilentOutcomeTest &test) { return "refused install directory 'apps\\quiet\\': " + test.error(ERR_INSTALL_PATH_NOT_FULL); }, false},
+    SILENT_CASE{"NoDirectoryAnywhere", [](SilentOutcomeTest &test) { test.put_source("setup.ini", "apptitle=Q\ninstallpath=\nfile=a.exe\n"); },
+                "/S", SETUP_EXIT_DESCRIPTION,
+                [](SilentOutcomeTest &test) { return "refused install directory '': " + test.error(ERR_INSTALL_PATH_NOT_FULL); }, false},
+    // The log directory is made first, then the install directory.
+    SILENT_CASE{"DirectoryNotMade", [](SilentOutcomeTest &) { plat_test_fail_create_dir(2); }, "/S", SETUP_EXIT_FAILED,
+                [](SilentOutcomeTest &test) { return "failed install directory " + test.app + ": " + test.error(ERR_CREATE_DIR); }, false},
+    SILENT_CASE{"CopyFails", [](SilentOutcomeTest &) { plat_test_fail_copy(2); }, "/S", SETUP_EXIT_FAILED,
+                [](SilentOutcomeTest &test) { return "failed " + test.app + "b.txt: " + test.error(ERR_COPY_FAILED); }, true},
+    // The files are in place, the shortcut is not: not installed as asked.
+    SILENT_CASE{"ShortcutFails", [](SilentOutcomeTest &) { plat_test_fail_link_step(PLAT_LINK_SAVE); }, "/S", SETUP_EXIT_FAILED,
+                [](SilentOutcomeTest &test) { return "failed shortcut: " + test.error(ERR_SHORTCUT); }, true},
+    // Nothing is read or made for a line that cannot be used, nor without the report asked for.
+    SILENT_CASE{"ReportNotCreated", [](SilentOutcomeTest &) { plat_test_fail_open(1); }, "/S", SETUP_EXIT_BAD_ARGS,
+                [](SilentOutcomeTest &) { return std::string(); }, false},
+    SILENT_CASE{"UnknownOption", nothing, "/S /QUIET /LOG=REPORT", SETUP_EXIT_BAD_ARGS,
+                [](SilentOutcomeTest &) { return std::string(); }, false},
+    SILENT_CASE{"Usage", nothing, "/S /? /LOG=REPORT", SETUP_EXIT_BAD_ARGS,
+                [](SilentOutcomeTest &) { return std::string(); }, false}),
+    [](const ::testing::TestParamInfo<SILENT_CASE> &param) { return std::string(param.param.what); });
+// clang-format on

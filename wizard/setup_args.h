@@ -1,0 +1,49 @@
+// setup.exe's command line: [/S] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR], the
+// names in any case. /D= comes last and takes the rest of the line, blanks
+// included; a value may stand in double quotes.
+#ifndef WIZARD_SETUP_ARGS_H
+#define WIZARD_SETUP_ARGS_H
+
+#include "setup/path_join.h"
+
+// The exit statuses of a run started with any argument. Without one the
+// program ends with 0 whatever happened, as it always has.
+enum SETUP_EXIT {
+    SETUP_EXIT_INSTALLED = 0,   // everything installed
+    SETUP_EXIT_DESCRIPTION = 1, // setup.ini missing or refused, or the install directory refused
+    SETUP_EXIT_FAILED = 2,      // stopped part-way (or cancelled); the setup log names what was made
+    SETUP_EXIT_BAD_ARGS = 3     // the command line could not be used; nothing was read or made
+};
+
+enum SETUP_ARGS_PROBLEM {
+    SETUP_ARGS_OK,
+    SETUP_ARGS_UNKNOWN,     // not one of the options (a word without "/" included)
+    SETUP_ARGS_EMPTY_VALUE, // /LOG= or /D= without a value
+    SETUP_ARGS_BAD_QUOTES,  // a quote left open, or text after the closing one
+    SETUP_ARGS_TOO_LONG,    // a value that does not fit a path
+    SETUP_ARGS_REPEATED     // /LOG= twice: which report would the caller read?
+};
+
+struct SETUP_ARGS {
+    bool given;                        // the line holds anything but blanks
+    bool silent;                       // /S, seen anywhere before /D=, even on a line that is refused
+    bool no_shortcut;                  // /NOSHORTCUT
+    bool usage;                        // /?
+    char log_file[SETUP_PATH_SIZE];    // /LOG=; empty without
+    char install_dir[SETUP_PATH_SIZE]; // /D=; empty without
+    SETUP_ARGS_PROBLEM problem;        // the first one found
+    char problem_word[64];             // the word it was found in, cut to fit
+};
+
+// Reads args (the command line after the program's name; null reads as
+// empty). False with out.problem set when the line cannot be used; the
+// words after a refused one are still read for /S, so that a silent run
+// stays silent however it was misspelt.
+bool parse_setup_args(const char *args, SETUP_ARGS &out);
+
+// What is wrong with the line, for the usage box and the report.
+const char *setup_args_problem_text(SETUP_ARGS_PROBLEM problem);
+
+extern const char SETUP_USAGE_TEXT[];
+
+#endif

@@ -1,0 +1,129 @@
+#include "wizard/setup_report.h"
+
+#include <cstdarg>
+#include <cstring>
+
+#include "lib/fileutil.h"
+#include "lib/generr.h"
+#include "platform/platform.h"
+#include "wizard/page_text.h"
+#include "wizard/setup_args.h"
+
+bool SETUP_REPORT::open(const char *path)
+{
+    close();
+    file = path && path[0] ? plat_fopen(path, "w") : nullptr;
+    return file != nullptr;
+}
+
+void SETUP_REPORT::close()
+{
+    if (file) {
+        std::fclose(file);
+        file = nullptr;
+    }
+}
+
+void SETUP_REPORT::line(const char *word, const char *format, ...)
+{
+    if (!file)
+        return;
+    char text[REPORT_LINE_SIZE];
+    va_list args;
+    va_start(args, format);
+    vformat_cut(text, sizeof text, format, args);
+    va_end(args);
+    // A report that can no longer be written must not stop the installation:
+    // the setup log stays the record of what was made.
+    std::fprintf(file, "%s %s\n", word, text);
+    std::fflush(file);
+}
+
+void SETUP_REPORT::error_line(const char *word, const char *what, int32_t code)
+{
+    const char *message = error_db.get_error_msg(code);
+    line(word, "%s: error %d: %s", what, (int)code, message ? message : "");
+}
+
+void SETUP_REPORT::exit_line(int status)
+{
+    static const char *const meanings[] = {"installed", "setup.ini or the install directory refused",
+                                           "the installation stopped part-way", "bad command line"};
+    bool known = status >= SETUP_EXIT_INSTALLED && status <= SETUP_EXIT_BAD_ARGS;
+    line("exit", "%d: %s", status, known ? meanings[status] : "unknown");
+}
+
+void SETUP_REPORT::description_refused(const SETUP_TYPE &job, int32_t code)
+{
+    char what[MAX_INI_LINE + 32];
+    if (job.refused_line[0])
+        format_cut(what, sizeof what, "setup.ini at the line '%s'", job.refused_line);
+    else
+        format_cut(what, sizeof what, "setup.ini");
+    error_line("refused", what, code);
+}
+
+void REPORT_FRONT::begin_files(int32_t total)
+{
+    report.line("log", "%s", job.log_path);
+    report.line("files", "%d to install in %s", (int)total, job.get_installpath());
+    inner.begin_files(total);
+}
+
+void REPORT_FRONT::settle_pending()
+{
+    if (pending[0])
+        report.line(outcome, "%s", pending);
+    pending[0] = '\0';
+}
+
+void REPORT_FRONT::show_file(int32_t number, int32_t total, int32_t percent, const char *destination)
+{
+    settle_pending();
+    format_cut(pending, sizeof pending, "%s", destination);
+    // The road leaves a file of the same size alone: kept, not created.
+    outcome = file_exists(pending) ? "kept" : "created";
+    inner.show_file(number, total, percent, destination);
+}
+
+bool REPORT_FRONT::cancelled() { return inner.cancelled(); }
+
+OVERWRITE_ANSWER REPORT_FRONT::ask_overwrite(const char *destination)
+{
+    OVERWRITE_ANSWER answer = inner.ask_overwrite(destination);
+    switch (answer) {
+    case OVERWRITE_REPLACE: outcome = "replaced"; break;
+    case OVERWRITE_SKIP:
+        report.error_line("skipped", destination, ERR_OTHER_VERSION);
+        pending[0] = '\0';
+        break;
+    case OVERWRITE_ABORT: outcome = "aborted"; break;
+    }
+    return answer;
+}
+
+void REPORT_FRONT::finish(const ROAD_RESULT &road)
+{
+    switch (road.end) {
+    case ROAD_DONE: settle_pending(); return;
+    case ROAD_CANCELLED:
+        if (pending[0])
+            report.line("cancelled", "before %s", pending);
+        else
+            report.line("cancelled", "before the first file");
+        break;
+    case ROAD_ABORTED: settle_pending(); break; // "aborted <the file kept>"
+    case ROAD_FAILED: {
+        char what[SHOWN_PATH_SIZE + 32];
+        switch (road.step) {
+        case STEP_LOG: format_cut(what, sizeof what, "setup log"); break;
+        case STEP_PREPARE: format_cut(what, sizeof what, "install directory %s", job.get_installpath()); break;
+        case STEP_BATCH: format_cut(what, sizeof what, "uninstal.bat and uninstal.exe"); break;
+        case STEP_FILE: format_cut(what, sizeof what, "%s", pending[0] ? pending : road.file_name); break;
+        }
+        report.error_line("failed", what, road.code);
+        break;
+    }
+    }
+    pending[0] = '\0';
+}

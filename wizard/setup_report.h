@@ -1,0 +1,87 @@
+// The report of /LOG=FILE: plain text, one line per step, each written and
+// flushed as it happens, so that a caller that finds the process gone reads
+// how far it got. A line is a word that says what happened, a blank, and
+// the rest:
+//     loaded setup.ini: 3 files
+//     created C:\App\a.txt
+//     skipped C:\App\b.txt: error 910: Another version of ...
+//     exit 0: installed
+#ifndef WIZARD_SETUP_REPORT_H
+#define WIZARD_SETUP_REPORT_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "setup/install_road.h"
+#include "setup/setup.h"
+
+// Longest report line; a longer one is cut.
+const int REPORT_LINE_SIZE = 1024;
+
+class SETUP_REPORT {
+public:
+    SETUP_REPORT() : file(nullptr) {}
+    ~SETUP_REPORT() { close(); }
+    SETUP_REPORT(const SETUP_REPORT &) = delete;
+    SETUP_REPORT &operator=(const SETUP_REPORT &) = delete;
+
+    // Creates path (emptied). False, with nothing written, when it cannot be
+    // opened.
+    bool open(const char *path);
+    void close();
+    bool is_open() const { return file != nullptr; }
+    // Writes "word text" as one line and flushes it; nothing without a file.
+    void line(const char *word, const char *format, ...)
+#if defined(__GNUC__)
+        __attribute__((format(printf, 3, 4)))
+#endif
+        ;
+    // "word what: error CODE: the error table's text".
+    void error_line(const char *word, const char *what, int32_t code);
+    // "exit N: what it means".
+    void exit_line(int status);
+    // "refused setup.ini[ at the line '...']: error CODE: text", for a
+    // description that load_ini refused with code.
+    void description_refused(const SETUP_TYPE &job, int32_t code);
+
+private:
+    FILE *file;
+};
+
+// Stands between the road and another front, and reports each file once
+// its outcome is known: created, kept (already there with the same size),
+// replaced or skipped (another size), or failed (finish).
+class REPORT_FRONT : public ROAD_FRONT {
+public:
+    REPORT_FRONT(const SETUP_TYPE &installing, ROAD_FRONT &inner_front, SETUP_REPORT &to)
+        : job(installing), inner(inner_front), report(to)
+    {
+    }
+    void begin_files(int32_t total) override;
+    void show_file(int32_t number, int32_t total, int32_t percent, const char *destination) override;
+    bool cancelled() override;
+    OVERWRITE_ANSWER ask_overwrite(const char *destination) override;
+    // After the road: the last file's line, and the failure or the stop.
+    void finish(const ROAD_RESULT &road);
+
+private:
+    void settle_pending();
+
+    const SETUP_TYPE &job; // for the log's and the install directory's paths
+    ROAD_FRONT &inner;
+    SETUP_REPORT &report;
+    char pending[SHOWN_PATH_SIZE] = ""; // the file at hand, until its outcome is written
+    const char *outcome = "created";    // its line's word: created, kept, replaced, aborted
+};
+
+// The answers of a person who presses every default button: never cancels,
+// and keeps a file of another size, as the warning's default button does.
+class DEFAULT_ANSWERS : public ROAD_FRONT {
+public:
+    void begin_files(int32_t) override {}
+    void show_file(int32_t, int32_t, int32_t, const char *) override {}
+    bool cancelled() override { return false; }
+    OVERWRITE_ANSWER ask_overwrite(const char *) override { return OVERWRITE_SKIP; }
+};
+
+#endif
