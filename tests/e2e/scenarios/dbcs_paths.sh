@@ -17,7 +17,7 @@ setup_file 'ソ表.txt' "a double-byte name"
 setup_file plain.txt "a plain name"
 clean_prefix 'C:\E2E\ソ表'
 clean_programs 'E2E ソ表'
-before="$(ls -A "$C_DRIVE/E2E")"
+before="$(ls -A "$C_DRIVE/E2E" | LC_ALL=C sort)"
 stage_uninstaller
 list_drive >"$OUT/drive-before.txt"
 
@@ -37,8 +37,8 @@ app='C:\E2E\ソ表'
 expect_same "$app\\ソ表.txt" 'ソ表.txt'
 expect_same "$app\\plain.txt" plain.txt
 # Nothing made beside it, such as a directory cut inside a character.
-after="$(ls -A "$C_DRIVE/E2E")"
-[ "$after" = "$(printf '%s\n' $before 'ソ表' | sort -u | grep -v '^$')" ] ||
+after="$(ls -A "$C_DRIVE/E2E" | LC_ALL=C sort)"
+[ "$after" = "$(printf '%s\n' "$before" 'ソ表' | grep -v '^$' | LC_ALL=C sort -u)" ] ||
     fail "C:\\E2E holds: $(tr '\n' ' ' <<<"$after")"
 [ "$(ls -A "$(unix_of_dos "$app")" | tr '\n' ' ')" = "plain.txt uninstal.bat ソ表.txt " ] ||
     fail "$app holds: $(ls -A "$(unix_of_dos "$app")" | tr '\n' ' ')"
