@@ -101,21 +101,31 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    long points = 0, findings = 0;
+    long points = 0, findings = 0, ended_early = 0;
     for (long k = 1; k <= total; k += stride) {
         scene::lay_out(3000);
-        if (run_to_call(k, &status) != k || !WIFSIGNALED(status) || WTERMSIG(status) != SIGKILL) {
-            std::printf("kill_sweep: call %ld of %ld: the child was not killed there (status %d)\n", k, total, status);
+        long reached = run_to_call(k, &status);
+        bool killed = reached == k && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        // A run may make a call or two fewer than the first (the sanitizers'
+        // runtime does): one that ended before call k is checked as a whole run.
+        bool ended = reached >= 0 && reached < k && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (!killed && !ended) {
+            std::printf("kill_sweep: call %ld of %ld: the child was neither killed there nor done (status %d)\n", k,
+                        total, status);
             ++findings;
             continue;
         }
-        ++points;
-        problem = scene::check(before, scene::snapshot(), false);
+        points += killed;
+        ended_early += ended;
+        problem = scene::check(before, scene::snapshot(), ended);
         if (!problem.empty() && ++findings <= 10)
             std::printf("kill_sweep: killed at call %ld of %ld: %s\n", k, total, problem.c_str());
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("kill_sweep: %ld system calls in a whole installation, killed at %ld of them, %ld findings, %.1f s\n",
-                total, points, findings, seconds);
-    return findings == 0 && points > 0 ? 0 : 1;
+    std::printf(
+        "kill_sweep: %ld system calls in a whole installation, killed at %ld of them (every %ld; %ld runs ended "
+        "first), %ld findings, %.1f s\n",
+        total, points, stride, ended_early, findings, seconds);
+    // Most of the points must have been kill points.
+    return findings == 0 && points >= 300 && ended_early * 10 < points ? 0 : 1;
 }
