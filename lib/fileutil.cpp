@@ -85,6 +85,12 @@ bool file_exists(const char *name)
     return true;
 }
 
+bool file_present(const char *path)
+{
+    uint32_t attributes = path ? plat_get_attributes(path) : PLAT_NO_ATTRIBUTES;
+    return attributes != PLAT_NO_ATTRIBUTES && !(attributes & PLAT_ATTR_SUBDIR);
+}
+
 bool dir_exists(const char *path)
 {
     if (!path) {

@@ -20,6 +20,9 @@ int read_eol(FILE *stream, char *buffer, uint32_t len);
 
 // True when name can be opened for reading. err_code untouched.
 bool file_exists(const char *name);
+// True when a file (not a directory) is at path, whether or not it can be
+// opened: one that is in use or unreadable is there all the same.
+bool file_present(const char *path);
 // True when path can be made the current directory; the current directory is restored.
 // False with ERR_STRING_BOUNDS when the current directory does not fit 256 bytes.
 bool dir_exists(const char *path);

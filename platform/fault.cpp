@@ -16,6 +16,8 @@ struct FAULT {
 };
 
 FAULT faults[SITE_COUNT];
+int calls[SITE_COUNT];
+int write_calls = 0;
 bool copy_loses_file = false;
 
 int write_countdown = 0;
@@ -44,6 +46,7 @@ void arm(FAULT_SITE site, int nth, PLAT_FAULT_MODE mode, PLAT_RESULT result = PL
 bool fault_fires(FAULT_SITE site)
 {
     FAULT &f = faults[site];
+    ++calls[site];
     if (f.firing)
         return true;
     if (f.countdown > 0 && --f.countdown == 0) {
@@ -59,6 +62,7 @@ bool copy_fault_loses_file() { return copy_loses_file; }
 
 WRITE_FATE write_fate()
 {
+    ++write_calls;
     if (disk_full)
         return WRITE_NOTHING;
     if (write_countdown > 0 && --write_countdown == 0) {
@@ -112,6 +116,21 @@ void plat_test_fail_link_step(PLAT_LINK_STEP step, int nth, PLAT_FAULT_MODE mode
     arm(sites[step], nth, mode);
 }
 
+int plat_test_calls(PLAT_CALL call)
+{
+    switch (call) {
+    case PLAT_CALL_ALLOC: return calls[SITE_ALLOC];
+    case PLAT_CALL_OPEN: return calls[SITE_OPEN];
+    case PLAT_CALL_CREATE_DIR: return calls[SITE_CREATE_DIR];
+    case PLAT_CALL_COPY: return calls[SITE_COPY];
+    case PLAT_CALL_WRITE: return write_calls;
+    case PLAT_CALL_LINK_CREATE: return calls[SITE_LINK_CREATE];
+    case PLAT_CALL_LINK_PERSIST: return calls[SITE_LINK_PERSIST];
+    case PLAT_CALL_LINK_SAVE: return calls[SITE_LINK_SAVE];
+    }
+    return 0;
+}
+
 void plat_test_set_heap_result(int result) { heap_result = result; }
 
 void plat_test_set_link_observer(void (*observer)(const char *call)) { link_observer = observer; }
@@ -122,8 +141,11 @@ const char *plat_test_scheduled(int n) { return n >= 0 && n < scheduled_count ? 
 
 void plat_test_reset()
 {
-    for (int site = 0; site < SITE_COUNT; ++site)
+    for (int site = 0; site < SITE_COUNT; ++site) {
         arm(static_cast<FAULT_SITE>(site), 0, PLAT_FAIL_ONCE);
+        calls[site] = 0;
+    }
+    write_calls = 0;
     copy_loses_file = false;
     plat_test_fail_write(0);
     heap_result = 0;

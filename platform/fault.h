@@ -40,6 +40,21 @@ void plat_test_fail_schedule(int nth, PLAT_FAULT_MODE mode = PLAT_FAIL_ONCE);
 enum PLAT_LINK_STEP { PLAT_LINK_CREATE, PLAT_LINK_PERSIST, PLAT_LINK_SAVE };
 void plat_test_fail_link_step(PLAT_LINK_STEP step, int nth = 1, PLAT_FAULT_MODE mode = PLAT_FAIL_ONCE);
 
+// How many calls of an operation the seam has seen since the last reset,
+// those that failed included: a test counts them in a clean run and then
+// fails each one in turn, and so knows it has missed none.
+enum PLAT_CALL {
+    PLAT_CALL_ALLOC,
+    PLAT_CALL_OPEN,
+    PLAT_CALL_CREATE_DIR,
+    PLAT_CALL_COPY,
+    PLAT_CALL_WRITE,
+    PLAT_CALL_LINK_CREATE,
+    PLAT_CALL_LINK_PERSIST,
+    PLAT_CALL_LINK_SAVE
+};
+int plat_test_calls(PLAT_CALL call);
+
 // Forces the heap check's result; 0 restores the runtime's own answer.
 void plat_test_set_heap_result(int result);
 // Told the name of each link call as it is made: "create", "set_path",
@@ -51,7 +66,7 @@ void plat_test_set_link_observer(void (*observer)(const char *call));
 int plat_test_scheduled_count();
 const char *plat_test_scheduled(int n);
 
-// Every control back to its default: every fault above, the forced heap
+// Every control back to its default: every fault above, the call counts, the forced heap
 // result, the observer, the recorded removals at restart, and the
 // substitute's code page and way of copying. The machine that the
 // substitute stands for (drive root, Windows and system directories, path

@@ -138,7 +138,9 @@ bool SETUP_TYPE::install_file()
     char destination[INSTALL_DEST_SIZE];
     if (!whole_dest(*this, destination, sizeof destination))
         return false;
-    if (file_exists(destination)) {
+    // Whether it can be opened or not: a file taken for absent would be
+    // overwritten without a question, and then named in the log as ours.
+    if (file_present(destination)) {
         if (!same_size(entry->name, destination)) {
             err_code = ERR_OTHER_VERSION;
             return false;
@@ -166,7 +168,7 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
     if (!ready_to_log())
         return false;
     // Trust the file system, not only the copy's answer.
-    if (!replace_file(entry->name, destination) || !file_exists(destination)) {
+    if (!replace_file(entry->name, destination) || !file_present(destination)) {
         err_code = ERR_COPY_FAILED;
         return false;
     }

@@ -116,7 +116,9 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
     char path[SETUP_PATH_SIZE];
     for (;;) {
         join_path(path, sizeof path, log_dir, name, suffix, ".log");
-        if (!file_exists(path))
+        // A log that cannot be opened now takes its name all the same: the
+        // new log would empty it.
+        if (!file_present(path))
             break;
         if (suffix[0] == 'y') {
             err_code = ERR_LOG_NAME;
@@ -269,7 +271,10 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     if (!logged)
         return false;
 
-    if (file_exists(UNINSTALLER) && !replace_file(UNINSTALLER, uninstaller_copy)) {
+    // An uninstaller beside setup that cannot be read is a failed copy, not
+    // a missing one; and the copy must really be there for the batch file.
+    if (file_present(UNINSTALLER) &&
+        (!replace_file(UNINSTALLER, uninstaller_copy) || !file_present(uninstaller_copy))) {
         err_code = ERR_COPY_FAILED;
         return false;
     }

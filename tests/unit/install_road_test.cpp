@@ -340,8 +340,8 @@ INSTANTIATE_TEST_SUITE_P(EachStep, RoadFailureTest, ::testing::Values(
                  STEP_PREPARE, ERR_FILE_WRITE, nullptr, {}},
     ROAD_FAILURE{"UninstallerCopy", [](RoadFailureTest &test) { test.put_source("uninstal.exe", "MZ"); plat_test_fail_copy(1); },
                  STEP_BATCH, ERR_COPY_FAILED, nullptr, {}},
-    // The probe for a free log name, the log, then the batch file.
-    ROAD_FAILURE{"BatchFile", [](RoadFailureTest &) { plat_test_fail_open(3); },
+    // The log, then the batch file.
+    ROAD_FAILURE{"BatchFile", [](RoadFailureTest &) { plat_test_fail_open(2); },
                  STEP_BATCH, ERR_FILE_OPEN, nullptr, {}},
     ROAD_FAILURE{"MissingSource", [](RoadFailureTest &test) { plat_delete_file((test.source + "b.txt").c_str()); },
                  STEP_FILE, ERR_COPY_FAILED, "b.txt", {"a.txt"}},

@@ -296,6 +296,21 @@ TEST_F(InstallTest, DifferentSizedFileIsReportedThenOverwrittenOnRequest)
     EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + app + "a.txt"});
 }
 
+// A file at the destination that cannot be opened (in use, unreadable) is
+// there all the same: asked about, never overwritten unasked.
+TEST_F(InstallTest, DestinationThatCannotBeOpenedIsStillAnotherVersion)
+{
+    ASSERT_TRUE(testenv::make_dir(app));
+    put_source("a.txt", "new");
+    write_file(app + "a.txt", "an older, longer text");
+    add_and_select("a.txt");
+    plat_test_fail_open(1, PLAT_FAIL_FROM_NOW_ON);
+    EXPECT_FAILS_WITH(job.install_file(), ERR_OTHER_VERSION);
+    plat_test_reset();
+    EXPECT_EQ(read_file(app + "a.txt"), "an older, longer text");
+    EXPECT_EQ(log_lines(), std::vector<std::string>{});
+}
+
 TEST_F(InstallTest, MissingSourceIsReportedAndCannotBeCopied)
 {
     ASSERT_TRUE(testenv::make_dir(app));

@@ -67,6 +67,21 @@ TEST_F(SetupLogTest, LaterLogsTakeTheNextLetterWithoutAnotherMkDir)
     EXPECT_EQ(text_lines(windows + "UnInstal\\Foo.log").size(), 5u);
 }
 
+// An earlier log that cannot be opened at the moment keeps its name: the
+// new log must not empty it.
+TEST_F(SetupLogTest, LogThatCannotBeOpenedNowStillTakesItsName)
+{
+    job.set_apptitle("Foo");
+    ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
+    write_file(windows + "UnInstal\\Foo.log", "MkFile=C:\\other\\app.exe\r\n");
+    char relative[64];
+    plat_test_fail_open(1);
+    EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_OPEN);
+    EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "MkFile=C:\\other\\app.exe\r\n");
+    ASSERT_TRUE(job.create_log(relative, sizeof relative));
+    EXPECT_STREQ(relative, "UnInstal\\Fooa.log");
+}
+
 TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
 {
     job.set_apptitle("Foo");
@@ -392,6 +407,11 @@ TEST_F(SetupLogTest, InjectedUninstallerCopyFailureIsReported)
     EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), ERR_COPY_FAILED);
     EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
     EXPECT_EQ(text_lines(root + "uninstal.bat").size(), 3u);
+    // A copy that reports success but is not there fails the same way: the
+    // batch file would call an uninstaller that is missing.
+    plat_test_fail_copy(1, PLAT_COPY_LOSES_FILE);
+    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), ERR_COPY_FAILED);
+    EXPECT_FALSE(file_exists((windows + "uninstal.exe").c_str()));
 }
 
 #ifndef _WIN32

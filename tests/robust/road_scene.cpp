@@ -1,0 +1,104 @@
+#include "tests/robust/road_scene.h"
+
+#include "lib/generr.h"
+#include "platform/fault.h"
+#include "platform/platform.h"
+#include "setup/install_road.h"
+#include "setup/setup.h"
+#include "tests/fuzz/support/fuzz_drive.h"
+#include "uninstall/log_reader.h"
+#include "uninstall/path_compare.h"
+
+namespace scene {
+
+namespace {
+
+const char LOG[] = "C:\\windows\\UnInstal\\Robust.log";
+const char *const APP_FILES[] = {"app.exe", "readme.txt", "data1.dat", "data2.dat", "data3.dat", "data4.dat"};
+
+std::string source_of(const char *name, size_t bulk)
+{
+    std::string bytes = std::string("contents of ") + name + "\n";
+    for (size_t i = 0; bytes.size() < bulk; ++i)
+        bytes += (char)('a' + (i * 7 + bytes.size()) % 26);
+    return bytes;
+}
+
+class SKIPPING_FRONT : public ROAD_FRONT {
+public:
+    void begin_files(int32_t) override {}
+    void show_file(int32_t, int32_t, int32_t, const char *) override {}
+    bool cancelled() override { return false; }
+    OVERWRITE_ANSWER ask_overwrite(const char *) override { return OVERWRITE_SKIP; }
+};
+
+std::string setup_file(const char *name) { return std::string(fuzzdrive::SETUP_DIR) + "\\" + name; }
+
+} // namespace
+
+void lay_out(size_t bulk)
+{
+    fuzzdrive::init();
+    fuzzdrive::reset();
+    std::string ini = "apptitle=Robust\ninstallpath=C:\\Program Files\\Robust\nexename=app.exe\n";
+    size_t n = 0;
+    for (const char *name : APP_FILES) {
+        ini += std::string("file=") + name + "\n";
+        // Of different sizes, so that a full disk meets each at another byte.
+        fuzzdrive::put(setup_file(name), source_of(name, bulk * ++n / 2));
+    }
+    ini += "file=robust.ini,win_path\nfile=other.ini,win_path\nfile=robust.dll,winsys_path\n"
+           "file=shared.dll,winsys_path\n";
+    for (const char *name : {"robust.ini", "other.ini", "robust.dll", "shared.dll"})
+        fuzzdrive::put(setup_file(name), std::string("new ") + name);
+    fuzzdrive::put(setup_file("uninstal.exe"), source_of("uninstal.exe", bulk));
+    fuzzdrive::put(setup_file("setup.ini"), ini);
+    fuzzdrive::put(std::string(fuzzdrive::WINDOWS_DIR) + "\\other.ini", "an older other.ini");
+    fuzzdrive::put(std::string(fuzzdrive::SYSTEM_DIR) + "\\shared.dll", "old shared.dll");
+}
+
+logtruth::Tree snapshot() { return logtruth::snapshot("C:"); }
+
+bool install(int32_t *code)
+{
+    SETUP_TYPE job;
+    err_code = ERR_NONE;
+    bool succeeded = false;
+    if (job.load_ini("setup.ini")) {
+        SKIPPING_FRONT front;
+        ROAD_RESULT road = job.run_install_road(front);
+        succeeded = road.end == ROAD_DONE && job.create_shortcut("C:\\windows\\Start Menu\\Programs\\Robust");
+    }
+    *code = err_code;
+    job.close_log();
+    return succeeded;
+}
+
+std::string check(const logtruth::Tree &before, const logtruth::Tree &after, bool succeeded)
+{
+    PROTECTED_DIRS dirs = {};
+    join_path(dirs.windows, sizeof dirs.windows, fuzzdrive::WINDOWS_DIR);
+    join_path(dirs.system, sizeof dirs.system, fuzzdrive::SYSTEM_DIR);
+    join_path(dirs.programs[0], sizeof dirs.programs[0], fuzzdrive::PROGRAMS_DIR);
+    logtruth::Tree keep;
+    for (const char *kept : {"C:\\windows\\other.ini", "C:\\windows\\system32\\shared.dll"})
+        keep[kept] = before.at(kept);
+    std::string problem = logtruth::check(LOG, before, after, succeeded ? 0 : 1, dirs, keep);
+    if (!problem.empty())
+        return problem;
+    SETUP_LOG log;
+    if (after.count(LOG) && log.load(LOG) != LOAD_OK)
+        return "the uninstaller's reader refuses the log";
+    // A file the log names as installed holds all of its source, and after a
+    // successful run every one does.
+    for (const char *name : APP_FILES) {
+        std::string path = std::string("C:\\Program Files\\Robust\\") + name;
+        auto installed = after.find(path);
+        bool whole = installed != after.end() && installed->second.bytes == before.at(setup_file(name)).bytes;
+        if (!whole && (succeeded || log.names_file(path.c_str())))
+            return std::string("the log names ") + name + ", which is not its source's copy";
+    }
+    return "";
+}
+
+} // namespace scene
