@@ -76,7 +76,7 @@ time_setup() {
 time_copy() {
     rm -rf "$c_drive/Copy"
     mkdir -p "$c_drive/Copy"
-    "$wine_run" cmd /c copy /b "$(dos "$src")\\f*.bin" 'C:\Copy\' </dev/null >"$work/copy.log" 2>&1
+    "$wine_run" cmd /c copy /b "$(dos "$src")\\f*.bin" "C:\\Copy\\" </dev/null >"$work/copy.log" 2>&1
     local n
     n="$(find "$c_drive/Copy" -type f | wc -l)"
     if [ "$n" -ne "$count" ]; then
