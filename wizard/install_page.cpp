@@ -2,6 +2,7 @@
 #include "lib/generr.h"
 #include "setup/install_road.h"
 #include "setup/setup.h"
+#include "wizard/page_refresh.h"
 #include "wizard/page_text.h"
 #include "wizard/resource.h"
 #include "wizard/wizard.h"
@@ -11,18 +12,20 @@
 namespace {
 
 const size_t PAGE_TEXT_SIZE = 512; // the introduction and each file line
-const int PUMP_PASSES = 100;       // messages handled between two files at most
+const int PUMP_LIMIT = 100;        // messages handled between two files at most
 
 // Lets pending messages run between two files: paints the pages and the
-// background, moves the bar, and lets the user press Cancel. Never waits.
+// background, moves the bar, and lets the user press Cancel. Never waits,
+// and stops at the first look that finds the queue empty: under Wine every
+// look is a trip to the server, and an empty one without PM_NOYIELD also
+// gives the processor away, which costs more than copying a small file.
 void pump_messages()
 {
     MSG msg;
-    for (int pass = 0; pass < PUMP_PASSES; ++pass) {
-        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+    const UINT how = PM_REMOVE | PM_NOYIELD;
+    for (int handled = 0; handled < PUMP_LIMIT && PeekMessageA(&msg, nullptr, 0, 0, how); ++handled) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
 }
 
@@ -31,19 +34,19 @@ class PAGE_FRONT : public ROAD_FRONT {
 public:
     explicit PAGE_FRONT(HWND page) : dialog(page), bar(GetDlgItem(page, IDC_PROGRESS)) {}
 
-    void begin_files(int32_t total) override
-    {
-        SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(total)));
-        SendMessageA(bar, PBM_SETSTEP, 1, 0);
-    }
+    void begin_files(int32_t total) override { SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(total))); }
 
     void show_file(int32_t number, int32_t total, int32_t percent, const char *destination) override
     {
-        char line[PAGE_TEXT_SIZE];
-        format_cut(line, sizeof line, "File %d of %d (%d%% Complete)", (int)number, (int)total, (int)percent);
-        SetDlgItemTextA(dialog, IDC_FILE_LINE, line);
-        SetDlgItemTextA(dialog, IDC_DEST_PATH, destination);
-        SendMessageA(bar, PBM_STEPIT, 0, 0); // the bar moves before the copy
+        if (refresh.file_due(number, total, percent, destination, GetTickCount()))
+            show(refresh.latest());
+    }
+
+    // Before a question or an error box: the page names the file it is about.
+    void catch_up()
+    {
+        if (refresh.catch_up(GetTickCount()))
+            show(refresh.latest());
     }
 
     bool cancelled() override
@@ -54,6 +57,7 @@ public:
 
     OVERWRITE_ANSWER ask_overwrite(const char *destination) override
     {
+        catch_up();
         // Abort Setup, like a confirmed Cancel, ends the program as the
         // warning closes: that answer never comes back here.
         switch (overwrite_page(dialog, destination)) {
@@ -66,6 +70,17 @@ public:
 private:
     HWND dialog;
     HWND bar;
+    PAGE_REFRESH refresh;
+
+    void show(const SHOWN_FILE &file)
+    {
+        char line[PAGE_TEXT_SIZE];
+        format_cut(line, sizeof line, "File %d of %d (%d%% Complete)", (int)file.number, (int)file.total,
+                   (int)file.percent);
+        SetDlgItemTextA(dialog, IDC_FILE_LINE, line);
+        SetDlgItemTextA(dialog, IDC_DEST_PATH, file.destination);
+        SendMessageA(bar, PBM_SETPOS, (WPARAM)file.number, 0); // the bar moves before the copy
+    }
 };
 
 } // namespace
@@ -87,6 +102,7 @@ int install_page()
     ROAD_RESULT road = setup_job.run_install_road(front);
     front.finish(road);
     if (road.end == ROAD_FAILED) {
+        page_front.catch_up();
         char detail[SETUP_ERROR_DETAIL_SIZE];
         road_failure_detail(road, detail, sizeof detail);
         setup_error(page.dialog, error_db.get_error_msg(road.code), "%s", detail);
