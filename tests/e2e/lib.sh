@@ -332,3 +332,18 @@ closed
 page "Setup - Select Directory"
 click IDC_MAIN
 closed'
+
+# From Create Shortcut to the end: skip the shortcut, or make it where the
+# page proposes, then close Complete (parts of a driver script).
+SKIP_SHORTCUT_TO_END='page "Setup - Create Shortcut"
+click IDC_SKIP_SHORTCUT
+closed
+page "Setup - Complete"
+click IDC_MAIN
+closed'
+MAKE_SHORTCUT_TO_END='page "Setup - Create Shortcut"
+click IDC_MAIN
+closed
+page "Setup - Complete"
+click IDC_MAIN
+closed'

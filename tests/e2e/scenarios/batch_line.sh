@@ -18,12 +18,7 @@ EOF
     play <<SCRIPT
 start
 $TO_INSTALLING
-page "Setup - Create Shortcut"
-click IDC_SKIP_SHORTCUT
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$SKIP_SHORTCUT_TO_END
 exit 0
 SCRIPT
     expect_lines "$dir\\uninstal.bat" <<EOF

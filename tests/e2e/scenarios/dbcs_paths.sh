@@ -24,12 +24,7 @@ list_drive >"$OUT/drive-before.txt"
 play <<SCRIPT
 start
 $TO_INSTALLING
-page "Setup - Create Shortcut"
-click IDC_MAIN
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$MAKE_SHORTCUT_TO_END
 exit 0
 SCRIPT
 

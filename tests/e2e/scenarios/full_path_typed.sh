@@ -34,12 +34,7 @@ page "Setup - Select Directory"
 type IDC_INSTALL_PATH $(q 'C:\E2E\FullPath\Typed')
 click IDC_MAIN
 closed
-page "Setup - Create Shortcut"
-click IDC_SKIP_SHORTCUT
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$SKIP_SHORTCUT_TO_END
 exit 0
 SCRIPT
 

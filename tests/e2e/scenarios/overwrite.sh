@@ -54,12 +54,7 @@ progress IDC_PROGRESS 2 4
 page "Setup - Warning"
 click IDC_OVERWRITE_FILE
 closed
-page "Setup - Create Shortcut"
-click IDC_SKIP_SHORTCUT
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$SKIP_SHORTCUT_TO_END
 exit 0
 SCRIPT
 

@@ -23,12 +23,7 @@ folder="$PROGRAMS\\E2E Quiet"
 play <<SCRIPT
 start
 $TO_INSTALLING
-page "Setup - Create Shortcut"
-click IDC_MAIN
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$MAKE_SHORTCUT_TO_END
 exit 0
 SCRIPT
 log="$C_DRIVE/windows/UnInstal/E2E Quiet.log"

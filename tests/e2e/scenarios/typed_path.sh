@@ -33,12 +33,7 @@ wait-text IDC_INSTALL_PATH $(q '${desktop}\Typed App\')
 type IDC_INSTALL_PATH $(q 'C:\E2E\Typed\Deep\Tree')
 click IDC_MAIN
 closed
-page "Setup - Create Shortcut"
-click IDC_MAIN
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$MAKE_SHORTCUT_TO_END
 exit 0
 SCRIPT
 

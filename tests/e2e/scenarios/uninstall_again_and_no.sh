@@ -15,12 +15,7 @@ list_drive >"$OUT/drive-before.txt"
 play <<SCRIPT
 start
 $TO_INSTALLING
-page "Setup - Create Shortcut"
-click IDC_SKIP_SHORTCUT
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$SKIP_SHORTCUT_TO_END
 exit 0
 SCRIPT
 list_drive >"$OUT/drive-installed.txt"

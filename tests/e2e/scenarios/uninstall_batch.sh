@@ -22,12 +22,7 @@ Still in use by the command window, and removed as soon as it closes:
 play <<SCRIPT
 start
 $TO_INSTALLING
-page "Setup - Create Shortcut"
-click IDC_MAIN
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$MAKE_SHORTCUT_TO_END
 exit 0
 run $(q "$app") "cmd /c uninstal.bat"
 page "Uninstall"

@@ -18,12 +18,7 @@ clean_prefix 'C:\E2E\Leftovers' 'C:\windows\victim.txt'
 play <<SCRIPT
 start
 $TO_INSTALLING
-page "Setup - Create Shortcut"
-click IDC_SKIP_SHORTCUT
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$SKIP_SHORTCUT_TO_END
 exit 0
 SCRIPT
 

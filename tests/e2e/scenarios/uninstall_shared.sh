@@ -27,12 +27,7 @@ page "Setup - Warning"
 text IDC_OVERWRITE_PATH $(q 'C:\windows\e2e-shared.ini')
 click IDC_OVERWRITE_FILE
 closed
-page "Setup - Create Shortcut"
-click IDC_SKIP_SHORTCUT
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$SKIP_SHORTCUT_TO_END
 exit 0
 run $(q 'C:\') $(q 'C:\windows\UnInstal\uninstal.exe UnInstal\E2E Shared.log')
 page "Uninstall"
