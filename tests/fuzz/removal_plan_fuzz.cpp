@@ -29,7 +29,11 @@ const char START_DIR[] = "C:\\app";
 // Files and folders that the fuzzed log cannot name safely or that another
 // installation owns; each must still be there afterwards.
 const char *const KEPT[] = {"C:\\windows", "C:\\windows\\system32", "C:\\windows\\Start Menu\\Programs",
-                            "C:\\keep\\sentinel.txt", "C:\\windows\\UnInstal\\uninstal.exe"};
+                            "C:\\windows\\UnInstal\\uninstal.exe"};
+// A file of the user's that the log may well name (the fuzzer learns the
+// name): like every entry, it may go only when a complete, safe line names
+// it, and never when a line names it as a folder.
+const char SENTINEL[] = "C:\\keep\\sentinel.txt";
 
 class RemoveAll : public REMOVAL_QUESTIONS {
 public:
@@ -118,6 +122,18 @@ bool safely_named(const SETUP_LOG &log, const std::string &dos, const PROTECTED_
     return false;
 }
 
+// True when a complete, safe MkFile line names path.
+bool named_as_file(const SETUP_LOG &log, const char *path, const PROTECTED_DIRS &dirs)
+{
+    for (int32_t i = 0; i < log.count; ++i) {
+        const LOG_LINE &line = log.lines[i];
+        if (line.key == KEY_MKFILE && !line.cut && !line.has_nul && check_entry(line.value, dirs) == ENTRY_SAFE &&
+            same_path(line.value, path))
+            return true;
+    }
+    return false;
+}
+
 bool has_line(const SETUP_LOG &log, const char *text)
 {
     for (int32_t i = 0; i < log.count; ++i)
@@ -139,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzzdrive::make_dirs("C:\\windows\\UnInstal");
     fuzzdrive::make_dirs("C:\\keep");
     fuzzdrive::make_dirs(START_DIR);
-    fuzzdrive::put("C:\\keep\\sentinel.txt", "not in the log");
+    fuzzdrive::put(SENTINEL, "not in the log");
     fuzzdrive::put("C:\\windows\\UnInstal\\uninstal.exe", "MZ uninstaller");
     fuzzdrive::put("C:\\windows\\system32\\shared.dll", "another installation's");
     fuzzdrive::put(OTHER_LOG, "AppTitle=Other\r\nMkFile=C:\\windows\\system32\\shared.dll\r\n");
@@ -182,6 +198,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(before.count(entry.first), "%s was left behind", entry.first.c_str());
     for (const char *kept : KEPT)
         FUZZ_CHECK(after.count(kept), "%s was removed", kept);
+    if (!after.count(SENTINEL))
+        FUZZ_CHECK(named_as_file(plan.log, SENTINEL, context.dirs), "%s was removed, which no MkFile line names",
+                   SENTINEL);
 
     // The log afterwards: gone only when nothing stays; else every line it
     // names is one of the old log, and whatever stays is still named.

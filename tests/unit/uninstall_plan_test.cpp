@@ -181,6 +181,21 @@ TEST_F(RemovalTest, WhatStaysIsReportedAndTheRewrittenLogNamesOnlyThat)
     EXPECT_EQ(again.count_outcome(OUT_UNSAFE), 4);
 }
 
+// A log that takes a file for a folder or a folder for a file (edited by
+// hand, or another program made the other kind since): neither goes.
+TEST_F(RemovalTest, AFileNamedAsAFolderOrAFolderAsAFileStays)
+{
+    testenv::make_dir(app);
+    testenv::make_dir(app + "\\dir");
+    write_file(app + "\\user.txt", "the user's own");
+    write_log({"MkDir=" + app, "MkDir=" + app + "\\user.txt", "MkFile=" + app + "\\dir"});
+    EXPECT_EQ(run(), 1);
+    EXPECT_EQ(read_file(app + "\\user.txt"), "the user's own");
+    EXPECT_TRUE(exists(app + "\\dir"));
+    EXPECT_TRUE(outcome_is_kept(outcome_of(app + "\\user.txt")));
+    EXPECT_TRUE(outcome_is_kept(outcome_of(app + "\\dir")));
+}
+
 TEST_F(RemovalTest, ReadOnlyFilesAreClearedFirst)
 {
     testenv::make_dir(app);
