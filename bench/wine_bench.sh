@@ -36,20 +36,12 @@ if [ ! -f "$src/done" ]; then
 fi
 cp "$SETUP_EXE" "$src/setup.exe"
 
-cat >"$work/script.txt" <<'EOF'
+# shellcheck source=tests/e2e/wizard_paths.sh
+. "$SOURCE_DIR/tests/e2e/wizard_paths.sh"
+cat >"$work/script.txt" <<EOF
 start
-page "Setup - Welcome"
-click IDC_MAIN
-closed
-page "Setup - Select Directory"
-click IDC_MAIN
-closed
-page "Setup - Create Shortcut"
-click IDC_SKIP_SHORTCUT
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed
+$TO_INSTALLING
+$SKIP_SHORTCUT_TO_END
 exit 0
 EOF
 

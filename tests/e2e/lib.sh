@@ -324,26 +324,6 @@ stage_uninstaller() {
     cp "$UNINSTAL_EXE" "$SETUP_DIR/uninstal.exe"
 }
 
-# Clicks through Welcome and Select Directory with what setup.ini says (a
-# part of a driver script).
-TO_INSTALLING='page "Setup - Welcome"
-click IDC_MAIN
-closed
-page "Setup - Select Directory"
-click IDC_MAIN
-closed'
-
-# From Create Shortcut to the end: skip the shortcut, or make it where the
-# page proposes, then close Complete (parts of a driver script).
-SKIP_SHORTCUT_TO_END='page "Setup - Create Shortcut"
-click IDC_SKIP_SHORTCUT
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed'
-MAKE_SHORTCUT_TO_END='page "Setup - Create Shortcut"
-click IDC_MAIN
-closed
-page "Setup - Complete"
-click IDC_MAIN
-closed'
+# The common ways through the wizard, shared with the benchmarks.
+# shellcheck source=tests/e2e/wizard_paths.sh
+. "$SOURCE_DIR/tests/e2e/wizard_paths.sh"
