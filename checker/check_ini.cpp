@@ -711,7 +711,7 @@ void Checker::check_job()
                                .quote(error_db.get_error_msg(ERR_TABLE_FULL))
                                .add(")"));
     if (!file_lines)
-        warn(0, Text().add("no file lines: setup installs nothing but its uninstal.bat"));
+        warn(0, Text().add("no file lines: setup installs nothing but its ").add(BATCH_FILE_NAME));
     for (int32_t i = 0; i < job.num_files; ++i)
         check_entry(i);
 }

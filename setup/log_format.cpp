@@ -9,15 +9,13 @@
 // ---- keys ------------------------------------------------------------------
 
 static const char *const KEY_NAMES[] = {"", "AppTitle", "EMail", "MkDir", "MkFile"};
+static_assert(sizeof KEY_NAMES / sizeof KEY_NAMES[0] == LOG_KEY_COUNT, "a name for every key");
 
-const char *log_key_name(LOG_KEY key)
-{
-    return key >= KEY_OTHER && key <= KEY_MKFILE ? KEY_NAMES[key] : "";
-}
+const char *log_key_name(LOG_KEY key) { return key > KEY_OTHER && key < LOG_KEY_COUNT ? KEY_NAMES[key] : ""; }
 
 LOG_KEY log_key_of(const char *text, size_t len)
 {
-    for (int key = KEY_APPTITLE; key <= KEY_MKFILE; ++key) {
+    for (int key = KEY_OTHER + 1; key < LOG_KEY_COUNT; ++key) {
         const char *name = KEY_NAMES[key];
         if (std::strlen(name) != len)
             continue;

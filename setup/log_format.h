@@ -24,8 +24,9 @@ const uint32_t MAX_LOG_BYTES = 1024 * 1024;
 const size_t LOG_PATH_SIZE = 260;
 
 // The keys of "key=value" lines. KEY_OTHER is any other line, kept as it is
-// and otherwise ignored.
-enum LOG_KEY { KEY_OTHER, KEY_APPTITLE, KEY_EMAIL, KEY_MKDIR, KEY_MKFILE };
+// and otherwise ignored. A new key goes before LOG_KEY_COUNT, with its name
+// in log_format.cpp.
+enum LOG_KEY { KEY_OTHER, KEY_APPTITLE, KEY_EMAIL, KEY_MKDIR, KEY_MKFILE, LOG_KEY_COUNT };
 // The key as written ("AppTitle", "EMail", "MkDir", "MkFile"); "" for KEY_OTHER.
 const char *log_key_name(LOG_KEY key);
 // The key that the len bytes at text spell, in any case; KEY_OTHER for none.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,6 @@
 #ifndef _WIN32
 #include <climits>
 #include <cstdio>
-#include <cstring>
 #endif
 
 namespace {
