@@ -393,8 +393,8 @@ UNINSTALL_EXIT REMOVAL_PLAN::exit_status() const
     return log_problem == PLAT_DONE ? UNINSTALL_DONE : UNINSTALL_SOME_LEFT;
 }
 
-UNINSTALL_EXIT run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context, REMOVAL_QUESTIONS &questions,
-                OPEN_RESULT &why, bool schedule_at_restart)
+UNINSTALL_EXIT run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context,
+                           REMOVAL_QUESTIONS &questions, OPEN_RESULT &why, bool schedule_at_restart)
 {
     why = plan.open(log_path);
     if (why != OPEN_OK)

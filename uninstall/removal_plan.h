@@ -145,7 +145,7 @@ private:
 // Returns the exit status: UNINSTALL_NOTHING_DONE when the log could not be
 // used (why says how; OPEN_NO_MEMORY also when the plan could not be made)
 // or the user said No (why is then OPEN_OK), else exit_status().
-UNINSTALL_EXIT run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context, REMOVAL_QUESTIONS &questions,
-                OPEN_RESULT &why, bool schedule_at_restart = true);
+UNINSTALL_EXIT run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context,
+                           REMOVAL_QUESTIONS &questions, OPEN_RESULT &why, bool schedule_at_restart = true);
 
 #endif

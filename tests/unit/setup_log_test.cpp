@@ -558,7 +558,8 @@ TEST_F(LogFailureTest, LineCutByAFullDiskIsTakenBackToTheLastWholeLine)
     const std::string whole = read_file(log);
 
     plat_test_fail_write(1);
-    EXPECT_FAILS_WITH(job.log_entry(KEY_MKFILE, ("C:\\Program Files\\" + std::string(200, 'L')).c_str()), ERR_FILE_WRITE);
+    EXPECT_FAILS_WITH(job.log_entry(KEY_MKFILE, ("C:\\Program Files\\" + std::string(200, 'L')).c_str()),
+                      ERR_FILE_WRITE);
     EXPECT_EQ(read_file(log), whole);
     EXPECT_EQ(text_lines(log).back(), "MkDir=C:\\Program Files\\Foo");
     EXPECT_EQ(job.log.file, nullptr);
