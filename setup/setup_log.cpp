@@ -1,5 +1,6 @@
-// The setup log that the uninstaller reads, and "uninstal.bat", which runs
-// the uninstaller on it.
+// Setup's side of the setup log: a new log with its first lines, the job's
+// entries, and "uninstal.bat", which runs the uninstaller on it. What a log
+// looks like is log_format's.
 #include <cstring>
 
 #include "lib/fileutil.h"
