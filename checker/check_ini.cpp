@@ -318,7 +318,7 @@ bool Checker::line_read(const INI_LINE &line)
         }
         return true;
     }
-    if (!line.known) {
+    if (line.which == INI_NO_KEY) {
         if (bom || !say)
             return true;
         if (!line.key[0]) {

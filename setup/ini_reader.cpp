@@ -98,7 +98,6 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
             report.key = key;
             report.value = value;
             INI_KEY which = ini_key_of(key);
-            report.known = which != INI_NO_KEY;
             report.which = which;
             bool refused = false;
             if (which == INI_FILE) {

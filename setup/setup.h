@@ -71,8 +71,7 @@ struct INI_LINE {
     const char *comment;     // the ";" in text that cut the line, or null
     const char *key;         // folded and trimmed; null for a line without "="
     const char *value;       // the value; for a line without "=", what was left of it
-    bool known;              // key is one of the nine
-    INI_KEY which;           // ... namely this one; INI_NO_KEY otherwise
+    INI_KEY which;           // the key, if one of the nine; INI_NO_KEY otherwise
     const SETUP_FILE *added; // the entry that a "file" line added, or null
     // A "file" line's fields, refused or not: the name (null without one),
     // the path type word as written (null without one) and whether setup

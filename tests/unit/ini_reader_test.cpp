@@ -286,7 +286,7 @@ public:
                            line.added ? line.added->name : "",
                            line.cut,
                            line.key != nullptr,
-                           line.known,
+                           line.which != INI_NO_KEY,
                            line.refused,
                            line.code,
                            line.added ? line.added->path_type : 0,
@@ -413,7 +413,6 @@ TEST(LoadIni, ObserverHearsTheKeyAndTheFieldsOfAFileLine)
         const HeardLine &heard = recorder.lines[i];
         SCOPED_TRACE(cases[i].line);
         EXPECT_EQ(heard.which, cases[i].which);
-        EXPECT_EQ(heard.known, cases[i].which != INI_NO_KEY);
         EXPECT_EQ(heard.file_name, cases[i].name);
         EXPECT_EQ(heard.type_word, cases[i].word);
         EXPECT_EQ(heard.type_known, cases[i].known);
