@@ -12,6 +12,18 @@
 #include "setup/replace_file.h"
 #include "setup/setup.h"
 
+bool SETUP_TYPE::log_path_fits(size_t *length) const
+{
+    char name[SETUP_PATH_SIZE];
+    bool named = title_file_name(get_apptitle(), name, sizeof name);
+    size_t name_len = named ? std::strlen(name) + std::strlen("a.log") : SETUP_PATH_SIZE;
+    size_t longest_name = name_len > std::strlen(UNINSTALLER_NAME) ? name_len : std::strlen(UNINSTALLER_NAME);
+    size_t total = (windows_dir ? std::strlen(windows_dir) : 0) + std::strlen(LOG_DIR_NAME) + longest_name;
+    if (length)
+        *length = total;
+    return named && windows_dir && total < SETUP_PATH_SIZE;
+}
+
 bool SETUP_TYPE::create_log() { return create_log(nullptr, 0); }
 
 bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
@@ -26,16 +38,13 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
     }
 
     // Refuse, before anything is created, a title or Windows directory whose
-    // paths would not fit: the longest candidate with its letter, and the
-    // uninstaller copy that write_uninstall_bat puts beside the log.
+    // paths would not fit.
     const char *title = get_apptitle();
     char name[SETUP_PATH_SIZE];
     size_t sub_len = std::strlen(LOG_DIR_NAME);
-    bool named = title_file_name(title, name, sizeof name);
+    title_file_name(title, name, sizeof name);
     size_t name_len = std::strlen(name) + std::strlen("a.log");
-    size_t longest_name = name_len > std::strlen(UNINSTALLER_NAME) ? name_len : std::strlen(UNINSTALLER_NAME);
-    if (!named || std::strlen(windows_dir) + sub_len + longest_name >= SETUP_PATH_SIZE ||
-        (relative_name && sub_len + name_len >= size)) {
+    if (!log_path_fits(nullptr) || (relative_name && sub_len + name_len >= size)) {
         err_code = ERR_STRING_BOUNDS;
         return false;
     }

@@ -201,6 +201,9 @@ TEST_F(SetupLogTest, TitleAtTheLimitIsTakenAndOneMoreIsRefused)
     size_t room = 259 - windows.size() - std::string("UnInstal\\a.log").size();
     std::string title(room, 't');
     job.set_apptitle(title.c_str());
+    size_t length = 0;
+    EXPECT_TRUE(job.log_path_fits(&length));
+    EXPECT_EQ(length, 259u);
     char relative[300];
     ASSERT_TRUE(job.create_log(relative, sizeof relative));
     EXPECT_EQ(std::string(relative), "UnInstal\\" + title + ".log");
@@ -209,6 +212,8 @@ TEST_F(SetupLogTest, TitleAtTheLimitIsTakenAndOneMoreIsRefused)
 
     std::string longer(room + 1, 'u');
     job.set_apptitle(longer.c_str());
+    EXPECT_FALSE(job.log_path_fits(&length));
+    EXPECT_EQ(length, 260u);
     EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_STRING_BOUNDS);
     EXPECT_EQ(job.log.file, nullptr);
     EXPECT_STREQ(relative, "");
