@@ -29,7 +29,6 @@ const char USUAL_SYSTEM_DIR[] = "C:\\windows\\system32\\";
 const char TYPICAL_PROGRAMS_DIR[] =
     "C:\\Users\\Administrator\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
 
-
 const char LOAD_FAILED[] = "Error loading setup config file 'SETUP.INI'!";
 
 const int SEV_WARNING = 1;
