@@ -1,9 +1,9 @@
 // The Installing page: the engine's installation road with a progress bar.
 #include "lib/generr.h"
+#include "setup/front_text.h"
 #include "setup/install_road.h"
 #include "setup/setup.h"
 #include "wizard/page_refresh.h"
-#include "wizard/page_text.h"
 #include "wizard/resource.h"
 #include "wizard/wizard.h"
 
@@ -29,88 +29,74 @@ void pump_messages()
     }
 }
 
-// The page's part of the road: its bar and texts, the pump, the warning.
-class PAGE_FRONT : public ROAD_FRONT {
-public:
-    explicit PAGE_FRONT(HWND page) : dialog(page), bar(GetDlgItem(page, IDC_PROGRESS)) {}
-
-    void begin_files(int32_t total) override { SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(total))); }
-
-    void show_file(int32_t number, int32_t total, int32_t percent, const char *destination) override
-    {
-        if (refresh.file_due(number, total, percent, destination, GetTickCount()))
-            show(refresh.latest());
-    }
-
-    // Before a question or an error box: the page names the file it is about.
-    void catch_up()
-    {
-        if (refresh.catch_up(GetTickCount()))
-            show(refresh.latest());
-    }
-
-    bool cancelled() override
-    {
-        pump_messages();
-        return setup_aborted || setup_closed();
-    }
-
-    OVERWRITE_ANSWER ask_overwrite(const char *destination) override
-    {
-        catch_up();
-        // Abort Setup, like a confirmed Cancel, ends the program as the
-        // warning closes: that answer never comes back here.
-        switch (overwrite_page(dialog, destination)) {
-        case IDC_OVERWRITE_FILE: return OVERWRITE_REPLACE;
-        case IDC_ABORT_SETUP: return OVERWRITE_ABORT;
-        default: return OVERWRITE_SKIP;
-        }
-    }
-
-private:
-    HWND dialog;
-    HWND bar;
-    PAGE_REFRESH refresh;
-
-    void show(const SHOWN_FILE &file)
-    {
-        char line[PAGE_TEXT_SIZE];
-        format_cut(line, sizeof line, "File %d of %d (%d%% Complete)", (int)file.number, (int)file.total,
-                   (int)file.percent);
-        SetDlgItemTextA(dialog, IDC_FILE_LINE, line);
-        SetDlgItemTextA(dialog, IDC_DEST_PATH, file.destination);
-        SendMessageA(bar, PBM_SETPOS, (WPARAM)file.number, 0); // the bar moves before the copy
-    }
-};
-
 } // namespace
 
-int install_page()
+FRONT_ANSWER WIZARD_FRONT::road_begins(const SETUP_TYPE &job)
 {
-    PAGE page;
-    open_page(page, main_window, IDD_INSTALLING);
-
+    if (!open_page(installing, main_window, IDD_INSTALLING)) {
+        installing = {};
+        return FRONT_ENDED;
+    }
+    bar = GetDlgItem(installing.dialog, IDC_PROGRESS);
+    refresh = PAGE_REFRESH();
+    page_failed = false;
     char text[PAGE_TEXT_SIZE];
     format_cut(text, sizeof text,
                "Installing the %s application to %s.  Press the cancel button to abort the installation.",
-               setup_job.get_apptitle(), setup_job.get_installpath());
-    SetDlgItemTextA(page.dialog, IDC_TEXT, text);
-    ShowWindow(page.dialog, SW_SHOW);
+               job.get_apptitle(), job.get_installpath());
+    SetDlgItemTextA(installing.dialog, IDC_TEXT, text);
+    ShowWindow(installing.dialog, SW_SHOW);
+    return FRONT_GO_ON;
+}
 
-    PAGE_FRONT page_front(page.dialog);
-    REPORT_FRONT front(setup_job, page_front, report);
-    ROAD_RESULT road = setup_job.run_install_road(front);
-    front.finish(road);
-    if (road.end == ROAD_FAILED) {
-        page_front.catch_up();
-        char detail[SETUP_ERROR_DETAIL_SIZE];
-        road_failure_detail(road, detail, sizeof detail);
-        setup_error(page.dialog, error_db.get_error_msg(road.code), "%s", detail);
+void WIZARD_FRONT::begin_files(int32_t total) { SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(total))); }
+
+void WIZARD_FRONT::show_file(int32_t number, int32_t total, int32_t percent, const char *destination)
+{
+    if (refresh.file_due(number, total, percent, destination, GetTickCount()))
+        show_latest();
+}
+
+// Before a question or an error box: the page names the file it is about.
+void WIZARD_FRONT::catch_up()
+{
+    if (refresh.catch_up(GetTickCount()))
+        show_latest();
+}
+
+void WIZARD_FRONT::show_latest()
+{
+    const SHOWN_FILE &file = refresh.latest();
+    char line[PAGE_TEXT_SIZE];
+    format_cut(line, sizeof line, "File %d of %d (%d%% Complete)", (int)file.number, (int)file.total,
+               (int)file.percent);
+    SetDlgItemTextA(installing.dialog, IDC_FILE_LINE, line);
+    SetDlgItemTextA(installing.dialog, IDC_DEST_PATH, file.destination);
+    SendMessageA(bar, PBM_SETPOS, (WPARAM)file.number, 0); // the bar moves before the copy
+}
+
+bool WIZARD_FRONT::cancelled()
+{
+    pump_messages();
+    return setup_aborted || setup_closed();
+}
+
+OVERWRITE_ANSWER WIZARD_FRONT::ask_overwrite(const char *destination)
+{
+    catch_up();
+    switch (overwrite_page(installing.dialog, destination)) {
+    case IDC_OVERWRITE_FILE: return OVERWRITE_REPLACE;
+    case IDC_SKIP_FILE: return OVERWRITE_SKIP;
+    case IDC_ABORT_SETUP: return OVERWRITE_ABORT;
+    default: page_failed = true; return OVERWRITE_ABORT;
     }
+}
 
-    close_page(page);
-    if (road.end == ROAD_ABORTED || setup_closed())
-        setup_aborted = true;
-    end_if_aborted();
-    return 0;
+FRONT_ANSWER WIZARD_FRONT::road_ended(const ROAD_RESULT &)
+{
+    close_page(installing);
+    installing = {};
+    if (page_failed)
+        return FRONT_ENDED;
+    return setup_aborted || setup_closed() ? FRONT_CANCELLED : FRONT_GO_ON;
 }
