@@ -93,7 +93,7 @@ private:
     const SETUP_TYPE &job; // for the log's and the install directory's paths
     ROAD_FRONT &inner;
     SETUP_REPORT &report;
-    char pending[SHOWN_PATH_SIZE] = "";    // the file at hand, until its outcome is written
+    char pending[SHOWN_PATH_SIZE] = "";   // the file at hand, until its outcome is written
     REPORT_WORD outcome = REPORT_CREATED; // its line's word: created, kept, replaced, aborted
 };
 

@@ -40,8 +40,8 @@ class WIZARD_FRONT : public SETUP_FRONT {
 public:
     WIZARD_FRONT(HINSTANCE instance, int show_state) : module(instance), show(show_state) {}
 
-    void show_usage(const char *problem) override;                     // winmain.cpp
-    FRONT_ANSWER welcome(const SETUP_TYPE &job) override;              // pages.cpp, from here on
+    void show_usage(const char *problem) override;        // winmain.cpp
+    FRONT_ANSWER welcome(const SETUP_TYPE &job) override; // pages.cpp, from here on
     FRONT_ANSWER choose_directory(SETUP_TYPE &job) override;
     SHORTCUT_ANSWER choose_shortcut_folder(SHORTCUT_CHOICE &choice) override;
     FRONT_ANSWER complete(const SETUP_TYPE &job) override;
