@@ -45,13 +45,13 @@ public:
     FRONT_ANSWER choose_directory(SETUP_TYPE &job) override;
     SHORTCUT_ANSWER choose_shortcut_folder(SHORTCUT_CHOICE &choice) override;
     FRONT_ANSWER complete(const SETUP_TYPE &job) override;
-    void show_error(const char *detail, int32_t code) override;
     FRONT_ANSWER road_begins(const SETUP_TYPE &job) override; // install_page.cpp, from here on
     void begin_files(int32_t total) override;
     void show_file(int32_t number, int32_t total, int32_t percent, const char *destination) override;
     bool cancelled() override;
     OVERWRITE_ANSWER ask_overwrite(const char *destination) override;
     FRONT_ANSWER road_ended(const ROAD_RESULT &road) override;
+    void show_error(const char *detail, int32_t code) override; // main_window.cpp
 
 private:
     HINSTANCE module;
