@@ -31,10 +31,6 @@ const char TYPICAL_PROGRAMS_DIR[] =
 
 // install_file builds a destination in 256 bytes and refuses a longer one.
 const size_t MAX_DESTINATION = 255;
-// What setup writes beside the files and beside its log.
-const char BATCH_FILE[] = "uninstal.bat";
-const char UNINSTALLER[] = "uninstal.exe";
-const char LOG_SUBDIR[] = "UnInstal\\";
 
 const char LOAD_FAILED[] = "Error loading setup config file 'SETUP.INI'!";
 
@@ -521,8 +517,8 @@ void Checker::check_title()
     // create_log's own test: the longest log name, and the uninstaller
     // copy, below the Windows directory's "UnInstal\".
     size_t name_len = named ? std::strlen(name) + std::strlen("a.log") : SETUP_PATH_SIZE;
-    size_t longest = std::max(name_len, std::strlen(UNINSTALLER));
-    size_t log_len = std::strlen(USUAL_WINDOWS_DIR) + std::strlen(LOG_SUBDIR) + longest;
+    size_t longest = std::max(name_len, std::strlen(UNINSTALLER_NAME));
+    size_t log_len = std::strlen(USUAL_WINDOWS_DIR) + std::strlen(LOG_DIR_NAME) + longest;
     log_fits = log_len < SETUP_PATH_SIZE;
     if (!log_fits) {
         error(line, Text()
@@ -679,7 +675,7 @@ void Checker::check_entry(int32_t index)
     }
     if (entry->path_type != PATH_WINDOWS && entry->path_type != PATH_WINSYS) {
         windows_key(name, key, sizeof key);
-        if (!std::strcmp(key, BATCH_FILE))
+        if (!std::strcmp(key, BATCH_FILE_NAME))
             warn(line, Text().add("uninstal.bat is the name of setup's own batch file, which it writes into the "
                                   "install directory before the files to run the uninstaller: this file meets it, "
                                   "and overwriting it leaves the installation without its uninstall"));
@@ -715,7 +711,7 @@ void Checker::check_job()
                                .quote(error_db.get_error_msg(ERR_TABLE_FULL))
                                .add(")"));
     if (!file_lines)
-        warn(0, Text().add("no file lines: setup installs nothing but its uninstal.bat"));
+        warn(0, Text().add("no file lines: setup installs nothing but its ").add(BATCH_FILE_NAME));
     for (int32_t i = 0; i < job.num_files; ++i)
         check_entry(i);
 }
@@ -808,12 +804,12 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
     Text own;
     own.add("  setup also writes ");
     if (job.get_installpath()[0])
-        own.add(job.get_installpath()).add(BATCH_FILE);
+        own.add(job.get_installpath()).add(BATCH_FILE_NAME);
     else
-        own.add("<install path>\\").add(BATCH_FILE);
+        own.add("<install path>\\").add(BATCH_FILE_NAME);
     char name[SETUP_PATH_SIZE];
     if (log_fits && title_file_name(job.get_apptitle(), name, sizeof name))
-        own.add(" and its log ").add(USUAL_WINDOWS_DIR).add(LOG_SUBDIR).add(name).add(".log");
+        own.add(" and its log ").add(USUAL_WINDOWS_DIR).add(LOG_DIR_NAME).add(name).add(".log");
     sink(context, own.add("\n").str());
 }
 

@@ -83,7 +83,7 @@ static bool make_logged_dir(const char *prefix, void *context)
         err_code = ERR_CREATE_DIR;
         return false;
     }
-    return job->log_entry("MkDir", prefix);
+    return job->log_entry(KEY_MKDIR, prefix);
 }
 
 bool SETUP_TYPE::make_dir_tree(const char *path)
@@ -173,5 +173,5 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
         return false;
     }
     // A file the log does not name would stay behind after an uninstall.
-    return log_entry("MkFile", destination);
+    return log_entry(KEY_MKFILE, destination);
 }

@@ -30,9 +30,9 @@ static char *capture_dir(unsigned (*query)(char *, unsigned))
 }
 
 SETUP_TYPE::SETUP_TYPE()
-    : log_file(nullptr), windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr),
-      exename(nullptr), apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr), files{},
-      num_files(0), cur_file(-1), log_path{}, log_length(0), refused_line{}
+    : windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr), exename(nullptr),
+      apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr), files{}, num_files(0),
+      cur_file(-1), refused_line{}
 {
     windows_dir = capture_dir(plat_windows_dir);
     system_dir = capture_dir(plat_system_dir);
@@ -66,15 +66,7 @@ void SETUP_TYPE::clear_job()
     close_log();
 }
 
-void SETUP_TYPE::close_log()
-{
-    if (log_file) {
-        std::fclose(log_file);
-        log_file = nullptr;
-    }
-    log_path[0] = '\0';
-    log_length = 0;
-}
+void SETUP_TYPE::close_log() { log.close(); }
 
 static void replace_text(char *&field, const char *text)
 {

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "setup/install_road.h"
+#include "setup/log_format.h"
 #include "setup/path_join.h"
 
 const int32_t PATH_APP = 1;     // the install directory
@@ -54,7 +55,6 @@ public:
 
 class SETUP_TYPE {
 public:
-    FILE *log_file;    // the open setup log, or null
     char *windows_dir; // ends in a backslash; null when the query failed
     char *system_dir;  // ends in a backslash; null when the query failed
     char *installpath; // ends in a backslash unless empty
@@ -67,9 +67,8 @@ public:
     char *desc;
     SETUP_FILE *files[MAX_SETUP_FILES];
     int32_t num_files;
-    int32_t cur_file;               // the cursor; -1 when on no entry
-    char log_path[SETUP_PATH_SIZE]; // the open setup log's path; empty without one
-    int64_t log_length;             // bytes of whole lines in the open log
+    int32_t cur_file; // the cursor; -1 when on no entry
+    LOG_WRITER log;   // the setup log; closed without one
     // The setup.ini line (key=value) that made load_ini fail; empty otherwise.
     char refused_line[MAX_INI_LINE + 1];
 
@@ -140,13 +139,10 @@ public:
     // cannot be opened.
     bool open_log(const char *path);
     // Appends "key=value" to the open setup log and flushes it. False with
-    // ERR_NULL_POINTER without a log, key or value; with ERR_FILE_WRITE when the line
-    // did not reach the disk whole: the log is then cut back to its last whole line and
-    // closed.
-    bool log_entry(const char *key, const char *value);
-    // Writes the line a, b, c to the open log as log_entry does (ERR_NULL_POINTER for a
-    // missing part or log).
-    bool log_line(const char *a, const char *b, const char *c);
+    // ERR_NULL_POINTER without a log, key (KEY_OTHER) or value; with ERR_FILE_WRITE when
+    // the line did not reach the disk whole: the log is then cut back to its last whole
+    // line and closed.
+    bool log_entry(LOG_KEY key, const char *value);
     // True when a log is open; else false with ERR_NULL_POINTER. Asked before anything
     // is made that the log must name.
     bool ready_to_log();

@@ -74,7 +74,7 @@ void SETUP_REPORT::description_refused(const SETUP_TYPE &job, int32_t code)
 
 void REPORT_FRONT::begin_files(int32_t total)
 {
-    report.line(REPORT_LOG, "%s", job.log_path);
+    report.line(REPORT_LOG, "%s", job.log.path);
     report.line(REPORT_FILES, "%d to install in %s", (int)total, job.get_installpath());
     inner.begin_files(total);
 }

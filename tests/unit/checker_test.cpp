@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -237,7 +238,7 @@ TEST(Checker, TitleLimitIsTheSetupLogs)
         EXPECT_EQ(made, !refused);
         if (made) {
             char host[PATH_MAX];
-            ASSERT_TRUE(plat_host_path(job.log_path, host, sizeof host));
+            ASSERT_TRUE(plat_host_path(job.log.path, host, sizeof host));
             job.close_log();
             std::remove(host);
         } else {
