@@ -1,9 +1,9 @@
 // The Installing page: the engine's installation road with a progress bar.
 #include "lib/generr.h"
+#include "setup/front_text.h"
 #include "setup/install_road.h"
 #include "setup/setup.h"
 #include "wizard/page_refresh.h"
-#include "wizard/page_text.h"
 #include "wizard/resource.h"
 #include "wizard/wizard.h"
 
@@ -29,88 +29,125 @@ void pump_messages()
     }
 }
 
-// The page's part of the road: its bar and texts, the pump, the warning.
-class PAGE_FRONT : public ROAD_FRONT {
-public:
-    explicit PAGE_FRONT(HWND page) : dialog(page), bar(GetDlgItem(page, IDC_PROGRESS)) {}
+// A control's rectangle in its dialog's client coordinates.
+RECT rect_in(HWND dialog, HWND control)
+{
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, (POINT *)&rect, 2);
+    return rect;
+}
 
-    void begin_files(int32_t total) override { SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(total))); }
+// The introduction names the title and the install path, which may take
+// more lines than the template gives it: the text grows to its whole height,
+// and the controls below it move down with the page's bottom edge, as far
+// as the screen allows.
+void fit_introduction(HWND dialog)
+{
+    HWND text = GetDlgItem(dialog, IDC_TEXT);
+    char content[PAGE_TEXT_SIZE] = "";
+    GetWindowTextA(text, content, sizeof content);
+    RECT box;
+    GetClientRect(text, &box);
+    RECT need = box;
+    HDC dc = GetDC(text);
+    HGDIOBJ previous = SelectObject(dc, (HGDIOBJ)SendMessageA(text, WM_GETFONT, 0, 0));
+    DrawTextA(dc, content, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, previous);
+    ReleaseDC(text, dc);
 
-    void show_file(int32_t number, int32_t total, int32_t percent, const char *destination) override
-    {
-        if (refresh.file_due(number, total, percent, destination, GetTickCount()))
-            show(refresh.latest());
+    RECT page;
+    GetWindowRect(dialog, &page);
+    int room = GetSystemMetrics(SM_CYSCREEN) - (page.bottom - page.top);
+    int grow = need.bottom - box.bottom < room ? need.bottom - box.bottom : room;
+    if (grow <= 0)
+        return;
+    RECT old = rect_in(dialog, text);
+    const UINT how = SWP_NOZORDER | SWP_NOACTIVATE;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r = rect_in(dialog, child);
+        if (child == text)
+            SetWindowPos(child, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + grow, how | SWP_NOMOVE);
+        else if (r.top >= old.bottom)
+            SetWindowPos(child, nullptr, r.left, r.top + grow, 0, 0, how | SWP_NOSIZE);
     }
-
-    // Before a question or an error box: the page names the file it is about.
-    void catch_up()
-    {
-        if (refresh.catch_up(GetTickCount()))
-            show(refresh.latest());
-    }
-
-    bool cancelled() override
-    {
-        pump_messages();
-        return setup_aborted || setup_closed();
-    }
-
-    OVERWRITE_ANSWER ask_overwrite(const char *destination) override
-    {
-        catch_up();
-        // Abort Setup, like a confirmed Cancel, ends the program as the
-        // warning closes: that answer never comes back here.
-        switch (overwrite_page(dialog, destination)) {
-        case IDC_OVERWRITE_FILE: return OVERWRITE_REPLACE;
-        case IDC_ABORT_SETUP: return OVERWRITE_ABORT;
-        default: return OVERWRITE_SKIP;
-        }
-    }
-
-private:
-    HWND dialog;
-    HWND bar;
-    PAGE_REFRESH refresh;
-
-    void show(const SHOWN_FILE &file)
-    {
-        char line[PAGE_TEXT_SIZE];
-        format_cut(line, sizeof line, "File %d of %d (%d%% Complete)", (int)file.number, (int)file.total,
-                   (int)file.percent);
-        SetDlgItemTextA(dialog, IDC_FILE_LINE, line);
-        SetDlgItemTextA(dialog, IDC_DEST_PATH, file.destination);
-        SendMessageA(bar, PBM_SETPOS, (WPARAM)file.number, 0); // the bar moves before the copy
-    }
-};
+    // Still centred, as the template places it.
+    int top = page.top - grow / 2 > 0 ? page.top - grow / 2 : 0;
+    SetWindowPos(dialog, nullptr, page.left, top, page.right - page.left, page.bottom - page.top + grow, how);
+}
 
 } // namespace
 
-int install_page()
+FRONT_ANSWER WIZARD_FRONT::road_begins(const SETUP_TYPE &job)
 {
-    PAGE page;
-    open_page(page, main_window, IDD_INSTALLING);
-
+    if (!open_page(installing, main_window, IDD_INSTALLING)) {
+        installing = {};
+        return FRONT_ENDED;
+    }
+    bar = GetDlgItem(installing.dialog, IDC_PROGRESS);
+    refresh = PAGE_REFRESH();
+    page_failed = false;
     char text[PAGE_TEXT_SIZE];
     format_cut(text, sizeof text,
                "Installing the %s application to %s.  Press the cancel button to abort the installation.",
-               setup_job.get_apptitle(), setup_job.get_installpath());
-    SetDlgItemTextA(page.dialog, IDC_TEXT, text);
-    ShowWindow(page.dialog, SW_SHOW);
+               job.get_apptitle(), job.get_installpath());
+    SetDlgItemTextA(installing.dialog, IDC_TEXT, text);
+    fit_introduction(installing.dialog);
+    // A long destination loses its middle rather than its file name.
+    HWND destination = GetDlgItem(installing.dialog, IDC_DEST_PATH);
+    SetWindowLongA(destination, GWL_STYLE, GetWindowLongA(destination, GWL_STYLE) | SS_PATHELLIPSIS);
+    ShowWindow(installing.dialog, SW_SHOW);
+    return FRONT_GO_ON;
+}
 
-    PAGE_FRONT page_front(page.dialog);
-    REPORT_FRONT front(setup_job, page_front, report);
-    ROAD_RESULT road = setup_job.run_install_road(front);
-    front.finish(road);
-    if (road.end == ROAD_FAILED) {
-        page_front.catch_up();
-        char detail[SETUP_ERROR_DETAIL_SIZE];
-        road_failure_detail(road, detail, sizeof detail);
-        setup_error(page.dialog, error_db.get_error_msg(road.code), "%s", detail);
+void WIZARD_FRONT::begin_files(int32_t total) { SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(total))); }
+
+void WIZARD_FRONT::show_file(int32_t number, int32_t total, int32_t percent, const char *destination)
+{
+    if (refresh.file_due(number, total, percent, destination, GetTickCount()))
+        show_latest();
+}
+
+// Before a question or an error box: the page names the file it is about.
+void WIZARD_FRONT::catch_up()
+{
+    if (refresh.catch_up(GetTickCount()))
+        show_latest();
+}
+
+void WIZARD_FRONT::show_latest()
+{
+    const SHOWN_FILE &file = refresh.latest();
+    char line[PAGE_TEXT_SIZE];
+    format_cut(line, sizeof line, "File %d of %d (%d%% Complete)", (int)file.number, (int)file.total,
+               (int)file.percent);
+    SetDlgItemTextA(installing.dialog, IDC_FILE_LINE, line);
+    SetDlgItemTextA(installing.dialog, IDC_DEST_PATH, file.destination);
+    SendMessageA(bar, PBM_SETPOS, (WPARAM)file.number, 0); // the bar moves before the copy
+}
+
+bool WIZARD_FRONT::cancelled()
+{
+    pump_messages();
+    return setup_aborted || setup_closed();
+}
+
+OVERWRITE_ANSWER WIZARD_FRONT::ask_overwrite(const char *destination)
+{
+    catch_up();
+    switch (overwrite_page(installing.dialog, destination)) {
+    case IDC_OVERWRITE_FILE: return OVERWRITE_REPLACE;
+    case IDC_SKIP_FILE: return OVERWRITE_SKIP;
+    case IDC_ABORT_SETUP: return OVERWRITE_ABORT;
+    default: page_failed = true; return OVERWRITE_ABORT;
     }
+}
 
-    close_page(page);
-    if (road.end == ROAD_ABORTED || setup_closed())
-        setup_aborted = true;
-    end_if_aborted();
-    return 0;
+FRONT_ANSWER WIZARD_FRONT::road_ended(const ROAD_RESULT &)
+{
+    close_page(installing);
+    installing = {};
+    if (page_failed)
+        return FRONT_ENDED;
+    return setup_aborted || setup_closed() ? FRONT_CANCELLED : FRONT_GO_ON;
 }

@@ -1,13 +1,11 @@
 // The background window that covers the screen behind the pages, and the
-// "Setup Error" box that ends the program.
+// "Setup Error" box.
 #include <cstdarg>
-#include <cstdlib>
 
 #include "lib/generr.h"
 #include "setup/setup.h"
-#include "wizard/page_text.h"
+#include "setup/front_text.h"
 #include "wizard/resource.h"
-#include "wizard/setup_args.h"
 #include "wizard/wizard.h"
 
 HINSTANCE app_instance = nullptr;
@@ -15,18 +13,7 @@ HWND main_window = nullptr;
 char window_title[WIZ_TEXT_LEN];
 char window_class_name[WIZ_TEXT_LEN];
 
-bool exit_with_status = false;
-int setup_error_status = SETUP_EXIT_FAILED;
 SETUP_REPORT report;
-
-int finish_setup(int status)
-{
-    report.exit_line(status);
-    report.close();
-    return exit_with_status ? status : 0;
-}
-
-void end_setup(int status) { std::exit(finish_setup(status)); }
 
 const char *const credit_text = "Setup program by the setup.exe developers";
 
@@ -140,18 +127,17 @@ void setup_error(HWND owner, const char *error_text, const char *detail_format, 
                "%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you "
                "may contact:\n          %s\n\nAborting Setup...",
                detail, error_text ? error_text : "", setup_job.get_email());
-    report.line("box", "Setup Error: %s: %s", detail, error_text ? error_text : "");
+    report.line(REPORT_BOX, "Setup Error: %s: %s", detail, error_text ? error_text : "");
     MessageBoxA(owner, text, "Setup Error", MB_OK);
-    // The normal exit: the job's destructor closes the setup log with every line.
-    end_setup(setup_error_status);
 }
 
-void install_error(HWND owner, const char *detail_format, ...)
+void WIZARD_FRONT::show_error(const char *detail, int32_t code)
 {
-    char detail[SETUP_ERROR_DETAIL_SIZE];
-    va_list args;
-    va_start(args, detail_format);
-    vformat_cut(detail, sizeof detail, detail_format, args);
-    va_end(args);
-    setup_error(owner, error_db.get_error_msg(err_code), "%s", err_code == ERR_FILE_WRITE ? LOG_ERROR_DETAIL : detail);
+    // Over the Installing page while it is open, naming the file at hand.
+    HWND owner = installing.dialog;
+    if (owner)
+        catch_up();
+    else
+        owner = main_window && IsWindow(main_window) ? main_window : nullptr;
+    setup_error(owner, error_db.get_error_msg(code), "%s", detail);
 }

@@ -1,7 +1,6 @@
 // The page pattern, the one dialog procedure of all pages, and the Welcome,
 // Complete, Select Directory, Create Shortcut and overwrite warning pages.
 #include <cstdarg>
-#include <cstdlib>
 #include <cstring>
 
 #include "lib/fileutil.h"
@@ -9,10 +8,11 @@
 #include "setup/names.h"
 #include "setup/path_join.h"
 #include "setup/setup.h"
-#include "wizard/page_text.h"
+#include "setup/front_text.h"
 #include "wizard/resource.h"
-#include "wizard/setup_args.h"
 #include "wizard/wizard.h"
+
+#include <commctrl.h>
 
 bool setup_aborted = false;
 LPITEMIDLIST programs_pidl = nullptr;
@@ -22,7 +22,7 @@ static const char *error_text() { return error_db.get_error_msg(err_code); }
 
 bool setup_closed() { return main_window && !IsWindow(main_window); }
 
-void open_page(PAGE &page, HWND parent, int template_id)
+bool open_page(PAGE &page, HWND parent, int template_id)
 {
     page.parent = parent;
     page.parent_style = GetWindowLongA(parent, GWL_STYLE);
@@ -36,7 +36,9 @@ void open_page(PAGE &page, HWND parent, int template_id)
         // the graphics one is the one about the display.
         err_code = ERR_GRAPHICS;
         setup_error(IsWindow(parent) ? parent : nullptr, error_text(), "Error opening setup page %d!", template_id);
+        return false;
     }
+    return true;
 }
 
 WPARAM run_page()
@@ -62,13 +64,8 @@ void close_page(PAGE &page)
         SetWindowLongA(page.parent, GWL_STYLE, page.parent_style & ~WS_DISABLED);
 }
 
-void end_if_aborted()
-{
-    if (setup_aborted) {
-        report.line("cancelled", "by the user");
-        end_setup(SETUP_EXIT_FAILED);
-    }
-}
+// A page's answer once it has closed.
+static FRONT_ANSWER page_answer() { return setup_aborted ? FRONT_CANCELLED : FRONT_GO_ON; }
 
 // The quit message carries the command's own wParam: the page's quit code.
 static void post_quit(HWND dialog, WPARAM wparam, LPARAM lparam) { PostMessageA(dialog, WM_QUIT, wparam, lparam); }
@@ -159,8 +156,8 @@ INT_PTR CALLBACK page_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
         post_quit(dialog, wparam, lparam);
         return TRUE;
     case IDC_ABORT_SETUP:
-        // The user's answer to the overwrite question is to stop: a
-        // confirmed Cancel, which ends the program when the warning closes.
+        // The user's answer to the overwrite question is to stop, as with a
+        // confirmed Cancel.
         setup_aborted = true;
         post_quit(dialog, wparam, lparam);
         return TRUE;
@@ -168,10 +165,11 @@ INT_PTR CALLBACK page_dialog_proc(HWND dialog, UINT message, WPARAM wparam, LPAR
     return FALSE;
 }
 
-int message_page(const char *title, const char *button, bool show_cancel, const char *format, ...)
+FRONT_ANSWER message_page(const char *title, const char *button, bool show_cancel, const char *format, ...)
 {
     PAGE page;
-    open_page(page, main_window, IDD_MESSAGE);
+    if (!open_page(page, main_window, IDD_MESSAGE))
+        return FRONT_ENDED;
     SetWindowTextA(page.dialog, title);
     SetDlgItemTextA(page.dialog, IDC_MAIN, button);
 
@@ -189,16 +187,15 @@ int message_page(const char *title, const char *button, bool show_cancel, const 
     ShowWindow(page.dialog, SW_SHOW);
     run_page();
     close_page(page);
-    end_if_aborted();
-    return 0;
+    return page_answer();
 }
 
 // Asked when Install is pressed with a path that is not a full one: a
 // relative path would install below wherever setup happens to run.
-static void ask_for_full_path(HWND dialog)
+static void ask_for_full_path(HWND dialog, const SETUP_TYPE &job)
 {
     char name[MAX_PATH];
-    if (!title_file_name(setup_job.get_apptitle(), name, sizeof name))
+    if (!title_file_name(job.get_apptitle(), name, sizeof name))
         format_cut(name, sizeof name, "Application");
     char text[512];
     format_cut(text, sizeof text,
@@ -208,11 +205,42 @@ static void ask_for_full_path(HWND dialog)
     MessageBoxA(dialog, text, "Setup Warning", MB_ICONWARNING | MB_OK);
 }
 
-int select_dir_page()
+FRONT_ANSWER WIZARD_FRONT::welcome(const SETUP_TYPE &job)
+{
+    // The Installing page's template holds a progress bar; its window class
+    // must exist before that dialog is created.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
+    LoadStringA(module, IDS_WINDOW_TITLE, window_title, WIZ_TEXT_LEN);
+    LoadStringA(module, IDS_WINDOW_CLASS, window_class_name, WIZ_TEXT_LEN);
+    register_main_class(module);
+    if (!create_main_window(module, show))
+        return FRONT_ENDED;
+    return message_page("Setup - Welcome", "Next >>", true,
+                        "This program will setup and install the %s application on your computer.  %s  You may "
+                        "abort the setup by pressing the Cancel button at any time.\n\nPress the Next button below "
+                        "to continue...",
+                        job.get_apptitle(), job.get_desc());
+}
+
+FRONT_ANSWER WIZARD_FRONT::complete(const SETUP_TYPE &job)
+{
+    // The background closed on Create Shortcut: only "no shortcut" was asked for there.
+    if (setup_closed())
+        return FRONT_ENDED;
+    return message_page("Setup - Complete", "Finish", false,
+                        "The %s application has been installed.  If have problems or questions about the "
+                        "program:\n\n     E-Mail: %s\n     Web Site: %s\n\nPress the Finish button below to exit "
+                        "setup...",
+                        job.get_apptitle(), job.get_email(), job.get_website());
+}
+
+FRONT_ANSWER WIZARD_FRONT::choose_directory(SETUP_TYPE &job)
 {
     PAGE page;
-    open_page(page, main_window, IDD_SELECT_DIR);
-    SetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, setup_job.get_installpath());
+    if (!open_page(page, main_window, IDD_SELECT_DIR))
+        return FRONT_ENDED;
+    SetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, job.get_installpath());
     ShowWindow(page.dialog, SW_SHOW);
 
     // Taken however the page ended; Install takes only a full path ("C:"
@@ -221,15 +249,14 @@ int select_dir_page()
         run_page();
         char path[MAX_PATH] = "";
         GetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, path, MAX_PATH);
-        setup_job.set_installpath(path);
-        if (setup_aborted || is_full_path(setup_job.get_installpath()))
+        job.set_installpath(path);
+        if (setup_aborted || is_full_path(job.get_installpath()))
             break;
-        ask_for_full_path(page.dialog);
+        ask_for_full_path(page.dialog, job);
     }
 
     close_page(page);
-    end_if_aborted();
-    return 0;
+    return page_answer();
 }
 
 bool locate_programs_folder()
@@ -253,56 +280,45 @@ void release_programs_folder()
     programs_pidl = nullptr;
 }
 
-int shortcut_page()
+SHORTCUT_ANSWER WIZARD_FRONT::choose_shortcut_folder(SHORTCUT_CHOICE &choice)
 {
     if (!locate_programs_folder()) {
-        report.line("shortcut", "none: the Programs folder could not be located");
         MessageBoxA(main_window,
                     "Could not locate the Programs folder to install the application's Shortcut.  You will have to "
                     "manually create the shortcut...",
                     "Setup Warning", MB_ICONWARNING | MB_OK);
-        return 0;
+        return SHORTCUT_NO_PROGRAMS;
     }
 
     PAGE page;
-    open_page(page, main_window, IDD_SHORTCUT);
-    char name[MAX_PATH] = "";
-    default_shortcut_folder(setup_job.get_apptitle(), name, sizeof name);
-    SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, name);
+    if (!open_page(page, main_window, IDD_SHORTCUT)) {
+        release_programs_folder();
+        return SHORTCUT_ENDED;
+    }
+    SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, choice.below);
     ShowWindow(page.dialog, SW_SHOW);
     run_page();
-
+    // Skip only means "no shortcut"; a closed background ends the setup
+    // after it (complete).
+    SHORTCUT_ANSWER answer = SHORTCUT_SKIP;
     if (!setup_aborted) { // Continue
-        char relative[MAX_PATH] = "";
-        GetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, relative, MAX_PATH);
-        char folder[MAX_PATH];
-        if (!join_path(folder, sizeof folder, programs_path, relative)) {
-            err_code = ERR_STRING_BOUNDS;
-            setup_error(main_window, error_text(), "Error creating application Shortcuts!");
-        }
-        if (!setup_job.create_shortcut(folder))
-            install_error(main_window, "Error creating application Shortcuts!");
-        report.line("shortcut", "made in %s", folder);
-    } else {
-        report.line("shortcut", "none: skipped");
+        GetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, choice.below, sizeof choice.below);
+        format_cut(choice.programs, sizeof choice.programs, "%s", programs_path);
+        answer = SHORTCUT_MAKE;
     }
-
     close_page(page);
     release_programs_folder();
-    // Skip only means "no shortcut"; a closed background still ends the setup.
-    if (setup_closed())
-        end_setup(SETUP_EXIT_FAILED);
-    return 0;
+    return answer;
 }
 
 int overwrite_page(HWND parent, const char *destination)
 {
     PAGE page;
-    open_page(page, parent, IDD_OVERWRITE);
+    if (!open_page(page, parent, IDD_OVERWRITE))
+        return 0;
     SetDlgItemTextA(page.dialog, IDC_OVERWRITE_PATH, destination);
     ShowWindow(page.dialog, SW_SHOW);
     WPARAM quit_code = run_page();
     close_page(page);
-    end_if_aborted();
-    return LOWORD(quit_code);
+    return setup_aborted ? IDC_ABORT_SETUP : LOWORD(quit_code);
 }

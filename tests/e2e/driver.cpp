@@ -38,6 +38,10 @@
 //                             that stands for 10 ms is seen)
 //   print ID                  write "text ID=..." into the transcript
 //   message "TEXT"            the current message box says TEXT
+//   fits ID                   the control's whole text, wrapped as a static
+//                             text wraps it in the pages' font (MS Sans
+//                             Serif, 8 points), fits inside the control,
+//                             and no other control lies over any of it
 //   visible ID yes|no         whether the control is visible
 //   enabled yes|no            whether the current window takes input
 //   class ID NAME             the control's window class
@@ -534,6 +538,39 @@ void step_closed()
     if (!wait_for([] { return !IsWindow(current) || !IsWindowVisible(current); }))
         fail("%s is still open", shown(current_caption).c_str());
     current = nullptr;
+}
+
+void step_fits(const std::string &id)
+{
+    HWND item = control(id);
+    const std::string text = window_text(item);
+    RECT box;
+    GetClientRect(item, &box);
+    // The page's own font handle belongs to setup.exe: make the same one.
+    HDC dc = GetDC(item);
+    HFONT font = CreateFontA(-MulDiv(8, GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                             "MS Sans Serif");
+    HGDIOBJ previous = SelectObject(dc, font);
+    RECT need = box;
+    DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    ReleaseDC(item, dc);
+    std::printf("text %s needs %ldx%ld of %ldx%ld pixels\n", id.c_str(), need.right, need.bottom, box.right,
+                box.bottom);
+    if (need.right > box.right || need.bottom > box.bottom)
+        fail("the text of control %s needs %ldx%ld pixels, it has %ldx%ld", id.c_str(), need.right, need.bottom,
+             box.right, box.bottom);
+    POINT origin = {0, 0};
+    ClientToScreen(item, &origin);
+    RECT drawn = {origin.x, origin.y, origin.x + need.right, origin.y + need.bottom};
+    for (HWND child = GetWindow(current, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT other, common;
+        if (child != item && IsWindowVisible(child) && GetWindowRect(child, &other) &&
+            IntersectRect(&common, &drawn, &other))
+            fail("control %d lies over the text of control %s", GetDlgCtrlID(child), id.c_str());
+    }
 }
 
 void step_owner(const std::string &expected)
@@ -1073,6 +1110,9 @@ void run_step(const std::vector<std::string> &w)
     } else if (op == "message") {
         need(1);
         expect_text("message", message_text(current), w[1]);
+    } else if (op == "fits") {
+        need(1);
+        step_fits(w[1]);
     } else if (op == "visible") {
         need(2);
         if ((IsWindowVisible(control(w[1])) != FALSE) != yes_no(w[2]))

@@ -4,6 +4,7 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "setup/install_road.h"
+#include "setup/session.h"
 #include "setup/setup.h"
 #include "tests/fuzz/support/fuzz_drive.h"
 #include "uninstall/entry_check.h"
@@ -23,14 +24,6 @@ std::string source_of(const char *name, size_t bulk)
         bytes += (char)('a' + (i * 7 + bytes.size()) % 26);
     return bytes;
 }
-
-class SKIPPING_FRONT : public ROAD_FRONT {
-public:
-    void begin_files(int32_t) override {}
-    void show_file(int32_t, int32_t, int32_t, const char *) override {}
-    bool cancelled() override { return false; }
-    OVERWRITE_ANSWER ask_overwrite(const char *) override { return OVERWRITE_SKIP; }
-};
 
 std::string setup_file(const char *name) { return std::string(fuzzdrive::SETUP_DIR) + "\\" + name; }
 
@@ -65,7 +58,7 @@ bool install(int32_t *code)
     err_code = ERR_NONE;
     bool succeeded = false;
     if (job.load_ini("setup.ini")) {
-        SKIPPING_FRONT front;
+        SILENT_FRONT front;
         ROAD_RESULT road = job.run_install_road(front);
         succeeded = road.end == ROAD_DONE && job.create_shortcut("C:\\windows\\Start Menu\\Programs\\Robust");
     }

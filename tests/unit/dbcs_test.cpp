@@ -19,7 +19,7 @@
 #include "platform/path_text.h"
 #include "tests/unit/support/job_fixture.h"
 #include "tests/unit/support/test_env.h"
-#include "wizard/page_text.h"
+#include "setup/front_text.h"
 
 #define SO "\x83\x5c"  // "ソ" in Shift-JIS
 #define HYO "\x95\x5c" // "表" in Shift-JIS

@@ -21,6 +21,7 @@
 #include "platform/fault.h"
 #include "platform/platform.h"
 #include "setup/install_road.h"
+#include "setup/session.h"
 #include "setup/setup.h"
 #include "tests/unit/support/log_truth.h"
 #include "tests/unit/support/test_env.h"
@@ -36,15 +37,6 @@
 #endif
 
 namespace {
-
-// Skips every file met in another version; never cancels.
-class SKIPPING_FRONT : public ROAD_FRONT {
-public:
-    void begin_files(int32_t) override {}
-    void show_file(int32_t, int32_t, int32_t, const char *) override {}
-    bool cancelled() override { return false; }
-    OVERWRITE_ANSWER ask_overwrite(const char *) override { return OVERWRITE_SKIP; }
-};
 
 // How one run ended.
 struct RUN {
@@ -183,7 +175,7 @@ protected:
         if (arm)
             arm(nth);
         err_code = ERR_NONE;
-        SKIPPING_FRONT front;
+        SILENT_FRONT front;
         ROAD_RESULT road = fresh.run_install_road(front);
         run.succeeded = road.end == ROAD_DONE && fresh.create_shortcut((s.menu + "\\Sweep").c_str());
         run.code = err_code;

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "wizard/setup_args.h"
+#include "setup/setup_args.h"
 
 namespace {
 

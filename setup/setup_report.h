@@ -2,12 +2,12 @@
 // flushed as it happens, so that a caller that finds the process gone reads
 // how far it got. A line is a word that says what happened, a blank, and
 // the rest:
-//     loaded setup.ini: 3 files
+//     loaded setup.ini: Notes, 3 files
 //     created C:\App\a.txt
-//     skipped C:\App\b.txt: error 910: Another version of ...
+//     skipped C:\App\b.txt: error 910: Another version of one of the setup files was found!
 //     exit 0: installed
-#ifndef WIZARD_SETUP_REPORT_H
-#define WIZARD_SETUP_REPORT_H
+#ifndef SETUP_SETUP_REPORT_H
+#define SETUP_SETUP_REPORT_H
 
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +17,29 @@
 
 // Longest report line; a longer one is cut.
 const int REPORT_LINE_SIZE = 1024;
+
+// The first word of a line: every front writes the same words for the same
+// events.
+enum REPORT_WORD {
+    REPORT_SETUP,     // the command line
+    REPORT_LOADED,    // setup.ini read
+    REPORT_LOG,       // the setup log's path
+    REPORT_FILES,     // how many files, and where
+    REPORT_CREATED,   // a file installed
+    REPORT_KEPT,      // a file already there with the same size
+    REPORT_REPLACED,  // a file of another size replaced
+    REPORT_SKIPPED,   // a file of another size kept
+    REPORT_ABORTED,   // the file whose question ended the installation
+    REPORT_CANCELLED, // the user stopped the setup
+    REPORT_FAILED,    // a step that failed, with its error
+    REPORT_REFUSED,   // setup.ini or the install directory refused
+    REPORT_SHORTCUT,  // where the shortcut was made, or why none
+    REPORT_BOX,       // a box the wizard showed
+    REPORT_EXIT       // the exit status
+};
+
+// The word as the report writes it.
+const char *report_word(REPORT_WORD word);
 
 class SETUP_REPORT {
 public:
@@ -31,13 +54,13 @@ public:
     void close();
     bool is_open() const { return file != nullptr; }
     // Writes "word text" as one line and flushes it; nothing without a file.
-    void line(const char *word, const char *format, ...)
+    void line(REPORT_WORD word, const char *format, ...)
 #if defined(__GNUC__)
         __attribute__((format(printf, 3, 4)))
 #endif
         ;
     // "word what: error CODE: the error table's text".
-    void error_line(const char *word, const char *what, int32_t code);
+    void error_line(REPORT_WORD word, const char *what, int32_t code);
     // "exit N: what it means".
     void exit_line(int status);
     // "refused setup.ini[ at the line '...']: error CODE: text", for a
@@ -70,18 +93,8 @@ private:
     const SETUP_TYPE &job; // for the log's and the install directory's paths
     ROAD_FRONT &inner;
     SETUP_REPORT &report;
-    char pending[SHOWN_PATH_SIZE] = ""; // the file at hand, until its outcome is written
-    const char *outcome = "created";    // its line's word: created, kept, replaced, aborted
-};
-
-// The answers of a person who presses every default button: never cancels,
-// and keeps a file of another size, as the warning's default button does.
-class DEFAULT_ANSWERS : public ROAD_FRONT {
-public:
-    void begin_files(int32_t) override {}
-    void show_file(int32_t, int32_t, int32_t, const char *) override {}
-    bool cancelled() override { return false; }
-    OVERWRITE_ANSWER ask_overwrite(const char *) override { return OVERWRITE_SKIP; }
+    char pending[SHOWN_PATH_SIZE] = "";   // the file at hand, until its outcome is written
+    REPORT_WORD outcome = REPORT_CREATED; // its line's word: created, kept, replaced, aborted
 };
 
 #endif

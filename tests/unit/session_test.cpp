@@ -12,7 +12,7 @@
 #include "platform/fault.h"
 #include "tests/unit/support/job_fixture.h"
 #include "tests/unit/support/test_env.h"
-#include "wizard/silent_setup.h"
+#include "setup/session.h"
 
 using testenv::read_file;
 using testenv::write_file;
@@ -42,8 +42,8 @@ protected:
     {
         SETUP_ARGS args;
         parse_setup_args(line.c_str(), args);
-        int status = silent_setup(job, line.c_str(), args, with_programs ? programs.c_str() : nullptr, report);
-        report.close();
+        SILENT_FRONT front(with_programs ? programs.c_str() : nullptr);
+        int status = run_setup(job, line.c_str(), args, front, report);
         plat_test_reset();
         return status;
     }

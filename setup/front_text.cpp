@@ -1,5 +1,5 @@
-// Text and path helpers of the wizard pages.
-#include "wizard/page_text.h"
+// Texts and paths that a front shows or takes.
+#include "setup/front_text.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "wizard/setup_args.h"
+#include "setup/setup_args.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "wizard/setup_report.h"
+#include "setup/setup_report.h"
 
 #include <cstdarg>
 #include <cstring>
@@ -6,8 +6,17 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/platform.h"
-#include "wizard/page_text.h"
-#include "wizard/setup_args.h"
+#include "setup/front_text.h"
+#include "setup/setup_exit.h"
+
+const char *report_word(REPORT_WORD word)
+{
+    static const char *const words[] = {"setup",  "loaded",   "log",      "files",   "created",
+                                        "kept",   "replaced", "skipped",  "aborted", "cancelled",
+                                        "failed", "refused",  "shortcut", "box",     "exit"};
+    static_assert(sizeof words / sizeof words[0] == REPORT_EXIT + 1, "one word for each REPORT_WORD");
+    return word >= REPORT_SETUP && word <= REPORT_EXIT ? words[word] : "";
+}
 
 bool SETUP_REPORT::open(const char *path)
 {
@@ -24,7 +33,7 @@ void SETUP_REPORT::close()
     }
 }
 
-void SETUP_REPORT::line(const char *word, const char *format, ...)
+void SETUP_REPORT::line(REPORT_WORD word, const char *format, ...)
 {
     if (!file)
         return;
@@ -35,11 +44,11 @@ void SETUP_REPORT::line(const char *word, const char *format, ...)
     va_end(args);
     // A report that can no longer be written must not stop the installation:
     // the setup log stays the record of what was made.
-    std::fprintf(file, "%s %s\n", word, text);
+    std::fprintf(file, "%s %s\n", report_word(word), text);
     std::fflush(file);
 }
 
-void SETUP_REPORT::error_line(const char *word, const char *what, int32_t code)
+void SETUP_REPORT::error_line(REPORT_WORD word, const char *what, int32_t code)
 {
     const char *message = error_db.get_error_msg(code);
     line(word, "%s: error %d: %s", what, (int)code, message ? message : "");
@@ -50,7 +59,7 @@ void SETUP_REPORT::exit_line(int status)
     static const char *const meanings[] = {"installed", "setup.ini or the install directory refused",
                                            "the installation stopped part-way", "bad command line"};
     bool known = status >= SETUP_EXIT_INSTALLED && status <= SETUP_EXIT_BAD_ARGS;
-    line("exit", "%d: %s", status, known ? meanings[status] : "unknown");
+    line(REPORT_EXIT, "%d: %s", status, known ? meanings[status] : "unknown");
 }
 
 void SETUP_REPORT::description_refused(const SETUP_TYPE &job, int32_t code)
@@ -60,13 +69,13 @@ void SETUP_REPORT::description_refused(const SETUP_TYPE &job, int32_t code)
         format_cut(what, sizeof what, "setup.ini at the line '%s'", job.refused_line);
     else
         format_cut(what, sizeof what, "setup.ini");
-    error_line("refused", what, code);
+    error_line(REPORT_REFUSED, what, code);
 }
 
 void REPORT_FRONT::begin_files(int32_t total)
 {
-    report.line("log", "%s", job.log.path);
-    report.line("files", "%d to install in %s", (int)total, job.get_installpath());
+    report.line(REPORT_LOG, "%s", job.log.path);
+    report.line(REPORT_FILES, "%d to install in %s", (int)total, job.get_installpath());
     inner.begin_files(total);
 }
 
@@ -82,7 +91,7 @@ void REPORT_FRONT::show_file(int32_t number, int32_t total, int32_t percent, con
     settle_pending();
     format_cut(pending, sizeof pending, "%s", destination);
     // The road leaves a file of the same size alone: kept, not created.
-    outcome = file_exists(pending) ? "kept" : "created";
+    outcome = file_exists(pending) ? REPORT_KEPT : REPORT_CREATED;
     inner.show_file(number, total, percent, destination);
 }
 
@@ -92,12 +101,12 @@ OVERWRITE_ANSWER REPORT_FRONT::ask_overwrite(const char *destination)
 {
     OVERWRITE_ANSWER answer = inner.ask_overwrite(destination);
     switch (answer) {
-    case OVERWRITE_REPLACE: outcome = "replaced"; break;
+    case OVERWRITE_REPLACE: outcome = REPORT_REPLACED; break;
     case OVERWRITE_SKIP:
-        report.error_line("skipped", destination, ERR_OTHER_VERSION);
+        report.error_line(REPORT_SKIPPED, destination, ERR_OTHER_VERSION);
         pending[0] = '\0';
         break;
-    case OVERWRITE_ABORT: outcome = "aborted"; break;
+    case OVERWRITE_ABORT: outcome = REPORT_ABORTED; break;
     }
     return answer;
 }
@@ -108,9 +117,9 @@ void REPORT_FRONT::finish(const ROAD_RESULT &road)
     case ROAD_DONE: settle_pending(); return;
     case ROAD_CANCELLED:
         if (pending[0])
-            report.line("cancelled", "before %s", pending);
+            report.line(REPORT_CANCELLED, "before %s", pending);
         else
-            report.line("cancelled", "before the first file");
+            report.line(REPORT_CANCELLED, "before the first file");
         break;
     case ROAD_ABORTED: settle_pending(); break; // "aborted <the file kept>"
     case ROAD_FAILED: {
@@ -121,7 +130,7 @@ void REPORT_FRONT::finish(const ROAD_RESULT &road)
         case STEP_BATCH: format_cut(what, sizeof what, "uninstal.bat and uninstal.exe"); break;
         case STEP_FILE: format_cut(what, sizeof what, "%s", pending[0] ? pending : road.file_name); break;
         }
-        report.error_line("failed", what, road.code);
+        report.error_line(REPORT_FAILED, what, road.code);
         break;
     }
     }

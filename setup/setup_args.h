@@ -1,19 +1,10 @@
 // setup.exe's command line: [/S] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR], the
 // names in any case. /D= comes last and takes the rest of the line, blanks
 // included; a value may stand in double quotes.
-#ifndef WIZARD_SETUP_ARGS_H
-#define WIZARD_SETUP_ARGS_H
+#ifndef SETUP_SETUP_ARGS_H
+#define SETUP_SETUP_ARGS_H
 
 #include "setup/path_join.h"
-
-// The exit statuses of a run started with any argument. Without one the
-// program ends with 0 whatever happened, as it always has.
-enum SETUP_EXIT {
-    SETUP_EXIT_INSTALLED = 0,   // everything installed
-    SETUP_EXIT_DESCRIPTION = 1, // setup.ini missing or refused, or the install directory refused
-    SETUP_EXIT_FAILED = 2,      // stopped part-way (or cancelled); the setup log names what was made
-    SETUP_EXIT_BAD_ARGS = 3     // the command line could not be used; nothing was read or made
-};
 
 enum SETUP_ARGS_PROBLEM {
     SETUP_ARGS_OK,

@@ -7,7 +7,7 @@
 
 #include "lib/error_codes.h"
 #include "setup/path_join.h"
-#include "wizard/page_text.h"
+#include "setup/front_text.h"
 
 TEST(PageText, FormatCutsAtTheBufferAndTerminates)
 {

@@ -1,7 +1,9 @@
-// Text and path helpers of the wizard pages. Plain C++ without Windows, so
-// that the bounds of every page buffer are tested natively as well.
-#ifndef WIZARD_PAGE_TEXT_H
-#define WIZARD_PAGE_TEXT_H
+// Texts and paths that a front shows or takes: bounded formatting, the
+// folders that the pages offer and take from a browse, and the detail lines
+// of the "Setup Error" box. Plain C++, so that the bounds of every page
+// buffer are tested natively as well.
+#ifndef SETUP_FRONT_TEXT_H
+#define SETUP_FRONT_TEXT_H
 
 #include <cstdarg>
 #include <cstddef>

@@ -1,0 +1,188 @@
+// The installation session. The report says what happened in the same
+// words whichever front runs it; the front only adds what it shows.
+#include "setup/session.h"
+
+#include "lib/generr.h"
+#include "setup/front_text.h"
+#include "setup/names.h"
+#include "setup/path_join.h"
+
+SHORTCUT_ANSWER SILENT_FRONT::choose_shortcut_folder(SHORTCUT_CHOICE &choice)
+{
+    if (!programs_folder || !join_path(choice.programs, sizeof choice.programs, programs_folder))
+        return SHORTCUT_NO_PROGRAMS;
+    return SHORTCUT_MAKE;
+}
+
+namespace {
+
+const char SHORTCUT_ERROR_DETAIL[] = "Error creating application Shortcuts!";
+
+class SESSION {
+public:
+    SESSION(SETUP_TYPE &installing, const SETUP_ARGS &command, SETUP_FRONT &asking, SETUP_REPORT &to)
+        : job(installing), args(command), front(asking), report(to)
+    {
+    }
+
+    int run(const char *command_line);
+
+private:
+    SETUP_TYPE &job;
+    const SETUP_ARGS &args;
+    SETUP_FRONT &front;
+    SETUP_REPORT &report;
+
+    // The last line, then the status. The setup log is closed first, with
+    // every line it was given.
+    int ended(int status)
+    {
+        job.close_log();
+        report.exit_line(status);
+        report.close();
+        return args.given ? status : SETUP_EXIT_INSTALLED;
+    }
+    // A step the front did not go on from.
+    int left(FRONT_ANSWER answer)
+    {
+        if (answer == FRONT_CANCELLED)
+            report.line(REPORT_CANCELLED, "by the user");
+        return ended(SETUP_EXIT_FAILED);
+    }
+    int usage(const char *problem)
+    {
+        front.show_usage(problem);
+        report.close();
+        return SETUP_EXIT_BAD_ARGS;
+    }
+    int load();
+    int road();
+    int shortcut();
+};
+
+int SESSION::run(const char *command_line)
+{
+    // A report is opened only from a line that was read whole: a refused
+    // line may have meant another file.
+    char problem[REPORT_LINE_SIZE];
+    if (args.problem != SETUP_ARGS_OK) {
+        format_cut(problem, sizeof problem, "%s: %s", setup_args_problem_text(args.problem), args.problem_word);
+        return usage(problem);
+    }
+    if (args.usage)
+        return usage(nullptr);
+    if (args.log_file[0] && !report.open(args.log_file)) {
+        format_cut(problem, sizeof problem, "The report '%s' cannot be created.", args.log_file);
+        return usage(problem);
+    }
+    report.line(REPORT_SETUP, "%s", command_line ? command_line : "");
+
+    if (!job.load_ini("setup.ini"))
+        return load();
+    report.line(REPORT_LOADED, "setup.ini: %s, %d files", job.get_apptitle(), (int)job.num_files);
+    if (args.install_dir[0])
+        job.set_installpath(args.install_dir);
+    FRONT_ANSWER answer = front.welcome(job);
+    if (answer == FRONT_GO_ON)
+        answer = front.choose_directory(job);
+    if (answer != FRONT_GO_ON)
+        return left(answer);
+    // A relative path would install below wherever setup happens to run.
+    if (!is_full_path(job.get_installpath())) {
+        char what[SETUP_PATH_SIZE + 32];
+        format_cut(what, sizeof what, "install directory '%s'", job.get_installpath());
+        report.error_line(REPORT_REFUSED, what, ERR_INSTALL_PATH_NOT_FULL);
+        return ended(SETUP_EXIT_DESCRIPTION);
+    }
+    return road();
+}
+
+// setup.ini refused: a refused line is named, so that the author can mend it.
+int SESSION::load()
+{
+    int32_t code = err_code;
+    report.description_refused(job, code);
+    char detail[SETUP_ERROR_DETAIL_SIZE];
+    if (job.refused_line[0])
+        format_cut(detail, sizeof detail, "Error loading setup config file 'SETUP.INI' at the line '%s'!",
+                   job.refused_line);
+    else
+        format_cut(detail, sizeof detail, "Error loading setup config file 'SETUP.INI'!");
+    front.show_error(detail, code);
+    return ended(SETUP_EXIT_DESCRIPTION);
+}
+
+int SESSION::road()
+{
+    FRONT_ANSWER answer = front.road_begins(job);
+    if (answer != FRONT_GO_ON)
+        return left(answer);
+    REPORT_FRONT reporting(job, front, report);
+    ROAD_RESULT result = job.run_install_road(reporting);
+    reporting.finish(result);
+    if (result.end == ROAD_FAILED) {
+        char detail[SETUP_ERROR_DETAIL_SIZE];
+        road_failure_detail(result, detail, sizeof detail);
+        front.show_error(detail, result.code);
+        front.road_ended(result);
+        return ended(SETUP_EXIT_FAILED);
+    }
+    answer = front.road_ended(result);
+    // A Cancel, or Abort Setup on the warning: the user's own stop.
+    if (answer == FRONT_GO_ON && result.end != ROAD_DONE)
+        answer = FRONT_CANCELLED;
+    if (answer != FRONT_GO_ON)
+        return left(answer);
+    return shortcut();
+}
+
+int SESSION::shortcut()
+{
+    int status = SETUP_EXIT_INSTALLED;
+    SHORTCUT_CHOICE choice = {};
+    char folder[SETUP_PATH_SIZE];
+    if (args.no_shortcut) {
+        report.line(REPORT_SHORTCUT, "none: /NOSHORTCUT");
+    } else if (!default_shortcut_folder(job.get_apptitle(), choice.below, sizeof choice.below)) {
+        err_code = ERR_STRING_BOUNDS;
+        status = SETUP_EXIT_FAILED;
+    } else {
+        switch (front.choose_shortcut_folder(choice)) {
+        case SHORTCUT_NO_PROGRAMS:
+            report.line(REPORT_SHORTCUT, "none: the Programs folder could not be located");
+            break;
+        case SHORTCUT_SKIP: report.line(REPORT_SHORTCUT, "none: skipped"); break;
+        case SHORTCUT_ENDED: return ended(SETUP_EXIT_FAILED);
+        case SHORTCUT_MAKE:
+            if (!join_path(folder, sizeof folder, choice.programs, choice.below)) {
+                err_code = ERR_STRING_BOUNDS;
+                status = SETUP_EXIT_FAILED;
+            } else if (!job.create_shortcut(folder)) {
+                status = SETUP_EXIT_FAILED;
+            } else {
+                report.line(REPORT_SHORTCUT, "made in %s", folder);
+            }
+            break;
+        }
+    }
+    if (status != SETUP_EXIT_INSTALLED) {
+        int32_t code = err_code;
+        report.error_line(REPORT_FAILED, "shortcut", code);
+        // The shortcut may be there when only its log line is missing.
+        front.show_error(code == ERR_FILE_WRITE ? LOG_ERROR_DETAIL : SHORTCUT_ERROR_DETAIL, code);
+        return ended(status);
+    }
+    // Only now: the shortcut writes its own lines to the log.
+    job.close_log();
+    FRONT_ANSWER answer = front.complete(job);
+    return answer == FRONT_GO_ON ? ended(SETUP_EXIT_INSTALLED) : left(answer);
+}
+
+} // namespace
+
+int run_setup(SETUP_TYPE &job, const char *command_line, const SETUP_ARGS &args, SETUP_FRONT &front,
+              SETUP_REPORT &report)
+{
+    SESSION session(job, args, front, report);
+    return session.run(command_line);
+}
