@@ -2,6 +2,7 @@
 // sequence of pages. Each page runs its own message loop, which also serves
 // the background window, so there is none here.
 #include "lib/generr.h"
+#include "platform/dll_safety.h"
 #include "setup/setup.h"
 #include "wizard/page_text.h"
 #include "wizard/resource.h"
@@ -35,6 +36,7 @@ static int usage_box(const SETUP_ARGS &command, const char *problem)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show_state)
 {
+    restrict_dll_search();
     SETUP_ARGS command;
     bool usable = parse_setup_args(args, command);
     exit_with_status = command.given;
@@ -60,8 +62,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show_state)
 
     // The Installing page's template holds a progress bar; its window class
     // must exist before that dialog is created.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    init_common_controls(ICC_PROGRESS_CLASS);
 
     LoadStringA(instance, IDS_WINDOW_TITLE, window_title, WIZ_TEXT_LEN);
     LoadStringA(instance, IDS_WINDOW_CLASS, window_class_name, WIZ_TEXT_LEN);
