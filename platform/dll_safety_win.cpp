@@ -13,11 +13,10 @@ void restrict_dll_search()
 {
     typedef BOOL(WINAPI * SET_DEFAULT_DIRS)(DWORD);
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    // A function pointer of another type: the API gives us FARPROC.
-    SET_DEFAULT_DIRS set_default =
-        kernel ? reinterpret_cast<SET_DEFAULT_DIRS>(
-                     reinterpret_cast<void (*)()>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
-               : nullptr;
+    // GetProcAddress gives a FARPROC: cast through a plain function pointer.
+    SET_DEFAULT_DIRS set_default = kernel ? reinterpret_cast<SET_DEFAULT_DIRS>(reinterpret_cast<void (*)()>(
+                                                GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                                          : nullptr;
     if (set_default)
         set_default(LOAD_LIBRARY_SEARCH_SYSTEM32);
     // Without the call above this still keeps the current directory out.
@@ -41,8 +40,8 @@ bool init_common_controls(unsigned long classes)
 {
     typedef BOOL(WINAPI * INIT_CONTROLS)(const INITCOMMONCONTROLSEX *);
     HMODULE comctl = load_system_dll("comctl32.dll");
-    INIT_CONTROLS init = comctl ? reinterpret_cast<INIT_CONTROLS>(reinterpret_cast<void (*)()>(
-                                      GetProcAddress(comctl, "InitCommonControlsEx")))
+    INIT_CONTROLS init = comctl ? reinterpret_cast<INIT_CONTROLS>(
+                                      reinterpret_cast<void (*)()>(GetProcAddress(comctl, "InitCommonControlsEx")))
                                 : nullptr;
     INITCOMMONCONTROLSEX controls = {sizeof controls, classes};
     // Stays loaded: the window classes it registers live in it.

@@ -592,10 +592,10 @@ TEST_F(InstallTest, NothingIsCopiedThroughALink)
         bool after_prepare; // made once the install tree is there, before the file
         const char *file;   // the setup.ini line
     } cases[] = {
-        {"c1\\app\\", "c1\\app", true, false, "a.txt"},         // the install folder itself
-        {"c2\\deep\\app\\", "c2", true, false, "a.txt"},        // a folder above it
+        {"c1\\app\\", "c1\\app", true, false, "a.txt"},          // the install folder itself
+        {"c2\\deep\\app\\", "c2", true, false, "a.txt"},         // a folder above it
         {"c3\\app\\", "c3\\app\\sub", true, true, "sub\\a.txt"}, // a folder below it
-        {"c4\\app\\", "c4\\app\\a.txt", false, true, "a.txt"},  // the destination file
+        {"c4\\app\\", "c4\\app\\a.txt", false, true, "a.txt"},   // the destination file
     };
     put_source("a.txt", "setup's");
     ASSERT_TRUE(testenv::make_dir(source + "sub"));

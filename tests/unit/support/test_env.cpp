@@ -104,7 +104,8 @@ bool make_link(const std::string &link, const std::string &target, bool director
 #ifdef _WIN32
     // Developer mode lets a user without the privilege make one.
     const DWORD unprivileged = 2;
-    if (!CreateSymbolicLinkA(link.c_str(), target.c_str(), (directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | unprivileged))
+    if (!CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                             (directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | unprivileged))
         return false;
 #else
     (void)directory;
