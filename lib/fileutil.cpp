@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/path_text.h"
 #include "platform/platform.h"
 #include "lib/generr.h"
 #include "lib/genmem.h"
@@ -345,7 +346,7 @@ bool has_extension(const char *name)
     for (const char *p = name; *p; p = plat_char_next(p)) {
         if (*p == '.')
             dot = true;
-        else if (*p == '/' || *p == '\\')
+        else if (is_path_separator(*p))
             dot = false;
     }
     return dot;
@@ -358,7 +359,7 @@ bool has_path(const char *text)
         return false;
     }
     for (const char *p = text; *p; p = plat_char_next(p))
-        if (*p == '\\' || *p == '/' || *p == ':')
+        if (is_path_separator(*p) || *p == ':')
             return true;
     return false;
 }

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "uninstall/log_reader.h"
+#include "setup/log_format.h"
 
 enum ARGS_PROBLEM { ARGS_OK, ARGS_NO_LOG, ARGS_UNKNOWN_OPTION, ARGS_BAD_QUOTES, ARGS_TOO_LONG };
 
