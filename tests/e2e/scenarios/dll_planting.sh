@@ -44,23 +44,14 @@ while read -r name kind _; do
     [ "$kind" = plant ] && planted+=("$name")
 done <<<"$DLL_TABLE"
 
-# Copies of the planted DLL under every planted name into a folder.
-plant_into() { # UNIX-DIR
+# Copies of the planted DLL under every planted name into a folder, or
+# (with rm) those copies out of it again.
+plant_into() { # UNIX-DIR [rm]
     local name file
     for name in "${planted[@]}"; do
         file="$name"
         [[ "$name" == *.* ]] || file="$name.dll"
-        cp "$PLANTED_DLL" "$1/$file"
-    done
-}
-
-# The planted files out of a folder again.
-unplant_from() { # UNIX-DIR
-    local name file
-    for name in "${planted[@]}"; do
-        file="$name"
-        [[ "$name" == *.* ]] || file="$name.dll"
-        rm -f "$1/$file"
+        if [ "${2:-}" = rm ]; then rm -f "$1/$file"; else cp "$PLANTED_DLL" "$1/$file"; fi
     done
 }
 
@@ -137,7 +128,7 @@ quiet-exit 1
 settled
 SCRIPT
 expect_absent "$silent\\app.txt"
-unplant_from "$uninstaller_dir"
+plant_into "$uninstaller_dir" rm
 unset PLANTED_MARKERS PLANT_OVERRIDES
 
 ran=0
@@ -152,3 +143,6 @@ for marker in "$markers"/*.ran; do
     esac
 done
 echo "planted: ${planted[*]}; ran in setup or the uninstaller: $ran"
+# The planted files keep both install folders and their logs: none of it is
+# any later scenario's.
+clean_prefix 'C:\E2E\Planted'
