@@ -3,6 +3,9 @@
 #include <cstring>
 
 #include "checker/check_ini.h"
+#ifdef _WIN32
+#include "platform/dll_safety.h"
+#endif
 
 static const char USAGE[] = "Usage: setupchk [--quiet] [DIR | FILE]...\n"
                             "Checks setup.ini, the description that setup.exe installs from, with setup's own reader.\n"
@@ -42,6 +45,9 @@ static ArgKind kind_of(const char *arg, bool options_done)
 
 int main(int argc, char **argv)
 {
+#ifdef _WIN32
+    restrict_dll_search();
+#endif
     // The options first, wherever they stand, so that --quiet holds for all.
     bool quiet = false, options_done = false;
     int descriptions = 0;

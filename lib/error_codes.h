@@ -42,5 +42,8 @@ constexpr int32_t ERR_OTHER_VERSION = 910;    // "Another version of one of the 
 constexpr int32_t ERR_FILE_NAME_LEAVES_DIR = 911;
 // An install path without drive, colon and backslash, or with such a part.
 constexpr int32_t ERR_INSTALL_PATH_NOT_FULL = 912;
+// A destination's folder (or the file itself) is a junction or symbolic link
+// that setup did not make: a copy through it would land where it points.
+constexpr int32_t ERR_DEST_THROUGH_LINK = 913;
 
 #endif

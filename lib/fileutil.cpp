@@ -92,6 +92,38 @@ bool file_present(const char *path)
     return attributes != PLAT_NO_ATTRIBUTES && !(attributes & PLAT_ATTR_SUBDIR);
 }
 
+bool path_crosses_link(const char *path)
+{
+    if (!path) {
+        err_code = ERR_NULL_POINTER;
+        return true;
+    }
+    char prefix[FILE_PATH_CHECK_SIZE];
+    size_t len = std::strlen(path);
+    if (len >= sizeof prefix) {
+        err_code = ERR_STRING_BOUNDS;
+        return true;
+    }
+    std::memcpy(prefix, path, len + 1);
+    for (size_t start = 0; prefix[start];) {
+        size_t end = (size_t)(next_backslash(prefix + start) - prefix);
+        // A drive's root is no link of anyone's making.
+        bool drive = start == 0 && end == 2 && prefix[1] == ':';
+        if (end > start && !drive) {
+            char saved = prefix[end];
+            prefix[end] = '\0';
+            uint32_t attributes = plat_get_attributes(prefix);
+            prefix[end] = saved;
+            if (attributes == PLAT_NO_ATTRIBUTES)
+                return false;
+            if (attributes & PLAT_ATTR_REPARSE_POINT)
+                return true;
+        }
+        start = prefix[end] ? end + 1 : end;
+    }
+    return false;
+}
+
 bool dir_exists(const char *path)
 {
     if (!path) {

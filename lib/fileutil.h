@@ -23,6 +23,13 @@ bool file_exists(const char *name);
 // True when a file (not a directory) is at path, whether or not it can be
 // opened: one that is in use or unreadable is there all the same.
 bool file_present(const char *path);
+// True when a component of path after its drive, the last one included, is
+// a reparse point (plat_get_attributes): whatever is done through path would
+// happen where that points. A missing component ends the look (nothing below
+// it can be one). Null, or a path longer than FILE_PATH_CHECK_SIZE - 1,
+// counts as one (ERR_NULL_POINTER, ERR_STRING_BOUNDS): it cannot be checked.
+const size_t FILE_PATH_CHECK_SIZE = 512;
+bool path_crosses_link(const char *path);
 // True when path can be made the current directory; the current directory is restored.
 // False with ERR_STRING_BOUNDS when the current directory does not fit 256 bytes.
 bool dir_exists(const char *path);

@@ -29,7 +29,6 @@
 
 namespace {
 
-const uint32_t ATTR_REPARSE = 1024;
 const int MAX_SEARCHES = 16;
 
 struct Search {
@@ -102,7 +101,7 @@ bool describe(const Search &s, const char *name, plat_finddata *record)
     if (name[0] == '.' && std::strcmp(name, ".") != 0 && std::strcmp(name, "..") != 0)
         attrib |= PLAT_ATTR_HIDDEN;
     if (S_ISLNK(link_info.st_mode))
-        attrib |= ATTR_REPARSE;
+        attrib |= PLAT_ATTR_REPARSE_POINT;
     record->attrib = attrib;
     record->time_create = (info.stx_mask & STATX_BTIME) ? time32(info.stx_btime.tv_sec) : -1;
     record->time_access = time32(info.stx_atime.tv_sec);

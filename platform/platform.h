@@ -56,6 +56,9 @@ const uint32_t PLAT_ATTR_HIDDEN = 2;
 const uint32_t PLAT_ATTR_SYSTEM = 4;
 const uint32_t PLAT_ATTR_SUBDIR = 16;
 const uint32_t PLAT_ATTR_ARCHIVE = 32;
+// A junction, symbolic link or mount point: what is done through it happens
+// wherever it points.
+const uint32_t PLAT_ATTR_REPARSE_POINT = 1024;
 // What plat_get_attributes answers for a path that names nothing.
 const uint32_t PLAT_NO_ATTRIBUTES = 0xFFFFFFFF;
 
@@ -63,6 +66,9 @@ const uint32_t PLAT_NO_ATTRIBUTES = 0xFFFFFFFF;
 // The POSIX substitute keeps them where Wine does: read-only is a file
 // without write permission, hidden and system live in the extended
 // attribute "user.DOSATTRIB", and a name that starts with a dot is hidden.
+// It takes a symbolic link for a reparse point and reports the rest of the
+// bits of what the link points at; a link that points nowhere names
+// nothing, as under Wine.
 uint32_t plat_get_attributes(const char *path);
 // SetFileAttributesA: sets the read-only, hidden, system and archive bits of
 // attributes (the others are ignored). False when path names nothing or the

@@ -515,10 +515,12 @@ bool os_copy_file(const char *source, const char *destination)
 uint32_t plat_get_attributes(const char *path)
 {
     char host[PATH_MAX];
-    struct stat st;
-    if (!path || !plat_host_path(path, host, sizeof host) || stat(host, &st) != 0)
+    struct stat st, link;
+    if (!path || !plat_host_path(path, host, sizeof host) || lstat(host, &link) != 0 || stat(host, &st) != 0)
         return PLAT_NO_ATTRIBUTES;
     uint32_t attributes = S_ISDIR(st.st_mode) ? PLAT_ATTR_SUBDIR : PLAT_ATTR_ARCHIVE;
+    if (S_ISLNK(link.st_mode))
+        attributes |= PLAT_ATTR_REPARSE_POINT;
     if (!(st.st_mode & 0222))
         attributes |= PLAT_ATTR_READONLY;
     attributes |= stored_bits(host);

@@ -39,8 +39,8 @@ uint32_t plat_get_attributes(const char *path)
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return PLAT_NO_ATTRIBUTES;
     // Only the bits the seam speaks of; NORMAL, COMPRESSED and the like concern no caller.
-    return (uint32_t)attributes &
-           (PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM | PLAT_ATTR_SUBDIR | PLAT_ATTR_ARCHIVE);
+    return (uint32_t)attributes & (PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM | PLAT_ATTR_SUBDIR |
+                                   PLAT_ATTR_ARCHIVE | PLAT_ATTR_REPARSE_POINT);
 }
 
 bool plat_set_attributes(const char *path, uint32_t attributes)

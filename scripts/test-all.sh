@@ -63,6 +63,9 @@ for entry in json.load(open("build/native/compile_commands.json")):
 
 check "format (clang-format)" format_check
 check "lint (clang-tidy)" lint_check
+# The delivered 32-bit programs import known DLLs only (win64's: a ctest).
+check "import tables (win32)" sh tests/check-imports.sh i686-w64-mingw32-objdump build/win32/setup.exe \
+    build/win32/uninstal.exe build/win32/setupchk.exe
 
 for preset in native valgrind native-asan fuzz win64; do
     echo "== test $preset"

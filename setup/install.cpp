@@ -78,8 +78,15 @@ static bool whole_dest(const SETUP_TYPE &job, char *buffer, size_t size)
 static bool make_logged_dir(const char *prefix, void *context)
 {
     SETUP_TYPE *job = static_cast<SETUP_TYPE *>(context);
-    if (dir_exists(prefix))
+    // Setup makes no links: one in the tree is someone else's, and could
+    // send what setup writes below it anywhere (the system directory).
+    if (dir_exists(prefix)) {
+        if (plat_get_attributes(prefix) & PLAT_ATTR_REPARSE_POINT) {
+            err_code = ERR_DEST_THROUGH_LINK;
+            return false;
+        }
         return true;
+    }
     if (!job->ready_to_log())
         return false;
     if (!plat_create_dir(prefix)) {
@@ -170,6 +177,12 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
     }
     if (!ready_to_log())
         return false;
+    // A folder swapped for a link since the tree was made, or a link in the
+    // Windows directory's way: the copy would land elsewhere.
+    if (path_crosses_link(destination)) {
+        err_code = ERR_DEST_THROUGH_LINK;
+        return false;
+    }
     // Trust the file system, not only the copy's answer.
     if (!replace_file(entry->name, destination) || !file_present(destination)) {
         err_code = ERR_COPY_FAILED;

@@ -187,6 +187,10 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
 
     // An uninstaller beside setup that cannot be read is a failed copy, not
     // a missing one; and the copy must really be there for the batch file.
+    if (file_present(UNINSTALLER_NAME) && path_crosses_link(uninstaller_copy)) {
+        err_code = ERR_DEST_THROUGH_LINK;
+        return false;
+    }
     if (file_present(UNINSTALLER_NAME) &&
         (!replace_file(UNINSTALLER_NAME, uninstaller_copy) || !file_present(uninstaller_copy))) {
         err_code = ERR_COPY_FAILED;

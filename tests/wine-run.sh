@@ -2,7 +2,8 @@
 # Runs a Windows program under Wine for the tests: quiet, headless-safe, and
 # in one Wine prefix per test run (made on first use; making one takes seconds).
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# PLANT_OVERRIDES: more overrides of a test (tests/e2e/scenarios/dll_planting.sh).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${PLANT_OVERRIDES:+;$PLANT_OVERRIDES}"
 : "${WINEPREFIX:=${TMPDIR:-/tmp}/setup-wine-$(id -u)}"
 export WINEPREFIX
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

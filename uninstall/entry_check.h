@@ -17,7 +17,8 @@ enum ENTRY_CHECK {
     ENTRY_DRIVE_ROOT,
     ENTRY_WINDOWS_DIR,
     ENTRY_SYSTEM_DIR,
-    ENTRY_PROGRAMS_DIR
+    ENTRY_PROGRAMS_DIR,
+    ENTRY_LINK // a junction or symbolic link on the way, found when it was to go
 };
 
 // The folders that no entry may name itself. Empty strings are unset.

@@ -53,6 +53,7 @@ const char *check_text(ENTRY_CHECK check)
     case ENTRY_WINDOWS_DIR: return "the Windows directory";
     case ENTRY_SYSTEM_DIR: return "the system directory";
     case ENTRY_PROGRAMS_DIR: return "the Programs folder";
+    case ENTRY_LINK: return "a junction or symbolic link";
     default: return "safe";
     }
 }

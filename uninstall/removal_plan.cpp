@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lib/fileutil.h"
 #include "platform/dirsearch.h"
 #include "platform/path_text.h"
 
@@ -267,6 +268,14 @@ void REMOVAL_PLAN::execute(REMOVAL_QUESTIONS &questions, bool schedule_at_restar
     bool answered_all = false;
     for (int32_t i = 0; i < count; ++i) {
         PLAN_ITEM &item = items[i];
+        bool acts = item.action == PLAN_DELETE_FILE || item.action == PLAN_ASK_SHARED || item.action == PLAN_REMOVE_DIR;
+        // A folder of the installation that someone turned into a link (or
+        // a link in its place) would send the removal elsewhere: looked at
+        // as late as can be, right before the entry goes.
+        if (acts && path_crosses_link(path_of(i))) {
+            item.action = PLAN_SKIP_UNSAFE;
+            item.check = ENTRY_LINK;
+        }
         switch (item.action) {
         case PLAN_DELETE_FILE: remove_file(item, schedule_at_restart); break;
         case PLAN_ASK_SHARED: {
@@ -379,7 +388,8 @@ void REMOVAL_PLAN::finish()
             item.outcome = log_deleted ? OUT_REMOVED : OUT_LEFT;
         } else if (item.action == PLAN_LOG_DIR) {
             // The shared uninstaller and other logs usually keep it: no news.
-            PLAT_RESULT removed = log_deleted ? plat_remove_dir(path_of(i)) : PLAT_NOT_EMPTY;
+            PLAT_RESULT removed =
+                log_deleted && !path_crosses_link(path_of(i)) ? plat_remove_dir(path_of(i)) : PLAT_NOT_EMPTY;
             item.outcome = removed == PLAT_DONE ? OUT_REMOVED : removed == PLAT_MISSING ? OUT_MISSING : OUT_LEFT;
         }
     }

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "platform/dll_safety.h"
 #include "platform/platform.h"
 #include "uninstall/command_line.h"
 #include "uninstall/front.h"
@@ -50,6 +51,7 @@ static int finish_after(DWORD parent, const char *log_path, const REMOVAL_CONTEX
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int)
 {
+    restrict_dll_search();
     char text[8192];
     COMMAND_LINE command;
     if (!parse_command_line(args, command)) {

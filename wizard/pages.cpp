@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstring>
 
+#include "platform/dll_safety.h"
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "setup/names.h"
@@ -209,8 +210,7 @@ FRONT_ANSWER WIZARD_FRONT::welcome(const SETUP_TYPE &job)
 {
     // The Installing page's template holds a progress bar; its window class
     // must exist before that dialog is created.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_PROGRESS_CLASS};
-    InitCommonControlsEx(&controls);
+    init_common_controls(ICC_PROGRESS_CLASS);
     LoadStringA(module, IDS_WINDOW_TITLE, window_title, WIZ_TEXT_LEN);
     LoadStringA(module, IDS_WINDOW_CLASS, window_class_name, WIZ_TEXT_LEN);
     register_main_class(module);

@@ -2,6 +2,7 @@
 // silent front or with the wizard's pages. Each page runs its own message
 // loop, which also serves the background window, so there is none here.
 #include "lib/generr.h"
+#include "platform/dll_safety.h"
 #include "setup/front_text.h"
 #include "setup/session.h"
 #include "setup/setup_args.h"
@@ -20,6 +21,7 @@ void WIZARD_FRONT::show_usage(const char *problem)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show_state)
 {
+    restrict_dll_search();
     SETUP_ARGS command;
     parse_setup_args(args, command);
     // Out of memory mid-way is no success either.

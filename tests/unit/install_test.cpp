@@ -591,3 +591,59 @@ TEST_F(InstallTest, CopyRefusesDirectoriesAndMissingPlaces)
     EXPECT_FALSE(plat_copy_file((source + "a.txt").c_str(), (source + "dir").c_str()));
 }
 #endif
+
+// Setup makes no links: one on a destination's way, there before setup ran
+// or put into the install folder while it copies, is someone else's and
+// could point into the system directory. Nothing is created or copied
+// through it, and the failure says why.
+TEST_F(InstallTest, NothingIsCopiedThroughALink)
+{
+    if (!testenv::make_link(root + "probe", windows, true))
+        GTEST_SKIP() << "no symbolic links that the seam sees here";
+    const struct {
+        const char *install_path; // below root
+        const char *link;         // below root: a link to root\<case>victim, or to the a.txt there
+        bool directory;
+        bool after_prepare; // made once the install tree is there, before the file
+        const char *file;   // the setup.ini line
+    } cases[] = {
+        {"c1\\app\\", "c1\\app", true, false, "a.txt"},          // the install folder itself
+        {"c2\\deep\\app\\", "c2", true, false, "a.txt"},         // a folder above it
+        {"c3\\app\\", "c3\\app\\sub", true, true, "sub\\a.txt"}, // a folder below it
+        {"c4\\app\\", "c4\\app\\a.txt", false, true, "a.txt"},   // the destination file
+    };
+    put_source("a.txt", "setup's");
+    ASSERT_TRUE(testenv::make_dir(source + "sub"));
+    put_source("sub\\a.txt", "setup's");
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.link);
+        std::string victim = root + std::string(c.link, 2) + "victim";
+        ASSERT_TRUE(testenv::make_dir(victim));
+        write_file(victim + "\\a.txt", "the system's own file");
+        std::string link = root + c.link;
+        if (!c.after_prepare) {
+            ASSERT_TRUE(make_path(link.substr(0, link.rfind('\\')).c_str()));
+            ASSERT_TRUE(testenv::make_link(link, victim, true));
+        }
+        job.set_installpath((root + c.install_path).c_str());
+        add_and_select(c.file);
+        bool prepared = job.prepare_install();
+        if (c.after_prepare) {
+            ASSERT_TRUE(prepared);
+            ASSERT_TRUE(testenv::make_link(link, c.directory ? victim : victim + "\\a.txt", c.directory));
+            job.cur_file = job.num_files - 1;
+            // A link to a file of another size: asked about, then copied on request.
+            bool installed = job.install_file();
+            if (!installed && err_code == ERR_OTHER_VERSION)
+                installed = job.copy_setup_file(nullptr);
+            EXPECT_FALSE(installed);
+        } else {
+            EXPECT_FALSE(prepared);
+        }
+        EXPECT_EQ(err_code, ERR_DEST_THROUGH_LINK);
+        EXPECT_EQ(read_file(victim + "\\a.txt"), "the system's own file");
+        EXPECT_EQ(plat_get_attributes((victim + "\\deep").c_str()), PLAT_NO_ATTRIBUTES);
+    }
+    for (const std::string &line : log_lines())
+        EXPECT_EQ(line.find("victim"), std::string::npos) << line;
+}

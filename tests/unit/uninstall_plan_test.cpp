@@ -426,3 +426,59 @@ TEST_F(RemovalTest, TheClosingListIsBounded)
     EXPECT_EQ(std::strlen(small), 31u);
     EXPECT_EQ(small[39], 'z');
 }
+
+// A folder or file of the installation that someone replaced by a link (to
+// a folder of the system, say) would take the removal there: every entry on
+// or below the link is skipped as unsafe, the link stays, and what it points
+// at stays whole. Entries beside it go as usual.
+TEST_F(RemovalTest, NothingIsRemovedThroughALink)
+{
+    if (!testenv::make_link(root + "probe", win, true))
+        GTEST_SKIP() << "no symbolic links that the seam sees here";
+    const struct {
+        const char *link; // below root: made a link to root\Victim (or the file of that name there)
+        bool directory;
+        std::vector<std::string> unsafe; // below root
+    } cases[] = {
+        {"Foo\\sub", true, {"Foo\\sub\\data.txt", "Foo\\sub"}},
+        {"Foo", true, {"Foo\\sub\\data.txt", "Foo\\sub", "Foo\\foo.exe", "Foo\\uninstal.bat", "Foo"}},
+        {"Menu", true, {"Menu\\Foo.lnk", "Menu"}},
+        {"Foo\\foo.exe", false, {"Foo\\foo.exe"}},
+    };
+    const char *const victims[] = {"\\foo.exe", "\\uninstal.bat", "\\data.txt", "\\Foo.lnk", "\\sub\\data.txt"};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.link);
+        SetUp(); // a scene of its own
+        std::vector<std::string> entries = install();
+        std::string victim = root + "Victim";
+        testenv::make_dir(victim);
+        testenv::make_dir(victim + "\\sub");
+        for (const char *f : victims)
+            write_file(victim + f, "the system's");
+        std::string link = root + c.link;
+        ASSERT_EQ(plat_replace_file(link.c_str(), (link + ".moved").c_str()), PLAT_DONE);
+        ASSERT_TRUE(testenv::make_link(link, c.directory ? victim : victim + "\\foo.exe", c.directory));
+        write_log(entries);
+
+        REMOVAL_PLAN each;
+        EXPECT_EQ(run_removal(each, log_path.c_str(), context, questions, why), 1);
+        for (int32_t i = 0; i < each.count; ++i) {
+            std::string path = each.path_of(i);
+            bool expected = false;
+            for (const std::string &u : c.unsafe)
+                expected = expected || path == root + u;
+            EXPECT_EQ(each.items[i].outcome == OUT_UNSAFE, expected) << path;
+            if (expected) {
+                EXPECT_EQ(each.items[i].check, ENTRY_LINK) << path;
+            }
+        }
+        for (const char *f : victims)
+            EXPECT_EQ(read_file(victim + f), "the system's") << f;
+        EXPECT_TRUE(plat_get_attributes(link.c_str()) & PLAT_ATTR_REPARSE_POINT);
+        char text[4096];
+        closing_message(each, text, sizeof text);
+        EXPECT_NE(std::strstr(text, ("=" + link + "  (skipped as unsafe: a junction or symbolic link)").c_str()),
+                  nullptr)
+            << text;
+    }
+}

@@ -13,9 +13,11 @@
 #include "setup/setup.h"
 
 #ifndef _WIN32
+#include <climits>
 #include <unistd.h>
 #else
 #include <process.h>
+#include <windows.h>
 #endif
 
 namespace testenv {
@@ -96,6 +98,25 @@ std::string read_file(const std::string &path)
 }
 
 bool make_dir(const std::string &path) { return plat_mkdir(path.c_str()); }
+
+bool make_link(const std::string &link, const std::string &target, bool directory)
+{
+#ifdef _WIN32
+    // Developer mode lets a user without the privilege make one.
+    const DWORD unprivileged = 2;
+    if (!CreateSymbolicLinkA(link.c_str(), target.c_str(),
+                             (directory ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0) | unprivileged))
+        return false;
+#else
+    (void)directory;
+    char host_link[PATH_MAX], host_target[PATH_MAX];
+    if (!plat_host_path(link.c_str(), host_link, sizeof host_link) ||
+        !plat_host_path(target.c_str(), host_target, sizeof host_target) || symlink(host_target, host_link) != 0)
+        return false;
+#endif
+    uint32_t attributes = plat_get_attributes(link.c_str());
+    return attributes != PLAT_NO_ATTRIBUTES && (attributes & PLAT_ATTR_REPARSE_POINT);
+}
 
 std::string current_dir()
 {

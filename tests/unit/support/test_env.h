@@ -22,6 +22,10 @@ void write_file(const std::string &path, const std::string &bytes);
 // The file's bytes exactly as on disk; "<missing>" when it cannot be opened.
 std::string read_file(const std::string &path);
 bool make_dir(const std::string &path);
+// A symbolic link at link to target (both DOS paths; target a folder when
+// directory is true). False when this system makes none that the seam sees
+// as a reparse point: Wine 8 makes no links from the Windows side.
+bool make_link(const std::string &link, const std::string &target, bool directory);
 // The current directory, DOS-style where the platform reports it so.
 std::string current_dir();
 
