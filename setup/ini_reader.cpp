@@ -112,7 +112,10 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
                     report.ignored = fields.rest;
                 }
             } else if (which != INI_NO_KEY) {
-                (this->*key_handlers[which].set)(value);
+                // Through a named handler: gcc's bounds check misreads an index
+                // into an array of member pointers.
+                void (SETUP_TYPE::*set)(const char *) = key_handlers[which].set;
+                (this->*set)(value);
                 // A relative path would install below whatever directory
                 // setup runs in. Empty stays: the user then types one on
                 // Select Directory, which asks for a full path.
