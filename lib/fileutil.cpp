@@ -97,15 +97,11 @@ bool dir_exists(const char *path)
         err_code = ERR_NULL_POINTER;
         return false;
     }
-    char saved[256];
-    if (!plat_getcwd(saved, sizeof saved)) {
-        err_code = ERR_STRING_BOUNDS;
-        return false;
-    }
-    if (!plat_chdir(path))
-        return false;
-    plat_chdir(saved);
-    return true;
+    // By its attributes: changing into it would need room for the current
+    // directory, and rights to enter it, which a test for its presence
+    // must not depend on.
+    uint32_t attributes = plat_get_attributes(path);
+    return attributes != PLAT_NO_ATTRIBUTES && (attributes & PLAT_ATTR_SUBDIR);
 }
 
 // The stream's length by seeking to its end; -1 when it does not fit 32 bits.

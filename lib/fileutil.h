@@ -23,8 +23,8 @@ bool file_exists(const char *name);
 // True when a file (not a directory) is at path, whether or not it can be
 // opened: one that is in use or unreadable is there all the same.
 bool file_present(const char *path);
-// True when path can be made the current directory; the current directory is restored.
-// False with ERR_STRING_BOUNDS when the current directory does not fit 256 bytes.
+// True when a directory is at path (by its attributes; the current
+// directory is never changed). Null: ERR_NULL_POINTER, false.
 bool dir_exists(const char *path);
 // Size in bytes, or -1 when the file cannot be opened or measured in 32 bits.
 int32_t get_filesize(const char *name);
