@@ -420,20 +420,27 @@ void Checker::refused(const INI_LINE &line)
         return;
     case ERR_NULL_POINTER: text.add("file line without a file name"); break;
     case ERR_FILE_NAME_LEAVES_DIR: {
-        // The name alone, as add_file splits it off.
+        // The name alone, as add_file splits it off; exename is one whole.
+        bool program = !std::strcmp(line.key, "exename");
         char name[MAX_INI_LINE + 1];
-        const char *start = line.value + std::strspn(line.value, ",");
-        size_t len = std::min(std::strcspn(start, ","), sizeof name - 1);
+        const char *start = program ? line.value : line.value + std::strspn(line.value, ",");
+        size_t len = std::min(program ? std::strlen(start) : std::strcspn(start, ","), sizeof name - 1);
         std::memcpy(name, start, len);
         name[len] = '\0';
-        text.add("file name ")
-            .quote(name)
-            .add(leaves_directory(name) ? " would leave its directory"
-                                        : " has a part that Windows would change or refuse");
+        text.add(program ? "exename " : "file name ").quote(name);
+        if (leaves_directory(name))
+            text.add(program ? " would leave the install directory" : " would leave its directory");
+        else if (path_names_device(name))
+            text.add(" names a device, which Windows opens instead of a file");
+        else
+            text.add(" has a part that Windows would change or refuse");
         break;
     }
     case ERR_INSTALL_PATH_NOT_FULL:
-        text.add("installpath ").quote(line.value).add(" is not a full path that Windows keeps as written");
+        text.add("installpath ")
+            .quote(line.value)
+            .add(path_names_device(line.value) ? " names a device, which Windows opens instead of a folder"
+                                               : " is not a full path that Windows keeps as written");
         break;
     default: text.add("setup cannot take this line"); break;
     }

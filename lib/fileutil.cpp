@@ -327,6 +327,50 @@ bool has_path(const char *text)
     return false;
 }
 
+bool is_device_name(const char *name, size_t len)
+{
+    if (!name)
+        return false;
+    // The stem: up to the first dot, without the blanks before it.
+    const char *dot = static_cast<const char *>(std::memchr(name, '.', len));
+    size_t stem = dot ? (size_t)(dot - name) : len;
+    while (stem > 0 && name[stem - 1] == ' ')
+        --stem;
+    char folded[8];
+    if (stem >= sizeof folded)
+        return false;
+    for (size_t i = 0; i < stem; ++i)
+        folded[i] = (name[i] >= 'A' && name[i] <= 'Z') ? (char)(name[i] - 'A' + 'a') : name[i];
+    folded[stem] = '\0';
+    static const char *const devices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
+    for (const char *device : devices)
+        if (!std::strcmp(folded, device))
+            return true;
+    // COM1 to COM9 and LPT1 to LPT9; Windows counts the superscript digits
+    // of the ANSI code page (0xB9, 0xB2, 0xB3) among the digits too.
+    unsigned char digit = (unsigned char)folded[3];
+    return stem == 4 && (!std::strncmp(folded, "com", 3) || !std::strncmp(folded, "lpt", 3)) &&
+           ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
+}
+
+bool path_names_device(const char *path)
+{
+    if (!path)
+        return false;
+    // Parts end at "\", "/" and a drive's colon; by character, as a second
+    // byte may be any of them.
+    const char *start = path;
+    for (const char *p = path;; p = plat_char_next(p)) {
+        if (!*p || *p == '\\' || *p == '/' || *p == ':') {
+            if (is_device_name(start, (size_t)(p - start)))
+                return true;
+            if (!*p)
+                return false;
+            start = p + 1;
+        }
+    }
+}
+
 bool has_wildcard(const char *text)
 {
     if (!text) {

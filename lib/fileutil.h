@@ -73,6 +73,14 @@ bool has_extension(const char *name);
 bool has_path(const char *text);
 // True when text holds '*' or '?'. Null: ERR_NULL_POINTER, false.
 bool has_wildcard(const char *text);
+// True when name (len bytes) is one that Windows takes for a device in any
+// directory: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$ or
+// CONOUT$, in any case, alone or before a dot (trailing blanks aside):
+// "nul", "Aux.txt", "com1 .log". Opening one reads or writes the device.
+// Null: false.
+bool is_device_name(const char *name, size_t len);
+// True when any part of path, split at "\", "/" and ":", is a device name.
+bool path_names_device(const char *path);
 // Cuts name in place at the last dot after its last backslash; returns name
 // (null for null, no code).
 char *remove_extension(char *name);

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "lib/genstrin.h"
+#include "lib/fileutil.h"
 #include "platform/platform.h"
 
 static bool is_separator(char c) { return c == '\\' || c == '/'; }
@@ -33,12 +33,13 @@ static size_t next_char(const char *text, size_t i, size_t len)
 // A part of a path that Windows keeps as written, so that the uninstaller
 // finds it under the name the setup log gives: not empty, not dots and
 // blanks only (Windows reads that as "." or ".."), not ending in a dot or a
-// blank (Windows drops them), and without * ? " < > | : or a control
+// blank (Windows drops them), not a device name (NUL, COM1.txt: Windows
+// opens the device instead), and without * ? " < > | : or a control
 // character, which Windows refuses. A double-byte character passes whole:
 // its second byte may be any of them.
 static bool plain_part(const char *start, size_t len)
 {
-    if (len == 0 || dots_only(start, len))
+    if (len == 0 || dots_only(start, len) || is_device_name(start, len))
         return false;
     unsigned char last = 0;
     for (size_t i = 0; i < len;) {
@@ -80,27 +81,6 @@ bool is_full_path(const char *path)
            path[2] == '\\' && plain_parts(path + 3, std::strlen(path + 3), true);
 }
 
-// CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 and the console's CONIN$ and
-// CONOUT$, as the part before the first dot (trailing blanks aside) names them.
-static bool is_device_name(const char *name)
-{
-    char stem[8];
-    size_t len = std::strcspn(name, ".");
-    while (len > 0 && name[len - 1] == ' ')
-        --len;
-    if (len >= sizeof stem)
-        return false;
-    std::memcpy(stem, name, len);
-    stem[len] = '\0';
-    fold_ascii(stem);
-    static const char *const devices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
-    for (const char *device : devices)
-        if (!std::strcmp(stem, device))
-            return true;
-    return len == 4 && (!std::strncmp(stem, "com", 3) || !std::strncmp(stem, "lpt", 3)) && stem[3] >= '1' &&
-           stem[3] <= '9';
-}
-
 bool title_file_name(const char *title, char *out, size_t size)
 {
     if (!out || size == 0)
@@ -129,7 +109,7 @@ bool title_file_name(const char *title, char *out, size_t size)
         i = next;
     }
     out[len] = '\0';
-    if (len == 0 || is_device_name(out)) {
+    if (len == 0 || is_device_name(out, len)) {
         if (len + 2 > size) {
             out[0] = '\0';
             return false;

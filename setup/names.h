@@ -10,8 +10,10 @@
 // drive or other colon, no leading "\" or "/", and every part, split at "\"
 // or "/", one that Windows keeps as written: not empty, not dots and blanks
 // only (which Windows reads as "." or ".."), not ending in a dot or blank,
-// and without * ? " < > | or a control character. The uninstaller skips a
-// logged path with such a part, so a file placed there would stay behind.
+// not a device name (is_device_name: nul, aux.txt), and without
+// * ? " < > | or a control character. The uninstaller skips a logged path
+// with such a part, so a file placed there would stay behind; a device
+// would be read or written instead of a file.
 // Ordinary sub-directories such as sub\four.txt are fine.
 bool file_name_stays_inside(const char *name, size_t len);
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "lib/fileutil.h"
 #include "uninstall/path_compare.h"
 
 static bool blank(char c) { return c == ' ' || c == '\t'; }
@@ -79,6 +80,11 @@ bool parse_command_line(const char *args, COMMAND_LINE &out)
     }
     std::memcpy(out.log_name, start, len);
     out.log_name[len] = '\0';
+    if (path_names_device(out.log_name)) {
+        out.log_name[0] = '\0';
+        out.problem = ARGS_DEVICE;
+        return false;
+    }
     return true;
 }
 

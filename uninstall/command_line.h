@@ -8,7 +8,9 @@
 
 #include "uninstall/log_reader.h"
 
-enum ARGS_PROBLEM { ARGS_OK, ARGS_NO_LOG, ARGS_UNKNOWN_OPTION, ARGS_BAD_QUOTES, ARGS_TOO_LONG };
+// ARGS_DEVICE: a log name with a part such as NUL or COM1, which would be
+// read from a device (a serial port waits for ever).
+enum ARGS_PROBLEM { ARGS_OK, ARGS_NO_LOG, ARGS_UNKNOWN_OPTION, ARGS_BAD_QUOTES, ARGS_TOO_LONG, ARGS_DEVICE };
 
 struct COMMAND_LINE {
     bool silent;           // /S
