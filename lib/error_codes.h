@@ -40,6 +40,9 @@ constexpr int32_t ERR_OTHER_VERSION = 910;    // "Another version of one of the 
 constexpr int32_t ERR_FILE_NAME_LEAVES_DIR = 911;
 // An install path without drive, colon and backslash, or with such a part.
 constexpr int32_t ERR_INSTALL_PATH_NOT_FULL = 912;
+// An install path that leaves no room for uninstal.bat, a listed file or
+// the program below it.
+constexpr int32_t ERR_INSTALL_PATH_TOO_LONG = 913;
 
 // ---- errno values, as the Windows runtime numbers them ----
 // The four numbers it leaves without a name (15, 26, 35, 37) read "Unknown error".

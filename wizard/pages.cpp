@@ -222,9 +222,13 @@ int select_dir_page()
         char path[MAX_PATH] = "";
         GetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, path, MAX_PATH);
         setup_job.set_installpath(path);
-        if (setup_aborted || is_full_path(setup_job.get_installpath()))
+        if (setup_aborted || setup_job.install_path_usable())
             break;
-        ask_for_full_path(page.dialog);
+        if (err_code == ERR_INSTALL_PATH_TOO_LONG)
+            MessageBoxA(page.dialog, "Please enter a shorter path: setup cannot place its files below this one.",
+                        "Setup Warning", MB_ICONWARNING | MB_OK);
+        else
+            ask_for_full_path(page.dialog);
     }
 
     close_page(page);

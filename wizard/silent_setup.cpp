@@ -54,11 +54,12 @@ int silent_setup(SETUP_TYPE &job, const char *command_line, const SETUP_ARGS &ar
     report.line("loaded", "setup.ini: %s, %d files", job.get_apptitle(), (int)job.num_files);
     if (args.install_dir[0])
         job.set_installpath(args.install_dir);
-    // As Select Directory takes it: a full path, or nothing is made.
-    if (!is_full_path(job.get_installpath())) {
+    // As Select Directory takes it: a full path with room for what goes
+    // into it, or nothing is made.
+    if (!job.install_path_usable()) {
         char what[SETUP_PATH_SIZE + 32];
         format_cut(what, sizeof what, "install directory '%s'", job.get_installpath());
-        report.error_line("refused", what, ERR_INSTALL_PATH_NOT_FULL);
+        report.error_line("refused", what, err_code);
         return ended(report, SETUP_EXIT_DESCRIPTION);
     }
 

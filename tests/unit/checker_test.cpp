@@ -205,12 +205,17 @@ TEST(Checker, DestinationLimitIsSetups)
     SETUP_TYPE job;
     ASSERT_TRUE(job.load_ini("setup.ini"));
     ASSERT_TRUE(job.open_log((testenv::scratch_dir() + "test.log").c_str()));
+    // Setup refuses the install path before it makes anything ...
+    EXPECT_FALSE(job.prepare_install());
+    EXPECT_EQ(err_code, ERR_INSTALL_PATH_TOO_LONG);
+    EXPECT_FALSE(dir_exists(install.c_str()));
+    // ... and installs the one of 255 characters.
+    testenv::write_file(setup_dir + "setup.ini", "installpath=" + install + "\nfile=" + fits + "\n");
+    ASSERT_TRUE(job.load_ini("setup.ini"));
+    ASSERT_TRUE(job.open_log((testenv::scratch_dir() + "test.log").c_str()));
     ASSERT_TRUE(job.prepare_install());
     EXPECT_TRUE(job.install_file()) << err_code;
     EXPECT_TRUE(file_exists((install + fits).c_str()));
-    err_code = 0;
-    EXPECT_FALSE(job.install_file());
-    EXPECT_EQ(err_code, ERR_STRING_BOUNDS);
     job.close_log();
 }
 

@@ -1,7 +1,8 @@
 # What a silent run refuses before it makes anything, with the reason in
 # the report: a report over a file that setup reads (3, the file kept), a
-# device in the install directory or the report (1 or 3), in a file name,
-# and a program outside the install directory (1); and the uninstaller given
+# device in the install directory or the report (1 or 3), an install
+# directory without room for uninstal.bat (1), a device in a file name, and
+# a program outside the install directory (1); and the uninstaller given
 # a device for its log ends at once (2) instead of reading a port. Then
 # setup started from a folder of 257 characters still finds its log
 # directory.
@@ -48,6 +49,22 @@ refused install directory 'C:\\E2E\\Refusals\\NUL\\App\\': error 912: The instal
 exit 1: setup.ini or the install directory refused
 END
 expect_absent 'C:\E2E\Refusals'
+
+# /D= of 247 and 259 characters: no room for uninstal.bat below it.
+for length in 247 259; do
+    long='C:\E2E\Refusals'
+    while [ "${#long}" -lt $((length - 100)) ]; do long="$long\\$(printf 'p%.0s' $(seq 1 99))"; done
+    long="$long\\$(printf 'q%.0s' $(seq 1 $((length - ${#long} - 1))))"
+    silent "/S /LOG=$report /D=$long" 1
+    expect_lines "$report" <<END
+setup /S /LOG=$report /D=$long
+loaded setup.ini: E2E Refusals, 2 files
+refused install directory '$long\': error 913: The install path is too long for the files that setup writes into it!
+exit 1: setup.ini or the install directory refused
+END
+    expect_absent 'C:\E2E\Refusals'
+    expect_absent 'C:\windows\UnInstal'
+done
 
 # A device as a listed file, and a program outside the install directory.
 for line in 'file=aux.txt' 'file=sub\CONOUT$' 'exename=..\windows\system32\cmd.exe'; do
