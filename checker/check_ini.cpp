@@ -551,12 +551,44 @@ void Checker::check_title()
                                  (int)link_len, (int)SETUP_PATH_SIZE - 1));
 }
 
+// True when a full path lies in a Program Files folder ("X:\Program Files\..." or
+// "X:\Program Files (x86)\..."), whose access rules let only administrators
+// change what is created below it.
+static bool below_program_files(const char *path)
+{
+    if (!is_full_path(path))
+        return true; // refused at its line already
+    const char *part = path + 3, *end = part;
+    while (*end && *end != '\\')
+        end = plat_char_next(end);
+    char first[32];
+    size_t len = (size_t)(end - part);
+    if (len >= sizeof first)
+        return false;
+    std::memcpy(first, part, len);
+    first[len] = '\0';
+    fold_ascii(first);
+    return !std::strcmp(first, "program files") || !std::strcmp(first, "program files (x86)");
+}
+
 void Checker::check_install_path()
 {
     int32_t line = key_line[INSTALLPATH];
     const char *path = job.get_installpath();
+    // Elsewhere, a folder made below the root of C: (or any folder that
+    // users may write to) lets every user change uninstal.bat, which an
+    // administrator may run later.
+    auto outside = [&](int32_t at) {
+        if (!below_program_files(path))
+            warn(at, Text()
+                         .add("installpath ")
+                         .quote(path)
+                         .add(" is not in the Program Files folder: on client Windows every user may change what "
+                              "setup makes there, uninstal.bat included, which an administrator then runs"));
+    };
     if (!job.installpath) {
         warn(0, Text().add("no installpath: Select Directory offers \"c:\\\", the root of drive C:"));
+        outside(0);
         return;
     }
     if (!path[0]) {
@@ -564,6 +596,7 @@ void Checker::check_install_path()
                               "must type a full path"));
         return;
     }
+    outside(line);
     // A path that is not full, or that Windows would change, is refused at
     // its line already.
     // uninstal.bat always fits: a line leaves room for 243 characters of
