@@ -90,7 +90,8 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
                 }
                 // The shortcut points at the program below the install
                 // directory: a name that leaves it would point anywhere.
-                if (!std::strcmp(key, "exename") && exename[0] && !file_name_stays_inside(exename, std::strlen(exename))) {
+                if (!std::strcmp(key, "exename") && exename[0] &&
+                    !file_name_stays_inside(exename, std::strlen(exename))) {
                     err_code = ERR_FILE_NAME_LEAVES_DIR;
                     refused = true;
                 }

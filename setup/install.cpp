@@ -105,7 +105,8 @@ bool SETUP_TYPE::install_path_usable() const
     // Room for every path setup writes below it, each in its own buffer:
     // else the directory would be made and logged, then left half-filled.
     size_t dir = std::strlen(path);
-    bool room = dir + std::strlen("uninstal.bat") < SETUP_PATH_SIZE && dir + std::strlen(get_exename()) < SETUP_PATH_SIZE;
+    bool room =
+        dir + std::strlen("uninstal.bat") < SETUP_PATH_SIZE && dir + std::strlen(get_exename()) < SETUP_PATH_SIZE;
     for (int32_t i = 0; i < num_files && room; ++i)
         room = files[i]->path_type != PATH_APP || dir + std::strlen(files[i]->name) < INSTALL_DEST_SIZE;
     if (!room)

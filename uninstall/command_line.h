@@ -13,8 +13,8 @@
 enum ARGS_PROBLEM { ARGS_OK, ARGS_NO_LOG, ARGS_UNKNOWN_OPTION, ARGS_BAD_QUOTES, ARGS_TOO_LONG, ARGS_DEVICE };
 
 struct COMMAND_LINE {
-    bool silent;           // /S
-    bool usage;            // /?
+    bool silent; // /S
+    bool usage;  // /?
     // Private /finish:PROCESS,EVENT, given to the copy that finishes the job:
     // the values of two handles it inherits, the command interpreter to wait
     // for and the event that tells the first copy it took over; 0 otherwise.

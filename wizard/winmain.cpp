@@ -53,7 +53,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show_state)
     if (command.usage)
         return usage_box(command, nullptr);
     if (command.log_file[0] && !report.open(command.log_file)) {
-        format_cut(problem, sizeof problem, "The report '%s' cannot be created, or is a file that setup reads.", command.log_file);
+        format_cut(problem, sizeof problem, "The report '%s' cannot be created, or is a file that setup reads.",
+                   command.log_file);
         return usage_box(command, problem);
     }
     report.line("setup", "%s", args ? args : "");

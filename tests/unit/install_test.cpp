@@ -250,11 +250,16 @@ TEST_F(InstallTest, InstallPathLeavesRoomForEverythingBelowIt)
         const char *file, *exename;
         bool usable;
     } cases[] = {
-        {3, "a.txt", "", true},           {246, "a.txt", "", true},
-        {247, "a.txt", "", false},        {248, "a.txt", "", false},
-        {255, "a.txt", "", false},        {259, "a.txt", "", false},
-        {234, name20.c_str(), "", true},  {235, name20.c_str(), "", false},
-        {228, "a.txt", exe30.c_str(), true}, {229, "a.txt", exe30.c_str(), false},
+        {3, "a.txt", "", true},
+        {246, "a.txt", "", true},
+        {247, "a.txt", "", false},
+        {248, "a.txt", "", false},
+        {255, "a.txt", "", false},
+        {259, "a.txt", "", false},
+        {234, name20.c_str(), "", true},
+        {235, name20.c_str(), "", false},
+        {228, "a.txt", exe30.c_str(), true},
+        {229, "a.txt", exe30.c_str(), false},
         // Files of the Windows directory do not count.
         {246, "a-name-far-longer-than-any-room-left-in-the-install-directory.txt,win_path", "", true},
     };

@@ -202,8 +202,8 @@ TEST_F(SilentSetupTest, ReportOverAnInputOrADeviceIsABadCommandLine)
         {"uninstal.exe", SETUP_EXIT_BAD_ARGS},
         {"b.txt", SETUP_EXIT_BAD_ARGS},
         {"B.Txt", SETUP_EXIT_BAD_ARGS},
-        {"late.txt", SETUP_EXIT_BAD_ARGS},  // listed after a refused line
-        {"gone.txt", SETUP_EXIT_BAD_ARGS},  // listed, not there: it would be installed
+        {"late.txt", SETUP_EXIT_BAD_ARGS}, // listed after a refused line
+        {"gone.txt", SETUP_EXIT_BAD_ARGS}, // listed, not there: it would be installed
         {"NUL", SETUP_EXIT_BAD_ARGS},
         {"com1.txt", SETUP_EXIT_BAD_ARGS},
         {"setup.ini.txt", SETUP_EXIT_DESCRIPTION},
