@@ -29,13 +29,6 @@ const char USUAL_SYSTEM_DIR[] = "C:\\windows\\system32\\";
 const char TYPICAL_PROGRAMS_DIR[] =
     "C:\\Users\\Administrator\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\";
 
-// install_file builds a destination in 256 bytes and refuses a longer one.
-const size_t MAX_DESTINATION = 255;
-// What setup writes beside the files and beside its log.
-const char BATCH_FILE[] = "uninstal.bat";
-const char UNINSTALLER[] = "uninstal.exe";
-const char LOG_SUBDIR[] = "UnInstal\\";
-
 const char LOAD_FAILED[] = "Error loading setup config file 'SETUP.INI'!";
 
 const int SEV_WARNING = 1;
@@ -157,29 +150,12 @@ bool leaves_directory(const char *name)
     }
 }
 
-const char *const path_type_words[] = {"app_path",    "default_path", "win_path",
-                                       "window_path", "windows_path", "winsys_path"};
-const char PATH_TYPE_LIST[] = "app_path, default_path, win_path, window_path, windows_path and winsys_path";
-
-bool is_path_type_word(const char *folded)
+// The path type words as a list for a sentence: "a, b and c".
+Text &add_path_type_list(Text &text)
 {
-    for (const char *word : path_type_words)
-        if (!std::strcmp(folded, word))
-            return true;
-    return false;
-}
-
-// The keys that take one value (every "file" line adds an entry instead).
-enum Key { APPTITLE, AUTHOR, EMAIL, WEBSITE, DESC, INSTALLPATH, BASEPATH, EXENAME, KEY_COUNT };
-const char *const key_names[KEY_COUNT] = {"apptitle", "author",      "email",    "website",
-                                          "desc",     "installpath", "basepath", "exename"};
-
-int key_index(const char *key)
-{
-    for (int i = 0; i < KEY_COUNT; ++i)
-        if (!std::strcmp(key, key_names[i]))
-            return i;
-    return -1;
+    for (int i = 0; path_type_word(i); ++i)
+        text.add(i == 0 ? "" : path_type_word(i + 1) ? ", " : " and ").add(path_type_word(i));
+    return text;
 }
 
 // Edit distance of two short texts, or a large number for long ones.
@@ -209,43 +185,17 @@ size_t edit_distance(const char *a, const char *b)
 // of two letters, or a word that one holds the other ("title", "files").
 const char *likely_key(const char *key)
 {
-    static const char *const all[] = {"apptitle",    "author",   "email",   "website", "desc",
-                                      "installpath", "basepath", "exename", "file"};
     if (std::strlen(key) < 3)
         return nullptr;
-    for (const char *known : all)
-        if (edit_distance(key, known) <= 2)
-            return known;
-    for (const char *known : all)
+    for (int i = 0; i < INI_NO_KEY; ++i)
+        if (edit_distance(key, ini_key_name((INI_KEY)i)) <= 2)
+            return ini_key_name((INI_KEY)i);
+    for (int i = 0; i < INI_NO_KEY; ++i) {
+        const char *known = ini_key_name((INI_KEY)i);
         if (std::strstr(known, key) || std::strstr(key, known))
             return known;
+    }
     return nullptr;
-}
-
-// The fields of a "file" value as add_file splits it: runs of characters
-// without a comma, empty runs skipped.
-struct FileFields {
-    const char *word; // the path type word, or null
-    size_t word_len;
-    const char *rest; // what follows the word's comma run, or null
-};
-
-FileFields split_file_value(const char *value)
-{
-    FileFields fields = {nullptr, 0, nullptr};
-    const char *p = value + std::strspn(value, ",");
-    p += std::strcspn(p, ",");
-    p += std::strspn(p, ",");
-    size_t len = std::strcspn(p, ",");
-    if (len == 0)
-        return fields;
-    fields.word = p;
-    fields.word_len = len;
-    p += len;
-    p += std::strspn(p, ",");
-    if (*p)
-        fields.rest = p;
-    return fields;
 }
 
 const char *plural(int32_t n, const char *one, const char *many) { return n == 1 ? one : many; }
@@ -279,7 +229,7 @@ private:
     SETUP_TYPE &job;
     Diagnostic *items;
     int32_t count, capacity;
-    int32_t key_line[KEY_COUNT];        // the last line that gave each key; 0 for none
+    int32_t key_line[INI_NO_KEY];       // the last line that gave each key; 0 for none
     int32_t file_line[MAX_SETUP_FILES]; // the line of each entry
     int64_t sizes[MAX_SETUP_FILES];     // each entry's source size; -1 when missing
     int32_t excess_line;                // the first file line past the 100th; 0 for none
@@ -331,8 +281,6 @@ bool Checker::line_read(const INI_LINE &line)
     const unsigned char *bytes = (const unsigned char *)line.text;
     bool bom = line.number == 1 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
     if (line.number == 1 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
-        // Every other byte is then a zero, which ends each line's text early:
-        // what the reader saw of the rest says nothing more.
         utf16 = true;
         warn(1, Text().add("setup.ini is saved as UTF-16 (\"Unicode\"): setup reads one byte a character and finds "
                            "none of its keys; save it as ANSI text"));
@@ -342,7 +290,7 @@ bool Checker::line_read(const INI_LINE &line)
         const char *meant = line.key ? line.key + 3 : "";
         Text text;
         text.add("setup.ini begins with a UTF-8 byte order mark, which setup takes for text of the first line");
-        if (key_index(meant) >= 0 || !std::strcmp(meant, "file"))
+        if (ini_key_of(meant) != INI_NO_KEY)
             text.add(": it does not know the key ").quote(meant).add(" behind the mark and ignores the line");
         warn(1, text.add("; save setup.ini as ANSI text, without the mark"));
     }
@@ -366,7 +314,7 @@ bool Checker::line_read(const INI_LINE &line)
         }
         return true;
     }
-    if (!line.known) {
+    if (line.which == INI_NO_KEY) {
         if (bom || !say)
             return true;
         if (!line.key[0]) {
@@ -390,13 +338,12 @@ bool Checker::line_read(const INI_LINE &line)
                               .add(" and drops ")
                               .quote(line.comment));
 
-    int key = key_index(line.key);
-    if (key >= 0) {
-        if (key_line[key])
+    if (line.which != INI_FILE) {
+        if (key_line[line.which])
             warn(line.number,
                  Text().add(line.key).format(" is given again (also on line %d): setup takes this later value",
-                                             (int)key_line[key]));
-        key_line[key] = line.number;
+                                             (int)key_line[line.which]));
+        key_line[line.which] = line.number;
     } else {
         ++file_lines;
         if (line.added)
@@ -420,13 +367,9 @@ void Checker::refused(const INI_LINE &line)
         return;
     case ERR_NULL_POINTER: text.add("file line without a file name"); break;
     case ERR_FILE_NAME_LEAVES_DIR: {
-        // The name alone, as add_file splits it off; exename is one whole.
-        bool program = !std::strcmp(line.key, "exename");
-        char name[MAX_INI_LINE + 1];
-        const char *start = program ? line.value : line.value + std::strspn(line.value, ",");
-        size_t len = std::min(program ? std::strlen(start) : std::strcspn(start, ","), sizeof name - 1);
-        std::memcpy(name, start, len);
-        name[len] = '\0';
+        // exename is one whole name; a file line's name is its first field.
+        bool program = line.which == INI_EXENAME;
+        const char *name = program ? line.value : line.file_name;
         text.add(program ? "exename " : "file name ").quote(name);
         if (leaves_directory(name))
             text.add(program ? " would leave the install directory" : " would leave its directory");
@@ -450,41 +393,30 @@ void Checker::refused(const INI_LINE &line)
 
 void Checker::check_path_type(const INI_LINE &line)
 {
-    FileFields fields = split_file_value(line.value);
-    if (fields.word) {
-        char word[MAX_INI_LINE + 1], folded[MAX_INI_LINE + 1];
-        size_t len = std::min(fields.word_len, sizeof word - 1);
-        std::memcpy(word, fields.word, len);
-        word[len] = '\0';
-        std::memcpy(folded, word, len + 1);
-        fold_ascii(folded);
+    if (line.type_word && !line.type_known) {
         // The word without the blanks around it, which setup keeps.
-        char *trimmed = folded + std::strspn(folded, " \t");
-        size_t trimmed_len = std::strlen(trimmed);
-        while (trimmed_len > 0 && (trimmed[trimmed_len - 1] == ' ' || trimmed[trimmed_len - 1] == '\t'))
-            trimmed[--trimmed_len] = '\0';
-        if (is_path_type_word(folded)) {
-            // as setup reads it
-        } else if (is_path_type_word(trimmed)) {
-            warn(line.number, Text()
-                                  .add("path type ")
-                                  .quote(word)
-                                  .add(" has blanks around it, which setup does not remove: it does not know the "
-                                       "word and installs the file into the install directory"));
-        } else {
-            warn(line.number, Text()
-                                  .add("unknown path type ")
-                                  .quote(word)
-                                  .add(": setup installs the file into the install directory (the path types are ")
-                                  .add(PATH_TYPE_LIST)
-                                  .add(")"));
-        }
+        const char *start = line.type_word + std::strspn(line.type_word, " \t");
+        size_t len = std::strlen(start);
+        while (len > 0 && (start[len - 1] == ' ' || start[len - 1] == '\t'))
+            --len;
+        Text text;
+        if (path_type_named(start, len))
+            text.add("path type ")
+                .quote(line.type_word)
+                .add(" has blanks around it, which setup does not remove: it does not know the word and installs "
+                     "the file into the install directory");
+        else
+            add_path_type_list(text.add("unknown path type ")
+                                   .quote(line.type_word)
+                                   .add(": setup installs the file into the install directory (the path types are "))
+                .add(")");
+        warn(line.number, text);
     }
-    if (fields.rest)
-        warn(line.number, Text().add("setup ignores what follows the path type: ").quote(fields.rest));
+    if (line.ignored)
+        warn(line.number, Text().add("setup ignores what follows the path type: ").quote(line.ignored));
 }
 
-// The current entry's destination as setup computes it. False, with out
+// An entry's destination as setup computes it. False, with out
 // "<install path>\name", when the install path is left to the user.
 bool Checker::destination(int32_t index, char *out, size_t size, size_t *length)
 {
@@ -495,16 +427,14 @@ bool Checker::destination(int32_t index, char *out, size_t size, size_t *length)
         *length = 0;
         return false;
     }
-    job.cur_file = index;
-    *length = (size_t)job.dest_path(out, (int32_t)size);
-    job.cur_file = -1;
+    *length = (size_t)job.dest_path_of(index, out, (int32_t)size);
     return true;
 }
 
 void Checker::check_title()
 {
     const char *title = job.get_apptitle();
-    int32_t line = key_line[APPTITLE];
+    int32_t line = key_line[INI_APPTITLE];
     char name[SETUP_PATH_SIZE];
     bool named = title_file_name(title, name, sizeof name);
     if (!job.apptitle) {
@@ -525,12 +455,8 @@ void Checker::check_title()
                        .quote(link_name)
                        .add(" instead"));
     }
-    // create_log's own test: the longest log name, and the uninstaller
-    // copy, below the Windows directory's "UnInstal\".
-    size_t name_len = named ? std::strlen(name) + std::strlen("a.log") : SETUP_PATH_SIZE;
-    size_t longest = std::max(name_len, std::strlen(UNINSTALLER));
-    size_t log_len = std::strlen(USUAL_WINDOWS_DIR) + std::strlen(LOG_SUBDIR) + longest;
-    log_fits = log_len < SETUP_PATH_SIZE;
+    size_t log_len = 0;
+    log_fits = job.log_path_fits(&log_len);
     if (!log_fits) {
         error(line, Text()
                         .format("the title is too long for the setup log's name: with Windows in C:\\windows, "
@@ -551,9 +477,9 @@ void Checker::check_title()
                                  (int)link_len, (int)SETUP_PATH_SIZE - 1));
 }
 
-// True when a full path lies in a Program Files folder ("X:\Program Files\..." or
-// "X:\Program Files (x86)\..."), whose access rules let only administrators
-// change what is created below it.
+// True when a full path lies in a Program Files folder ("X:\\Program
+// Files\\..." or "X:\\Program Files (x86)\\..."), whose access rules let only
+// administrators change what is created below it.
 static bool below_program_files(const char *path)
 {
     if (!is_full_path(path))
@@ -571,41 +497,32 @@ static bool below_program_files(const char *path)
     return !std::strcmp(first, "program files") || !std::strcmp(first, "program files (x86)");
 }
 
+// A missing or empty install path, and one outside Program Files: the
+// reader refuses one that is not full, and uninstal.bat fits beside any
+// path a line holds.
 void Checker::check_install_path()
 {
-    int32_t line = key_line[INSTALLPATH];
-    const char *path = job.get_installpath();
     // Elsewhere, a folder made below the root of C: (or any folder that
     // users may write to) lets every user change uninstal.bat, which an
     // administrator may run later.
-    auto outside = [&](int32_t at) {
-        if (!below_program_files(path))
-            warn(at, Text()
-                         .add("installpath ")
-                         .quote(path)
-                         .add(" is not in the Program Files folder: on client Windows every user may change what "
-                              "setup makes there, uninstal.bat included, which an administrator then runs"));
-    };
-    if (!job.installpath) {
+    const char *path = job.get_installpath();
+    int32_t line = job.installpath ? key_line[INI_INSTALLPATH] : 0;
+    if (!job.installpath)
         warn(0, Text().add("no installpath: Select Directory offers \"c:\\\", the root of drive C:"));
-        outside(0);
-        return;
-    }
-    if (!path[0]) {
-        warn(line, Text().add("installpath is empty: Select Directory starts with an empty field, and the user "
-                              "must type a full path"));
-        return;
-    }
-    outside(line);
-    // A path that is not full, or that Windows would change, is refused at
-    // its line already.
-    // uninstal.bat always fits: a line leaves room for 243 characters of
-    // path, and only one typed on Select Directory can be longer.
+    else if (!job.installpath[0])
+        warn(key_line[INI_INSTALLPATH], Text().add("installpath is empty: Select Directory starts with an empty "
+                                                   "field, and the user must type a full path"));
+    if (path[0] && !below_program_files(path))
+        warn(line, Text()
+                       .add("installpath ")
+                       .quote(path)
+                       .add(" is not in the Program Files folder: on client Windows every user may change what "
+                            "setup makes there, uninstal.bat included, which an administrator then runs"));
 }
 
 void Checker::check_exename()
 {
-    int32_t line = key_line[EXENAME];
+    int32_t line = key_line[INI_EXENAME];
     const char *exename = job.get_exename();
     if (!exename[0]) {
         Text text;
@@ -689,12 +606,12 @@ void Checker::check_entry(int32_t index)
     char dest[2 * SETUP_PATH_SIZE];
     size_t length = 0;
     bool known = destination(index, dest, sizeof dest, &length);
-    if (known && length > MAX_DESTINATION)
+    if (known && !dest_path_fits((int32_t)length))
         error(line, Text()
                         .add("destination ")
                         .quote(dest)
                         .format(" is %d characters long, more than the %d setup takes: setup fails at this file (",
-                                (int)length, (int)MAX_DESTINATION)
+                                (int)length, (int)MAX_DEST_PATH)
                         .quote(error_db.get_error_msg(ERR_STRING_BOUNDS))
                         .add(")"));
 
@@ -719,7 +636,7 @@ void Checker::check_entry(int32_t index)
     }
     if (entry->path_type != PATH_WINDOWS && entry->path_type != PATH_WINSYS) {
         windows_key(name, key, sizeof key);
-        if (!std::strcmp(key, BATCH_FILE))
+        if (!std::strcmp(key, BATCH_FILE_NAME))
             warn(line, Text().add("uninstal.bat is the name of setup's own batch file, which it writes into the "
                                   "install directory before the files to run the uninstaller: this file meets it, "
                                   "and overwriting it leaves the installation without its uninstall"));
@@ -733,15 +650,15 @@ void Checker::check_job()
     if (!job.email)
         warn(0, Text().add("no email: the Complete page and the error box say \"none\""));
     else if (!job.email[0])
-        warn(key_line[EMAIL], Text().add("email is empty: the Complete page and the error box show no address"));
+        warn(key_line[INI_EMAIL], Text().add("email is empty: the Complete page and the error box show no address"));
     if (!job.website)
         warn(0, Text().add("no website: the Complete page says \"none\""));
     else if (!job.website[0])
-        warn(key_line[WEBSITE], Text().add("website is empty: the Complete page shows no web site"));
+        warn(key_line[INI_WEBSITE], Text().add("website is empty: the Complete page shows no web site"));
     if (!job.desc)
         warn(0, Text().add("no desc: the Welcome page says \"No description supplied\""));
     else if (!job.desc[0])
-        warn(key_line[DESC], Text().add("desc is empty: the Welcome page shows no description"));
+        warn(key_line[INI_DESC], Text().add("desc is empty: the Welcome page shows no description"));
     check_install_path();
     if (!job.basepath)
         warn(0, Text().add("no basepath: Browse on Select Directory puts \"none\" below the folder the user picks"));
@@ -755,7 +672,7 @@ void Checker::check_job()
                                .quote(error_db.get_error_msg(ERR_TABLE_FULL))
                                .add(")"));
     if (!file_lines)
-        warn(0, Text().add("no file lines: setup installs nothing but its uninstal.bat"));
+        warn(0, Text().add("no file lines: setup installs nothing but its ").add(BATCH_FILE_NAME));
     for (int32_t i = 0; i < job.num_files; ++i)
         check_entry(i);
 }
@@ -848,12 +765,12 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
     Text own;
     own.add("  setup also writes ");
     if (job.get_installpath()[0])
-        own.add(job.get_installpath()).add(BATCH_FILE);
+        own.add(job.get_installpath()).add(BATCH_FILE_NAME);
     else
-        own.add("<install path>\\").add(BATCH_FILE);
+        own.add("<install path>\\").add(BATCH_FILE_NAME);
     char name[SETUP_PATH_SIZE];
     if (log_fits && title_file_name(job.get_apptitle(), name, sizeof name))
-        own.add(" and its log ").add(USUAL_WINDOWS_DIR).add(LOG_SUBDIR).add(name).add(".log");
+        own.add(" and its log ").add(USUAL_WINDOWS_DIR).add(LOG_DIR_NAME).add(name).add(".log");
     sink(context, own.add("\n").str());
 }
 
@@ -917,10 +834,7 @@ int check_description(const char *arg, bool quiet, CHECK_SINK sink, void *contex
 
     SETUP_TYPE job;
     // The plan's Windows: the usual directories, not those of this machine.
-    std::free(job.windows_dir);
-    std::free(job.system_dir);
-    job.windows_dir = create_ptr(USUAL_WINDOWS_DIR);
-    job.system_dir = create_ptr(USUAL_SYSTEM_DIR);
+    job.set_system_dirs(USUAL_WINDOWS_DIR, USUAL_SYSTEM_DIR);
 
     Checker checker(job);
     bool readable = false;

@@ -1,10 +1,12 @@
 // The codes that err_code holds: those of the error table (GENERR's own,
-// then the setup engine's), and the runtime's errno values, which the table
-// carries under their own numbers in the Windows runtime's numbering.
+// then the setup engine's), and the runtime's errno values (the seam's, in
+// platform/sys_errors.h), which the table carries under their own numbers.
 #ifndef LIB_ERROR_CODES_H
 #define LIB_ERROR_CODES_H
 
 #include <cstdint>
+
+#include "platform/sys_errors.h" // the errno values, which the seam reports in
 
 // ---- the table's default messages ----
 constexpr int32_t ERR_NONE = 0;             // "No error generated."
@@ -43,47 +45,5 @@ constexpr int32_t ERR_INSTALL_PATH_NOT_FULL = 912;
 // An install path that leaves no room for uninstal.bat, a listed file or
 // the program below it.
 constexpr int32_t ERR_INSTALL_PATH_TOO_LONG = 913;
-
-// ---- errno values, as the Windows runtime numbers them ----
-// The four numbers it leaves without a name (15, 26, 35, 37) read "Unknown error".
-constexpr int32_t ERR_SYS_NO_ERROR = 0;
-constexpr int32_t ERR_SYS_EPERM = 1;
-constexpr int32_t ERR_SYS_ENOENT = 2;
-constexpr int32_t ERR_SYS_ESRCH = 3;
-constexpr int32_t ERR_SYS_EINTR = 4;
-constexpr int32_t ERR_SYS_EIO = 5;
-constexpr int32_t ERR_SYS_ENXIO = 6;
-constexpr int32_t ERR_SYS_E2BIG = 7;
-constexpr int32_t ERR_SYS_ENOEXEC = 8;
-constexpr int32_t ERR_SYS_EBADF = 9;
-constexpr int32_t ERR_SYS_ECHILD = 10;
-constexpr int32_t ERR_SYS_EAGAIN = 11;
-constexpr int32_t ERR_SYS_ENOMEM = 12;
-constexpr int32_t ERR_SYS_EACCES = 13;
-constexpr int32_t ERR_SYS_EFAULT = 14;
-constexpr int32_t ERR_SYS_EBUSY = 16;
-constexpr int32_t ERR_SYS_EEXIST = 17;
-constexpr int32_t ERR_SYS_EXDEV = 18;
-constexpr int32_t ERR_SYS_ENODEV = 19;
-constexpr int32_t ERR_SYS_ENOTDIR = 20;
-constexpr int32_t ERR_SYS_EISDIR = 21;
-constexpr int32_t ERR_SYS_EINVAL = 22;
-constexpr int32_t ERR_SYS_ENFILE = 23;
-constexpr int32_t ERR_SYS_EMFILE = 24;
-constexpr int32_t ERR_SYS_ENOTTY = 25;
-constexpr int32_t ERR_SYS_EFBIG = 27;
-constexpr int32_t ERR_SYS_ENOSPC = 28;
-constexpr int32_t ERR_SYS_ESPIPE = 29;
-constexpr int32_t ERR_SYS_EROFS = 30;
-constexpr int32_t ERR_SYS_EMLINK = 31;
-constexpr int32_t ERR_SYS_EPIPE = 32;
-constexpr int32_t ERR_SYS_EDOM = 33;
-constexpr int32_t ERR_SYS_ERANGE = 34;
-constexpr int32_t ERR_SYS_EDEADLK = 36;
-constexpr int32_t ERR_SYS_ENAMETOOLONG = 38;
-constexpr int32_t ERR_SYS_ENOLCK = 39;
-constexpr int32_t ERR_SYS_ENOSYS = 40;
-constexpr int32_t ERR_SYS_ENOTEMPTY = 41;
-constexpr int32_t ERR_SYS_EILSEQ = 42;
 
 #endif

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/path_text.h"
 #include "platform/platform.h"
 #include "lib/generr.h"
 #include "lib/genmem.h"
@@ -309,7 +310,7 @@ bool has_extension(const char *name)
     for (const char *p = name; *p; p = plat_char_next(p)) {
         if (*p == '.')
             dot = true;
-        else if (*p == '/' || *p == '\\')
+        else if (is_path_separator(*p))
             dot = false;
     }
     return dot;
@@ -322,7 +323,7 @@ bool has_path(const char *text)
         return false;
     }
     for (const char *p = text; *p; p = plat_char_next(p))
-        if (*p == '\\' || *p == '/' || *p == ':')
+        if (is_path_separator(*p) || *p == ':')
             return true;
     return false;
 }
@@ -353,23 +354,26 @@ bool is_device_name(const char *name, size_t len)
            ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
 }
 
-bool path_names_device(const char *path)
+bool path_names_device(const char *path, size_t len)
 {
     if (!path)
         return false;
     // Parts end at "\", "/" and a drive's colon; by character, as a second
     // byte may be any of them.
-    const char *start = path;
+    const char *start = path, *end = path + len;
     for (const char *p = path;; p = plat_char_next(p)) {
-        if (!*p || *p == '\\' || *p == '/' || *p == ':') {
-            if (is_device_name(start, (size_t)(p - start)))
+        if (p >= end || !*p || *p == '\\' || *p == '/' || *p == ':') {
+            const char *stop = p < end ? p : end;
+            if (is_device_name(start, (size_t)(stop - start)))
                 return true;
-            if (!*p)
+            if (p >= end || !*p)
                 return false;
             start = p + 1;
         }
     }
 }
+
+bool path_names_device(const char *path) { return path && path_names_device(path, std::strlen(path)); }
 
 bool has_wildcard(const char *text)
 {

@@ -79,7 +79,9 @@ bool has_wildcard(const char *text);
 // "nul", "Aux.txt", "com1 .log". Opening one reads or writes the device.
 // Null: false.
 bool is_device_name(const char *name, size_t len);
-// True when any part of path, split at "\", "/" and ":", is a device name.
+// True when any part of path (len bytes, or up to its terminator), split at
+// "\", "/" and ":", is a device name.
+bool path_names_device(const char *path, size_t len);
 bool path_names_device(const char *path);
 // Cuts name in place at the last dot after its last backslash; returns name
 // (null for null, no code).

@@ -337,8 +337,6 @@ int16_t ushort_to_digits(uint16_t value, char *buffer)
     return n;
 }
 
-char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
-
 char *fold_ascii(char *text)
 {
     if (!text) {

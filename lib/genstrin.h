@@ -5,6 +5,8 @@
 #include <cstdarg>
 #include <cstdint>
 
+#include "platform/path_text.h" // ascii_lower
+
 // Removes trailing spaces and tabs in place; returns text (null: ERR_NULL_POINTER,
 // null).
 char *trim_right(char *text);
@@ -66,9 +68,6 @@ uint32_t first_line_length(const char *text);
 uint32_t longest_line_length(const char *text);
 // 1 plus the number of newlines. Null: ERR_NULL_POINTER, 0.
 uint32_t count_lines(const char *text);
-// c with the letters A to Z lower-cased, whatever the locale: key words and
-// path names compare the same on every system. Other bytes stay as they are.
-char ascii_lower(char c);
 // ascii_lower on every character of text, in place; returns text (null:
 // ERR_NULL_POINTER, null).
 char *fold_ascii(char *text);

@@ -24,6 +24,7 @@
 #include <sys/stat.h>
 
 #include "platform/os.h"
+#include "platform/path_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -39,8 +40,6 @@ struct Search {
 };
 
 Search searches[MAX_SEARCHES];
-
-bool is_separator(char c) { return c == '\\' || c == '/'; }
 
 int upper(char c) { return std::toupper((unsigned char)c); }
 
@@ -72,7 +71,7 @@ bool wild_match(const char *mask, const char *name)
 }
 
 // True when host_dir is a drive folder itself, <drive root>/<letter>.
-bool is_drive_root(const char *host_dir)
+bool is_drive_folder(const char *host_dir)
 {
     char dir[PATH_MAX], root[PATH_MAX];
     if (!realpath(host_dir, dir) || !realpath(plat_test_drive_root(), root))
@@ -158,9 +157,9 @@ intptr_t plat_findfirst(const char *pattern, plat_finddata *record)
     // Split into the directory (kept with its separator) and the mask.
     const char *mask = pattern;
     for (const char *p = pattern; *p; p = plat_char_next(p))
-        if (is_separator(*p))
+        if (is_path_separator(*p))
             mask = p + 1;
-    if (mask == pattern && std::isalpha((unsigned char)pattern[0]) && pattern[1] == ':')
+    if (mask == pattern && has_drive(pattern))
         mask = pattern + 2;
     size_t dir_len = (size_t)(mask - pattern);
     size_t mask_len = std::strlen(mask);
@@ -182,7 +181,7 @@ intptr_t plat_findfirst(const char *pattern, plat_finddata *record)
         errno = ENOENT;
         return -1;
     }
-    s.drive_root = is_drive_root(s.host_dir);
+    s.drive_root = is_drive_folder(s.host_dir);
     if (!next_match(s, record)) {
         free_search(s);
         errno = ENOENT;

@@ -20,12 +20,12 @@ bool os_schedule_removal(const char *path);
 PLAT_RESULT os_replace_file(const char *source, const char *destination);
 int os_heap_check();
 
-plat_result os_link_create(PLAT_SHELL_LINK **link);
+PLAT_HRESULT os_link_create(PLAT_SHELL_LINK **link);
 void os_link_set_path(PLAT_SHELL_LINK *link, const char *target);
 void os_link_set_description(PLAT_SHELL_LINK *link, const char *text);
 void os_link_set_working_dir(PLAT_SHELL_LINK *link, const char *dir);
-plat_result os_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file);
-plat_result os_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember);
+PLAT_HRESULT os_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file);
+PLAT_HRESULT os_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember);
 void os_persist_release(PLAT_PERSIST_FILE *file);
 void os_link_release(PLAT_SHELL_LINK *link);
 

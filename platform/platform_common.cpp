@@ -109,7 +109,7 @@ PLAT_RESULT plat_replace_file(const char *source, const char *destination)
 
 // ---- the link object ----
 
-plat_result plat_link_create(PLAT_SHELL_LINK **link)
+PLAT_HRESULT plat_link_create(PLAT_SHELL_LINK **link)
 {
     tell_link_call("create");
     if (fault_fires(SITE_LINK_CREATE)) {
@@ -138,7 +138,7 @@ void plat_link_set_working_dir(PLAT_SHELL_LINK *link, const char *dir)
     os_link_set_working_dir(link, dir);
 }
 
-plat_result plat_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
+PLAT_HRESULT plat_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
 {
     tell_link_call("persist");
     if (fault_fires(SITE_LINK_PERSIST)) {
@@ -149,7 +149,7 @@ plat_result plat_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
     return os_link_persist(link, file);
 }
 
-plat_result plat_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
+PLAT_HRESULT plat_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
 {
     tell_link_call("save");
     return fault_fires(SITE_LINK_SAVE) ? PLAT_E_FAIL : os_persist_save(file, path, remember);

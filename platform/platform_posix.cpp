@@ -24,8 +24,9 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include "lib/error_codes.h" // the Windows runtime's errno numbers, which the seam reports in
 #include "platform/dirsearch.h"
+#include "platform/path_text.h"
+#include "platform/sys_errors.h"
 
 namespace {
 
@@ -40,15 +41,6 @@ unsigned code_page = 1252;
 // Where Wine keeps the hidden and system bits of a Unix file.
 const char DOS_ATTRIBUTES[] = "user.DOSATTRIB";
 const uint32_t XATTR_BITS = PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
-
-bool copy_bounded(char *dst, size_t size, const char *src)
-{
-    size_t len = std::strlen(src);
-    if (len >= size)
-        return false;
-    std::memcpy(dst, src, len + 1);
-    return true;
-}
 
 // Drive letter of the current directory when it lies under the drive root.
 char current_drive()
@@ -281,7 +273,7 @@ too_long:
 
 static unsigned answer_dir(bool set, const char *dir, char *buf, unsigned size)
 {
-    if (!set || !buf || !copy_bounded(buf, size, dir))
+    if (!set || !buf || !join_path(buf, size, dir))
         return 0;
     return (unsigned)std::strlen(buf);
 }
@@ -350,13 +342,13 @@ bool plat_getcwd(char *buf, size_t size)
         for (; *tail && n < sizeof dos - 1; ++tail)
             dos[n++] = *tail == '/' ? '\\' : *tail;
         dos[n] = '\0';
-        if (!copy_bounded(buf, size, dos)) {
+        if (!join_path(buf, size, dos)) {
             errno = ERANGE;
             return false;
         }
         return true;
     }
-    if (!copy_bounded(buf, size, cwd)) {
+    if (!join_path(buf, size, cwd)) {
         errno = ERANGE;
         return false;
     }
@@ -726,19 +718,19 @@ void plat_unlock_file(intptr_t lock)
 
 void plat_test_set_drive_root(const char *host_dir)
 {
-    copy_bounded(drive_root, sizeof drive_root, host_dir ? host_dir : "/tmp/plat-drives");
+    join_path(drive_root, sizeof drive_root, host_dir ? host_dir : "/tmp/plat-drives");
 }
 
 const char *plat_test_drive_root() { return drive_root; }
 
 void plat_test_set_windows_dir(const char *dos_path)
 {
-    windows_dir_set = dos_path && copy_bounded(windows_dir, sizeof windows_dir, dos_path);
+    windows_dir_set = dos_path && join_path(windows_dir, sizeof windows_dir, dos_path);
 }
 
 void plat_test_set_system_dir(const char *dos_path)
 {
-    system_dir_set = dos_path && copy_bounded(system_dir, sizeof system_dir, dos_path);
+    system_dir_set = dos_path && join_path(system_dir, sizeof system_dir, dos_path);
 }
 
 void plat_test_copy_by_read_write(bool on) { copy_read_write = on; }

@@ -217,7 +217,7 @@ bool write_link(const PLAT_SHELL_LINK &link, FILE *file)
 
 } // namespace
 
-plat_result os_link_create(PLAT_SHELL_LINK **link)
+PLAT_HRESULT os_link_create(PLAT_SHELL_LINK **link)
 {
     if (!link)
         return PLAT_E_FAIL;
@@ -249,7 +249,7 @@ void os_link_set_working_dir(PLAT_SHELL_LINK *link, const char *dir)
         replace(link->working_dir, dir);
 }
 
-plat_result os_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
+PLAT_HRESULT os_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
 {
     if (!file)
         return PLAT_E_FAIL;
@@ -279,7 +279,7 @@ int plat_ansi_to_utf16(const char *text, char16_t *out, int units)
     return (int)len + 1;
 }
 
-plat_result os_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
+PLAT_HRESULT os_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
 {
     (void)remember; // the substitute keeps no current file
     if (!file || !path)

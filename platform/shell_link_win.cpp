@@ -12,7 +12,7 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 paths are passed to t
 static IShellLinkA *as_link(PLAT_SHELL_LINK *link) { return reinterpret_cast<IShellLinkA *>(link); }
 static IPersistFile *as_file(PLAT_PERSIST_FILE *file) { return reinterpret_cast<IPersistFile *>(file); }
 
-plat_result os_link_create(PLAT_SHELL_LINK **link)
+PLAT_HRESULT os_link_create(PLAT_SHELL_LINK **link)
 {
     if (!link)
         return E_POINTER;
@@ -41,7 +41,7 @@ void os_link_set_working_dir(PLAT_SHELL_LINK *link, const char *dir)
         as_link(link)->SetWorkingDirectory(dir);
 }
 
-plat_result os_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
+PLAT_HRESULT os_link_persist(PLAT_SHELL_LINK *link, PLAT_PERSIST_FILE **file)
 {
     if (!file)
         return E_POINTER;
@@ -66,7 +66,7 @@ int plat_ansi_to_utf16(const char *text, char16_t *out, int units)
     return n;
 }
 
-plat_result os_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
+PLAT_HRESULT os_persist_save(PLAT_PERSIST_FILE *file, const char16_t *path, bool remember)
 {
     if (!file || !path)
         return E_POINTER;

@@ -13,17 +13,45 @@ namespace {
 
 struct KeyHandler {
     const char *key;
-    void (SETUP_TYPE::*set)(const char *);
+    void (SETUP_TYPE::*set)(const char *); // null for "file", which adds an entry
 };
 
+// In the order of INI_KEY.
 const KeyHandler key_handlers[] = {
-    {"apptitle", &SETUP_TYPE::set_apptitle}, {"author", &SETUP_TYPE::set_author},
-    {"email", &SETUP_TYPE::set_email},       {"website", &SETUP_TYPE::set_website},
-    {"desc", &SETUP_TYPE::set_desc},         {"installpath", &SETUP_TYPE::set_installpath},
-    {"basepath", &SETUP_TYPE::set_basepath}, {"exename", &SETUP_TYPE::set_exename},
+    {"apptitle", &SETUP_TYPE::set_apptitle},
+    {"author", &SETUP_TYPE::set_author},
+    {"email", &SETUP_TYPE::set_email},
+    {"website", &SETUP_TYPE::set_website},
+    {"desc", &SETUP_TYPE::set_desc},
+    {"installpath", &SETUP_TYPE::set_installpath},
+    {"basepath", &SETUP_TYPE::set_basepath},
+    {"exename", &SETUP_TYPE::set_exename},
+    {"file", nullptr},
 };
+static_assert(sizeof key_handlers / sizeof key_handlers[0] == INI_NO_KEY, "one handler for each key");
+
+// The first len characters of text, terminated, into out (MAX_INI_LINE + 1
+// bytes); null for an empty field.
+const char *field_copy(char *out, const char *text, size_t len)
+{
+    if (len == 0)
+        return nullptr;
+    std::memcpy(out, text, len);
+    out[len] = '\0';
+    return out;
+}
 
 } // namespace
+
+const char *ini_key_name(INI_KEY key) { return key >= 0 && key < INI_NO_KEY ? key_handlers[key].key : nullptr; }
+
+INI_KEY ini_key_of(const char *folded)
+{
+    for (int key = 0; key < INI_NO_KEY; ++key)
+        if (folded && !std::strcmp(folded, key_handlers[key].key))
+            return (INI_KEY)key;
+    return INI_NO_KEY;
+}
 
 bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
 {
@@ -34,6 +62,7 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
 
     char line[MAX_INI_LINE + 1];
     char seen[MAX_INI_LINE + 1]; // the line as read, for the observer
+    char name_seen[MAX_INI_LINE + 1], word_seen[MAX_INI_LINE + 1];
     int32_t number = 0;
     int32_t first_refusal = 0;
     bool refused_any = false;
@@ -44,6 +73,7 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
             end = read_eol(stream, nullptr, 0); // drop the rest of an over-long line
         ++number;
         INI_LINE report = {};
+        report.which = INI_NO_KEY;
         if (observer) {
             std::memcpy(seen, line, std::strlen(line) + 1);
             report.number = number;
@@ -67,24 +97,26 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
             char *value = trim_left(equals + 1);
             report.key = key;
             report.value = value;
+            INI_KEY which = ini_key_of(key);
+            report.which = which;
             bool refused = false;
-            if (!std::strcmp(key, "file")) {
-                report.known = true;
+            if (which == INI_FILE) {
                 refused = !add_file(value);
                 if (!refused)
                     report.added = files[num_files - 1];
-            } else {
-                for (const KeyHandler &handler : key_handlers) {
-                    if (!std::strcmp(key, handler.key)) {
-                        (this->*handler.set)(value);
-                        report.known = true;
-                        break;
-                    }
+                if (observer) {
+                    FILE_FIELDS fields = split_file_value(value);
+                    report.file_name = field_copy(name_seen, fields.name, fields.name_len);
+                    report.type_word = field_copy(word_seen, fields.word, fields.word_len);
+                    report.type_known = path_type_named(fields.word, fields.word_len) != 0;
+                    report.ignored = fields.rest;
                 }
+            } else if (which != INI_NO_KEY) {
+                (this->*key_handlers[which].set)(value);
                 // A relative path would install below whatever directory
                 // setup runs in. Empty stays: the user then types one on
                 // Select Directory, which asks for a full path.
-                if (!std::strcmp(key, "installpath") && installpath[0] && !is_full_path(installpath)) {
+                if (which == INI_INSTALLPATH && installpath[0] && !is_full_path(installpath)) {
                     err_code = ERR_INSTALL_PATH_NOT_FULL;
                     refused = true;
                 }

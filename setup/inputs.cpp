@@ -3,6 +3,7 @@
 
 #include "lib/generr.h"
 #include "platform/platform.h"
+#include "setup/log_format.h"
 #include "setup/setup.h"
 
 namespace {
@@ -20,7 +21,7 @@ bool is_setup_input(const char *path)
     if (!path || !path[0])
         return false;
     // The names that the fronts and the setup log read and copy.
-    static const char *const own[] = {"setup.ini", "uninstal.exe"};
+    static const char *const own[] = {"setup.ini", UNINSTALLER_NAME};
     for (const char *name : own)
         if (plat_same_file(path, name))
             return true;

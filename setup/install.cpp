@@ -6,13 +6,15 @@
 #include "lib/generr.h"
 #include "lib/genmem.h"
 #include "platform/platform.h"
+#include "setup/log_format.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
 #include "setup/replace_file.h"
 #include "setup/setup.h"
 
-// install_file keeps to the 255 characters it always allowed a destination.
-static const size_t INSTALL_DEST_SIZE = 256;
+// install_file keeps to the 255 characters it always allowed a destination:
+// its buffer holds MAX_DEST_PATH characters.
+bool dest_path_fits(int32_t length) { return length >= 0 && length <= MAX_DEST_PATH; }
 
 // The directory an entry goes to, or null when the job could not learn it.
 static const char *base_dir(const SETUP_TYPE &job, const SETUP_FILE &entry)
@@ -24,9 +26,11 @@ static const char *base_dir(const SETUP_TYPE &job, const SETUP_FILE &entry)
     }
 }
 
-int32_t SETUP_TYPE::dest_path(char *buffer, int32_t size) const
+int32_t SETUP_TYPE::dest_path(char *buffer, int32_t size) const { return dest_path_of(cur_file, buffer, size); }
+
+int32_t SETUP_TYPE::dest_path_of(int32_t index, char *buffer, int32_t size) const
 {
-    const SETUP_FILE *entry = current_file();
+    const SETUP_FILE *entry = index >= 0 && index < num_files ? files[index] : nullptr;
     const char *base = entry ? base_dir(*this, *entry) : nullptr;
     const char *name = entry && entry->name ? entry->name : "";
     size_t full = base ? std::strlen(base) + std::strlen(name) : 0;
@@ -83,7 +87,7 @@ static bool make_logged_dir(const char *prefix, void *context)
         err_code = ERR_CREATE_DIR;
         return false;
     }
-    return job->log_entry("MkDir", prefix);
+    return job->log_entry(KEY_MKDIR, prefix);
 }
 
 bool SETUP_TYPE::make_dir_tree(const char *path)
@@ -106,9 +110,9 @@ bool SETUP_TYPE::install_path_usable() const
     // else the directory would be made and logged, then left half-filled.
     size_t dir = std::strlen(path);
     bool room =
-        dir + std::strlen("uninstal.bat") < SETUP_PATH_SIZE && dir + std::strlen(get_exename()) < SETUP_PATH_SIZE;
+        dir + std::strlen(BATCH_FILE_NAME) < SETUP_PATH_SIZE && dir + std::strlen(get_exename()) < SETUP_PATH_SIZE;
     for (int32_t i = 0; i < num_files && room; ++i)
-        room = files[i]->path_type != PATH_APP || dir + std::strlen(files[i]->name) < INSTALL_DEST_SIZE;
+        room = files[i]->path_type != PATH_APP || dest_path_fits((int32_t)(dir + std::strlen(files[i]->name)));
     if (!room)
         err_code = ERR_INSTALL_PATH_TOO_LONG;
     return room;
@@ -152,7 +156,7 @@ bool SETUP_TYPE::install_file()
     SETUP_FILE *entry = current_file();
     if (!entry)
         return true;
-    char destination[INSTALL_DEST_SIZE];
+    char destination[MAX_DEST_PATH + 1];
     if (!whole_dest(*this, destination, sizeof destination))
         return false;
     // Whether it can be opened or not: a file taken for absent would be
@@ -190,5 +194,5 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
         return false;
     }
     // A file the log does not name would stay behind after an uninstall.
-    return log_entry("MkFile", destination);
+    return log_entry(KEY_MKFILE, destination);
 }

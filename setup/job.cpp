@@ -30,9 +30,9 @@ static char *capture_dir(unsigned (*query)(char *, unsigned))
 }
 
 SETUP_TYPE::SETUP_TYPE()
-    : log_file(nullptr), windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr),
-      exename(nullptr), apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr), files{},
-      num_files(0), cur_file(-1), log_path{}, log_length(0), refused_line{}
+    : windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr), exename(nullptr),
+      apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr), files{}, num_files(0),
+      cur_file(-1), refused_line{}
 {
     windows_dir = capture_dir(plat_windows_dir);
     system_dir = capture_dir(plat_system_dir);
@@ -66,15 +66,7 @@ void SETUP_TYPE::clear_job()
     close_log();
 }
 
-void SETUP_TYPE::close_log()
-{
-    if (log_file) {
-        std::fclose(log_file);
-        log_file = nullptr;
-    }
-    log_path[0] = '\0';
-    log_length = 0;
-}
+void SETUP_TYPE::close_log() { log.close(); }
 
 static void replace_text(char *&field, const char *text)
 {
@@ -95,6 +87,12 @@ static void replace_dir(char *&field, const char *path)
     terminate_path(field);
 }
 
+void SETUP_TYPE::set_system_dirs(const char *windows, const char *system)
+{
+    replace_dir(windows_dir, windows);
+    replace_dir(system_dir, system);
+}
+
 void SETUP_TYPE::set_apptitle(const char *text) { replace_text(apptitle, text); }
 void SETUP_TYPE::set_author(const char *text) { replace_text(author, text); }
 void SETUP_TYPE::set_email(const char *text) { replace_text(email, text); }
@@ -112,16 +110,56 @@ const char *SETUP_TYPE::get_website() const { return website ? website : "none";
 const char *SETUP_TYPE::get_basepath() const { return basepath ? basepath : "none"; }
 const char *SETUP_TYPE::get_desc() const { return desc ? desc : "No description supplied"; }
 
-static int32_t path_type_of(char *word)
+namespace {
+
+struct PathTypeWord {
+    const char *word;
+    int32_t path_type;
+};
+
+const PathTypeWord path_type_words[] = {
+    {"app_path", PATH_APP},        {"default_path", PATH_APP},     {"win_path", PATH_WINDOWS},
+    {"window_path", PATH_WINDOWS}, {"windows_path", PATH_WINDOWS}, {"winsys_path", PATH_WINSYS},
+};
+
+} // namespace
+
+int32_t path_type_named(const char *word, size_t len)
 {
-    fold_ascii(word);
-    if (!std::strcmp(word, "default_path") || !std::strcmp(word, "app_path"))
-        return PATH_APP;
-    if (!std::strcmp(word, "window_path") || !std::strcmp(word, "windows_path") || !std::strcmp(word, "win_path"))
-        return PATH_WINDOWS;
-    if (!std::strcmp(word, "winsys_path"))
-        return PATH_WINSYS;
-    return PATH_APP;
+    for (const PathTypeWord &known : path_type_words) {
+        if (std::strlen(known.word) != len)
+            continue;
+        size_t i = 0;
+        while (i < len && ascii_lower(word[i]) == known.word[i])
+            ++i;
+        if (i == len)
+            return known.path_type;
+    }
+    return 0;
+}
+
+const char *path_type_word(int index)
+{
+    const int count = (int)(sizeof path_type_words / sizeof path_type_words[0]);
+    return index >= 0 && index < count ? path_type_words[index].word : nullptr;
+}
+
+FILE_FIELDS split_file_value(const char *value)
+{
+    FILE_FIELDS fields = {value, 0, nullptr, 0, nullptr};
+    if (!value)
+        return fields;
+    fields.name = value + std::strspn(value, ",");
+    fields.name_len = std::strcspn(fields.name, ",");
+    const char *p = fields.name + fields.name_len;
+    p += std::strspn(p, ",");
+    fields.word = p;
+    fields.word_len = std::strcspn(p, ",");
+    p += fields.word_len;
+    p += std::strspn(p, ",");
+    if (fields.word_len > 0 && *p)
+        fields.rest = p;
+    return fields;
 }
 
 bool SETUP_TYPE::add_file(const char *value)
@@ -134,17 +172,15 @@ bool SETUP_TYPE::add_file(const char *value)
         err_code = ERR_TABLE_FULL;
         return false;
     }
-    // Fields are runs of characters without a comma; empty runs do not count.
-    const char *name_start = value + std::strspn(value, ",");
-    size_t name_len = std::strcspn(name_start, ",");
-    if (name_len == 0) {
+    FILE_FIELDS fields = split_file_value(value);
+    if (fields.name_len == 0) {
         // An entry without a name could be neither copied nor placed.
         err_code = ERR_NULL_POINTER;
         return false;
     }
     // The name is read below the setup directory and written below the
     // destination: it must not lead out of either.
-    if (!file_name_stays_inside(name_start, name_len)) {
+    if (!file_name_stays_inside(fields.name, fields.name_len)) {
         err_code = ERR_FILE_NAME_LEAVES_DIR;
         return false;
     }
@@ -152,18 +188,11 @@ bool SETUP_TYPE::add_file(const char *value)
     if (!memory)
         return false; // no code of its own: err_code keeps what it held
     SETUP_FILE *entry = new (memory) SETUP_FILE();
-    entry->name = create_ptr((uint32_t)(name_len + 1));
-    std::memcpy(entry->name, name_start, name_len);
-
-    const char *type_start = name_start + name_len;
-    type_start += std::strspn(type_start, ",");
-    size_t type_len = std::strcspn(type_start, ",");
-    if (type_len > 0) {
-        char *word = create_ptr((uint32_t)(type_len + 1));
-        std::memcpy(word, type_start, type_len);
-        entry->path_type = path_type_of(word);
-        std::free(word);
-    }
+    entry->name = create_ptr((uint32_t)(fields.name_len + 1));
+    std::memcpy(entry->name, fields.name, fields.name_len);
+    int32_t type = path_type_named(fields.word, fields.word_len);
+    if (type)
+        entry->path_type = type;
     files[num_files++] = entry;
     return true;
 }

@@ -7,18 +7,16 @@
 
 // True for a name of a "file" line (len characters) that stays below the
 // directory it is placed in, under the name the setup log gives it: no
-// drive or other colon, no leading "\" or "/", and every part, split at "\"
-// or "/", one that Windows keeps as written: not empty, not dots and blanks
-// only (which Windows reads as "." or ".."), not ending in a dot or blank,
-// not a device name (is_device_name: nul, aux.txt), and without
-// * ? " < > | or a control character. The uninstaller skips a logged path
-// with such a part, so a file placed there would stay behind; a device
-// would be read or written instead of a file.
+// drive or other colon, no leading "\" or "/", and every part one that
+// Windows keeps as written (check_path_parts) and none a device name
+// (is_device_name: nul, aux.txt), which would be read or written instead of
+// a file. The uninstaller skips a logged path with another part, so a file
+// placed there would stay behind.
 // Ordinary sub-directories such as sub\four.txt are fine.
 bool file_name_stays_inside(const char *name, size_t len);
 
 // True for a full path: a drive letter, a colon and a backslash, and parts
-// as file_name_stays_inside wants them (a trailing backslash is fine).
+// that Windows keeps as written (a trailing backslash is fine).
 bool is_full_path(const char *path);
 
 // The title as one file name Windows accepts, into out (size bytes): each of

@@ -2,10 +2,12 @@
 #ifndef SETUP_SETUP_H
 #define SETUP_SETUP_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
 #include "setup/install_road.h"
+#include "setup/log_format.h"
 #include "setup/path_join.h"
 
 const int32_t PATH_APP = 1;     // the install directory
@@ -26,6 +28,41 @@ public:
     ~SETUP_FILE();
 };
 
+// The keys of setup.ini, in the order the checker suggests them; INI_NO_KEY
+// stands for any other key, or none.
+enum INI_KEY {
+    INI_APPTITLE,
+    INI_AUTHOR,
+    INI_EMAIL,
+    INI_WEBSITE,
+    INI_DESC,
+    INI_INSTALLPATH,
+    INI_BASEPATH,
+    INI_EXENAME,
+    INI_FILE,
+    INI_NO_KEY
+};
+// The key's name as setup.ini spells it (in lower case); null for INI_NO_KEY.
+const char *ini_key_name(INI_KEY key);
+// The key a folded name stands for, or INI_NO_KEY.
+INI_KEY ini_key_of(const char *folded);
+
+// The fields of a "file" value as add_file splits it: runs of characters
+// without a comma, empty runs skipped. The pointers point into the value.
+struct FILE_FIELDS {
+    const char *name; // the first field; name_len 0 when there is none
+    size_t name_len;
+    const char *word; // the path type word; word_len 0 when there is none
+    size_t word_len;
+    const char *rest; // what follows the word and its commas; null when nothing does
+};
+FILE_FIELDS split_file_value(const char *value);
+// The path type a word names (len characters, any case), or 0 when it names
+// none: the entry then goes to the install directory.
+int32_t path_type_named(const char *word, size_t len);
+// The words that name path types, in alphabetical order; null past the last.
+const char *path_type_word(int index);
+
 // What load_ini did with one line of the description, for a checker that
 // must read setup.ini exactly as setup does. The texts live for the call only.
 struct INI_LINE {
@@ -35,10 +72,17 @@ struct INI_LINE {
     const char *comment;     // the ";" in text that cut the line, or null
     const char *key;         // folded and trimmed; null for a line without "="
     const char *value;       // the value; for a line without "=", what was left of it
-    bool known;              // key is one of the nine
+    INI_KEY which;           // the key, if one of the nine; INI_NO_KEY otherwise
     const SETUP_FILE *added; // the entry that a "file" line added, or null
-    bool refused;            // the line made the load fail ...
-    int32_t code;            // ... with this code (err_code)
+    // A "file" line's fields, refused or not: the name (null without one),
+    // the path type word as written (null without one) and whether setup
+    // knows it, and the fields after it, which setup ignores (null for none).
+    const char *file_name;
+    const char *type_word;
+    bool type_known;
+    const char *ignored;
+    bool refused; // the line made the load fail ...
+    int32_t code; // ... with this code (err_code)
 };
 
 // Told about each line load_ini reads, after the line took effect. setup
@@ -52,9 +96,13 @@ public:
     virtual bool line_read(const INI_LINE &line) = 0;
 };
 
+// The longest destination install_file takes.
+const int32_t MAX_DEST_PATH = 255;
+// Whether install_file takes a destination of length characters.
+bool dest_path_fits(int32_t length);
+
 class SETUP_TYPE {
 public:
-    FILE *log_file;    // the open setup log, or null
     char *windows_dir; // ends in a backslash; null when the query failed
     char *system_dir;  // ends in a backslash; null when the query failed
     char *installpath; // ends in a backslash unless empty
@@ -67,9 +115,8 @@ public:
     char *desc;
     SETUP_FILE *files[MAX_SETUP_FILES];
     int32_t num_files;
-    int32_t cur_file;               // the cursor; -1 when on no entry
-    char log_path[SETUP_PATH_SIZE]; // the open setup log's path; empty without one
-    int64_t log_length;             // bytes of whole lines in the open log
+    int32_t cur_file; // the cursor; -1 when on no entry
+    LOG_WRITER log;   // the setup log; closed without one
     // The setup.ini line (key=value) that made load_ini fail; empty otherwise.
     char refused_line[MAX_INI_LINE + 1];
 
@@ -83,6 +130,9 @@ public:
     // the two system directories stay.
     void clear_job();
     void close_log();
+    // Puts copies of the two directories in place of those captured, each
+    // with its trailing backslash; null stands for a failed query.
+    void set_system_dirs(const char *windows, const char *system);
 
     // Reads the description file. False with ERR_FILE_OPEN when it cannot be opened
     // (the job unchanged), with add_file's code when a "file" line is refused, with
@@ -135,18 +185,20 @@ public:
     // buffer alone, which could only fail, does not compile.
     bool create_log();
     bool create_log(char *relative_name, uint32_t size);
+    // Whether the title and the Windows directory leave create_log room for
+    // the longest path it makes below that directory: the log's name with
+    // its letter, or the uninstaller's copy beside it. length (may be null)
+    // receives that path's length.
+    bool log_path_fits(size_t *length) const;
     // Opens path, emptied, as the setup log (closing any open one). False with
     // ERR_STRING_BOUNDS for a path of SETUP_PATH_SIZE or more, ERR_FILE_OPEN when it
     // cannot be opened.
     bool open_log(const char *path);
     // Appends "key=value" to the open setup log and flushes it. False with
-    // ERR_NULL_POINTER without a log, key or value; with ERR_FILE_WRITE when the line
-    // did not reach the disk whole: the log is then cut back to its last whole line and
-    // closed.
-    bool log_entry(const char *key, const char *value);
-    // Writes the line a, b, c to the open log as log_entry does (ERR_NULL_POINTER for a
-    // missing part or log).
-    bool log_line(const char *a, const char *b, const char *c);
+    // ERR_NULL_POINTER without a log, key (KEY_OTHER) or value; with ERR_FILE_WRITE when
+    // the line did not reach the disk whole: the log is then cut back to its last whole
+    // line and closed.
+    bool log_entry(LOG_KEY key, const char *value);
     // True when a log is open; else false with ERR_NULL_POINTER. Asked before anything
     // is made that the log must name.
     bool ready_to_log();
@@ -165,6 +217,8 @@ public:
     // unknown. Returns the whole path's length, so a result of size or more
     // means the text was cut. Writes nothing for a null buffer or size <= 0.
     int32_t dest_path(char *buffer, int32_t size) const;
+    // The same for the entry at index; empty for an index without an entry.
+    int32_t dest_path_of(int32_t index, char *buffer, int32_t size) const;
     // Creates every missing directory of path, parents first, logging each as MkDir.
     // False with ERR_NULL_POINTER for a null or empty path or, when a directory is
     // missing, without an open log; ERR_CREATE_DIR when one cannot be created (those

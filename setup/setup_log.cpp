@@ -1,73 +1,28 @@
-// The setup log that the uninstaller reads, and "uninstal.bat", which runs
-// the uninstaller on it.
+// Setup's side of the setup log: a new log with its first lines, the job's
+// entries, and "uninstal.bat", which runs the uninstaller on it. What a log
+// looks like is log_format's.
 #include <cstring>
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/platform.h"
+#include "setup/log_format.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
 #include "setup/replace_file.h"
 #include "setup/setup.h"
 
-static const char LOG_SUBDIR[] = "UnInstal\\";
-static const char UNINSTALLER[] = "uninstal.exe";
-static const char BATCH_FILE[] = "uninstal.bat";
-
-namespace {
-
-// Text on its way to the setup log or the batch file. The parts of a line
-// are gathered and go out in one write of the seam when the line ends, so
-// that a full disk cuts a line in one place. A line longer than the buffer
-// goes out in more writes.
-class LINE_OUT {
-public:
-    explicit LINE_OUT(FILE *to) : stream(to), used(0), ok(true) {}
-    void put(const char *text)
-    {
-        for (; *text; ++text)
-            put_char(*text);
-    }
-    // Each "%" doubled, so that cmd shows and passes a batch file's text as
-    // written (a single "%" would start a variable, "%~" even ends the batch
-    // file).
-    void put_batch_text(const char *text)
-    {
-        for (; *text; ++text) {
-            if (*text == '%')
-                put_char('%');
-            put_char(*text);
-        }
-    }
-    void end_line()
-    {
-        put_char('\n');
-        write_out();
-    }
-    // False when a write fell short.
-    bool written() const { return ok; }
-
-private:
-    FILE *stream;
-    char buffer[1024];
-    size_t used;
-    bool ok;
-
-    void put_char(char c)
-    {
-        if (used == sizeof buffer)
-            write_out();
-        buffer[used++] = c;
-    }
-    void write_out()
-    {
-        if (used > 0 && plat_fwrite(buffer, used, stream) != used)
-            ok = false;
-        used = 0;
-    }
-};
-
-} // namespace
+bool SETUP_TYPE::log_path_fits(size_t *length) const
+{
+    char name[SETUP_PATH_SIZE];
+    bool named = title_file_name(get_apptitle(), name, sizeof name);
+    size_t name_len = named ? std::strlen(name) + std::strlen("a.log") : SETUP_PATH_SIZE;
+    size_t longest_name = name_len > std::strlen(UNINSTALLER_NAME) ? name_len : std::strlen(UNINSTALLER_NAME);
+    size_t total = (windows_dir ? std::strlen(windows_dir) : 0) + std::strlen(LOG_DIR_NAME) + longest_name;
+    if (length)
+        *length = total;
+    return named && windows_dir && total < SETUP_PATH_SIZE;
+}
 
 bool SETUP_TYPE::create_log() { return create_log(nullptr, 0); }
 
@@ -83,23 +38,20 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
     }
 
     // Refuse, before anything is created, a title or Windows directory whose
-    // paths would not fit: the longest candidate with its letter, and the
-    // uninstaller copy that write_uninstall_bat puts beside the log.
+    // paths would not fit.
     const char *title = get_apptitle();
     char name[SETUP_PATH_SIZE];
-    size_t sub_len = std::strlen(LOG_SUBDIR);
-    bool named = title_file_name(title, name, sizeof name);
+    size_t sub_len = std::strlen(LOG_DIR_NAME);
+    title_file_name(title, name, sizeof name);
     size_t name_len = std::strlen(name) + std::strlen("a.log");
-    size_t longest_name = name_len > std::strlen(UNINSTALLER) ? name_len : std::strlen(UNINSTALLER);
-    if (!named || std::strlen(windows_dir) + sub_len + longest_name >= SETUP_PATH_SIZE ||
-        (relative_name && sub_len + name_len >= size)) {
+    if (!log_path_fits(nullptr) || (relative_name && sub_len + name_len >= size)) {
         err_code = ERR_STRING_BOUNDS;
         return false;
     }
 
     char log_dir[SETUP_PATH_SIZE];
-    join_path(log_dir, sizeof log_dir, windows_dir, LOG_SUBDIR);
-    const char *relative_dir = LOG_SUBDIR;
+    join_path(log_dir, sizeof log_dir, windows_dir, LOG_DIR_NAME);
+    const char *relative_dir = LOG_DIR_NAME;
     bool made_dir = false;
     if (!dir_exists(log_dir)) {
         if (plat_create_dir(log_dir)) {
@@ -135,9 +87,8 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
             plat_remove_dir(log_dir);
         return false;
     }
-    bool written = log_line("; Setup log file for ", title, ".  Required for the uninstall.") &&
-                   log_entry("AppTitle", title) && log_entry("EMail", get_email()) &&
-                   (!made_dir || log_entry("MkDir", log_dir)) && log_entry("MkFile", path);
+    bool written = log.header(title) && log_entry(KEY_APPTITLE, title) && log_entry(KEY_EMAIL, get_email()) &&
+                   (!made_dir || log_entry(KEY_MKDIR, log_dir)) && log_entry(KEY_MKFILE, path);
     if (!written) {
         // A log that lacks its own first lines would mislead the uninstaller.
         close_log();
@@ -155,68 +106,31 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
 bool SETUP_TYPE::open_log(const char *path)
 {
     close_log();
-    if (!path || std::strlen(path) >= sizeof log_path) {
+    if (!path || std::strlen(path) >= sizeof log.path) {
         err_code = ERR_STRING_BOUNDS;
         return false;
     }
-    log_file = openfile(path, "wt", false);
-    if (!log_file)
-        return false;
-    join_path(log_path, sizeof log_path, path);
-    return true;
+    FILE *stream = openfile(path, "wt", false);
+    return stream && log.start(stream, path);
 }
 
-bool SETUP_TYPE::log_entry(const char *key, const char *value)
+bool SETUP_TYPE::log_entry(LOG_KEY key, const char *value)
 {
-    if (!key || !value || !log_file) {
+    if (key == KEY_OTHER || !value || !log.file) {
         err_code = ERR_NULL_POINTER;
         return false;
     }
-    return log_line(key, "=", value);
+    if (log.entry(key, value))
+        return true;
+    err_code = ERR_FILE_WRITE;
+    return false;
 }
 
 bool SETUP_TYPE::ready_to_log()
 {
-    if (!log_file)
+    if (!log.file)
         err_code = ERR_NULL_POINTER;
-    return log_file != nullptr;
-}
-
-bool SETUP_TYPE::log_line(const char *a, const char *b, const char *c)
-{
-    if (!a || !b || !c || !log_file) {
-        err_code = ERR_NULL_POINTER;
-        return false;
-    }
-    // On disk the line grows by its bytes with CR LF for each line end.
-    const char *parts[] = {a, b, c};
-    int64_t expected = log_length + 2; // the line end
-    LINE_OUT line(log_file);
-    for (const char *part : parts) {
-        for (const char *p = part; *p; ++p)
-            expected += *p == '\n' ? 2 : 1;
-        line.put(part);
-    }
-    line.end_line();
-    bool written = line.written();
-    // Flushed at once, so that the log names everything made so far, however
-    // the program stops. Some runtimes report a flush that met a full disk as
-    // done, so the line counts only when the file has grown by all of it.
-    if (written && std::fflush(log_file) == 0 && (int64_t)std::ftell(log_file) == expected) {
-        log_length = expected;
-        return true;
-    }
-    // Whatever part of the line got out is cut off again, so that the log
-    // ends in a whole line and never names half a path. Nothing may follow
-    // a lost line either: the log is closed.
-    char path[SETUP_PATH_SIZE];
-    int64_t whole = log_length;
-    join_path(path, sizeof path, log_path);
-    close_log();
-    if (path[0])
-        plat_truncate_file(path, whole);
-    err_code = ERR_FILE_WRITE;
-    return false;
+    return log.file != nullptr;
 }
 
 bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
@@ -232,9 +146,9 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     char log_path_full[SETUP_PATH_SIZE], log_dir[SETUP_PATH_SIZE], batch_path[SETUP_PATH_SIZE];
     char uninstaller_copy[SETUP_PATH_SIZE];
     if (!join_path(log_path_full, sizeof log_path_full, windows_dir, relative_name) ||
-        !join_path(batch_path, sizeof batch_path, get_installpath(), BATCH_FILE) ||
+        !join_path(batch_path, sizeof batch_path, get_installpath(), BATCH_FILE_NAME) ||
         !join_path(uninstaller_copy, sizeof uninstaller_copy, extract_path(log_dir, log_path_full, sizeof log_dir),
-                   UNINSTALLER)) {
+                   UNINSTALLER_NAME)) {
         err_code = ERR_STRING_BOUNDS;
         return false;
     }
@@ -263,7 +177,7 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     if (std::fclose(batch) != 0)
         written = false;
     // The file exists, whole or not, so the log names it either way.
-    bool logged = log_entry("MkFile", batch_path);
+    bool logged = log_entry(KEY_MKFILE, batch_path);
     if (!written) {
         err_code = ERR_FILE_WRITE;
         return false;
@@ -273,8 +187,8 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
 
     // An uninstaller beside setup that cannot be read is a failed copy, not
     // a missing one; and the copy must really be there for the batch file.
-    if (file_present(UNINSTALLER) &&
-        (!replace_file(UNINSTALLER, uninstaller_copy) || !file_present(uninstaller_copy))) {
+    if (file_present(UNINSTALLER_NAME) &&
+        (!replace_file(UNINSTALLER_NAME, uninstaller_copy) || !file_present(uninstaller_copy))) {
         err_code = ERR_COPY_FAILED;
         return false;
     }

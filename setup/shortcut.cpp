@@ -45,7 +45,7 @@ static LinkOutcome save_link(SETUP_TYPE &job, const char *link_path, const char 
     plat_link_set_working_dir(link, job.get_installpath());
 
     PLAT_PERSIST_FILE *file = nullptr;
-    plat_result outcome = plat_link_persist(link, &file);
+    PLAT_HRESULT outcome = plat_link_persist(link, &file);
     LinkOutcome result = LINK_NOT_SAVED;
     if (outcome >= 0) {
         char16_t wide[PLAT_LINK_PATH_UNITS];
@@ -55,7 +55,7 @@ static LinkOutcome save_link(SETUP_TYPE &job, const char *link_path, const char 
             outcome = PLAT_E_FAIL;
         plat_persist_release(file);
         if (outcome >= 0)
-            result = job.log_entry("MkFile", link_path) ? LINK_SAVED : LINK_NOT_LOGGED;
+            result = job.log_entry(KEY_MKFILE, link_path) ? LINK_SAVED : LINK_NOT_LOGGED;
     }
     plat_link_release(link);
     return result;

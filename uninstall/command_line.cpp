@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "lib/fileutil.h"
-#include "uninstall/path_compare.h"
+#include "platform/path_text.h"
 
 static bool blank(char c) { return c == ' ' || c == '\t'; }
 
@@ -102,14 +102,9 @@ bool resolve_log_path(const char *name, const char *windows_dir, char *out, size
 {
     if (!out || size == 0 || !name || !windows_dir)
         return false;
-    bool absolute = name[0] == '\\' || (name[0] && name[1] == ':' && (name[2] == '\\' || name[2] == '/'));
+    bool absolute = name[0] == '\\' || (name[0] && name[1] == ':' && is_path_separator(name[2]));
     if (!absolute)
         return path_append(out, size, windows_dir, name);
-    size_t len = std::strlen(name);
-    if (len >= size) {
-        out[0] = '\0';
-        return false;
-    }
-    std::memcpy(out, name, len + 1);
-    return true;
+    out[0] = '\0';
+    return join_path(out, size, name);
 }

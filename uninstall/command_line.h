@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "uninstall/log_reader.h"
+#include "setup/log_format.h"
 
 // ARGS_DEVICE: a log name with a part such as NUL or COM1, which would be
 // read from a device (a serial port waits for ever).

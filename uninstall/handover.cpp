@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "uninstall/path_compare.h"
+#include "platform/path_text.h"
 
 static const DWORD HANDOVER_WAIT_MS = 10000;
 static const DWORD PARENT_WAIT_MS = 5 * 60 * 1000;

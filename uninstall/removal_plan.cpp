@@ -5,10 +5,7 @@
 #include <cstring>
 
 #include "platform/dirsearch.h"
-#include "uninstall/path_compare.h"
-
-static const char UNINSTALLER[] = "uninstal.exe";
-static const char BATCH_FILE[] = "uninstal.bat";
+#include "platform/path_text.h"
 
 bool outcome_is_kept(PLAN_OUTCOME outcome)
 {
@@ -26,17 +23,6 @@ bool outcome_is_kept(PLAN_OUTCOME outcome)
     }
 }
 
-static bool copy_text(char *out, size_t size, const char *text)
-{
-    size_t n = std::strlen(text);
-    if (n >= size) {
-        out[0] = '\0';
-        return false;
-    }
-    std::memcpy(out, text, n + 1);
-    return true;
-}
-
 REMOVAL_PLAN::REMOVAL_PLAN()
     : log_path{}, log_dir{}, lock(-1), items(nullptr), count(0), log_deleted(false), log_rewritten(false),
       log_problem(PLAT_DONE)
@@ -52,9 +38,10 @@ REMOVAL_PLAN::~REMOVAL_PLAN()
 OPEN_RESULT REMOVAL_PLAN::open(const char *path)
 {
     close();
-    if (!path || !copy_text(log_path, sizeof log_path, path))
+    log_path[0] = '\0';
+    if (!join_path(log_path, sizeof log_path, path))
         return OPEN_MISSING;
-    copy_text(log_dir, sizeof log_dir, path);
+    join_path(log_dir, sizeof log_dir, path);
     char *name = const_cast<char *>(path_file_name(log_dir));
     if (name > log_dir)
         name[-1] = '\0';
@@ -112,9 +99,9 @@ void REMOVAL_PLAN::plan_line(int32_t index, PLAN_ITEM &item, const REMOVAL_CONTE
     const char *windows = context.dirs.windows, *system = context.dirs.system;
     if (same_path(path, log_path))
         item.action = PLAN_LOG_ITSELF;
-    else if (path_append(uninstaller, sizeof uninstaller, log_dir, UNINSTALLER) && same_path(path, uninstaller))
+    else if (path_append(uninstaller, sizeof uninstaller, log_dir, UNINSTALLER_NAME) && same_path(path, uninstaller))
         item.action = PLAN_LEAVE_UNINSTALLER;
-    else if (context.started_by_shell && same_path(path_file_name(path), BATCH_FILE))
+    else if (context.started_by_shell && same_path(path_file_name(path), BATCH_FILE_NAME))
         item.action = PLAN_DEFER;
     else if ((windows[0] && path_is_below(path, windows)) || (system[0] && path_is_below(path, system)))
         item.action = PLAN_ASK_SHARED;
@@ -141,7 +128,7 @@ void REMOVAL_PLAN::hand_over_shared()
         if ((found.attrib & PLAT_ATTR_SUBDIR) || !path_append(other_path, sizeof other_path, log_dir, found.name) ||
             same_path(other_path, log_path))
             continue;
-        SETUP_LOG other;
+        PARSED_LOG other;
         if (other.load(other_path) != LOAD_OK)
             continue;
         for (int32_t i = 0; i < count; ++i)
@@ -158,13 +145,13 @@ bool REMOVAL_PLAN::build(const REMOVAL_CONTEXT &context)
     count = 0;
     int32_t entries = 0;
     for (int32_t i = 0; i < log.count; ++i)
-        if (log.lines[i].key == KEY_MKDIR || log.lines[i].key == KEY_MKFILE)
+        if (log_key_names_path(log.lines[i].key))
             ++entries;
     items = static_cast<PLAN_ITEM *>(plat_malloc(sizeof(PLAN_ITEM) * (size_t)(entries ? entries : 1)));
     if (!items)
         return false;
     for (int32_t i = log.count - 1; i >= 0; --i)
-        if (log.lines[i].key == KEY_MKDIR || log.lines[i].key == KEY_MKFILE)
+        if (log_key_names_path(log.lines[i].key))
             plan_line(i, items[count++], context);
 
     // A directory that holds a deferred file cannot go before that file does.
@@ -331,40 +318,30 @@ bool REMOVAL_PLAN::must_keep_log() const
 }
 
 // Writes the lines that still mean something to "<log>.tmp" and puts it in
-// the log's place. A line that was cut short or held a zero byte becomes a
-// comment: written back whole it would name some other path.
+// the log's place; the old log stays until the new one is whole.
 bool REMOVAL_PLAN::rewrite_log()
 {
     char temp[LOG_PATH_SIZE];
-    if (std::snprintf(temp, sizeof temp, "%s.tmp", log_path) >= (int)sizeof temp) {
+    if (!join_path(temp, sizeof temp, log_path, ".tmp")) {
         log_problem = PLAT_FAILED;
         return false;
     }
-    FILE *out = plat_fopen(temp, "wt");
-    if (!out) {
+    LOG_WRITER out;
+    if (!out.start(plat_fopen(temp, "wt"), temp)) {
         log_problem = PLAT_ACCESS_DENIED;
         return false;
     }
+    bool written = true;
     int32_t next_item = count - 1; // items run backwards through the lines
-    for (int32_t i = 0; i < log.count; ++i) {
-        const LOG_LINE &line = log.lines[i];
+    for (int32_t i = 0; i < log.count && written; ++i) {
         const PLAN_ITEM *item = nullptr;
         if (next_item >= 0 && items[next_item].line == i)
             item = &items[next_item--];
-        if (!item) {
-            std::fprintf(out, "%s%s\n", line.cut ? "; cut short, ignored: " : "", line.text);
-            continue;
-        }
-        if (item->outcome == OUT_CUT || (item->outcome == OUT_UNSAFE && line.has_nul))
-            std::fprintf(out, "; %s, ignored: %s\n", line.cut ? "cut short" : "holds a zero byte", line.text);
-        else if (outcome_is_kept(item->outcome) || item->outcome == OUT_DEFERRED || item->outcome == OUT_LEFT ||
-                 item->outcome == OUT_PENDING)
-            std::fprintf(out, "%s\n", line.text);
+        if (!item || outcome_is_kept(item->outcome) || item->outcome == OUT_DEFERRED || item->outcome == OUT_LEFT ||
+            item->outcome == OUT_PENDING)
+            written = out.copy(log.lines[i]);
     }
-    bool written = !std::ferror(out);
-    if (std::fclose(out) != 0)
-        written = false;
-    if (!written) {
+    if (!out.close() || !written) {
         plat_delete_file(temp);
         log_problem = PLAT_FAILED;
         return false;
@@ -408,28 +385,28 @@ void REMOVAL_PLAN::finish()
     }
 }
 
-int REMOVAL_PLAN::exit_status() const
+UNINSTALL_EXIT REMOVAL_PLAN::exit_status() const
 {
     for (int32_t i = 0; i < count; ++i)
         if (outcome_is_kept(items[i].outcome))
-            return 1;
-    return log_problem == PLAT_DONE ? 0 : 1;
+            return UNINSTALL_SOME_LEFT;
+    return log_problem == PLAT_DONE ? UNINSTALL_DONE : UNINSTALL_SOME_LEFT;
 }
 
-int run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context, REMOVAL_QUESTIONS &questions,
-                OPEN_RESULT &why, bool schedule_at_restart)
+UNINSTALL_EXIT run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context,
+                           REMOVAL_QUESTIONS &questions, OPEN_RESULT &why, bool schedule_at_restart)
 {
     why = plan.open(log_path);
     if (why != OPEN_OK)
-        return 2;
+        return UNINSTALL_NOTHING_DONE;
     if (!plan.build(context)) {
         plan.close();
         why = OPEN_NO_MEMORY;
-        return 2;
+        return UNINSTALL_NOTHING_DONE;
     }
     if (!questions.confirm_removal(plan.log.title())) {
         plan.close();
-        return 2;
+        return UNINSTALL_NOTHING_DONE;
     }
     plan.execute(questions, schedule_at_restart);
     plan.finish();

@@ -12,7 +12,8 @@
 #include <cstdint>
 
 #include "platform/platform.h"
-#include "uninstall/log_reader.h"
+#include "uninstall/entry_check.h"
+#include "uninstall/exit_status.h"
 
 enum PLAN_ACTION {
     PLAN_DELETE_FILE,      // an MkFile entry
@@ -54,7 +55,7 @@ struct PLAN_ITEM {
 };
 
 // True for outcomes that leave something the log must go on naming, and
-// that make the exit status 1.
+// that make the exit status UNINSTALL_SOME_LEFT.
 bool outcome_is_kept(PLAN_OUTCOME outcome);
 
 enum SHARED_ANSWER { SHARED_KEEP, SHARED_REMOVE, SHARED_KEEP_ALL, SHARED_REMOVE_ALL };
@@ -90,7 +91,7 @@ enum OPEN_RESULT { OPEN_OK, OPEN_MISSING, OPEN_IN_USE, OPEN_DENIED, OPEN_UNREADA
 
 class REMOVAL_PLAN {
 public:
-    SETUP_LOG log;
+    PARSED_LOG log;
     char log_path[LOG_PATH_SIZE];
     char log_dir[LOG_PATH_SIZE]; // without a trailing backslash
     intptr_t lock;               // -1 while the log is not held
@@ -123,9 +124,11 @@ public:
     // The value of item i's line.
     const char *path_of(int32_t i) const { return log.lines[items[i].line].value; }
     int32_t count_outcome(PLAN_OUTCOME outcome) const;
-    // 0 when everything the log named is gone (handed over or deferred
-    // counts as gone), 1 when something was kept, skipped or could not go.
-    int exit_status() const;
+    // UNINSTALL_DONE when everything the log named is gone (handed over or
+    // deferred counts as gone); UNINSTALL_SOME_LEFT when something was kept,
+    // skipped or could not go, or the log could be neither deleted nor
+    // rewritten (log_problem).
+    UNINSTALL_EXIT exit_status() const;
 
 private:
     void plan_line(int32_t line, PLAN_ITEM &item, const REMOVAL_CONTEXT &context);
@@ -139,9 +142,10 @@ private:
 };
 
 // The whole removal of one log: open it, plan, ask, remove, finish the log.
-// Returns the exit status. 2 when nothing was removed: why then says whether
-// the log could not be used, or is OPEN_OK when the user said No.
-int run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context, REMOVAL_QUESTIONS &questions,
-                OPEN_RESULT &why, bool schedule_at_restart = true);
+// Returns the exit status: UNINSTALL_NOTHING_DONE when the log could not be
+// used (why says how; OPEN_NO_MEMORY also when the plan could not be made)
+// or the user said No (why is then OPEN_OK), else exit_status().
+UNINSTALL_EXIT run_removal(REMOVAL_PLAN &plan, const char *log_path, const REMOVAL_CONTEXT &context,
+                           REMOVAL_QUESTIONS &questions, OPEN_RESULT &why, bool schedule_at_restart = true);
 
 #endif

@@ -33,8 +33,8 @@ static void folder(int csidl, char *out)
 static int finish_after(const COMMAND_LINE &command, const char *log_path, const REMOVAL_CONTEXT &context)
 {
     if (!wait_for_parent((HANDLE)(uintptr_t)command.finish_after, (HANDLE)(uintptr_t)command.finish_event))
-        return 2;
-    int status = 2;
+        return UNINSTALL_NOTHING_DONE;
+    UNINSTALL_EXIT status = UNINSTALL_NOTHING_DONE;
     for (int attempt = 1; attempt <= FINISH_TRIES; ++attempt) {
         REMOVAL_PLAN plan;
         SILENT_ANSWERS silent;
@@ -56,11 +56,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int)
     if (!parse_command_line(args, command)) {
         args_error_message(command.problem, text, sizeof text);
         box(command.silent, text, "Uninstall - Usage", MB_ICONSTOP);
-        return 2;
+        return UNINSTALL_NOTHING_DONE;
     }
     if (command.usage) {
         box(command.silent, USAGE_TEXT, "Uninstall - Usage", MB_ICONINFORMATION);
-        return 2;
+        return UNINSTALL_NOTHING_DONE;
     }
 
     REMOVAL_CONTEXT context = {};
@@ -80,7 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int)
     if (!resolve_log_path(command.log_name, context.dirs.windows, log_path, sizeof log_path)) {
         args_error_message(ARGS_TOO_LONG, text, sizeof text);
         box(command.silent, text, "Uninstall - Usage", MB_ICONSTOP);
-        return 2;
+        return UNINSTALL_NOTHING_DONE;
     }
     if (command.finish_after)
         return finish_after(command, log_path, context);
@@ -92,23 +92,23 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int)
     BOX_ANSWERS box_answers(instance);
     REMOVAL_QUESTIONS &questions = command.silent ? static_cast<REMOVAL_QUESTIONS &>(silent_answers) : box_answers;
     OPEN_RESULT why;
-    int status = run_removal(plan, log_path, context, questions, why);
+    UNINSTALL_EXIT status = run_removal(plan, log_path, context, questions, why);
     if (why != OPEN_OK) {
         open_error_message(log_path, why, text, sizeof text);
         box(command.silent, text, "Uninstall - Error", MB_ICONSTOP);
-        return 2;
+        return UNINSTALL_NOTHING_DONE;
     }
-    if (status == 2)
-        return 2; // the user said No: nothing was touched
+    if (status == UNINSTALL_NOTHING_DONE)
+        return status; // the user said No: nothing was touched
 
     if (plan.count_outcome(OUT_DEFERRED) > 0 && !hand_over(shell, log_path, context.dirs.windows)) {
         // Nobody will finish after the window closes: say what stays.
         for (int32_t i = 0; i < plan.count; ++i)
             if (plan.items[i].outcome == OUT_DEFERRED)
                 plan.items[i].outcome = OUT_IN_USE;
-        status = 1;
+        status = UNINSTALL_SOME_LEFT;
     }
     closing_message(plan, text, sizeof text);
-    box(command.silent, text, "Uninstall - Complete", status == 0 ? MB_ICONINFORMATION : MB_ICONWARNING);
+    box(command.silent, text, "Uninstall - Complete", status == UNINSTALL_DONE ? MB_ICONINFORMATION : MB_ICONWARNING);
     return status;
 }

@@ -70,7 +70,7 @@ void SETUP_REPORT::description_refused(const SETUP_TYPE &job, int32_t code)
 
 void REPORT_FRONT::begin_files(int32_t total)
 {
-    report.line("log", "%s", job.log_path);
+    report.line("log", "%s", job.log.path);
     report.line("files", "%d to install in %s", (int)total, job.get_installpath());
     inner.begin_files(total);
 }

@@ -1,5 +1,5 @@
 // setup.ini of arbitrary bytes through load_ini, then every entry's
-// destination into buffers of 0 to 300 bytes. What load_ini keeps must be
+// destination, by index, into buffers of 0 to 300 bytes. What load_ini keeps must be
 // what it promises to accept, and dest_path must report the whole length
 // while writing only a terminated prefix that fits.
 #include <cstdint>
@@ -44,10 +44,10 @@ static void check_loaded(const SETUP_TYPE &job, bool loaded)
     }
 }
 
-// The destination the current entry should have, whole.
-static std::string whole_destination(const SETUP_TYPE &job)
+// The destination entry index should have, whole.
+static std::string whole_destination(const SETUP_TYPE &job, int32_t index)
 {
-    const SETUP_FILE *entry = job.current_file();
+    const SETUP_FILE *entry = job.files[index];
     const char *base = entry->path_type == PATH_WINDOWS  ? job.windows_dir
                        : entry->path_type == PATH_WINSYS ? job.system_dir
                                                          : job.get_installpath();
@@ -58,15 +58,16 @@ static void check_destinations(SETUP_TYPE &job)
 {
     for (int32_t i = 0; i < job.num_files; ++i) {
         job.cur_file = i;
-        const std::string whole = whole_destination(job);
+        const std::string whole = whole_destination(job, i);
         FUZZ_CHECK(job.dest_path(nullptr, 10) == (int32_t)whole.size(), "length without a buffer");
+        job.cur_file = -1;
         for (int32_t size = 0; size <= MAX_BUFFER; ++size) {
             // Exactly size bytes, so that AddressSanitizer sees the first byte
             // beyond; a zero-sized call gets one byte that must stay as it was.
             char *buffer = static_cast<char *>(std::malloc(size ? (size_t)size : 1));
             if (!size)
                 buffer[0] = 'Z';
-            int32_t length = job.dest_path(buffer, size);
+            int32_t length = job.dest_path_of(i, buffer, size);
             FUZZ_CHECK(length == (int32_t)whole.size(), "dest_path returned %d for a path of %zu", (int)length,
                        whole.size());
             if (!size) {
@@ -81,7 +82,6 @@ static void check_destinations(SETUP_TYPE &job)
             std::free(buffer);
         }
     }
-    job.cur_file = -1;
     char buffer[4] = "xyz";
     FUZZ_CHECK(job.dest_path(buffer, sizeof buffer) == 0 && !buffer[0], "a destination without a current entry");
 }
@@ -96,11 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int pass = 0; pass < 2; ++pass) {
         plat_test_set_code_page(pass ? 932 : 1252);
         SETUP_TYPE job;
-        if (pass) {
-            std::free(job.windows_dir);
-            std::free(job.system_dir);
-            job.windows_dir = job.system_dir = nullptr;
-        }
+        if (pass)
+            job.set_system_dirs(nullptr, nullptr);
         err_code = 0;
         bool loaded = job.load_ini(INI_PATH);
         check_loaded(job, loaded);

@@ -31,8 +31,8 @@
 #include "setup/path_join.h"
 #include "setup/setup.h"
 #include "tests/fuzz/support/fuzz_drive.h"
-#include "uninstall/log_reader.h"
-#include "uninstall/path_compare.h"
+#include "uninstall/entry_check.h"
+#include "platform/path_text.h"
 
 using fuzzdrive::Entry;
 
@@ -133,7 +133,7 @@ bool disk_filled_up()
     return size == 0;
 }
 
-bool is_named(const SETUP_LOG &log, const std::string &path, LOG_KEY key)
+bool is_named(const PARSED_LOG &log, const std::string &path, LOG_KEY key)
 {
     for (int32_t i = 0; i < log.count; ++i)
         if (log.lines[i].key == key && !log.lines[i].cut && same_path(log.lines[i].value, path.c_str()))
@@ -148,7 +148,7 @@ void check_log(const std::string &log_path, const std::map<std::string, Entry> &
     FUZZ_CHECK(found != after.end() && !found->second.dir, "the setup log %s is gone", log_path.c_str());
     const std::string &bytes = found->second.bytes;
     FUZZ_CHECK(bytes.empty() || bytes.back() == '\n', "the setup log does not end in a whole line");
-    SETUP_LOG log;
+    PARSED_LOG log;
     FUZZ_CHECK(log.parse(bytes.data(), (uint32_t)bytes.size()), "the log reader ran out of memory");
 
     PROTECTED_DIRS dirs = {};

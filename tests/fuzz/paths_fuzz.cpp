@@ -19,7 +19,7 @@
 #include "setup/names.h"
 #include "setup/path_join.h"
 #include "tests/fuzz/support/fuzz_drive.h"
-#include "uninstall/path_compare.h"
+#include "platform/path_text.h"
 
 namespace {
 

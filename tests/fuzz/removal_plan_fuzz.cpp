@@ -15,8 +15,8 @@
 #include "platform/platform.h"
 #include "setup/path_join.h"
 #include "tests/fuzz/support/fuzz_drive.h"
-#include "uninstall/log_reader.h"
-#include "uninstall/path_compare.h"
+#include "uninstall/entry_check.h"
+#include "platform/path_text.h"
 #include "uninstall/removal_plan.h"
 
 using fuzzdrive::Entry;
@@ -64,7 +64,7 @@ bool can_lay_out(const char *value)
 
 // What the log names, made on the drive: each folder, and each file with
 // the folders it lies in. A name that is taken already stays as it is.
-void lay_out(const SETUP_LOG &log)
+void lay_out(const PARSED_LOG &log)
 {
     int made = 0;
     for (int32_t i = 0; i < log.count && made < 32; ++i) {
@@ -111,7 +111,7 @@ void check_removable(const REMOVAL_PLAN &plan, int32_t i, const PROTECTED_DIRS &
 }
 
 // True when a complete, safe line of log names path.
-bool safely_named(const SETUP_LOG &log, const std::string &dos, const PROTECTED_DIRS &dirs)
+bool safely_named(const PARSED_LOG &log, const std::string &dos, const PROTECTED_DIRS &dirs)
 {
     for (int32_t i = 0; i < log.count; ++i) {
         const LOG_LINE &line = log.lines[i];
@@ -123,7 +123,7 @@ bool safely_named(const SETUP_LOG &log, const std::string &dos, const PROTECTED_
 }
 
 // True when a complete, safe MkFile line names path.
-bool named_as_file(const SETUP_LOG &log, const char *path, const PROTECTED_DIRS &dirs)
+bool named_as_file(const PARSED_LOG &log, const char *path, const PROTECTED_DIRS &dirs)
 {
     for (int32_t i = 0; i < log.count; ++i) {
         const LOG_LINE &line = log.lines[i];
@@ -134,7 +134,7 @@ bool named_as_file(const SETUP_LOG &log, const char *path, const PROTECTED_DIRS 
     return false;
 }
 
-bool has_line(const SETUP_LOG &log, const char *text)
+bool has_line(const PARSED_LOG &log, const char *text)
 {
     for (int32_t i = 0; i < log.count; ++i)
         if (!log.lines[i].cut && !std::strcmp(log.lines[i].text, text))
@@ -149,7 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     fuzzdrive::init();
     fuzzdrive::reset();
     const char *text = reinterpret_cast<const char *>(data);
-    SETUP_LOG named;
+    PARSED_LOG named;
     FUZZ_CHECK(named.parse(text, (uint32_t)size), "the log reader ran out of memory");
 
     fuzzdrive::make_dirs("C:\\windows\\UnInstal");
@@ -219,7 +219,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(log_after != after.end(), "the log is gone while entries stay");
     if (!plan.log_rewritten)
         return 0;
-    SETUP_LOG rewritten;
+    PARSED_LOG rewritten;
     rewritten.parse(log_after->second.bytes.data(), (uint32_t)log_after->second.bytes.size());
     for (int32_t i = 0; i < rewritten.count; ++i) {
         const LOG_LINE &line = rewritten.lines[i];

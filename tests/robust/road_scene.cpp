@@ -6,8 +6,8 @@
 #include "setup/install_road.h"
 #include "setup/setup.h"
 #include "tests/fuzz/support/fuzz_drive.h"
-#include "uninstall/log_reader.h"
-#include "uninstall/path_compare.h"
+#include "uninstall/entry_check.h"
+#include "platform/path_text.h"
 
 namespace scene {
 
@@ -86,7 +86,7 @@ std::string check(const logtruth::Tree &before, const logtruth::Tree &after, boo
     std::string problem = logtruth::check(LOG, before, after, succeeded ? 0 : 1, dirs, keep);
     if (!problem.empty())
         return problem;
-    SETUP_LOG log;
+    PARSED_LOG log;
     if (after.count(LOG) && log.load(LOG) != LOAD_OK)
         return "the uninstaller's reader refuses the log";
     // A file the log names as installed holds all of its source, and after a

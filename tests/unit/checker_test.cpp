@@ -1,21 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "checker/check_ini.h"
-#include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/dirsearch.h"
 #include "platform/platform.h"
-#include "setup/setup.h"
 #include "tests/unit/support/test_env.h"
-
-#ifndef _WIN32
-#include <climits>
-#include <cstdio>
-#endif
 
 namespace {
 
@@ -179,76 +173,3 @@ TEST(Checker, OneErrorForAllFileLinesPastTheHundredth)
         << lines[0];
     EXPECT_NE(lines[0].find(error_db.get_error_msg(ERR_TABLE_FULL)), std::string::npos);
 }
-
-// The checker's limit for a destination is install_file's: a path of 255
-// characters is installed, one of 256 is refused with 64, and the checker
-// says so for the second only.
-TEST(Checker, DestinationLimitIsSetups)
-{
-    std::string setup_dir = testenv::scratch_dir();
-    std::string install = testenv::scratch_dir() + "install\\";
-    ASSERT_LT(install.size(), 200u);
-    std::string fits = std::string(255 - install.size() - 4, 'f') + ".txt";
-    std::string too_long = std::string(256 - install.size() - 4, 'g') + ".txt";
-    testenv::write_file(setup_dir + fits, "fits");
-    testenv::write_file(setup_dir + too_long, "long");
-    testenv::write_file(setup_dir + "setup.ini",
-                        "installpath=" + install + "\nfile=" + fits + "\nfile=" + too_long + "\n");
-
-    Checked result = check(setup_dir.c_str(), true);
-    EXPECT_EQ(result.output.find("setup.ini:2: error"), std::string::npos) << result.output;
-    EXPECT_NE(result.output.find("setup.ini:3: error: destination \"" + install + too_long +
-                                 "\" is 256 characters long, more than the 255 setup takes"),
-              std::string::npos)
-        << result.output;
-
-    InDirectory in_setup(setup_dir);
-    SETUP_TYPE job;
-    ASSERT_TRUE(job.load_ini("setup.ini"));
-    ASSERT_TRUE(job.open_log((testenv::scratch_dir() + "test.log").c_str()));
-    // Setup refuses the install path before it makes anything ...
-    EXPECT_FALSE(job.prepare_install());
-    EXPECT_EQ(err_code, ERR_INSTALL_PATH_TOO_LONG);
-    EXPECT_FALSE(dir_exists(install.c_str()));
-    // ... and installs the one of 255 characters.
-    testenv::write_file(setup_dir + "setup.ini", "installpath=" + install + "\nfile=" + fits + "\n");
-    ASSERT_TRUE(job.load_ini("setup.ini"));
-    ASSERT_TRUE(job.open_log((testenv::scratch_dir() + "test.log").c_str()));
-    ASSERT_TRUE(job.prepare_install());
-    EXPECT_TRUE(job.install_file()) << err_code;
-    EXPECT_TRUE(file_exists((install + fits).c_str()));
-    job.close_log();
-}
-
-#ifndef _WIN32
-// The checker's limit for the title is create_log's with Windows in
-// C:\windows: 234 characters make a log, 235 are refused with 64. Only the
-// substitute's private C:\windows may take the log.
-TEST(Checker, TitleLimitIsTheSetupLogs)
-{
-    for (size_t length : {234u, 235u}) {
-        SCOPED_TRACE(length);
-        std::string dir = testenv::scratch_dir();
-        std::string title(length, 't');
-        testenv::write_file(dir + "setup.ini", "apptitle=" + title + "\n");
-        Checked result = check(dir.c_str(), true);
-        bool refused = result.output.find("setup.ini:1: error: the title is too long") != std::string::npos;
-        EXPECT_EQ(refused, length == 235) << result.output;
-
-        SETUP_TYPE job;
-        ASSERT_STREQ(job.windows_dir, "C:\\windows\\");
-        job.set_apptitle(title.c_str());
-        err_code = 0;
-        bool made = job.create_log();
-        EXPECT_EQ(made, !refused);
-        if (made) {
-            char host[PATH_MAX];
-            ASSERT_TRUE(plat_host_path(job.log_path, host, sizeof host));
-            job.close_log();
-            std::remove(host);
-        } else {
-            EXPECT_EQ(err_code, ERR_STRING_BOUNDS);
-        }
-    }
-}
-#endif

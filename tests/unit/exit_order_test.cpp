@@ -33,7 +33,7 @@ int record_close(void *cookie)
     if (!trace)
         return 0;
     std::fprintf(trace, "%s debug=%d setuplog=%d modules=%d errors=%d\n", who, log_open ? 1 : 0,
-                 setup_job.log_file ? 1 : 0, reg_db.num_programs, error_db.num_errors);
+                 setup_job.log.file ? 1 : 0, reg_db.num_programs, error_db.num_errors);
     std::fclose(trace);
     return 0;
 }
@@ -54,7 +54,7 @@ void stop_with_logs_open(void (*stop)())
     open_logfile(debug_log.c_str()); // registers the log's close handler last
     std::fclose(log_stream);
     log_stream = watched_stream("debug-log");
-    setup_job.log_file = watched_stream("setup-log");
+    setup_job.log.file = watched_stream("setup-log");
     stop();
 }
 

@@ -267,6 +267,9 @@ struct HeardLine {
     std::string text, comment, key, value, added;
     bool cut, has_key, known, refused;
     int32_t code, added_type;
+    INI_KEY which;
+    std::string file_name, type_word, ignored;
+    bool type_known;
 };
 
 class Recorder : public INI_OBSERVER {
@@ -283,10 +286,15 @@ public:
                            line.added ? line.added->name : "",
                            line.cut,
                            line.key != nullptr,
-                           line.known,
+                           line.which != INI_NO_KEY,
                            line.refused,
                            line.code,
-                           line.added ? line.added->path_type : 0};
+                           line.added ? line.added->path_type : 0,
+                           line.which,
+                           line.file_name ? line.file_name : "",
+                           line.type_word ? line.type_word : "",
+                           line.ignored ? line.ignored : "",
+                           line.type_known};
         lines.push_back(heard);
         return go_on;
     }
@@ -367,4 +375,51 @@ TEST(LoadIni, ObserverThatStopsLeavesTheReaderAsWithout)
     EXPECT_EQ(with.num_files, 1);
     EXPECT_EQ(without.num_files, 1);
     EXPECT_STREQ(with.get_desc(), without.get_desc());
+}
+
+// The observer hears which key a line gives and, for a "file" line, its
+// fields as add_file splits them, refused or not: empty runs of commas
+// skipped, the path type word as written (blanks and all), and what
+// follows it.
+TEST(LoadIni, ObserverHearsTheKeyAndTheFieldsOfAFileLine)
+{
+    const struct {
+        const char *line;
+        INI_KEY which;
+        const char *name, *word;
+        bool known;
+        const char *ignored;
+    } cases[] = {
+        {"ExeName=a.exe", INI_EXENAME, "", "", false, ""},
+        {"colour=blue", INI_NO_KEY, "", "", false, ""},
+        {"file=a.txt", INI_FILE, "a.txt", "", false, ""},
+        {"FILE=,,b.txt,,WinSys_Path,,x,y,", INI_FILE, "b.txt", "WinSys_Path", true, "x,y,"},
+        {"file=c.txt, app_path", INI_FILE, "c.txt", " app_path", false, ""},
+        {"file=d.txt,system,", INI_FILE, "d.txt", "system", false, ""},
+        {"file=e.txt,,,", INI_FILE, "e.txt", "", false, ""},
+        {"file=..\\f.txt,window_path,z", INI_FILE, "..\\f.txt", "window_path", true, "z"},
+        {"file=,,", INI_FILE, "", "", false, ""},
+    };
+    std::string text;
+    for (const auto &c : cases)
+        text += std::string(c.line) + "\n";
+    std::string path = testenv::scratch_dir() + "fields.ini";
+    testenv::write_file(path, text);
+    SETUP_TYPE job;
+    Recorder recorder(true);
+    EXPECT_FALSE(job.load_ini(path.c_str(), &recorder));
+    ASSERT_GE(recorder.lines.size(), sizeof cases / sizeof cases[0]);
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        const HeardLine &heard = recorder.lines[i];
+        SCOPED_TRACE(cases[i].line);
+        EXPECT_EQ(heard.which, cases[i].which);
+        EXPECT_EQ(heard.file_name, cases[i].name);
+        EXPECT_EQ(heard.type_word, cases[i].word);
+        EXPECT_EQ(heard.type_known, cases[i].known);
+        EXPECT_EQ(heard.ignored, cases[i].ignored);
+    }
+    EXPECT_EQ(recorder.lines[3].added_type, PATH_WINSYS);
+    EXPECT_EQ(recorder.lines[4].added_type, PATH_APP);
+    EXPECT_TRUE(recorder.lines[7].refused);
+    EXPECT_TRUE(recorder.lines[8].refused);
 }

@@ -69,6 +69,14 @@ TEST_F(InstallTest, DestinationFollowsThePathType)
         EXPECT_EQ(job.dest_path(buffer, sizeof buffer), (int32_t)c.expected.size()) << c.line;
         EXPECT_EQ(std::string(buffer), c.expected) << c.line;
     }
+    // By index, wherever the cursor stands, and without moving it.
+    job.cur_file = -1;
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        char buffer[260];
+        EXPECT_EQ(job.dest_path_of((int32_t)i, buffer, sizeof buffer), (int32_t)cases[i].expected.size());
+        EXPECT_EQ(std::string(buffer), cases[i].expected) << cases[i].line;
+    }
+    EXPECT_EQ(job.cur_file, -1);
     // A path type outside the three goes to the install directory too.
     job.files[0]->path_type = 7;
     job.cur_file = 0;
@@ -103,6 +111,11 @@ TEST_F(InstallTest, DestinationIsEmptyWithoutEntryOrBaseDirectory)
     EXPECT_STREQ(buffer, "");
 
     add_and_select("c.ini,windows_path");
+    for (int32_t index : {-1, 1, 100}) {
+        std::strcpy(buffer, "old");
+        EXPECT_EQ(job.dest_path_of(index, buffer, sizeof buffer), 0) << index;
+        EXPECT_STREQ(buffer, "") << index;
+    }
     set_field(job.windows_dir, nullptr);
     std::strcpy(buffer, "old");
     EXPECT_EQ(job.dest_path(buffer, sizeof buffer), 0);
@@ -434,12 +447,14 @@ TEST_F(InstallTest, DestinationAtTheLimitIsInstalledAndLongerIsRefused)
     std::string name(255 - app.size(), 'n');
     put_source(name, "fits");
     add_and_select(name.c_str());
+    EXPECT_TRUE(dest_path_fits(job.dest_path(nullptr, 0)));
     ASSERT_TRUE(job.install_file());
     EXPECT_EQ(read_file(app + name), "fits");
 
     std::string longer = name + "x";
     put_source(longer, "too long");
     add_and_select(longer.c_str());
+    EXPECT_FALSE(dest_path_fits(job.dest_path(nullptr, 0)));
     EXPECT_FAILS_WITH(job.install_file(), ERR_STRING_BOUNDS);
     EXPECT_EQ(job.cur_file, 1);
     EXPECT_EQ(read_file(app + name), "fits"); // not the cut path's file either

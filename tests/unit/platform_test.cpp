@@ -14,6 +14,7 @@
 #include "platform/dirsearch.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
+#include "platform/sys_errors.h"
 #include "tests/unit/support/test_env.h"
 
 // Text mode behaves as the Windows runtime's on both platforms.

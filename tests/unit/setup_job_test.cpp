@@ -10,7 +10,7 @@
 TEST(SetupJob, ConstructedEmptyWithTheSystemDirectories)
 {
     SETUP_TYPE job;
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
     EXPECT_EQ(job.num_files, 0);
     EXPECT_EQ(job.cur_file, -1);
     ASSERT_NE(job.windows_dir, nullptr);
@@ -193,5 +193,5 @@ TEST(SetupJob, ClearKeepsOnlyTheSystemDirectories)
     EXPECT_EQ(job.cur_file, -1);
     EXPECT_STREQ(job.windows_dir, windows.c_str());
     job.close_log(); // nothing open: nothing to do
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
 }

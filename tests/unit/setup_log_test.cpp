@@ -96,7 +96,7 @@ TEST_F(SetupLogTest, TwentySixNamesThenNoMore)
     job.close_log();
 
     EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_LOG_NAME);
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
     EXPECT_STREQ(relative, ""); // no name of a log that is not there
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooz.log").c_str()));
     EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "old");
@@ -111,7 +111,7 @@ TEST_F(SetupLogTest, DirectoryWithTheLogsNameFailsTheLog)
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal\\Foo.log"));
     char relative[64];
     EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_OPEN);
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Fooa.log").c_str()));
 }
 
@@ -167,7 +167,7 @@ TEST_F(SetupLogTest, LogThatCannotBeOpenedLeavesNoLogOpenAndNoName)
 #endif
     char relative[64] = "sentinel";
     EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_OPEN);
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
     EXPECT_STREQ(relative, "");
 }
 
@@ -182,7 +182,7 @@ TEST_F(SetupLogTest, NoWindowsDirectoryFailsWithoutTouchingAnything)
     char relative[64] = "unchanged";
 
     EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_BAD_WINDOWS_PATH);
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
 
     EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_BAD_WINDOWS_PATH);
 
@@ -201,6 +201,9 @@ TEST_F(SetupLogTest, TitleAtTheLimitIsTakenAndOneMoreIsRefused)
     size_t room = 259 - windows.size() - std::string("UnInstal\\a.log").size();
     std::string title(room, 't');
     job.set_apptitle(title.c_str());
+    size_t length = 0;
+    EXPECT_TRUE(job.log_path_fits(&length));
+    EXPECT_EQ(length, 259u);
     char relative[300];
     ASSERT_TRUE(job.create_log(relative, sizeof relative));
     EXPECT_EQ(std::string(relative), "UnInstal\\" + title + ".log");
@@ -209,8 +212,10 @@ TEST_F(SetupLogTest, TitleAtTheLimitIsTakenAndOneMoreIsRefused)
 
     std::string longer(room + 1, 'u');
     job.set_apptitle(longer.c_str());
+    EXPECT_FALSE(job.log_path_fits(&length));
+    EXPECT_EQ(length, 260u);
     EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_STRING_BOUNDS);
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
     EXPECT_STREQ(relative, "");
 }
 
@@ -225,7 +230,7 @@ TEST_F(SetupLogTest, OverlongTitleOrWindowsDirectoryIsRefusedBeforeAnythingIsMad
     std::string long_windows = windows + std::string(300, 'w') + "\\";
     set_field(job.windows_dir, long_windows.c_str());
     EXPECT_FAILS_WITH(job.create_log(), ERR_STRING_BOUNDS);
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
 
     EXPECT_FAILS_WITH(job.write_uninstall_bat("UnInstal\\Foo.log"), ERR_STRING_BOUNDS);
     EXPECT_FALSE(file_exists("uninstal.bat"));
@@ -282,11 +287,11 @@ TEST_F(SetupLogTest, EntryIsOnDiskWhenLogEntryReturns)
 {
     ASSERT_TRUE(job.create_log());
     std::string log = windows + "UnInstal\\Unknown.log";
-    ASSERT_TRUE(job.log_entry("MkFile", "C:\\a b\\c.txt"));
+    ASSERT_TRUE(job.log_entry(KEY_MKFILE, "C:\\a b\\c.txt"));
     // Read through a handle of its own while the log is still open.
     std::string on_disk = read_file(log);
     EXPECT_NE(on_disk.find("\r\nMkFile=C:\\a b\\c.txt\r\n"), std::string::npos) << on_disk;
-    ASSERT_TRUE(job.log_entry("MkDir", "C:\\d"));
+    ASSERT_TRUE(job.log_entry(KEY_MKDIR, "C:\\d"));
     EXPECT_EQ(read_file(log).size(), on_disk.size() + std::string("MkDir=C:\\d\r\n").size());
 }
 
@@ -295,21 +300,21 @@ TEST_F(SetupLogTest, EntryWithoutLogKeyOrValueWritesNothing)
     ASSERT_TRUE(job.create_log());
     std::string log = windows + "UnInstal\\Unknown.log";
     std::string before = read_file(log);
-    for (auto call : {+[](SETUP_TYPE &j) { return j.log_entry(nullptr, "v"); },
-                      +[](SETUP_TYPE &j) { return j.log_entry("k", nullptr); }}) {
+    for (auto call : {+[](SETUP_TYPE &j) { return j.log_entry(KEY_OTHER, "v"); },
+                      +[](SETUP_TYPE &j) { return j.log_entry(KEY_MKFILE, nullptr); }}) {
         EXPECT_FAILS_WITH(call(job), ERR_NULL_POINTER);
     }
     job.close_log();
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), ERR_NULL_POINTER);
+    EXPECT_FAILS_WITH(job.log_entry(KEY_MKFILE, "C:\\x"), ERR_NULL_POINTER);
     EXPECT_EQ(read_file(log), before);
 }
 
 TEST_F(SetupLogTest, EntryThatCannotBeWrittenIsReported)
 {
-    job.log_file = plat_fopen(testenv::FULL_DEVICE, "wt");
-    if (!job.log_file)
+    job.log.file = plat_fopen(testenv::FULL_DEVICE, "wt");
+    if (!job.log.file)
         GTEST_SKIP() << "no " << testenv::FULL_DEVICE << " to write to";
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\x"), ERR_FILE_WRITE);
+    EXPECT_FAILS_WITH(job.log_entry(KEY_MKFILE, "C:\\x"), ERR_FILE_WRITE);
 }
 
 // ---- write_uninstall_bat ----
@@ -529,8 +534,8 @@ TEST_F(LogFailureTest, OperationWhoseLineCannotBeWrittenFails)
             GTEST_SKIP() << "no " << testenv::FULL_DEVICE << " to write to";
         EXPECT_FAILS_WITH(c.run(), ERR_FILE_WRITE);
         EXPECT_TRUE(file_exists(c.made.c_str()) || dir_exists(c.made.c_str())) << c.what;
-        EXPECT_EQ(job.log_file, nullptr) << c.what;
-        EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\later"), ERR_NULL_POINTER);
+        EXPECT_EQ(job.log.file, nullptr) << c.what;
+        EXPECT_FAILS_WITH(job.log_entry(KEY_MKFILE, "C:\\later"), ERR_NULL_POINTER);
     }
     // The tree stopped at the directory it could not record.
     EXPECT_FALSE(dir_exists((root + "made\\deeper").c_str()));
@@ -553,15 +558,16 @@ TEST_F(LogFailureTest, LineCutByAFullDiskIsTakenBackToTheLastWholeLine)
 {
     char relative[64];
     ASSERT_TRUE(job.create_log(relative, sizeof relative));
-    ASSERT_TRUE(job.log_entry("MkDir", "C:\\Program Files\\Foo"));
+    ASSERT_TRUE(job.log_entry(KEY_MKDIR, "C:\\Program Files\\Foo"));
     const std::string log = windows + "UnInstal\\Foo.log";
     const std::string whole = read_file(log);
 
     plat_test_fail_write(1);
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", ("C:\\Program Files\\" + std::string(200, 'L')).c_str()), ERR_FILE_WRITE);
+    EXPECT_FAILS_WITH(job.log_entry(KEY_MKFILE, ("C:\\Program Files\\" + std::string(200, 'L')).c_str()),
+                      ERR_FILE_WRITE);
     EXPECT_EQ(read_file(log), whole);
     EXPECT_EQ(text_lines(log).back(), "MkDir=C:\\Program Files\\Foo");
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
 }
 
 // A runtime may report a flush that met a full disk as done: the line counts
@@ -573,9 +579,9 @@ TEST_F(LogFailureTest, LineReportedWrittenButCutIsTakenBackToo)
     const std::string whole = read_file(log);
 
     plat_test_fail_write(1, PLAT_WRITE_LOSES_BYTES);
-    EXPECT_FAILS_WITH(job.log_entry("MkFile", "C:\\Program Files\\Foo\\a.txt"), ERR_FILE_WRITE);
+    EXPECT_FAILS_WITH(job.log_entry(KEY_MKFILE, "C:\\Program Files\\Foo\\a.txt"), ERR_FILE_WRITE);
     EXPECT_EQ(read_file(log), whole);
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
 }
 
 // A log that cannot hold its first lines is no log: neither it nor the log
@@ -589,7 +595,7 @@ TEST_F(LogFailureTest, LogWhoseFirstLinesCannotBeWrittenIsRefusedAndRemoved)
         char relative[64] = "sentinel";
         EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_WRITE);
         EXPECT_STREQ(relative, "");
-        EXPECT_EQ(job.log_file, nullptr);
+        EXPECT_EQ(job.log.file, nullptr);
         EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "<missing>");
         EXPECT_FALSE(dir_exists((windows + "UnInstal").c_str()));
     }
@@ -617,7 +623,7 @@ TEST_F(LogFailureTest, LineCutByTheFileSizeLimitIsTakenBack)
     void (*saved_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     err_code = ERR_NONE;
-    bool logged = job.log_entry("MkFile", ("C:\\Program Files\\" + std::string(100, 'L')).c_str());
+    bool logged = job.log_entry(KEY_MKFILE, ("C:\\Program Files\\" + std::string(100, 'L')).c_str());
     int32_t code = err_code;
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, saved_handler);

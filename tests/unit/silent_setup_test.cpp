@@ -94,7 +94,7 @@ TEST_F(SilentSetupTest, WholeRunInstallsReportsAndLogs)
     EXPECT_FALSE(dir_exists(app.c_str())) << "setup.ini's installpath was used";
     EXPECT_TRUE(file_exists((folder + "\\Quiet Tool.lnk").c_str()));
     // The log is closed and names the shortcut, for the uninstaller.
-    EXPECT_EQ(job.log_file, nullptr);
+    EXPECT_EQ(job.log.file, nullptr);
     const std::vector<std::string> logged = text_lines(log);
     ASSERT_FALSE(logged.empty());
     EXPECT_EQ(logged.back(), "MkFile=" + folder + "\\Quiet Tool.lnk");

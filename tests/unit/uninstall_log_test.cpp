@@ -6,8 +6,8 @@
 #include <string>
 
 #include "uninstall/command_line.h"
-#include "uninstall/log_reader.h"
-#include "uninstall/path_compare.h"
+#include "uninstall/entry_check.h"
+#include "platform/path_text.h"
 
 TEST(LogReader, SplitsLinesAndKnowsTheKeys)
 {
@@ -15,7 +15,7 @@ TEST(LogReader, SplitsLinesAndKnowsTheKeys)
     // without "=", a stray CR inside a line, and a cut last line.
     const std::string data = "; header\r\nAppTitle=Foo Bar\r\nEMail=a@b\nmkfile=C:\\a b\\c.txt\r\n"
                              "Other=x\r\nno equals\r\nMkDir=C:\\d\re\r\n\r\nMkDir=C:\\cut";
-    SETUP_LOG log;
+    PARSED_LOG log;
     ASSERT_TRUE(log.parse(data.data(), (uint32_t)data.size()));
     struct {
         LOG_KEY key;
@@ -52,7 +52,7 @@ TEST(LogReader, SplitsLinesAndKnowsTheKeys)
 TEST(LogReader, ZeroBytesCutShortLinesAndNoTitle)
 {
     const char data[] = "MkFile=C:\\a\\b\0.txt\r\nAppTitle=Fo";
-    SETUP_LOG log;
+    PARSED_LOG log;
     ASSERT_TRUE(log.parse(data, sizeof data - 1));
     ASSERT_EQ(log.count, 2);
     EXPECT_TRUE(log.lines[0].has_nul);

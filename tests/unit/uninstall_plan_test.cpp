@@ -155,6 +155,8 @@ TEST_F(RemovalTest, WhatStaysIsReportedAndTheRewrittenLogNamesOnlyThat)
     entries.push_back("MkFile=" + root + "*.lnk");
     entries.push_back("MkDir=C:\\");
     entries.push_back("Unknown=kept as it is");
+    entries.push_back("MkFile=" + app + "\\a" + std::string(1, '\0') + "b"); // a shorter path if written back
+    entries.push_back("Other=x" + std::string(1, '\0') + "y");
     write_file(log_path, log_text(log_dir, "Foo.log", entries) + "MkFile=" + app + "\\su"); // cut short
     write_file(app + "\\su", "a file the cut line nearly names");
 
@@ -171,7 +173,8 @@ TEST_F(RemovalTest, WhatStaysIsReportedAndTheRewrittenLogNamesOnlyThat)
               "MkDir=" +
                   log_dir + "\\\r\nMkFile=" + log_path + "\r\nMkDir=" + app + "\r\nMkDir=" + app +
                   "\\sub\r\nMkFile=..\\relative.txt\r\nMkFile=" + app + "\\..\\Foo\\foo.exe\r\nMkFile=" + root +
-                  "*.lnk\r\nMkDir=C:\\\r\nUnknown=kept as it is\r\n; cut short, ignored: MkFile=" + app + "\\su\r\n");
+                  "*.lnk\r\nMkDir=C:\\\r\nUnknown=kept as it is\r\n; holds a zero byte, ignored: MkFile=" + app +
+                  "\\a\r\nOther=x\r\n; cut short, ignored: MkFile=" + app + "\\su\r\n");
     EXPECT_FALSE(exists(log_path + ".tmp"));
 
     // Run again: the same things stay, nothing else is touched.
@@ -363,21 +366,39 @@ TEST_F(RemovalTest, FailedRemovalsAreReportedAndScheduled)
     EXPECT_TRUE(plat_get_attributes((app + "\\c.txt").c_str()) & PLAT_ATTR_READONLY);
 }
 
-TEST_F(RemovalTest, ALogThatCannotBeReplacedStaysAsItWas)
+// The old log stays as it was until its rewrite is whole, whatever step of
+// the rewrite fails: the replace, or any of its writes on a full disk.
+TEST_F(RemovalTest, ALogThatCannotBeRewrittenStaysAsItWas)
 {
     testenv::make_dir(app);
-    write_file(app + "\\mine.txt", "x");
-    write_log({"MkDir=" + app});
-    std::string before = read_file(log_path);
-    plat_test_fail_replace(1, PLAT_ACCESS_DENIED);
-    EXPECT_EQ(run(), 1);
-    EXPECT_FALSE(plan.log_rewritten);
-    EXPECT_EQ(plan.log_problem, PLAT_ACCESS_DENIED);
-    EXPECT_EQ(read_file(log_path), before);
-    EXPECT_FALSE(exists(log_path + ".tmp"));
-    char text[2048];
-    closing_message(plan, text, sizeof text);
-    EXPECT_NE(std::string(text).find("could not be updated: access denied."), std::string::npos) << text;
+    write_file(app + "\\mine.txt", "x"); // keeps the folder, so the log is rewritten
+    write_log({"MkDir=" + app, "Other=kept as it is"});
+    const std::string before = read_file(log_path);
+    plat_test_reset(); // counts from here
+    REMOVAL_PLAN counting;
+    run_removal(counting, log_path.c_str(), context, questions, why);
+    const int writes = plat_test_calls(PLAT_CALL_WRITE);
+    ASSERT_GT(writes, 1) << "the rewrite does not write through the seam";
+    // Step 0 refuses the replace; then each write fails, or loses its bytes.
+    for (int step = 0; step <= 2 * writes; ++step) {
+        SCOPED_TRACE(step);
+        write_file(log_path, before);
+        plat_test_reset();
+        if (step == 0)
+            plat_test_fail_replace(1, PLAT_ACCESS_DENIED);
+        else
+            plat_test_fail_write((step + 1) / 2, step % 2 ? PLAT_WRITE_FAILS : PLAT_WRITE_LOSES_BYTES);
+        REMOVAL_PLAN failing;
+        EXPECT_EQ(run_removal(failing, log_path.c_str(), context, questions, why), UNINSTALL_SOME_LEFT);
+        EXPECT_FALSE(failing.log_rewritten);
+        EXPECT_EQ(failing.log_problem, step == 0 ? PLAT_ACCESS_DENIED : PLAT_FAILED);
+        EXPECT_EQ(read_file(log_path), before);
+        EXPECT_FALSE(exists(log_path + ".tmp"));
+        char text[2048];
+        closing_message(failing, text, sizeof text);
+        const char *told = step == 0 ? "could not be updated: access denied." : "could not be updated";
+        EXPECT_NE(std::string(text).find(told), std::string::npos) << text;
+    }
 }
 
 TEST_F(RemovalTest, TheClosingListIsBounded)

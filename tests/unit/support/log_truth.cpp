@@ -5,7 +5,7 @@
 
 #include "platform/dirsearch.h"
 #include "platform/platform.h"
-#include "uninstall/path_compare.h"
+#include "platform/path_text.h"
 
 namespace logtruth {
 
@@ -54,7 +54,7 @@ Tree snapshot(const std::string &dir)
     return tree;
 }
 
-static bool named(const SETUP_LOG &log, const std::string &path, LOG_KEY key)
+static bool named(const PARSED_LOG &log, const std::string &path, LOG_KEY key)
 {
     for (int32_t i = 0; i < log.count; ++i)
         if (log.lines[i].key == key && !log.lines[i].cut && same_path(log.lines[i].value, path.c_str()))
@@ -85,7 +85,7 @@ std::string check(const std::string &log_path, const Tree &before, const Tree &a
             return kept.first + " was not to be touched, and it was";
     }
 
-    SETUP_LOG log;
+    PARSED_LOG log;
     const Entry *log_file = find(after, log_path);
     if (log_file) {
         const std::string &bytes = log_file->bytes;

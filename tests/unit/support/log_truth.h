@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "uninstall/log_reader.h"
+#include "uninstall/entry_check.h"
 
 namespace logtruth {
 

@@ -1,0 +1,153 @@
+// The setup log: the record of everything setup made, which the uninstaller
+// reads to remove it again, and rewrites to name what is left. Its names,
+// keys and lines, its writer and its reader live here and nowhere else, so
+// that setup, the uninstaller and the checker cannot drift apart. No state
+// of its own: every call works on what the caller hands in.
+#ifndef SETUP_LOG_FORMAT_H
+#define SETUP_LOG_FORMAT_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+// The folder below the Windows directory that holds the logs (setup falls
+// back to the Windows directory itself when it cannot be made).
+constexpr char LOG_DIR_NAME[] = "UnInstal\\";
+// The uninstaller, which setup copies beside the logs; every log shares it.
+constexpr char UNINSTALLER_NAME[] = "uninstal.exe";
+// The batch file in the install directory that runs the uninstaller on its log.
+constexpr char BATCH_FILE_NAME[] = "uninstal.bat";
+
+// A log larger than this is no setup log (one with 100 files is a few KB).
+const uint32_t MAX_LOG_BYTES = 1024 * 1024;
+// Every path a log may name fits this many bytes with its terminator.
+const size_t LOG_PATH_SIZE = 260;
+
+// The keys of "key=value" lines. KEY_OTHER is any other line, kept as it is
+// and otherwise ignored. A new key goes before LOG_KEY_COUNT, with its name
+// in log_format.cpp.
+enum LOG_KEY { KEY_OTHER, KEY_APPTITLE, KEY_EMAIL, KEY_MKDIR, KEY_MKFILE, LOG_KEY_COUNT };
+// The key as written ("AppTitle", "EMail", "MkDir", "MkFile"); "" for KEY_OTHER.
+const char *log_key_name(LOG_KEY key);
+// The key that the len bytes at text spell, in any case; KEY_OTHER for none.
+LOG_KEY log_key_of(const char *text, size_t len);
+// True for the keys whose value is a path that setup made and the
+// uninstaller removes.
+bool log_key_names_path(LOG_KEY key);
+
+// ---- the path-part rule ----------------------------------------------------
+
+// Whether Windows keeps a part of a path (between separators) as written,
+// so that the log names it under the name it really has. Checked in this
+// order: the first character Windows refuses (a wildcard, or a control
+// character, "|" or ":"), then an empty part, a part of dots only (Windows
+// reads it as "." or ".."), a part that ends in a dot or blank (Windows
+// drops them). A double-byte character passes whole: its second byte may be
+// any of these.
+enum PATH_PART { PART_KEPT, PART_WILDCARD, PART_REFUSED_CHAR, PART_EMPTY, PART_DOTS, PART_CHANGED_END };
+// The verdict on each part of text[0, len), split at "\" and "/": the first
+// that is not PART_KEPT. The last part may be empty when trailing_separator.
+PATH_PART check_path_parts(const char *text, size_t len, bool trailing_separator);
+
+// ---- writing ---------------------------------------------------------------
+
+// Text on its way to a file through the seam's write (plat_fwrite), so that
+// a test can fill the disk under it. The parts of a line are gathered and go
+// out in one write when the line ends, so that a full disk cuts a line in
+// one place; a line longer than the buffer goes out in more writes.
+class LINE_OUT {
+public:
+    explicit LINE_OUT(FILE *to) : stream(to), used(0), ok(true) {}
+    void put(const char *text);
+    // Each "%" doubled, so that cmd shows and passes a batch file's text as
+    // written (a single "%" would start a variable, "%~" even ends the batch
+    // file).
+    void put_batch_text(const char *text);
+    void end_line();
+    // False when a write fell short.
+    bool written() const { return ok; }
+
+private:
+    FILE *stream;
+    char buffer[1024];
+    size_t used;
+    bool ok;
+
+    void put_char(char c);
+    void write_out();
+};
+
+struct LOG_LINE;
+
+// An open log, written a whole line at a time. A line that does not reach
+// the disk whole is cut off again and the log closed, so that a log always
+// ends in a whole line and never names half a path.
+class LOG_WRITER {
+public:
+    FILE *file;               // the open log, or null
+    char path[LOG_PATH_SIZE]; // its path; empty without one
+    int64_t length;           // bytes of whole lines in it
+
+    LOG_WRITER();
+    ~LOG_WRITER() { close(); }
+    LOG_WRITER(const LOG_WRITER &) = delete;
+    LOG_WRITER &operator=(const LOG_WRITER &) = delete;
+
+    // Takes over stream, just opened emptied in text mode at path (closing
+    // any open log). False, with stream closed, for a null stream or a path
+    // of LOG_PATH_SIZE or more.
+    bool start(FILE *stream, const char *at);
+    // False when the runtime reports the close failed; nothing open is true.
+    bool close();
+    // Writes a, b and c and a line end, and flushes them. False for a
+    // missing part or log, and when the line did not reach the disk whole.
+    bool line(const char *a, const char *b = "", const char *c = "");
+    // "Key=value" (false for KEY_OTHER).
+    bool entry(LOG_KEY key, const char *value);
+    // The comment that opens every log.
+    bool header(const char *title);
+    // A line as read, into a rewritten log: a line cut short, or a path with
+    // a zero byte, becomes a comment (written back whole it would name some
+    // other path).
+    bool copy(const LOG_LINE &line);
+};
+
+// ---- reading ---------------------------------------------------------------
+
+// One line as read: "key=value" after a comment header, CR LF or LF.
+struct LOG_LINE {
+    const char *text;  // the line without its line end; owned by the log
+    const char *value; // after the first '=', or null without one
+    LOG_KEY key;
+    bool has_nul; // the line held a zero byte (cut at it in text)
+    bool cut;     // the last line, without a line end: never acted on
+};
+
+enum LOG_LOAD { LOAD_OK, LOAD_MISSING, LOAD_UNREADABLE, LOAD_TOO_LARGE, LOAD_NO_MEMORY };
+
+// A setup log as read from disk, split into lines.
+class PARSED_LOG {
+public:
+    char *text;      // owned copy, each line end replaced by zeros
+    LOG_LINE *lines; // owned
+    int32_t count;
+
+    PARSED_LOG();
+    ~PARSED_LOG();
+    PARSED_LOG(const PARSED_LOG &) = delete;
+    PARSED_LOG &operator=(const PARSED_LOG &) = delete;
+
+    // Splits size bytes of data into lines, replacing what was read before.
+    // False only when memory runs out (the log is then empty).
+    bool parse(const char *data, uint32_t size);
+    // Reads the file at path in binary and parses it.
+    LOG_LOAD load(const char *path);
+    void clear();
+
+    // The AppTitle value, or "Unknown" when the log has none.
+    const char *title() const;
+    // True when a complete MkFile line names path (compared as Windows does).
+    bool names_file(const char *path) const;
+};
+
+#endif

@@ -1,0 +1,34 @@
+// The uninstaller's safety check of an entry of the setup log: nothing is
+// removed that is not a plain full path below a drive, outside the folders
+// that Windows and every user need.
+#ifndef UNINSTALL_ENTRY_CHECK_H
+#define UNINSTALL_ENTRY_CHECK_H
+
+#include "setup/log_format.h"
+
+// Why an entry may not be acted on.
+enum ENTRY_CHECK {
+    ENTRY_SAFE,
+    ENTRY_NOT_ABSOLUTE, // no drive letter and backslash in front
+    ENTRY_TOO_LONG,
+    ENTRY_DOT_PART, // a "." or ".." component
+    ENTRY_WILDCARD, // * ? < > "
+    ENTRY_BAD_NAME, // other characters Windows refuses, an empty component, or a name Windows would change
+    ENTRY_DRIVE_ROOT,
+    ENTRY_WINDOWS_DIR,
+    ENTRY_SYSTEM_DIR,
+    ENTRY_PROGRAMS_DIR
+};
+
+// The folders that no entry may name itself. Empty strings are unset.
+const int MAX_PROGRAMS_DIRS = 4;
+struct PROTECTED_DIRS {
+    char windows[LOG_PATH_SIZE];
+    char system[LOG_PATH_SIZE];
+    char programs[MAX_PROGRAMS_DIRS][LOG_PATH_SIZE]; // the user's and everybody's Programs folders
+};
+
+// The safety check of one MkDir or MkFile value (null counts as empty).
+ENTRY_CHECK check_entry(const char *value, const PROTECTED_DIRS &dirs);
+
+#endif
