@@ -366,14 +366,24 @@ void Checker::refused(const INI_LINE &line)
             excess_line = line.number;
         return;
     case ERR_NULL_POINTER: text.add("file line without a file name"); break;
-    case ERR_FILE_NAME_LEAVES_DIR:
-        text.add("file name ")
-            .quote(line.file_name)
-            .add(leaves_directory(line.file_name) ? " would leave its directory"
-                                                  : " has a part that Windows would change or refuse");
+    case ERR_FILE_NAME_LEAVES_DIR: {
+        // exename is one whole name; a file line's name is its first field.
+        bool program = line.which == INI_EXENAME;
+        const char *name = program ? line.value : line.file_name;
+        text.add(program ? "exename " : "file name ").quote(name);
+        if (leaves_directory(name))
+            text.add(program ? " would leave the install directory" : " would leave its directory");
+        else if (path_names_device(name))
+            text.add(" names a device, which Windows opens instead of a file");
+        else
+            text.add(" has a part that Windows would change or refuse");
         break;
+    }
     case ERR_INSTALL_PATH_NOT_FULL:
-        text.add("installpath ").quote(line.value).add(" is not a full path that Windows keeps as written");
+        text.add("installpath ")
+            .quote(line.value)
+            .add(path_names_device(line.value) ? " names a device, which Windows opens instead of a folder"
+                                               : " is not a full path that Windows keeps as written");
         break;
     default: text.add("setup cannot take this line"); break;
     }
@@ -467,15 +477,47 @@ void Checker::check_title()
                                  (int)link_len, (int)SETUP_PATH_SIZE - 1));
 }
 
-// Only a missing or empty install path is left to tell: the reader refuses
-// one that is not full, and uninstal.bat fits beside any path a line holds.
+// True when a full path lies in a Program Files folder ("X:\\Program
+// Files\\..." or "X:\\Program Files (x86)\\..."), whose access rules let only
+// administrators change what is created below it.
+static bool below_program_files(const char *path)
+{
+    if (!is_full_path(path))
+        return true; // refused at its line already
+    const char *part = path + 3, *end = part;
+    while (*end && *end != '\\')
+        end = plat_char_next(end);
+    char first[32];
+    size_t len = (size_t)(end - part);
+    if (len >= sizeof first)
+        return false;
+    std::memcpy(first, part, len);
+    first[len] = '\0';
+    fold_ascii(first);
+    return !std::strcmp(first, "program files") || !std::strcmp(first, "program files (x86)");
+}
+
+// A missing or empty install path, and one outside Program Files: the
+// reader refuses one that is not full, and uninstal.bat fits beside any
+// path a line holds.
 void Checker::check_install_path()
 {
+    // Elsewhere, a folder made below the root of C: (or any folder that
+    // users may write to) lets every user change uninstal.bat, which an
+    // administrator may run later.
+    const char *path = job.get_installpath();
+    int32_t line = job.installpath ? key_line[INI_INSTALLPATH] : 0;
     if (!job.installpath)
         warn(0, Text().add("no installpath: Select Directory offers \"c:\\\", the root of drive C:"));
     else if (!job.installpath[0])
         warn(key_line[INI_INSTALLPATH], Text().add("installpath is empty: Select Directory starts with an empty "
                                                    "field, and the user must type a full path"));
+    if (path[0] && !below_program_files(path))
+        warn(line, Text()
+                       .add("installpath ")
+                       .quote(path)
+                       .add(" is not in the Program Files folder: on client Windows every user may change what "
+                            "setup makes there, uninstal.bat included, which an administrator then runs"));
 }
 
 void Checker::check_exename()

@@ -45,5 +45,8 @@ constexpr int32_t ERR_INSTALL_PATH_NOT_FULL = 912;
 // A destination's folder (or the file itself) is a junction or symbolic link
 // that setup did not make: a copy through it would land where it points.
 constexpr int32_t ERR_DEST_THROUGH_LINK = 913;
+// An install path that leaves no room for uninstal.bat, a listed file or
+// the program below it.
+constexpr int32_t ERR_INSTALL_PATH_TOO_LONG = 914;
 
 #endif

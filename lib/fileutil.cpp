@@ -130,15 +130,11 @@ bool dir_exists(const char *path)
         err_code = ERR_NULL_POINTER;
         return false;
     }
-    char saved[256];
-    if (!plat_getcwd(saved, sizeof saved)) {
-        err_code = ERR_STRING_BOUNDS;
-        return false;
-    }
-    if (!plat_chdir(path))
-        return false;
-    plat_chdir(saved);
-    return true;
+    // By its attributes: changing into it would need room for the current
+    // directory, and rights to enter it, which a test for its presence
+    // must not depend on.
+    uint32_t attributes = plat_get_attributes(path);
+    return attributes != PLAT_NO_ATTRIBUTES && (attributes & PLAT_ATTR_SUBDIR);
 }
 
 // The stream's length by seeking to its end; -1 when it does not fit 32 bits.
@@ -363,6 +359,53 @@ bool has_path(const char *text)
             return true;
     return false;
 }
+
+bool is_device_name(const char *name, size_t len)
+{
+    if (!name)
+        return false;
+    // The stem: up to the first dot, without the blanks before it.
+    const char *dot = static_cast<const char *>(std::memchr(name, '.', len));
+    size_t stem = dot ? (size_t)(dot - name) : len;
+    while (stem > 0 && name[stem - 1] == ' ')
+        --stem;
+    char folded[8];
+    if (stem >= sizeof folded)
+        return false;
+    for (size_t i = 0; i < stem; ++i)
+        folded[i] = (name[i] >= 'A' && name[i] <= 'Z') ? (char)(name[i] - 'A' + 'a') : name[i];
+    folded[stem] = '\0';
+    static const char *const devices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
+    for (const char *device : devices)
+        if (!std::strcmp(folded, device))
+            return true;
+    // COM1 to COM9 and LPT1 to LPT9; Windows counts the superscript digits
+    // of the ANSI code page (0xB9, 0xB2, 0xB3) among the digits too.
+    unsigned char digit = (unsigned char)folded[3];
+    return stem == 4 && (!std::strncmp(folded, "com", 3) || !std::strncmp(folded, "lpt", 3)) &&
+           ((digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3);
+}
+
+bool path_names_device(const char *path, size_t len)
+{
+    if (!path)
+        return false;
+    // Parts end at "\", "/" and a drive's colon; by character, as a second
+    // byte may be any of them.
+    const char *start = path, *end = path + len;
+    for (const char *p = path;; p = plat_char_next(p)) {
+        if (p >= end || !*p || *p == '\\' || *p == '/' || *p == ':') {
+            const char *stop = p < end ? p : end;
+            if (is_device_name(start, (size_t)(stop - start)))
+                return true;
+            if (p >= end || !*p)
+                return false;
+            start = p + 1;
+        }
+    }
+}
+
+bool path_names_device(const char *path) { return path && path_names_device(path, std::strlen(path)); }
 
 bool has_wildcard(const char *text)
 {

@@ -30,8 +30,8 @@ bool file_present(const char *path);
 // counts as one (ERR_NULL_POINTER, ERR_STRING_BOUNDS): it cannot be checked.
 const size_t FILE_PATH_CHECK_SIZE = 512;
 bool path_crosses_link(const char *path);
-// True when path can be made the current directory; the current directory is restored.
-// False with ERR_STRING_BOUNDS when the current directory does not fit 256 bytes.
+// True when a directory is at path (by its attributes; the current
+// directory is never changed). Null: ERR_NULL_POINTER, false.
 bool dir_exists(const char *path);
 // Size in bytes, or -1 when the file cannot be opened or measured in 32 bits.
 int32_t get_filesize(const char *name);
@@ -80,6 +80,16 @@ bool has_extension(const char *name);
 bool has_path(const char *text);
 // True when text holds '*' or '?'. Null: ERR_NULL_POINTER, false.
 bool has_wildcard(const char *text);
+// True when name (len bytes) is one that Windows takes for a device in any
+// directory: CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, CONIN$ or
+// CONOUT$, in any case, alone or before a dot (trailing blanks aside):
+// "nul", "Aux.txt", "com1 .log". Opening one reads or writes the device.
+// Null: false.
+bool is_device_name(const char *name, size_t len);
+// True when any part of path (len bytes, or up to its terminator), split at
+// "\", "/" and ":", is a device name.
+bool path_names_device(const char *path, size_t len);
+bool path_names_device(const char *path);
 // Cuts name in place at the last dot after its last backslash; returns name
 // (null for null, no code).
 char *remove_extension(char *name);

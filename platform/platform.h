@@ -89,6 +89,12 @@ unsigned plat_ansi_code_page();
 // 2 GiB and more have a size too.
 int64_t plat_file_size(const char *path);
 
+// True when a and b name one file as Windows resolves names: both are there
+// and are the same file (the same volume and file index: another case, a
+// short name, ".." or a trailing dot lead to it all the same), or neither
+// is there and their full paths match, letters without regard to case.
+bool plat_same_file(const char *a, const char *b);
+
 // Cuts the file at path back to length bytes when it is longer; a shorter
 // file is left as it is. False when it cannot be opened or cut. Works by
 // path, so it reaches a file whose stream has already been closed.

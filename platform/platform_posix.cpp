@@ -532,6 +532,27 @@ uint32_t plat_get_attributes(const char *path)
     return attributes;
 }
 
+bool plat_same_file(const char *a, const char *b)
+{
+    char ha[PATH_MAX], hb[PATH_MAX];
+    if (!a || !b || !plat_host_path(a, ha, sizeof ha) || !plat_host_path(b, hb, sizeof hb))
+        return false;
+    struct stat sa, sb;
+    bool has_a = stat(ha, &sa) == 0, has_b = stat(hb, &sb) == 0;
+    if (has_a || has_b)
+        return has_a && has_b && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    // Neither is there: the same name in the same directory.
+    char *name_a = std::strrchr(ha, '/'), *name_b = std::strrchr(hb, '/');
+    char dir_a[PATH_MAX], dir_b[PATH_MAX];
+    if (name_a)
+        *name_a++ = '\0';
+    if (name_b)
+        *name_b++ = '\0';
+    if (!realpath(name_a ? (ha[0] ? ha : "/") : ".", dir_a) || !realpath(name_b ? (hb[0] ? hb : "/") : ".", dir_b))
+        return false;
+    return !std::strcmp(dir_a, dir_b) && same_name(name_a ? name_a : ha, name_b ? name_b : hb);
+}
+
 bool plat_set_attributes(const char *path, uint32_t attributes)
 {
     char host[PATH_MAX];

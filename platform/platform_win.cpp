@@ -65,6 +65,33 @@ int64_t plat_file_size(const char *path)
     return size;
 }
 
+// The identity of a file or directory that is there, without reading it.
+static bool file_identity(const char *path, BY_HANDLE_FILE_INFORMATION &info)
+{
+    HANDLE h = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    bool known = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return known;
+}
+
+bool plat_same_file(const char *a, const char *b)
+{
+    if (!a || !b)
+        return false;
+    BY_HANDLE_FILE_INFORMATION fa, fb;
+    bool has_a = file_identity(a, fa), has_b = file_identity(b, fb);
+    if (has_a || has_b)
+        return has_a && has_b && fa.dwVolumeSerialNumber == fb.dwVolumeSerialNumber &&
+               fa.nFileIndexHigh == fb.nFileIndexHigh && fa.nFileIndexLow == fb.nFileIndexLow;
+    char full_a[MAX_PATH], full_b[MAX_PATH];
+    DWORD la = GetFullPathNameA(a, MAX_PATH, full_a, nullptr), lb = GetFullPathNameA(b, MAX_PATH, full_b, nullptr);
+    return la > 0 && la < MAX_PATH && lb > 0 && lb < MAX_PATH &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, full_a, -1, full_b, -1) == CSTR_EQUAL;
+}
+
 bool plat_truncate_file(const char *path, int64_t length)
 {
     if (!path || length < 0)

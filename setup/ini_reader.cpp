@@ -123,6 +123,13 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
                     err_code = ERR_INSTALL_PATH_NOT_FULL;
                     refused = true;
                 }
+                // The shortcut points at the program below the install
+                // directory: a name that leaves it would point anywhere.
+                if (!std::strcmp(key, "exename") && exename[0] &&
+                    !file_name_stays_inside(exename, std::strlen(exename))) {
+                    err_code = ERR_FILE_NAME_LEAVES_DIR;
+                    refused = true;
+                }
             }
             if (refused) {
                 // The first one is kept for the message, so that the author

@@ -6,6 +6,7 @@
 #include "lib/generr.h"
 #include "lib/genmem.h"
 #include "platform/platform.h"
+#include "setup/log_format.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
 #include "setup/replace_file.h"
@@ -105,16 +106,33 @@ bool SETUP_TYPE::make_dir_tree(const char *path)
     return walk_path_prefixes(path, make_logged_dir, this);
 }
 
+bool SETUP_TYPE::install_path_usable() const
+{
+    const char *path = get_installpath();
+    if (!is_full_path(path)) {
+        err_code = ERR_INSTALL_PATH_NOT_FULL;
+        return false;
+    }
+    // Room for every path setup writes below it, each in its own buffer:
+    // else the directory would be made and logged, then left half-filled.
+    size_t dir = std::strlen(path);
+    bool room =
+        dir + std::strlen(BATCH_FILE_NAME) < SETUP_PATH_SIZE && dir + std::strlen(get_exename()) < SETUP_PATH_SIZE;
+    for (int32_t i = 0; i < num_files && room; ++i)
+        room = files[i]->path_type != PATH_APP || dest_path_fits((int32_t)(dir + std::strlen(files[i]->name)));
+    if (!room)
+        err_code = ERR_INSTALL_PATH_TOO_LONG;
+    return room;
+}
+
 bool SETUP_TYPE::prepare_install()
 {
     // A relative path would install below the current directory, and "."
     // would copy every file onto itself. An empty one is make_dir_tree's
     // ERR_NULL_POINTER.
     const char *path = get_installpath();
-    if (path[0] && !is_full_path(path)) {
-        err_code = ERR_INSTALL_PATH_NOT_FULL;
+    if (path[0] && !install_path_usable())
         return false;
-    }
     if (!make_dir_tree(path))
         return false;
     if (!windows_dir || !dir_exists(windows_dir)) {

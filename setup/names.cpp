@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "lib/fileutil.h"
 #include "lib/genstrin.h"
 #include "platform/path_text.h"
 #include "platform/platform.h"
@@ -11,33 +12,15 @@
 bool file_name_stays_inside(const char *name, size_t len)
 {
     // A colon anywhere would name a drive or a stream of another file.
-    return name && len > 0 && !std::memchr(name, ':', len) && check_path_parts(name, len, false) == PART_KEPT;
+    // A device name (NUL, aux.txt) would be read or written in place of a file.
+    return name && len > 0 && !std::memchr(name, ':', len) && check_path_parts(name, len, false) == PART_KEPT &&
+           !path_names_device(name, len);
 }
 
 bool is_full_path(const char *path)
 {
-    return has_drive(path) && path[2] == '\\' && check_path_parts(path + 3, std::strlen(path + 3), true) == PART_KEPT;
-}
-
-// CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9 and the console's CONIN$ and
-// CONOUT$, as the part before the first dot (trailing blanks aside) names them.
-static bool is_device_name(const char *name)
-{
-    char stem[8];
-    size_t len = std::strcspn(name, ".");
-    while (len > 0 && name[len - 1] == ' ')
-        --len;
-    if (len >= sizeof stem)
-        return false;
-    std::memcpy(stem, name, len);
-    stem[len] = '\0';
-    fold_ascii(stem);
-    static const char *const devices[] = {"con", "prn", "aux", "nul", "conin$", "conout$"};
-    for (const char *device : devices)
-        if (!std::strcmp(stem, device))
-            return true;
-    return len == 4 && (!std::strncmp(stem, "com", 3) || !std::strncmp(stem, "lpt", 3)) && stem[3] >= '1' &&
-           stem[3] <= '9';
+    return has_drive(path) && path[2] == '\\' && check_path_parts(path + 3, std::strlen(path + 3), true) == PART_KEPT &&
+           !path_names_device(path + 3);
 }
 
 bool title_file_name(const char *title, char *out, size_t size)
@@ -68,7 +51,7 @@ bool title_file_name(const char *title, char *out, size_t size)
         i = next;
     }
     out[len] = '\0';
-    if (len == 0 || is_device_name(out)) {
+    if (len == 0 || is_device_name(out, len)) {
         if (len + 2 > size) {
             out[0] = '\0';
             return false;

@@ -8,8 +8,10 @@
 // True for a name of a "file" line (len characters) that stays below the
 // directory it is placed in, under the name the setup log gives it: no
 // drive or other colon, no leading "\" or "/", and every part one that
-// Windows keeps as written (check_path_parts). The uninstaller skips a
-// logged path with another part, so a file placed there would stay behind.
+// Windows keeps as written (check_path_parts) and none a device name
+// (is_device_name: nul, aux.txt), which would be read or written instead of
+// a file. The uninstaller skips a logged path with another part, so a file
+// placed there would stay behind.
 // Ordinary sub-directories such as sub\four.txt are fine.
 bool file_name_stays_inside(const char *name, size_t len);
 

@@ -72,7 +72,8 @@ int SESSION::run(const char *command_line)
     if (args.usage)
         return usage(nullptr);
     if (args.log_file[0] && !report.open(args.log_file)) {
-        format_cut(problem, sizeof problem, "The report '%s' cannot be created.", args.log_file);
+        format_cut(problem, sizeof problem, "The report '%s' cannot be created, or is a file that setup reads.",
+                   args.log_file);
         return usage(problem);
     }
     report.line(REPORT_SETUP, "%s", command_line ? command_line : "");
@@ -87,11 +88,12 @@ int SESSION::run(const char *command_line)
         answer = front.choose_directory(job);
     if (answer != FRONT_GO_ON)
         return left(answer);
-    // A relative path would install below wherever setup happens to run.
-    if (!is_full_path(job.get_installpath())) {
+    // A relative path would install below wherever setup happens to run; a
+    // long one would leave no room for what goes into it.
+    if (!job.install_path_usable()) {
         char what[SETUP_PATH_SIZE + 32];
         format_cut(what, sizeof what, "install directory '%s'", job.get_installpath());
-        report.error_line(REPORT_REFUSED, what, ERR_INSTALL_PATH_NOT_FULL);
+        report.error_line(REPORT_REFUSED, what, err_code);
         return ended(SETUP_EXIT_DESCRIPTION);
     }
     return road();

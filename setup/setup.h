@@ -229,6 +229,11 @@ public:
     // An install path that is not full is refused with ERR_INSTALL_PATH_NOT_FULL before
     // anything is made.
     bool prepare_install();
+    // Whether the install path is one setup can install into: a full path
+    // (else ERR_INSTALL_PATH_NOT_FULL) with room below it for every path
+    // that setup writes there (else ERR_INSTALL_PATH_TOO_LONG). The fronts
+    // ask before the road, so that nothing is made for a path refused.
+    bool install_path_usable() const;
     // Installs the current entry and moves the cursor on; true without one. A
     // destination already there is left alone when it has the source's size, else the
     // result is false with ERR_OTHER_VERSION and the cursor stays. Other failures:

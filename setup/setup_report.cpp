@@ -21,7 +21,11 @@ const char *report_word(REPORT_WORD word)
 bool SETUP_REPORT::open(const char *path)
 {
     close();
-    file = path && path[0] ? plat_fopen(path, "w") : nullptr;
+    // Never a device (COM1 would wait for ever), nor a file that setup is
+    // about to read: the report would empty it first.
+    if (!path || !path[0] || path_names_device(path) || is_setup_input(path))
+        return false;
+    file = plat_fopen(path, "w");
     return file != nullptr;
 }
 

@@ -49,7 +49,7 @@ public:
     SETUP_REPORT &operator=(const SETUP_REPORT &) = delete;
 
     // Creates path (emptied). False, with nothing written, when it cannot be
-    // opened.
+    // opened, names a device, or is a file that setup reads (is_setup_input).
     bool open(const char *path);
     void close();
     bool is_open() const { return file != nullptr; }

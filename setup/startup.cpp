@@ -23,6 +23,8 @@ void add_setup_errors()
                                                   "and a backslash, and no part that Windows would change or refuse!");
     error_db.add_error(ERR_DEST_THROUGH_LINK, "A destination folder is a junction or symbolic link that setup did not "
                                               "create: no file is copied through it!");
+    error_db.add_error(ERR_INSTALL_PATH_TOO_LONG,
+                       "The install path is too long for the files that setup writes into it!");
 }
 
 static INIT_TYPE setup_errors(add_setup_errors);

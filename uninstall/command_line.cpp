@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "lib/fileutil.h"
 #include "platform/path_text.h"
 
 static bool blank(char c) { return c == ' ' || c == '\t'; }
@@ -39,15 +40,25 @@ bool parse_command_line(const char *args, COMMAND_LINE &out)
         } else if (option_is(word, len, "/?")) {
             out.usage = true;
         } else if (len > sizeof PRIVATE - 1 && option_is(word, sizeof PRIVATE - 1, PRIVATE)) {
-            uint32_t pid = 0;
+            // Two numbers, a comma between them, neither 0.
+            uint32_t values[2] = {0, 0};
+            size_t at = 0;
             for (const char *d = word + sizeof PRIVATE - 1; d < p; ++d) {
-                if (*d < '0' || *d > '9' || pid > 400000000u) {
+                if (*d == ',' && at == 0 && values[0]) {
+                    at = 1;
+                } else if (*d < '0' || *d > '9' || values[at] > 400000000u) {
                     out.problem = ARGS_UNKNOWN_OPTION;
                     return false;
+                } else {
+                    values[at] = values[at] * 10 + (uint32_t)(*d - '0');
                 }
-                pid = pid * 10 + (uint32_t)(*d - '0');
             }
-            out.finish_after = pid;
+            if (!values[0] || !values[1]) {
+                out.problem = ARGS_UNKNOWN_OPTION;
+                return false;
+            }
+            out.finish_after = values[0];
+            out.finish_event = values[1];
         } else {
             out.problem = ARGS_UNKNOWN_OPTION;
             return false;
@@ -79,6 +90,11 @@ bool parse_command_line(const char *args, COMMAND_LINE &out)
     }
     std::memcpy(out.log_name, start, len);
     out.log_name[len] = '\0';
+    if (path_names_device(out.log_name)) {
+        out.log_name[0] = '\0';
+        out.problem = ARGS_DEVICE;
+        return false;
+    }
     return true;
 }
 

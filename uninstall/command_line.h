@@ -8,12 +8,18 @@
 
 #include "setup/log_format.h"
 
-enum ARGS_PROBLEM { ARGS_OK, ARGS_NO_LOG, ARGS_UNKNOWN_OPTION, ARGS_BAD_QUOTES, ARGS_TOO_LONG };
+// ARGS_DEVICE: a log name with a part such as NUL or COM1, which would be
+// read from a device (a serial port waits for ever).
+enum ARGS_PROBLEM { ARGS_OK, ARGS_NO_LOG, ARGS_UNKNOWN_OPTION, ARGS_BAD_QUOTES, ARGS_TOO_LONG, ARGS_DEVICE };
 
 struct COMMAND_LINE {
-    bool silent;           // /S
-    bool usage;            // /?
-    uint32_t finish_after; // private /finish:PID, given to the copy that finishes the job; 0 otherwise
+    bool silent; // /S
+    bool usage;  // /?
+    // Private /finish:PROCESS,EVENT, given to the copy that finishes the job:
+    // the values of two handles it inherits, the command interpreter to wait
+    // for and the event that tells the first copy it took over; 0 otherwise.
+    uint32_t finish_after;
+    uint32_t finish_event;
     char log_name[LOG_PATH_SIZE];
     ARGS_PROBLEM problem;
 };

@@ -25,8 +25,9 @@ DWORD shell_parent();
 // Starts a copy of this program that waits for parent to end and then runs
 // the removal of log_path again, silently. True once the copy holds parent.
 bool hand_over(DWORD parent, const char *log_path, const char *windows_dir);
-// In that copy: holds parent, tells the first copy so, and waits for parent
-// to end (a few minutes at most). False when parent could not be held.
-bool wait_for_parent(DWORD parent);
+// In that copy, with the two handles it inherited: tells the first copy it
+// took over by setting held, and waits for parent to end (a few minutes at
+// most). False when held is no event that can be set.
+bool wait_for_parent(HANDLE parent, HANDLE held);
 
 #endif

@@ -7,6 +7,7 @@
 
 #include <tlhelp32.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -14,13 +15,6 @@
 
 static const DWORD HANDOVER_WAIT_MS = 10000;
 static const DWORD PARENT_WAIT_MS = 5 * 60 * 1000;
-
-// The event by which the copy tells the first program that it holds the
-// parent: named after the copy's process id.
-static void event_name(char *out, size_t size, DWORD copy)
-{
-    std::snprintf(out, size, "Local\\uninstal.exe hand-over %lu", (unsigned long)copy);
-}
 
 DWORD shell_parent()
 {
@@ -47,50 +41,45 @@ bool hand_over(DWORD parent, const char *log_path, const char *windows_dir)
     DWORD len = GetModuleFileNameA(nullptr, self, sizeof self);
     if (len == 0 || len >= sizeof self)
         return false;
-    int n =
-        std::snprintf(command, sizeof command, "\"%s\" /S /finish:%lu \"%s\"", self, (unsigned long)parent, log_path);
-    if (n < 0 || n >= (int)sizeof command)
-        return false;
+    // The copy inherits a handle of the command interpreter, which waits for
+    // us and so keeps its process id meanwhile, and an event without a name:
+    // nothing another process could take first, and no id to be reused.
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE shell = OpenProcess(SYNCHRONIZE, TRUE, parent);
+    HANDLE held = CreateEventA(&inherited, TRUE, FALSE, nullptr);
+    bool ok = false;
+    int n = std::snprintf(command, sizeof command, "\"%s\" /S /finish:%lu,%lu \"%s\"", self,
+                          (unsigned long)(uintptr_t)shell, (unsigned long)(uintptr_t)held, log_path);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    // Detached, inheriting nothing, and not in the batch file's folder.
-    if (!CreateProcessA(self, command, nullptr, nullptr, FALSE,
-                        CREATE_SUSPENDED | DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr, windows_dir, &startup,
-                        &process))
-        return false;
-    char name[64];
-    event_name(name, sizeof name, process.dwProcessId);
-    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, name);
-    ResumeThread(process.hThread);
-    bool ok = false;
-    if (held) {
+    // Detached, and not in the batch file's folder. Our other handles are
+    // not inheritable: the copy gets these two.
+    if (shell && held && n > 0 && n < (int)sizeof command &&
+        CreateProcessA(self, command, nullptr, nullptr, TRUE, DETACHED_PROCESS | CREATE_NEW_PROCESS_GROUP, nullptr,
+                       windows_dir, &startup, &process)) {
         HANDLE waits[2] = {held, process.hProcess};
         ok = WaitForMultipleObjects(2, waits, FALSE, HANDOVER_WAIT_MS) == WAIT_OBJECT_0;
-        CloseHandle(held);
+        if (!ok)
+            TerminateProcess(process.hProcess, 2); // the parent must not be left to a copy that is not ready
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
     }
-    if (!ok)
-        TerminateProcess(process.hProcess, 2); // the parent must not be left to a copy that is not ready
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    if (held)
+        CloseHandle(held);
+    if (shell)
+        CloseHandle(shell);
     return ok;
 }
 
-bool wait_for_parent(DWORD parent)
+bool wait_for_parent(HANDLE parent, HANDLE held)
 {
-    // Null when the parent has gone already: then there is nothing to wait for.
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, parent);
-    char name[64];
-    event_name(name, sizeof name, GetCurrentProcessId());
-    HANDLE held = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
-    if (held) {
-        SetEvent(held);
-        CloseHandle(held);
-    }
-    if (process) {
-        if (held)
-            WaitForSingleObject(process, PARENT_WAIT_MS);
-        CloseHandle(process);
-    }
-    return held != nullptr;
+    // Both inherited from the first copy; a value that is no event of ours
+    // cannot be set, and then nothing is waited for.
+    if (!SetEvent(held))
+        return false;
+    CloseHandle(held);
+    WaitForSingleObject(parent, PARENT_WAIT_MS);
+    CloseHandle(parent);
+    return true;
 }

@@ -176,6 +176,7 @@ void args_error_message(ARGS_PROBLEM problem, char *out, size_t size)
     case ARGS_UNKNOWN_OPTION: what = "Unknown option."; break;
     case ARGS_BAD_QUOTES: what = "The setup log's name has unmatched quotes."; break;
     case ARGS_TOO_LONG: what = "The setup log's name is too long."; break;
+    case ARGS_DEVICE: what = "The setup log's name is that of a device."; break;
     default: break;
     }
     TEXT_OUT text = {out, size, 0};

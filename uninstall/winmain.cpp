@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/dll_safety.h"
@@ -30,9 +31,9 @@ static void folder(int csidl, char *out)
 
 // The copy started by hand_over: once the command window has gone, the
 // removal again, silently, until nothing is in use any more.
-static int finish_after(DWORD parent, const char *log_path, const REMOVAL_CONTEXT &context)
+static int finish_after(const COMMAND_LINE &command, const char *log_path, const REMOVAL_CONTEXT &context)
 {
-    if (!wait_for_parent(parent))
+    if (!wait_for_parent((HANDLE)(uintptr_t)command.finish_after, (HANDLE)(uintptr_t)command.finish_event))
         return UNINSTALL_NOTHING_DONE;
     UNINSTALL_EXIT status = UNINSTALL_NOTHING_DONE;
     for (int attempt = 1; attempt <= FINISH_TRIES; ++attempt) {
@@ -84,7 +85,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int)
         return UNINSTALL_NOTHING_DONE;
     }
     if (command.finish_after)
-        return finish_after(command.finish_after, log_path, context);
+        return finish_after(command, log_path, context);
 
     DWORD shell = shell_parent();
     context.started_by_shell = shell != 0;

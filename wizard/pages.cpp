@@ -250,9 +250,13 @@ FRONT_ANSWER WIZARD_FRONT::choose_directory(SETUP_TYPE &job)
         char path[MAX_PATH] = "";
         GetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, path, MAX_PATH);
         job.set_installpath(path);
-        if (setup_aborted || is_full_path(job.get_installpath()))
+        if (setup_aborted || job.install_path_usable())
             break;
-        ask_for_full_path(page.dialog, job);
+        if (err_code == ERR_INSTALL_PATH_TOO_LONG)
+            MessageBoxA(page.dialog, "Please enter a shorter path: setup cannot place its files below this one.",
+                        "Setup Warning", MB_ICONWARNING | MB_OK);
+        else
+            ask_for_full_path(page.dialog, job);
     }
 
     close_page(page);

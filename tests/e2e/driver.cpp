@@ -27,6 +27,10 @@
 //                             cmd /c uninstal.bat) with DIR as its current
 //                             directory, on the same desktop; from then on
 //                             the waits and exit follow it instead
+//   squat-handover            hold a mutex under every name the uninstaller's
+//                             hand-over once took from a process id
+//                             ("Local\uninstal.exe hand-over N"), as any
+//                             process of the session could, until the end
 //   page "CAPTION"            wait for a visible dialog (page or message box)
 //                             with this caption; it becomes the current one
 //   page-new "CAPTION"        the same, but not a window found before (a
@@ -744,6 +748,17 @@ std::string windows_shown_by_program()
     return list;
 }
 
+// Another process of the session taking every name first: a hand-over
+// that goes by names (and process ids) could then not be made.
+void step_squat_handover()
+{
+    for (unsigned id = 4; id < 0x10000; id += 4) {
+        char name[64];
+        std::snprintf(name, sizeof name, "Local\\uninstal.exe hand-over %u", id);
+        CreateMutexA(nullptr, FALSE, name); // held until the driver ends
+    }
+}
+
 // Watches from the start until the end: a window that a silent program
 // shows (a box, a page, the background) stays until someone answers it, so
 // a look every few milliseconds sees it.
@@ -1073,6 +1088,9 @@ void run_step(const std::vector<std::string> &w)
         if (!run_job)
             run_job = CreateJobObjectA(nullptr, nullptr);
         start_program(w[2], w[1], run_job, CREATE_NO_WINDOW);
+    } else if (op == "squat-handover") {
+        need(0);
+        step_squat_handover();
     } else if (op == "resources") {
         need(0);
         print_resources();

@@ -143,7 +143,8 @@ setup_file() {
     return 0
 }
 
-# Plays the driver script from standard input against setup.exe. The
+# Plays the driver script from standard input against setup.exe (in
+# $SETUP_DIR, or $SETUP_PROGRAM when set), started in $SETUP_DIR. The
 # transcripts of all plays are in $OUT/driver.log. Wine hands a program's
 # standard error on to every program started below it, the desktop's
 # explorer among them, which stays a second after the last window: with a
@@ -153,7 +154,7 @@ play() {
     cat >"$OUT/script.txt"
     for attempt in 1 2; do
         echo "-- driver"
-        "$WINE_RUN" "$DRIVER_EXE" --setup "$(dos_of_unix "$SETUP_DIR/setup.exe")" \
+        "$WINE_RUN" "$DRIVER_EXE" --setup "$(dos_of_unix "${SETUP_PROGRAM:-$SETUP_DIR/setup.exe}")" \
             --dir "$(dos_of_unix "$SETUP_DIR")" --script "$(dos_of_unix "$OUT/script.txt")" \
             --shots "$SHOTS" </dev/null 2>>"$OUT/driver-stderr.log" | tr -d '\r' | tee "$OUT/play.log"
         status=${PIPESTATUS[0]}

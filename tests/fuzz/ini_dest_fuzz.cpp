@@ -27,6 +27,9 @@ static void check_loaded(const SETUP_TYPE &job, bool loaded)
         FUZZ_CHECK(entry->path_type == PATH_APP || entry->path_type == PATH_WINDOWS || entry->path_type == PATH_WINSYS,
                    "entry %d has path type %d", (int)i, (int)entry->path_type);
     }
+    FUZZ_CHECK(!loaded || file_name_stays_inside(job.get_exename(), std::strlen(job.get_exename())) ||
+                   !job.get_exename()[0],
+               "a program outside the install directory was accepted: %s", job.get_exename());
     const char *installpath = job.get_installpath();
     FUZZ_CHECK(!job.installpath || !installpath[0] || is_full_path(installpath) || !loaded,
                "an install path that is not full was accepted: %s", installpath);

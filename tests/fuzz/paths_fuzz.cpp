@@ -280,8 +280,9 @@ bool is_device(std::string name)
     for (const char *device : {"con", "prn", "aux", "nul", "conin$", "conout$"})
         if (name == device)
             return true;
-    return name.size() == 4 && (name.compare(0, 3, "com") == 0 || name.compare(0, 3, "lpt") == 0) && name[3] >= '1' &&
-           name[3] <= '9';
+    // The digits 1 to 9, and the superscripts one, two and three of the ANSI code page.
+    return name.size() == 4 && (name.compare(0, 3, "com") == 0 || name.compare(0, 3, "lpt") == 0) &&
+           std::strchr("123456789\xb9\xb2\xb3", name[3]) && name[3];
 }
 
 void check_title_file_name(FuzzedDataProvider &in)
@@ -329,11 +330,12 @@ void check_title_file_name(FuzzedDataProvider &in)
 }
 
 // A part of a name as setup takes it: not empty, not dots and blanks with
-// a dot, no single-byte control character or * ? " < > | :, and no single
-// dot or blank at its end.
+// a dot, not a device, no single-byte control character or * ? " < > | :,
+// and no single dot or blank at its end.
 bool plain_part_model(const std::string &part)
 {
-    if (part.empty() || (part.find('.') != std::string::npos && part.find_first_not_of(". ") == std::string::npos))
+    if (part.empty() || (part.find('.') != std::string::npos && part.find_first_not_of(". ") == std::string::npos) ||
+        is_device(part))
         return false;
     std::vector<size_t> starts = char_starts(part);
     for (size_t k = 0; k < starts.size(); ++k) {

@@ -156,8 +156,9 @@ TEST(Checker, NamesTheDescriptionAsGivenAndKeepsTheCurrentDirectory)
 TEST(Checker, OneErrorForAllFileLinesPastTheHundredth)
 {
     std::string dir = testenv::scratch_dir();
-    std::string ini = "apptitle=Many\nemail=a@b\nwebsite=w\ndesc=d\ninstallpath=C:\\Many\nbasepath=Many\n"
-                      "exename=f0.txt\n";
+    std::string ini =
+        "apptitle=Many\nemail=a@b\nwebsite=w\ndesc=d\ninstallpath=C:\\Program Files\\Many\nbasepath=Many\n"
+        "exename=f0.txt\n";
     for (int i = 0; i < 103; ++i) {
         ini += "file=f" + std::to_string(i) + ".txt\n";
         if (i < 100)

@@ -184,25 +184,35 @@ TEST(FileTests, DirExistsKeepsTheCurrentDirectory)
     EXPECT_EQ(testenv::current_dir(), before);
 }
 
-TEST(FileTests, DirExistsWithAnOverlongCurrentDirectorySets64)
+TEST(FileTests, DirExistsFromADeepCurrentDirectory)
 {
-    // 257 characters: past the 256-byte buffer, yet within what Windows
-    // allows for a current directory.
-    std::string deep = testenv::scratch_dir();
-    while (deep.size() + 17 < 240) {
+    // A current directory of 255 to 258 characters: past a 256-byte buffer,
+    // yet within what Windows allows. Setup started from one must still see
+    // the directories that are there, and make the current one no other.
+    std::string base = testenv::scratch_dir();
+    std::string deep = base;
+    while (deep.size() + 17 < 236) {
         deep += "0123456789abcdef\\";
         ASSERT_TRUE(testenv::make_dir(deep)) << deep;
     }
-    deep += std::string(257 - deep.size(), 'x');
-    ASSERT_TRUE(testenv::make_dir(deep)) << deep;
+    ASSERT_TRUE(testenv::make_dir(base + "sub"));
     std::string before = testenv::current_dir();
-    ASSERT_TRUE(plat_chdir(deep.c_str()));
-    err_code = ERR_NONE;
-    bool exists = dir_exists("..");
-    int code = err_code;
-    ASSERT_TRUE(plat_chdir(before.c_str()));
-    EXPECT_FALSE(exists);
-    EXPECT_EQ(code, ERR_STRING_BOUNDS);
+    for (size_t length : {255, 256, 257, 258}) {
+        std::string here = deep + std::string(length - deep.size(), 'x');
+        ASSERT_TRUE(testenv::make_dir(here)) << here;
+        ASSERT_TRUE(plat_chdir(here.c_str()));
+        err_code = ERR_NONE;
+        bool parent = dir_exists("..");
+        bool other = dir_exists((base + "sub").c_str());
+        bool missing = dir_exists((base + "none").c_str());
+        std::string after = testenv::current_dir();
+        ASSERT_TRUE(plat_chdir(before.c_str()));
+        EXPECT_TRUE(parent) << length;
+        EXPECT_TRUE(other) << length;
+        EXPECT_FALSE(missing) << length;
+        EXPECT_EQ(err_code, ERR_NONE) << length;
+        EXPECT_EQ(after.size(), length) << after;
+    }
 }
 
 TEST(Paths, TerminatePath)

@@ -250,6 +250,54 @@ TEST_F(InstallTest, PrepareRefusesAnInstallPathThatIsNotFull)
     EXPECT_TRUE(log_lines().empty());
 }
 
+// Every path setup writes below the install directory must fit its buffer:
+// uninstal.bat and the program 259 characters, a listed file 255. A
+// directory that leaves no room for one of them is refused before anything
+// is made, not made, logged and left without its batch file.
+TEST_F(InstallTest, InstallPathLeavesRoomForEverythingBelowIt)
+{
+    const std::string name20 = "twenty-characters.tx"; // a listed file of 20 characters
+    const std::string exe30 = "a-program-of-thirty-chars1.exe";
+    const struct {
+        size_t length; // of the install path, without its trailing backslash
+        const char *file, *exename;
+        bool usable;
+    } cases[] = {
+        {3, "a.txt", "", true},
+        {246, "a.txt", "", true},
+        {247, "a.txt", "", false},
+        {248, "a.txt", "", false},
+        {255, "a.txt", "", false},
+        {259, "a.txt", "", false},
+        {234, name20.c_str(), "", true},
+        {235, name20.c_str(), "", false},
+        {228, "a.txt", exe30.c_str(), true},
+        {229, "a.txt", exe30.c_str(), false},
+        // Files of the Windows directory do not count.
+        {246, "a-name-far-longer-than-any-room-left-in-the-install-directory.txt,win_path", "", true},
+    };
+    for (const auto &c : cases) {
+        std::string path = "C:\\";
+        while (c.length - path.size() > 100)
+            path += std::string(99, 'p') + "\\";
+        path += std::string(c.length - path.size(), 'q');
+        job.clear_job();
+        job.set_installpath(path.c_str());
+        job.set_exename(c.exename);
+        ASSERT_TRUE(job.add_file(c.file));
+        err_code = ERR_NONE;
+        EXPECT_EQ(job.install_path_usable(), c.usable) << c.length << " " << c.file;
+        EXPECT_EQ(err_code, c.usable ? ERR_NONE : ERR_INSTALL_PATH_TOO_LONG) << c.length;
+    }
+    // prepare_install asks the same, and makes nothing for a path refused.
+    job.clear_job();
+    job.set_installpath((app + std::string(250 - app.size(), 'x')).c_str());
+    ASSERT_TRUE(job.add_file("a.txt"));
+    EXPECT_FAILS_WITH(job.prepare_install(), ERR_INSTALL_PATH_TOO_LONG);
+    EXPECT_FALSE(dir_exists(app.c_str()));
+    EXPECT_TRUE(log_lines().empty());
+}
+
 // ---- install_file and copy_setup_file ----
 
 TEST_F(InstallTest, NewFilesAreCopiedToTheirDirectoriesAndLogged)

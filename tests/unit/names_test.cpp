@@ -5,7 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include "lib/error_codes.h"
+#include "lib/fileutil.h"
+#include "lib/generr.h"
 #include "setup/names.h"
+#include "setup/setup.h"
+#include "tests/unit/support/test_env.h"
+#include "uninstall/command_line.h"
 
 TEST(TitleFileName, ForbiddenCharactersTrailingDotsAndDevices)
 {
@@ -157,4 +163,49 @@ TEST(IsFullPath, PartsThatWindowsWouldChangeOrRefuseAreNotFull)
     // clang-format on
     for (const auto &c : cases)
         EXPECT_EQ(is_full_path(c.path), c.full) << c.path;
+}
+
+// Every place setup or the uninstaller takes a name: a "file" name, a part
+// of the install path, the program (exename) and the uninstaller's log
+// argument. A device name (read from a port, written to the console) or a
+// program outside the install directory is refused in each.
+TEST(NamesSetupTakes, DevicesAndEscapesAreRefusedEverywhere)
+{
+    // clang-format off
+    const struct {
+        const char *name;
+        bool plain;  // a file name that stays inside its directory
+        bool device; // a part of it names a device
+    } cases[] = {
+        {"nul", false, true},          {"NUL.txt", false, true},          {"aux.txt", false, true},
+        {"Con", false, true},          {"prn.log.bak", false, true},      {"CONOUT$", false, true},
+        {"conin$.txt", false, true},   {"com1", false, true},             {"COM9.log", false, true},
+        {"lpt1 .txt", false, true},    {"lpt\xb9", false, true},          {"sub\\nul", false, true},
+        {"NUL\\a.txt", false, true},   {"sub/aux", false, true},          {"com0", true, false},
+        {"com10", true, false},        {"lpt", true, false},              {"xnul", true, false},
+        {"nulx.txt", true, false},     {"Console.txt", true, false},      {"auxiliary", true, false},
+        {"a.nul", true, false},        {"sub\\prog.exe", true, false},    {"notes.exe", true, false},
+        {"..\\windows\\system32\\cmd.exe", false, false},                {"C:\\windows\\notepad.exe", false, false},
+        {"\\tools\\x.exe", false, false},
+    };
+    // clang-format on
+    std::string dir = testenv::scratch_dir();
+    for (const auto &c : cases) {
+        std::string name = c.name;
+        EXPECT_EQ(file_name_stays_inside(c.name, name.size()), c.plain) << name;
+        EXPECT_EQ(path_names_device(c.name), c.device) << name;
+        if (name.find(':') == std::string::npos) {
+            std::string path = "C:\\Apps\\" + name + (c.plain ? "\\" : "");
+            EXPECT_EQ(is_full_path(path.c_str()), c.plain) << path;
+        }
+
+        testenv::write_file(dir + "setup.ini", "apptitle=Names\nexename=" + name + "\nfile=notes.exe\n");
+        SETUP_TYPE job;
+        EXPECT_EQ(job.load_ini((dir + "setup.ini").c_str()), c.plain) << "exename=" << name;
+        EXPECT_EQ(c.plain ? ERR_FILE_NAME_LEAVES_DIR : err_code, ERR_FILE_NAME_LEAVES_DIR) << name;
+
+        COMMAND_LINE command;
+        EXPECT_EQ(parse_command_line(("/S \"UnInstal\\" + name + "\"").c_str(), command), !c.device) << name;
+        EXPECT_EQ(command.problem, c.device ? ARGS_DEVICE : ARGS_OK) << name;
+    }
 }

@@ -173,7 +173,8 @@ INSTANTIATE_TEST_SUITE_P(EachEnd, SilentOutcomeTest, ::testing::Values(
     SILENT_CASE{"ShortcutFails", [](SilentOutcomeTest &) { plat_test_fail_link_step(PLAT_LINK_SAVE); }, "/S", SETUP_EXIT_FAILED,
                 [](SilentOutcomeTest &test) { return "failed shortcut: " + test.error(ERR_SHORTCUT); }, true},
     // Nothing is read or made for a line that cannot be used, nor without the report asked for.
-    SILENT_CASE{"ReportNotCreated", [](SilentOutcomeTest &) { plat_test_fail_open(1); }, "/S", SETUP_EXIT_BAD_ARGS,
+    // The first open reads setup.ini for the names the report must not take.
+    SILENT_CASE{"ReportNotCreated", [](SilentOutcomeTest &) { plat_test_fail_open(2); }, "/S", SETUP_EXIT_BAD_ARGS,
                 [](SilentOutcomeTest &) { return std::string(); }, false},
     SILENT_CASE{"UnknownOption", nothing, "/S /QUIET /LOG=REPORT", SETUP_EXIT_BAD_ARGS,
                 [](SilentOutcomeTest &) { return std::string(); }, false},
@@ -181,3 +182,45 @@ INSTANTIATE_TEST_SUITE_P(EachEnd, SilentOutcomeTest, ::testing::Values(
                 [](SilentOutcomeTest &) { return std::string(); }, false}),
     [](const ::testing::TestParamInfo<SILENT_CASE> &param) { return std::string(param.param.what); });
 // clang-format on
+
+// A report over a file that setup reads would empty it first: the
+// description, the uninstaller it copies, a listed file (which would be
+// installed half-written). However the name is spelt, it is a bad command
+// line (3) before anything is touched; so is a device.
+TEST_F(SilentSetupTest, ReportOverAnInputOrADeviceIsABadCommandLine)
+{
+    const std::string ini = "apptitle=Quiet Tool\ninstallpath=" + app + "\nfile=a.exe\nfile=b.txt\nfile=gone.txt\n";
+    const struct {
+        std::string report; // relative to the setup directory
+        int status;
+    } cases[] = {
+        {"setup.ini", SETUP_EXIT_BAD_ARGS},
+        {"SETUP.INI", SETUP_EXIT_BAD_ARGS},
+        {".\\setup.ini", SETUP_EXIT_BAD_ARGS},
+        {"..\\setup\\Setup.ini", SETUP_EXIT_BAD_ARGS},
+        {source + "setup.ini", SETUP_EXIT_BAD_ARGS},
+        {"uninstal.exe", SETUP_EXIT_BAD_ARGS},
+        {"b.txt", SETUP_EXIT_BAD_ARGS},
+        {"B.Txt", SETUP_EXIT_BAD_ARGS},
+        {"late.txt", SETUP_EXIT_BAD_ARGS}, // listed after a refused line
+        {"gone.txt", SETUP_EXIT_BAD_ARGS}, // listed, not there: it would be installed
+        {"NUL", SETUP_EXIT_BAD_ARGS},
+        {"com1.txt", SETUP_EXIT_BAD_ARGS},
+        {"setup.ini.txt", SETUP_EXIT_DESCRIPTION},
+        {"report.txt", SETUP_EXIT_DESCRIPTION},
+    };
+    put_source("uninstal.exe", "MZ uninstaller");
+    for (const auto &c : cases) {
+        put_source("setup.ini", ini + "file=..\\evil.txt\nfile=late.txt\n");
+        put_source("b.txt", "bee");
+        put_source("late.txt", "late");
+        EXPECT_EQ(run("/S /LOG=" + c.report), c.status) << c.report;
+        EXPECT_EQ(read_file(source + "setup.ini"), ini + "file=..\\evil.txt\nfile=late.txt\n") << c.report;
+        EXPECT_EQ(read_file(source + "uninstal.exe"), "MZ uninstaller") << c.report;
+        EXPECT_EQ(read_file(source + "b.txt"), "bee") << c.report;
+        EXPECT_EQ(read_file(source + "late.txt"), "late") << c.report;
+        EXPECT_FALSE(file_exists((source + "gone.txt").c_str())) << c.report;
+        // The others are reports: setup.ini is refused at its evil line.
+        EXPECT_TRUE(c.status == SETUP_EXIT_BAD_ARGS || file_exists((source + c.report).c_str())) << c.report;
+    }
+}

@@ -164,7 +164,7 @@ TEST(CommandLine, OptionsAndTheLogName)
         {"  \"UnInstal\\100% Tools.log\"  ", true, false, false, 0, "UnInstal\\100% Tools.log", ARGS_OK},
         {"/S UnInstal\\Foo.log", true, true, false, 0, "UnInstal\\Foo.log", ARGS_OK},
         {"/s  C:\\logs\\a b.log ", true, true, false, 0, "C:\\logs\\a b.log", ARGS_OK},
-        {"/S /finish:1234 \"C:\\w\\Foo.log\"", true, true, false, 1234, "C:\\w\\Foo.log", ARGS_OK},
+        {"/S /finish:1234,88 \"C:\\w\\Foo.log\"", true, true, false, 1234, "C:\\w\\Foo.log", ARGS_OK},
         {"/?", true, false, true, 0, "", ARGS_OK},
         {"/S /? Foo.log", true, true, true, 0, "", ARGS_OK},
         {"", false, false, false, 0, "", ARGS_NO_LOG},
@@ -172,6 +172,11 @@ TEST(CommandLine, OptionsAndTheLogName)
         {"\"\"", false, false, false, 0, "", ARGS_NO_LOG},
         {"/X Foo.log", false, false, false, 0, "", ARGS_UNKNOWN_OPTION},
         {"/finish:12x Foo.log", false, false, false, 0, "", ARGS_UNKNOWN_OPTION},
+        // The two handles the finishing copy inherits: both, neither 0.
+        {"/finish:1234 Foo.log", false, false, false, 0, "", ARGS_UNKNOWN_OPTION},
+        {"/finish:12,0 Foo.log", false, false, false, 0, "", ARGS_UNKNOWN_OPTION},
+        {"/finish:,12 Foo.log", false, false, false, 0, "", ARGS_UNKNOWN_OPTION},
+        {"/finish:1,2,3 Foo.log", false, false, false, 0, "", ARGS_UNKNOWN_OPTION},
         {"\"Foo.log", false, false, false, 0, "", ARGS_BAD_QUOTES},
         {"\"Foo.log\" more", false, false, false, 0, "", ARGS_BAD_QUOTES},
     };
@@ -181,6 +186,7 @@ TEST(CommandLine, OptionsAndTheLogName)
         EXPECT_EQ(command.silent, c.silent) << c.args;
         EXPECT_EQ(command.usage, c.usage) << c.args;
         EXPECT_EQ(command.finish_after, c.finish) << c.args;
+        EXPECT_EQ(command.finish_event, c.finish ? 88u : 0u) << c.args;
         EXPECT_STREQ(command.log_name, c.log) << c.args;
         EXPECT_EQ(command.problem, c.problem) << c.args;
     }

@@ -2,7 +2,9 @@
 # default and its shortcut, then removed through uninstal.bat in the install
 # folder (cmd /c, as a double click runs it). The confirmation is answered
 # Yes, the question about the first shared file Remove for all of them. The
-# batch file and the folder that cmd holds go once cmd has ended. Then C:
+# batch file and the folder that cmd holds go once cmd has ended, even
+# while another process holds every name that a hand-over by name and
+# process id could take. Then C:
 # must be as it was before setup, but for the log directory with its
 # uninstal.exe.
 sample="$SOURCE_DIR/examples/sample"
@@ -24,6 +26,7 @@ start
 $TO_INSTALLING
 $MAKE_SHORTCUT_TO_END
 exit 0
+squat-handover
 run $(q "$app") "cmd /c uninstal.bat"
 page "Uninstall"
 message "Do you really wish to remove the Sample Notes application and all of its components?"
