@@ -7,6 +7,7 @@
 #include "lib/generr.h"
 #include "platform/platform.h"
 #include "setup/front_text.h"
+#include "setup/inputs.h"
 #include "setup/setup_exit.h"
 
 const char *report_word(REPORT_WORD word)
