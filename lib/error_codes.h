@@ -42,5 +42,8 @@ constexpr int32_t ERR_OTHER_VERSION = 910;    // "Another version of one of the 
 constexpr int32_t ERR_FILE_NAME_LEAVES_DIR = 911;
 // An install path without drive, colon and backslash, or with such a part.
 constexpr int32_t ERR_INSTALL_PATH_NOT_FULL = 912;
+// A "file" name whose destination or folders would not fit the path limits
+// below any directory (see file_name_fits).
+constexpr int32_t ERR_FILE_NAME_TOO_LONG = 913;
 
 #endif

@@ -21,6 +21,8 @@ void add_setup_errors()
                                                  "'.' or '..' part, or a part that Windows would change or refuse!");
     error_db.add_error(ERR_INSTALL_PATH_NOT_FULL, "The install path must be a full path, with a drive letter, a colon "
                                                   "and a backslash, and no part that Windows would change or refuse!");
+    error_db.add_error(ERR_FILE_NAME_TOO_LONG, "A setup file name is too long: its destination or one of its folders "
+                                               "would not fit the path limits of Windows!");
 }
 
 static INIT_TYPE setup_errors(add_setup_errors);
