@@ -15,8 +15,8 @@ namespace {
 
 const char LOG[] = "C:\\windows\\UnInstal\\Robust.log";
 // Two of them in folders below the install directory, one inside the other.
-const char *const APP_FILES[] = {"app.exe",   "readme.txt", "help\\index.htm", "data1.dat",
-                                 "data2.dat", "help\\img\\logo.gif", "data3.dat", "data4.dat"};
+const char *const APP_FILES[] = {"app.exe",   "readme.txt",          "help\\index.htm", "data1.dat",
+                                 "data2.dat", "help\\img\\logo.gif", "data3.dat",       "data4.dat"};
 
 std::string source_of(const char *name, size_t bulk)
 {

@@ -197,9 +197,12 @@ TEST_F(InstallRoadTest, FoldersOfNamesAreLoggedInOrderAndGoAgainOnUninstall)
     // As written in setup.ini ("/" too), and where each goes.
     const struct {
         const char *line, *name;
-    } files[] = {{"help\\index.htm", "help\\index.htm"}, {"help\\img\\logo.gif", "help\\img\\logo.gif"},
-                 {"readme.txt", "readme.txt"},           {"docs\\guide.txt", "docs\\guide.txt"},
-                 {"help/img/more.gif", "help\\img\\more.gif"},  {"help\\toc.htm", "help\\toc.htm"}};
+    } files[] = {{"help\\index.htm", "help\\index.htm"},
+                 {"help\\img\\logo.gif", "help\\img\\logo.gif"},
+                 {"readme.txt", "readme.txt"},
+                 {"docs\\guide.txt", "docs\\guide.txt"},
+                 {"help/img/more.gif", "help\\img\\more.gif"},
+                 {"help\\toc.htm", "help\\toc.htm"}};
     std::string ini = "apptitle=Folders\ninstallpath=" + app + "\n";
     std::vector<std::string> shown;
     for (const auto &f : files) {
