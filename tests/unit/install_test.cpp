@@ -355,41 +355,6 @@ TEST_F(InstallTest, NameWithMissingSubdirectoryOfTheWindowsDirectoryCannotBeCopi
     EXPECT_TRUE(log_lines().empty());
 }
 
-// The folders of a name below the install directory are made as the
-// install tree is, before the file; one there already is not logged. A
-// folder that cannot be made stops the file with the tree's code.
-TEST_F(InstallTest, FoldersOfANameAreMadeAndLoggedBeforeTheFile)
-{
-    ASSERT_TRUE(testenv::make_dir(app) && testenv::make_dir(app + "docs"));
-    for (const char *dir : {"docs", "a", "a\\b", "x"})
-        ASSERT_TRUE(testenv::make_dir(source + dir));
-    for (const char *name : {"docs\\d.txt", "a\\b\\c.txt", "a\\e.txt", "x\\y.txt"})
-        put_source(name, name);
-    write_file(app + "x", "a file where the folder x would go");
-    const struct {
-        const char *line;
-        bool installed;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {"docs\\d.txt", true, {"MkFile=" + app + "docs\\d.txt"}},
-        {"a\\b\\c.txt", true, {"MkDir=" + app + "a", "MkDir=" + app + "a\\b", "MkFile=" + app + "a\\b\\c.txt"}},
-        {"a\\e.txt", true, {"MkFile=" + app + "a\\e.txt"}},
-        {"x\\y.txt", false, {}},
-    };
-    std::vector<std::string> expected;
-    for (const auto &c : cases) {
-        add_and_select(c.line);
-        err_code = ERR_NONE;
-        EXPECT_EQ(job.install_file(), c.installed) << c.line;
-        EXPECT_EQ(err_code, c.installed ? ERR_NONE : ERR_CREATE_DIR) << c.line;
-        if (c.installed) {
-            EXPECT_EQ(read_file(app + c.line), c.line);
-        }
-        expected.insert(expected.end(), c.lines.begin(), c.lines.end());
-    }
-    EXPECT_EQ(log_lines(), expected);
-}
-
 // A folder longer than Windows creates is refused before anything is made:
 // by prepare_install for the whole list, by install_file for its entry.
 TEST_F(InstallTest, FolderTooLongForWindowsIsRefusedBeforeAnythingIsMade)
