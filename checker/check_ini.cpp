@@ -248,6 +248,7 @@ private:
     void check_exename();
     void check_entry(int32_t index);
     bool destination(int32_t index, char *out, size_t size, size_t *length);
+    void write_folders(CHECK_SINK sink, void *context);
 };
 
 void Checker::report(int32_t line, int severity, const Text &text)
@@ -384,6 +385,13 @@ void Checker::refused(const INI_LINE &line)
             .quote(line.value)
             .add(path_names_device(line.value) ? " names a device, which Windows opens instead of a folder"
                                                : " is not a full path that Windows keeps as written");
+        break;
+    case ERR_FILE_NAME_TOO_LONG:
+        text.add("file name ")
+            .quote(line.file_name)
+            .format(" is too long: even below %s, its destination would pass %d characters or one of its folders "
+                    "%d",
+                    SHORTEST_BASE_DIR, (int)MAX_DEST_PATH, (int)MAX_DIR_PATH);
         break;
     default: text.add("setup cannot take this line"); break;
     }
@@ -571,23 +579,23 @@ void Checker::check_entry(int32_t index)
 
     // Setup refuses a name with a forbidden character, an empty part or a
     // trailing blank or dot when it reads the line, so none comes this far.
+    // The folders of a name go below the install directory as setup makes
+    // them (the plan lists them); those of the system's own directories not.
     const char *separator = last_separator(name);
-    if (separator) {
+    bool system_place = entry->path_type == PATH_WINDOWS || entry->path_type == PATH_WINSYS;
+    if (separator && system_place) {
         char dir[SETUP_PATH_SIZE];
         size_t len = std::min((size_t)(separator - name), sizeof dir - 1);
         std::memcpy(dir, name, len);
         dir[len] = '\0';
-        Text text;
-        text.add("file name ").quote(name).add(" has a directory part: setup creates no directory below the ");
-        if (entry->path_type == PATH_WINDOWS || entry->path_type == PATH_WINSYS)
-            warn(line, text.add(entry->path_type == PATH_WINDOWS ? "Windows directory" : "system directory")
-                           .add(", so ")
-                           .quote(dir)
-                           .add(" must already be there on the user's machine"));
-        else
-            error(line, text.add("install directory, so the copy fails (")
-                            .quote(error_db.get_error_msg(ERR_COPY_FAILED))
-                            .add(")"));
+        warn(line, Text()
+                       .add("file name ")
+                       .quote(name)
+                       .add(" has a directory part: setup creates no directory below the ")
+                       .add(entry->path_type == PATH_WINDOWS ? "Windows directory" : "system directory")
+                       .add(", so ")
+                       .quote(dir)
+                       .add(" must already be there on the user's machine"));
     }
 
     // The source, found as setup finds it: by its name, in the setup directory.
@@ -606,14 +614,25 @@ void Checker::check_entry(int32_t index)
     char dest[2 * SETUP_PATH_SIZE];
     size_t length = 0;
     bool known = destination(index, dest, sizeof dest, &length);
-    if (known && !dest_path_fits((int32_t)length))
-        error(line, Text()
-                        .add("destination ")
-                        .quote(dest)
-                        .format(" is %d characters long, more than the %d setup takes: setup fails at this file (",
-                                (int)length, (int)MAX_DEST_PATH)
+    if (known && !job.entry_fits(index)) {
+        Text text;
+        if (!dest_path_fits((int32_t)length)) {
+            text.add("destination ")
+                .quote(dest)
+                .format(" is %d characters long, more than the %d setup takes", (int)length, (int)MAX_DEST_PATH);
+        } else {
+            // The deepest folder: the destination up to its last separator.
+            char folder[2 * SETUP_PATH_SIZE];
+            size_t len = (size_t)(last_separator(dest) - dest);
+            std::memcpy(folder, dest, len);
+            folder[len] = '\0';
+            text.add("folder ").quote(folder).format(" is %d characters long, more than the %d Windows creates",
+                                                     (int)len, (int)MAX_DIR_PATH);
+        }
+        error(line, text.add(": setup fails before it copies any file (")
                         .quote(error_db.get_error_msg(ERR_STRING_BOUNDS))
                         .add(")"));
+    }
 
     char key[2 * SETUP_PATH_SIZE], other_key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
     windows_key(dest, key, sizeof key);
@@ -690,6 +709,46 @@ void Checker::write_diagnostics(const char *shown, CHECK_SINK sink, void *contex
     }
 }
 
+// The folders setup makes below the install directory for the names'
+// directory parts, in the order it makes them, each once.
+void Checker::write_folders(CHECK_SINK sink, void *context)
+{
+    const char *base = job.get_installpath()[0] ? job.get_installpath() : "<install path>\\";
+    bool any = false;
+    for (int32_t i = 0; i < job.num_files; ++i) {
+        const SETUP_FILE *entry = job.files[i];
+        if (entry->path_type == PATH_WINDOWS || entry->path_type == PATH_WINSYS)
+            continue;
+        const char *name = entry->name;
+        for (const char *p = name; *p; p = plat_char_next(p)) {
+            if (plat_char_next(p) - p != 1 || !is_separator(*p))
+                continue;
+            // This folder, unless an earlier entry's name passes through it.
+            char folder[2 * SETUP_PATH_SIZE], key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
+            size_t len = std::min((size_t)(p - name), sizeof folder - 2);
+            std::memcpy(folder, name, len);
+            folder[len] = '\0';
+            windows_key(folder, key, sizeof key - 1);
+            size_t key_len = std::strlen(key);
+            key[key_len] = '\\';
+            key[key_len + 1] = '\0';
+            bool made_before = false;
+            for (int32_t j = 0; j < i && !made_before; ++j) {
+                if (job.files[j]->path_type == PATH_WINDOWS || job.files[j]->path_type == PATH_WINSYS)
+                    continue;
+                windows_key(job.files[j]->name, other, sizeof other);
+                made_before = !std::strncmp(other, key, key_len + 1);
+            }
+            if (made_before)
+                continue;
+            if (!any)
+                sink(context, "  folders setup makes below the install directory, in this order:\n");
+            any = true;
+            sink(context, Text().add("    ").add(base).add(folder).add("\n").str());
+        }
+    }
+}
+
 void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
 {
     // A blank line between the diagnostics and the plan.
@@ -761,6 +820,8 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
                               .add("\n")
                               .str());
     }
+
+    write_folders(sink, context);
 
     Text own;
     own.add("  setup also writes ");

@@ -48,5 +48,8 @@ constexpr int32_t ERR_DEST_THROUGH_LINK = 913;
 // An install path that leaves no room for uninstal.bat, a listed file or
 // the program below it.
 constexpr int32_t ERR_INSTALL_PATH_TOO_LONG = 914;
+// A "file" name whose destination or folders would not fit the path limits
+// below any directory (see file_name_fits).
+constexpr int32_t ERR_FILE_NAME_TOO_LONG = 915;
 
 #endif

@@ -44,6 +44,7 @@ strip "$stage/setupchk"
 cp docs/setup-ini.md "$stage/"
 cp examples/sample/setup.ini examples/sample/readme.txt examples/sample/notes.ini examples/sample/notesdat.dat \
     "$win32/notes.exe" "$stage/sample/"
+cp -r examples/sample/help "$stage/sample/"
 
 {
     cat <<EOF
@@ -87,7 +88,7 @@ got="$check_dir/$name"
 unzip -l "$out/$name.zip" | sed -n 's/^ *\([0-9]\+\) .*  \(setup-.*[^/]\)$/  \2 (\1 bytes)/p'
 
 expected=(README.txt setup.exe setupchk.exe setupchk setup-ini.md sample/setup.ini sample/readme.txt
-          sample/notes.ini sample/notesdat.dat sample/notes.exe)
+          sample/notes.ini sample/notesdat.dat sample/notes.exe sample/help/index.htm)
 [ -n "$uninstaller" ] && expected+=(uninstal.exe)
 for file in "${expected[@]}"; do
     [ -s "$got/$file" ] || fail "$file is not in the archive"

@@ -26,7 +26,8 @@ build="$PWD/build/win64"
 stage="$build/example"            # the setup directory: setup.exe beside the files
 rm -rf "$stage"
 mkdir -p "$stage"
-cp examples/sample/setup.ini examples/sample/readme.txt examples/sample/notes.ini examples/sample/notesdat.dat "$stage/"
+cp -r examples/sample/setup.ini examples/sample/readme.txt examples/sample/help examples/sample/notes.ini \
+    examples/sample/notesdat.dat "$stage/"
 # setup.exe copies uninstal.exe from its own directory next to the log.
 cp "$build/notes.exe" "$build/setup.exe" "$build/uninstal.exe" "$stage/"
 

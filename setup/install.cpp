@@ -16,6 +16,36 @@
 // its buffer holds MAX_DEST_PATH characters.
 bool dest_path_fits(int32_t length) { return length >= 0 && length <= MAX_DEST_PATH; }
 
+bool dir_path_fits(int32_t length) { return length >= 0 && length <= MAX_DIR_PATH; }
+
+size_t folder_part_length(const char *name, size_t len)
+{
+    size_t folder = 0;
+    for (size_t i = 0; i < len; i = next_char(name, i, len))
+        if (is_path_separator(name[i]))
+            folder = i;
+    return folder;
+}
+
+// Setup makes folders only below the install directory: those of the
+// Windows and system directories are the system's own.
+static bool makes_folders(int32_t path_type) { return path_type != PATH_WINDOWS && path_type != PATH_WINSYS; }
+
+// Whether the destination (base_len characters of base directory, then
+// name) fits, and its deepest folder too when setup makes it.
+static bool fits_below(size_t base_len, const char *name, size_t len, int32_t path_type)
+{
+    if (base_len + len > (size_t)MAX_DEST_PATH)
+        return false;
+    size_t folder = folder_part_length(name, len);
+    return !folder || !makes_folders(path_type) || base_len + folder <= (size_t)MAX_DIR_PATH;
+}
+
+bool file_name_fits(const char *name, size_t len, int32_t path_type)
+{
+    return name && fits_below(std::strlen(SHORTEST_BASE_DIR), name, len, path_type);
+}
+
 // The directory an entry goes to, or null when the job could not learn it.
 static const char *base_dir(const SETUP_TYPE &job, const SETUP_FILE &entry)
 {
@@ -54,10 +84,17 @@ int32_t SETUP_TYPE::dest_path_of(int32_t index, char *buffer, int32_t size) cons
     return (int32_t)full;
 }
 
+bool SETUP_TYPE::entry_fits(int32_t index) const
+{
+    const SETUP_FILE *entry = index >= 0 && index < num_files ? files[index] : nullptr;
+    const char *base = entry ? base_dir(*this, *entry) : nullptr;
+    return !base || fits_below(std::strlen(base), entry->name, std::strlen(entry->name), entry->path_type);
+}
+
 // The current entry's destination, whole, in buffer. False when the entry's
 // base directory is unknown (ERR_BAD_WINDOWS_PATH, ERR_BAD_SYSTEM_PATH) or the
-// path does not fit (ERR_STRING_BOUNDS): a cut path would put the file
-// somewhere else.
+// path or a folder it needs does not fit (ERR_STRING_BOUNDS): a cut path
+// would put the file somewhere else.
 static bool whole_dest(const SETUP_TYPE &job, char *buffer, size_t size)
 {
     const SETUP_FILE *entry = job.current_file();
@@ -65,7 +102,7 @@ static bool whole_dest(const SETUP_TYPE &job, char *buffer, size_t size)
         err_code = entry->path_type == PATH_WINDOWS ? ERR_BAD_WINDOWS_PATH : ERR_BAD_SYSTEM_PATH;
         return false;
     }
-    if ((size_t)job.dest_path(buffer, (int32_t)size) >= size) {
+    if ((size_t)job.dest_path(buffer, (int32_t)size) >= size || !job.entry_fits(job.cur_file)) {
         buffer[0] = '\0';
         err_code = ERR_STRING_BOUNDS;
         return false;
@@ -125,6 +162,25 @@ bool SETUP_TYPE::install_path_usable() const
     return room;
 }
 
+// The folders of an entry's name below the install directory, as the
+// install path's own tree is made: each missing one created and logged
+// before the file, so that the uninstaller removes them after it.
+static bool make_entry_folders(SETUP_TYPE &job, const SETUP_FILE &entry, const char *destination)
+{
+    if (!makes_folders(entry.path_type) || !folder_part_length(entry.name, std::strlen(entry.name)))
+        return true;
+    char folder[SETUP_PATH_SIZE];
+    const char *end = last_backslash(destination);
+    size_t len = end ? (size_t)(end - destination) : 0;
+    if (!len || len >= sizeof folder) {
+        err_code = ERR_STRING_BOUNDS;
+        return false;
+    }
+    std::memcpy(folder, destination, len);
+    folder[len] = '\0';
+    return job.make_dir_tree(folder);
+}
+
 bool SETUP_TYPE::prepare_install()
 {
     // A relative path would install below the current directory, and "."
@@ -133,6 +189,13 @@ bool SETUP_TYPE::prepare_install()
     const char *path = get_installpath();
     if (path[0] && !install_path_usable())
         return false;
+    // The user's install path may be longer than the description's: an
+    // entry it leaves no room stops setup here, not after half the files.
+    for (int32_t i = 0; i < num_files; ++i)
+        if (!entry_fits(i)) {
+            err_code = ERR_STRING_BOUNDS;
+            return false;
+        }
     if (!make_dir_tree(path))
         return false;
     if (!windows_dir || !dir_exists(windows_dir)) {
@@ -193,7 +256,7 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
             return false;
         destination = computed;
     }
-    if (!ready_to_log())
+    if (!ready_to_log() || !make_entry_folders(*this, *entry, destination))
         return false;
     // A folder swapped for a link since the tree was made, or a link in the
     // Windows directory's way: the copy would land elsewhere.

@@ -184,13 +184,22 @@ bool SETUP_TYPE::add_file(const char *value)
         err_code = ERR_FILE_NAME_LEAVES_DIR;
         return false;
     }
+    int32_t type = path_type_named(fields.word, fields.word_len);
+    // Refused now rather than after half the files are in place.
+    if (!file_name_fits(fields.name, fields.name_len, type ? type : PATH_APP)) {
+        err_code = ERR_FILE_NAME_TOO_LONG;
+        return false;
+    }
     void *memory = plat_malloc(sizeof(SETUP_FILE));
     if (!memory)
         return false; // no code of its own: err_code keeps what it held
     SETUP_FILE *entry = new (memory) SETUP_FILE();
     entry->name = create_ptr((uint32_t)(fields.name_len + 1));
     std::memcpy(entry->name, fields.name, fields.name_len);
-    int32_t type = path_type_named(fields.word, fields.word_len);
+    // Its folders are made, logged and removed by the backslash alone.
+    for (size_t i = 0; i < fields.name_len; i = next_char(entry->name, i, fields.name_len))
+        if (entry->name[i] == '/')
+            entry->name[i] = '\\';
     if (type)
         entry->path_type = type;
     files[num_files++] = entry;

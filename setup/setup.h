@@ -100,6 +100,20 @@ public:
 const int32_t MAX_DEST_PATH = 255;
 // Whether install_file takes a destination of length characters.
 bool dest_path_fits(int32_t length);
+// The longest folder setup creates: CreateDirectoryA leaves room for an 8.3
+// name below it within MAX_PATH.
+const int32_t MAX_DIR_PATH = 247;
+// Whether a folder of length characters can be created.
+bool dir_path_fits(int32_t length);
+// The shortest base directory a destination can have.
+const char SHORTEST_BASE_DIR[] = "C:\\";
+// Whether a "file" name of len characters fits below SHORTEST_BASE_DIR: its
+// destination, and for an entry of the install directory its folders, within
+// the limits above. A name that does not fit there fits below no directory.
+bool file_name_fits(const char *name, size_t len, int32_t path_type);
+// The length of name's folder part (up to its last "\" or "/", without it);
+// 0 for a name without one.
+size_t folder_part_length(const char *name, size_t len);
 
 class SETUP_TYPE {
 public:
@@ -142,8 +156,10 @@ public:
     bool load_ini(const char *path, INI_OBSERVER *observer = nullptr);
     // Appends an entry from "name[,path type]". False with ERR_NULL_POINTER for a null
     // value or one without a name, with ERR_FILE_NAME_LEAVES_DIR for a name that would
-    // leave its directory (see file_name_stays_inside), with ERR_TABLE_FULL when 100
-    // entries exist, and with err_code untouched when the entry cannot be allocated.
+    // leave its directory (see file_name_stays_inside), with ERR_FILE_NAME_TOO_LONG for
+    // one that fits below no directory (file_name_fits), with ERR_TABLE_FULL when 100
+    // entries exist, and with err_code untouched when the entry cannot be allocated. A
+    // "/" in the name is kept as "\", the separator the setup log names paths with.
     bool add_file(const char *value);
 
     // Each setter replaces the field with a copy of text; null leaves it unset.
@@ -224,9 +240,14 @@ public:
     // missing, without an open log; ERR_CREATE_DIR when one cannot be created (those
     // made before stay, logged); ERR_FILE_WRITE when one was made but not logged.
     bool make_dir_tree(const char *path);
+    // Whether the entry at index fits below its base directory: its destination within
+    // MAX_DEST_PATH and, for the install directory, its folders within MAX_DIR_PATH.
+    // An entry without a known base directory fits (it fails for that reason).
+    bool entry_fits(int32_t index) const;
     // Creates the install directory tree, checks the Windows (ERR_BAD_WINDOWS_PATH) and
     // system (ERR_BAD_SYSTEM_PATH) directories, and puts the cursor on the first entry.
-    // An install path that is not full is refused with ERR_INSTALL_PATH_NOT_FULL before
+    // An install path that is not full is refused with ERR_INSTALL_PATH_NOT_FULL, and
+    // one that leaves an entry no room (entry_fits) with ERR_STRING_BOUNDS, before
     // anything is made.
     bool prepare_install();
     // Whether the install path is one setup can install into: a full path
@@ -234,15 +255,19 @@ public:
     // that setup writes there (else ERR_INSTALL_PATH_TOO_LONG). The fronts
     // ask before the road, so that nothing is made for a path refused.
     bool install_path_usable() const;
-    // Installs the current entry and moves the cursor on; true without one. A
+    // Installs the current entry and moves the cursor on; true without one. The folders
+    // of an entry of the install directory are made first, as make_dir_tree makes them. A
     // destination already there is left alone when it has the source's size, else the
     // result is false with ERR_OTHER_VERSION and the cursor stays. Other failures:
-    // ERR_STRING_BOUNDS (destination too long),
-    // ERR_BAD_WINDOWS_PATH/ERR_BAD_SYSTEM_PATH (base unknown), ERR_COPY_FAILED.
+    // ERR_STRING_BOUNDS (destination or folder too long: nothing made),
+    // ERR_BAD_WINDOWS_PATH/ERR_BAD_SYSTEM_PATH (base unknown), make_dir_tree's codes,
+    // ERR_COPY_FAILED.
     bool install_file();
     // Copies the current entry to destination (null: its own destination) and logs it
-    // as MkFile. False with ERR_NULL_POINTER without a current entry or an open log,
+    // as MkFile, making the missing folders of an entry of the install directory first.
+    // False with ERR_NULL_POINTER without a current entry or an open log,
     // ERR_STRING_BOUNDS or ERR_BAD_WINDOWS_PATH/ERR_BAD_SYSTEM_PATH as install_file,
+    // ERR_CREATE_DIR or ERR_FILE_WRITE from make_dir_tree (nothing copied),
     // ERR_COPY_FAILED when the copy fails or leaves no file, ERR_FILE_WRITE when the
     // file was copied but not logged.
     bool copy_setup_file(const char *destination);
@@ -269,7 +294,7 @@ public:
 
 extern SETUP_TYPE setup_job;
 
-// Adds the setup engine's messages, ERR_TOO_MANY_FILES to ERR_INSTALL_PATH_NOT_FULL,
+// Adds the setup engine's messages, ERR_TOO_MANY_FILES to ERR_FILE_NAME_TOO_LONG,
 // to error_db.
 void add_setup_errors();
 

@@ -25,6 +25,8 @@ void add_setup_errors()
                                               "create: no file is copied through it!");
     error_db.add_error(ERR_INSTALL_PATH_TOO_LONG,
                        "The install path is too long for the files that setup writes into it!");
+    error_db.add_error(ERR_FILE_NAME_TOO_LONG, "A setup file name is too long: its destination or one of its folders "
+                                               "would not fit the path limits of Windows!");
 }
 
 static INIT_TYPE setup_errors(add_setup_errors);

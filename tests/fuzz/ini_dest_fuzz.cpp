@@ -24,6 +24,9 @@ static void check_loaded(const SETUP_TYPE &job, bool loaded)
         FUZZ_CHECK(entry && entry->name && entry->name[0], "entry %d without a name", (int)i);
         FUZZ_CHECK(file_name_stays_inside(entry->name, std::strlen(entry->name)), "entry %d leaves its directory: %s",
                    (int)i, entry->name);
+        FUZZ_CHECK(file_name_fits(entry->name, std::strlen(entry->name), entry->path_type) &&
+                       !std::strchr(entry->name, '/'),
+                   "entry %d does not fit below C:\\ or keeps a \"/\": %s", (int)i, entry->name);
         FUZZ_CHECK(entry->path_type == PATH_APP || entry->path_type == PATH_WINDOWS || entry->path_type == PATH_WINSYS,
                    "entry %d has path type %d", (int)i, (int)entry->path_type);
     }
@@ -37,7 +40,7 @@ static void check_loaded(const SETUP_TYPE &job, bool loaded)
         // The file is there, so the only failures are refused lines, and
         // the author is shown which one.
         FUZZ_CHECK(err_code == ERR_TABLE_FULL || err_code == ERR_NULL_POINTER || err_code == ERR_FILE_NAME_LEAVES_DIR ||
-                       err_code == ERR_INSTALL_PATH_NOT_FULL,
+                       err_code == ERR_INSTALL_PATH_NOT_FULL || err_code == ERR_FILE_NAME_TOO_LONG,
                    "load_ini failed with %d", (int)err_code);
         FUZZ_CHECK(job.refused_line[0] && std::strchr(job.refused_line, '='), "no refused line kept for %d",
                    (int)err_code);

@@ -15,7 +15,9 @@ namespace scene {
 namespace {
 
 const char LOG[] = "C:\\windows\\UnInstal\\Robust.log";
-const char *const APP_FILES[] = {"app.exe", "readme.txt", "data1.dat", "data2.dat", "data3.dat", "data4.dat"};
+// Two of them in folders below the install directory, one inside the other.
+const char *const APP_FILES[] = {"app.exe",   "readme.txt",          "help\\index.htm", "data1.dat",
+                                 "data2.dat", "help\\img\\logo.gif", "data3.dat",       "data4.dat"};
 
 std::string source_of(const char *name, size_t bulk)
 {
@@ -35,6 +37,8 @@ void lay_out(size_t bulk)
     fuzzdrive::reset();
     std::string ini = "apptitle=Robust\ninstallpath=C:\\Program Files\\Robust\nexename=app.exe\n";
     size_t n = 0;
+    plat_mkdir(setup_file("help").c_str());
+    plat_mkdir(setup_file("help\\img").c_str());
     for (const char *name : APP_FILES) {
         ini += std::string("file=") + name + "\n";
         // Of different sizes, so that a full disk meets each at another byte.

@@ -1,5 +1,5 @@
 // Every call of the seam that can fail, failed in turn along a whole
-// installation: ten files, one of them met at its destination in another
+// installation: thirteen files, three of them in folders setup makes, one of them met at its destination in another
 // version, one the same, and a shortcut. Each run must end as a failure
 // with the code of what failed (or go on where a failure has a way around
 // it), and leave a log that names everything the run made but the item at
@@ -141,7 +141,11 @@ protected:
         for (const std::string &dir : {s.base, s.win, s.sys, s.setup, s.menu})
             testenv::make_dir(dir);
         std::string ini = "apptitle=Sweep\ninstallpath=" + s.base + "\\Programs\\Sweep\nexename=app.exe\n";
-        for (const char *name : {"app.exe", "readme.txt", "data1.dat", "data2.dat", "data3.dat", "data4.dat"}) {
+        // Folders below the install directory too: two deep, and one met again.
+        testenv::make_dir(s.setup + "\\help");
+        testenv::make_dir(s.setup + "\\help\\img");
+        for (const char *name : {"app.exe", "readme.txt", "help\\index.htm", "help\\img\\logo.gif", "data1.dat",
+                                 "data2.dat", "help\\toc.htm", "data3.dat", "data4.dat"}) {
             ini += std::string("file=") + name + "\n";
             testenv::write_file(s.setup + "\\" + name, std::string("contents of ") + name);
         }

@@ -14,7 +14,7 @@
 TEST(ErrorTable, StartupFillsSeventyTwoRecordsInOrder)
 {
     ASSERT_TRUE(error_db.initialised);
-    ASSERT_EQ(error_db.num_errors, 73);
+    ASSERT_EQ(error_db.num_errors, 74);
     const int defaults[] = {0, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65};
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(error_db.errors[i]->code, defaults[i]) << i;
@@ -23,7 +23,7 @@ TEST(ErrorTable, StartupFillsSeventyTwoRecordsInOrder)
         EXPECT_EQ(error_db.errors[16 + i]->code, i);
         EXPECT_STREQ(error_db.errors[16 + i]->message, system_error_messages[i]);
     }
-    const int setup_codes[] = {905, 909, 910, 907, 908, 906, 901, 902, 903, 904, 911, 912, 913, 914};
+    const int setup_codes[] = {905, 909, 910, 907, 908, 906, 901, 902, 903, 904, 911, 912, 913, 914, 915};
     for (int i = 0; i < 13; ++i)
         EXPECT_EQ(error_db.errors[59 + i]->code, setup_codes[i]) << i;
 }
@@ -51,6 +51,8 @@ TEST(ErrorTable, LookupsTakeTheFirstMatch)
         {913, "A destination folder is a junction or symbolic link that setup did not create: no file is copied "
               "through it!"},
         {914, "The install path is too long for the files that setup writes into it!"},
+        {915, "A setup file name is too long: its destination or one of its folders would not fit the path limits of "
+              "Windows!"},
         {999, "Specified Error code not found."},
         {-1, "Specified Error code not found."},
     };

@@ -213,6 +213,7 @@ TEST(LoadIni, StreamThatFailsBeforeItsEndSets52)
 // refused at its line: the load fails, names the line, and reads no further.
 TEST(LoadIni, NamesThatLeaveTheirDirectoryAndRelativeInstallPathsAreRefused)
 {
+    const std::string long_folder_line = "file=" + std::string(245, 'f') + "\\x";
     const struct {
         const char *line, *refused;
         int32_t code;
@@ -232,6 +233,8 @@ TEST(LoadIni, NamesThatLeaveTheirDirectoryAndRelativeInstallPathsAreRefused)
         {"installpath=C:\\Apps\\..\\Foo", "installpath=C:\\Apps\\..\\Foo", ERR_INSTALL_PATH_NOT_FULL},
         {"file=readme.txt ,win_path", "file=readme.txt ,win_path", ERR_FILE_NAME_LEAVES_DIR},
         {"file=sub\\\\a.txt", "file=sub\\\\a.txt", ERR_FILE_NAME_LEAVES_DIR},
+        // A folder that could not be made below any install directory.
+        {long_folder_line.c_str(), long_folder_line.c_str(), ERR_FILE_NAME_TOO_LONG},
     };
     std::string dir = testenv::scratch_dir();
     for (const auto &c : cases) {
@@ -254,6 +257,7 @@ TEST(LoadIni, NamesThatLeaveTheirDirectoryAndRelativeInstallPathsAreRefused)
     EXPECT_STREQ(job.refused_line, "");
     ASSERT_EQ(job.num_files, 2);
     EXPECT_STREQ(job.files[0]->name, "sub\\four.txt");
+    EXPECT_STREQ(job.files[1]->name, "sub\\five.txt");
     EXPECT_STREQ(job.get_installpath(), "C:\\");
     ASSERT_TRUE(job.load_ini(write_ini(dir, "empty.ini", {"installpath="}).c_str()));
     EXPECT_STREQ(job.get_installpath(), "");

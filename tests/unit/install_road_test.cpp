@@ -14,8 +14,10 @@
 #include "platform/fault.h"
 #include "setup/install_road.h"
 #include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/log_truth.h"
 #include "tests/unit/support/shortcut_reader.h"
 #include "tests/unit/support/test_env.h"
+#include "uninstall/removal_plan.h"
 
 using testenv::read_file;
 using testenv::write_file;
@@ -180,6 +182,71 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
                                                        "workdir=" +
                                                        app + "\n");
 #endif
+}
+
+// Names with folders, two deep, shared, one reused by a later file, one
+// there already: each new folder is made and logged before its first file,
+// in the order made, the folder that was there is neither logged nor
+// removed, and the uninstaller leaves the drive as it found it.
+TEST_F(InstallRoadTest, FoldersOfNamesAreLoggedInOrderAndGoAgainOnUninstall)
+{
+    const std::string app = root + "Programs\\Folders\\";
+    ASSERT_TRUE(testenv::make_dir(root + "Programs") && testenv::make_dir(app) && testenv::make_dir(app + "docs"));
+    for (const char *dir : {"help", "help\\img", "docs"})
+        ASSERT_TRUE(testenv::make_dir(source + dir));
+    // As written in setup.ini ("/" too), and where each goes.
+    const struct {
+        const char *line, *name;
+    } files[] = {{"help\\index.htm", "help\\index.htm"},
+                 {"help\\img\\logo.gif", "help\\img\\logo.gif"},
+                 {"readme.txt", "readme.txt"},
+                 {"docs\\guide.txt", "docs\\guide.txt"},
+                 {"help/img/more.gif", "help\\img\\more.gif"},
+                 {"help\\toc.htm", "help\\toc.htm"}};
+    std::string ini = "apptitle=Folders\ninstallpath=" + app + "\n";
+    std::vector<std::string> shown;
+    for (const auto &f : files) {
+        ini += std::string("file=") + f.line + "\n";
+        put_source(f.name, std::string("source of ") + f.name);
+        shown.push_back(app + f.name);
+    }
+    put_source("setup.ini", ini);
+    const std::string drive = root.substr(0, root.size() - 1);
+    const logtruth::Tree before = logtruth::snapshot(drive);
+    ASSERT_TRUE(job.load_ini("setup.ini"));
+
+    SCRIPTED_FRONT front;
+    ROAD_RESULT road = job.run_install_road(front);
+    EXPECT_EQ(road.end, ROAD_DONE);
+    EXPECT_EQ(front.shown, shown);
+    job.close_log();
+    const std::string log = windows + road.log_name;
+    std::vector<std::string> lines = text_lines(log);
+    ASSERT_GE(lines.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 5, lines.end()),
+              (std::vector<std::string>{"MkFile=" + app + "uninstal.bat", "MkDir=" + app + "help",
+                                        "MkFile=" + app + "help\\index.htm", "MkDir=" + app + "help\\img",
+                                        "MkFile=" + app + "help\\img\\logo.gif", "MkFile=" + app + "readme.txt",
+                                        "MkFile=" + app + "docs\\guide.txt", "MkFile=" + app + "help\\img\\more.gif",
+                                        "MkFile=" + app + "help\\toc.htm"}));
+    for (const auto &f : files)
+        EXPECT_EQ(read_file(app + f.name), std::string("source of ") + f.name);
+
+    REMOVAL_PLAN plan;
+    REMOVAL_CONTEXT context = {};
+    join_path(context.dirs.windows, sizeof context.dirs.windows, windows.c_str());
+    join_path(context.dirs.system, sizeof context.dirs.system, system.c_str());
+    SILENT_ANSWERS answers;
+    OPEN_RESULT why = OPEN_OK;
+    EXPECT_EQ(run_removal(plan, log.c_str(), context, answers, why), UNINSTALL_DONE);
+    EXPECT_EQ(why, OPEN_OK);
+    const auto listing = [](const logtruth::Tree &tree) {
+        std::vector<std::string> entries;
+        for (const auto &entry : tree)
+            entries.push_back(entry.first + (entry.second.dir ? "\\" : " = " + entry.second.bytes));
+        return entries;
+    };
+    EXPECT_EQ(listing(logtruth::snapshot(drive)), listing(before));
 }
 
 // ---- where the road stops ----

@@ -389,14 +389,43 @@ TEST_F(InstallTest, MissingSourceIsReportedAndCannotBeCopied)
     EXPECT_TRUE(log_lines().empty());
 }
 
-TEST_F(InstallTest, NameWithMissingSubdirectoryCannotBeCopied)
+// Setup makes no folder inside the system's own directories.
+TEST_F(InstallTest, NameWithMissingSubdirectoryOfTheWindowsDirectoryCannotBeCopied)
 {
-    ASSERT_TRUE(testenv::make_dir(app));
     ASSERT_TRUE(testenv::make_dir(source + "data"));
     put_source("data\\a.dat", "data");
-    add_and_select("data\\a.dat");
-    EXPECT_FAILS_WITH(job.install_file(), ERR_COPY_FAILED);
-    EXPECT_FALSE(dir_exists((app + "data").c_str()));
+    for (const char *line : {"data\\a.dat,win_path", "data\\a.dat,winsys_path"}) {
+        add_and_select(line);
+        EXPECT_FAILS_WITH(job.install_file(), ERR_COPY_FAILED);
+    }
+    EXPECT_FALSE(dir_exists((windows + "data").c_str()));
+    EXPECT_FALSE(dir_exists((system + "data").c_str()));
+    EXPECT_TRUE(log_lines().empty());
+}
+
+// A folder longer than Windows creates is refused before anything is made:
+// by prepare_install for the whole list, by install_file for its entry.
+TEST_F(InstallTest, FolderTooLongForWindowsIsRefusedBeforeAnythingIsMade)
+{
+    // The install path and "sub" make a folder of 248 characters.
+    const std::string base = root + "p";
+    const std::string path = base + std::string(248 - 4 - base.size(), 'p') + "\\";
+    job.set_installpath(path.c_str());
+    ASSERT_TRUE(job.add_file("sub\\a.txt"));
+    EXPECT_FALSE(job.entry_fits(0));
+    EXPECT_FAILS_WITH(job.prepare_install(), ERR_STRING_BOUNDS);
+    EXPECT_EQ(job.cur_file, -1);
+    job.cur_file = 0;
+    EXPECT_FAILS_WITH(job.install_file(), ERR_STRING_BOUNDS);
+    EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), ERR_STRING_BOUNDS);
+    EXPECT_FALSE(dir_exists(path.c_str()));
+    EXPECT_TRUE(log_lines().empty());
+    // One character less fits, and a file beside the folder needs none.
+    job.set_installpath((path.substr(0, path.size() - 2) + "\\").c_str());
+    EXPECT_TRUE(job.entry_fits(0));
+    job.set_installpath(path.c_str());
+    ASSERT_TRUE(job.add_file(std::string(255 - path.size(), 'f').c_str()));
+    EXPECT_TRUE(job.entry_fits(1));
 }
 
 TEST_F(InstallTest, CopyToAGivenDestinationReplacesItWhole)
@@ -463,8 +492,8 @@ TEST_F(InstallTest, DestinationAtTheLimitIsInstalledAndLongerIsRefused)
 
 TEST_F(InstallTest, OverlongDestinationIsRefusedByTheCopy)
 {
-    std::string longer(300, 'L');
-    add_and_select(longer.c_str());
+    job.set_installpath((root + std::string(300, 'L')).c_str());
+    add_and_select("a.txt");
     EXPECT_FAILS_WITH(job.install_file(), ERR_STRING_BOUNDS);
     EXPECT_FAILS_WITH(job.copy_setup_file(nullptr), ERR_STRING_BOUNDS);
     EXPECT_TRUE(log_lines().empty());

@@ -110,6 +110,38 @@ TEST(SetupJob, AddFileSplitsNameAndPathType)
     }
 }
 
+// Below "C:\" a destination has 255 characters and a folder setup makes 247:
+// a name past either fits below no install directory. The folders of the
+// system's own directories are not made, so only the whole path counts there.
+TEST(SetupJob, AddFileKeepsNamesWithinThePathLimits)
+{
+    const std::string folder(244, 'f'); // "C:\" and this: 247 characters
+    const struct {
+        std::string value;
+        bool taken;
+    } cases[] = {
+        {std::string(252, 'n'), true},
+        {std::string(253, 'n'), false},
+        {folder + "\\x", true},
+        {folder + "f\\x", false},
+        {folder.substr(0, 100) + "\\" + folder.substr(0, 143) + "f\\x", false}, // the deepest folder counts
+        {folder + "f\\x,win_path", true},
+        {folder + "f\\x,winsys_path", true},
+        {folder + "f/x,app_path", false},
+        {std::string(253, 'n') + ",winsys_path", false},
+    };
+    for (const auto &c : cases) {
+        SETUP_TYPE job;
+        err_code = ERR_NONE;
+        EXPECT_EQ(job.add_file(c.value.c_str()), c.taken) << c.value.size();
+        EXPECT_EQ(err_code, c.taken ? ERR_NONE : ERR_FILE_NAME_TOO_LONG) << c.value.size();
+    }
+    // The log names a folder by "\" alone, so a "/" becomes one.
+    SETUP_TYPE job;
+    ASSERT_TRUE(job.add_file("help/img\\a.gif,app_path"));
+    EXPECT_STREQ(job.files[0]->name, "help\\img\\a.gif");
+}
+
 TEST(SetupJob, AddFileRefusals)
 {
     SETUP_TYPE job;

@@ -1,8 +1,9 @@
 # A full installation of the sample application with every default: each
 # page's caption and texts, then the files, the setup log, uninstal.bat and
-# the shortcut.
+# the shortcut; the help folder below the install directory is made and
+# logged before its file.
 sample="$SOURCE_DIR/examples/sample"
-cp "$sample/setup.ini" "$sample/readme.txt" "$sample/notes.ini" "$sample/notesdat.dat" "$SETUP_DIR/"
+cp -r "$sample/setup.ini" "$sample/readme.txt" "$sample/help" "$sample/notes.ini" "$sample/notesdat.dat" "$SETUP_DIR/"
 cp "$NOTES_EXE" "$SETUP_DIR/notes.exe"
 clean_prefix 'C:\Program Files\Sample Notes' 'C:\windows\notes.ini' 'C:\windows\system32\notesdat.dat'
 clean_programs 'Sample Notes'
@@ -69,6 +70,7 @@ SCRIPT
 app='C:\Program Files\Sample Notes'
 expect_same "$app\\notes.exe" notes.exe
 expect_same "$app\\readme.txt" readme.txt
+expect_same "$app\\help\\index.htm" help/index.htm
 expect_same 'C:\windows\notes.ini' notes.ini
 expect_same 'C:\windows\system32\notesdat.dat' notesdat.dat
 folder="$PROGRAMS\\Sample Notes"
@@ -81,6 +83,8 @@ MkDir=$app
 MkFile=$app\\uninstal.bat
 MkFile=$app\\notes.exe
 MkFile=$app\\readme.txt
+MkDir=$app\\help
+MkFile=$app\\help\\index.htm
 MkFile=C:\\windows\\notes.ini
 MkFile=C:\\windows\\system32\\notesdat.dat
 MkDir=$folder

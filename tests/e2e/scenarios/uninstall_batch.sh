@@ -8,7 +8,7 @@
 # must be as it was before setup, but for the log directory with its
 # uninstal.exe.
 sample="$SOURCE_DIR/examples/sample"
-cp "$sample/setup.ini" "$sample/readme.txt" "$sample/notes.ini" "$sample/notesdat.dat" "$SETUP_DIR/"
+cp -r "$sample/setup.ini" "$sample/readme.txt" "$sample/help" "$sample/notes.ini" "$sample/notesdat.dat" "$SETUP_DIR/"
 cp "$NOTES_EXE" "$SETUP_DIR/notes.exe"
 stage_uninstaller
 clean_prefix 'C:\Program Files\Sample Notes' 'C:\windows\notes.ini' 'C:\windows\system32\notesdat.dat'
