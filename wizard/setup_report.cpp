@@ -66,6 +66,11 @@ void SETUP_REPORT::description_refused(const SETUP_TYPE &job, int32_t code)
 void REPORT_FRONT::begin_files(int32_t total)
 {
     report.line("log", "%s", job.log.path);
+    if (job.uninstaller.choice != UNINSTALLER_NOT_BROUGHT) {
+        char uninstaller[LOG_PATH_SIZE + 96];
+        describe_uninstaller(job.uninstaller, uninstaller, sizeof uninstaller);
+        report.line("uninstaller", "%s", uninstaller);
+    }
     report.line("files", "%d to install in %s", (int)total, job.get_installpath());
     inner.begin_files(total);
 }
