@@ -57,6 +57,7 @@ expect_lines "$(dos_of_unix "$OUT/report.txt")" <<EOF
 setup /s /Log=$report /D=$app
 loaded setup.ini: E2E Quiet, 2 files
 log C:\\windows\\UnInstal\\E2E Quiet.log
+uninstaller placed C:\\windows\\UnInstal\\uninstal.exe $(versioned "$UNINSTAL_EXE" - "")
 files 2 to install in $app\\
 created $app\\app.txt
 created $app\\readme.txt
