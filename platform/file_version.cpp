@@ -9,7 +9,7 @@ namespace {
 
 const uint32_t RT_VERSION_ID = 16;
 const uint32_t FIXED_INFO_SIGNATURE = 0xFEEF04BD;
-const uint32_t MAX_SECTIONS = 96;   // the loader's own limit
+const uint32_t MAX_SECTIONS = 96;    // the loader's own limit
 const uint32_t MAX_HEADER_AT = 4096; // where a linker puts the PE header, with room to spare
 
 uint32_t u16_at(const unsigned char *p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
@@ -121,8 +121,8 @@ public:
         // Type, then name, then language: the first version resource there is.
         uint32_t at = 0;
         bool is_dir = false;
-        if (!entry(root, 0, false, RT_VERSION_ID, &at, &is_dir) || !is_dir ||
-            !entry(root, at, true, 0, &at, &is_dir) || !is_dir || !entry(root, at, true, 0, &at, &is_dir) || is_dir)
+        if (!entry(root, 0, false, RT_VERSION_ID, &at, &is_dir) || !is_dir || !entry(root, at, true, 0, &at, &is_dir) ||
+            !is_dir || !entry(root, at, true, 0, &at, &is_dir) || is_dir)
             return false;
         unsigned char data_entry[8];
         uint32_t data;

@@ -53,9 +53,7 @@ void describe_uninstaller(const UNINSTALLER_PLACING &p, char *out, size_t size)
     case UNINSTALLER_NOT_BROUGHT: std::snprintf(out, size, "none: setup has no %s beside it", UNINSTALLER_NAME); break;
     case UNINSTALLER_PLACED: std::snprintf(out, size, "placed %s %s", p.path, ours); break;
     case UNINSTALLER_REPLACED: std::snprintf(out, size, "replaced %s %s by %s", p.path, there, ours); break;
-    case UNINSTALLER_NOT_OURS:
-        std::snprintf(out, size, "replaced %s (%s: not ours) by %s", p.path, there, ours);
-        break;
+    case UNINSTALLER_NOT_OURS: std::snprintf(out, size, "replaced %s (%s: not ours) by %s", p.path, there, ours); break;
     case UNINSTALLER_KEPT_SAME: std::snprintf(out, size, "kept %s %s: the same as this setup's", p.path, there); break;
     case UNINSTALLER_KEPT_NEWER:
         std::snprintf(out, size, "kept %s %s: this setup's (%s) is not newer", p.path, there, ours);

@@ -25,8 +25,8 @@ struct UNINSTALLER_PLACING {
     UNINSTALLER_CHOICE choice = UNINSTALLER_NOT_BROUGHT;
     FILE_VERSION_READ ours_read = VERSION_UNREADABLE;
     FILE_VERSION_READ there_read = VERSION_UNREADABLE;
-    uint64_t ours = 0;  // for VERSION_FOUND
-    uint64_t there = 0; // for VERSION_FOUND
+    uint64_t ours = 0;             // for VERSION_FOUND
+    uint64_t there = 0;            // for VERSION_FOUND
     char path[LOG_PATH_SIZE] = ""; // the copy beside the logs
 };
 

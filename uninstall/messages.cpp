@@ -166,8 +166,8 @@ void open_error_message(const char *path, OPEN_RESULT why, char *out, size_t siz
                  "%s\n\nNothing has been removed.",
                  path ? path : "");
     else
-        text.add("The setup log\n\n     %s\n\ncould not be opened: %s.\n\nNothing has been removed.",
-                 path ? path : "", reason);
+        text.add("The setup log\n\n     %s\n\ncould not be opened: %s.\n\nNothing has been removed.", path ? path : "",
+                 reason);
 }
 
 void args_error_message(ARGS_PROBLEM problem, char *out, size_t size)

@@ -32,7 +32,7 @@ inline std::string program_with_version(uint64_t version, uint32_t resource_type
     put32(s, 0x3C, pe);
     s.replace(pe, 4, std::string("PE\0\0", 4));
     put16(s, pe + 4, 0x8664);
-    put16(s, pe + 6, 1);   // sections
+    put16(s, pe + 6, 1);    // sections
     put16(s, pe + 20, 240); // optional header: PE32+ with 16 directories
     put16(s, optional, 0x20B);
     put32(s, optional + 108, 16);
