@@ -185,8 +185,9 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     if (!logged)
         return false;
 
-    // An uninstaller beside setup that cannot be read is a failed copy, not
-    // a missing one; and the copy must really be there for the batch file.
+    // Ours goes there only when it is newer (weigh_uninstaller). One beside
+    // setup that cannot be read, where it is to go, is a failed copy, not a
+    // missing one; and the copy must really be there for the batch file.
     weigh_uninstaller(file_present(UNINSTALLER_NAME) ? UNINSTALLER_NAME : nullptr, uninstaller_copy, uninstaller);
     if (uninstaller_copied(uninstaller.choice) &&
         (!replace_file(UNINSTALLER_NAME, uninstaller_copy) || !file_present(uninstaller_copy))) {
