@@ -14,6 +14,7 @@
 #include "lib/generr.h"
 #include "lib/genmem.h"
 #include "lib/genstrin.h"
+#include "platform/file_version.h"
 #include "platform/platform.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
@@ -247,6 +248,7 @@ private:
     void check_install_path();
     void check_exename();
     void check_entry(int32_t index);
+    void check_uninstaller();
     bool destination(int32_t index, char *out, size_t size, size_t *length);
     void write_folders(CHECK_SINK sink, void *context);
 };
@@ -694,6 +696,49 @@ void Checker::check_job()
         warn(0, Text().add("no file lines: setup installs nothing but its ").add(BATCH_FILE_NAME));
     for (int32_t i = 0; i < job.num_files; ++i)
         check_entry(i);
+    check_uninstaller();
+}
+
+// The pair that ships together: setup.exe and the uninstaller it copies
+// beside the logs. Only a directory with setup.exe is weighed: one that
+// holds a description alone is still being written.
+void Checker::check_uninstaller()
+{
+    const char SETUP_NAME[] = "setup.exe";
+    if (plat_get_attributes(SETUP_NAME) == PLAT_NO_ATTRIBUTES)
+        return;
+    if (plat_get_attributes(UNINSTALLER_NAME) == PLAT_NO_ATTRIBUTES) {
+        warn(0, Text()
+                    .add("no ")
+                    .add(UNINSTALLER_NAME)
+                    .add(" beside setup.exe: setup writes ")
+                    .add(BATCH_FILE_NAME)
+                    .add(" all the same, but on a machine where no other setup left an uninstaller beside the "
+                         "logs, it runs nothing"));
+        return;
+    }
+    uint64_t setup_version, uninstaller_version;
+    if (plat_file_version(SETUP_NAME, &setup_version) != VERSION_FOUND)
+        return;
+    FILE_VERSION_READ read = plat_file_version(UNINSTALLER_NAME, &uninstaller_version);
+    char setup_text[32], uninstaller_text[32];
+    format_file_version(setup_version, setup_text, sizeof setup_text);
+    format_file_version(uninstaller_version, uninstaller_text, sizeof uninstaller_text);
+    if (read != VERSION_FOUND)
+        warn(0, Text()
+                    .add(UNINSTALLER_NAME)
+                    .add(read == VERSION_NONE ? " has no version information" : " cannot be read")
+                    .add(": setup never puts it in place of an uninstaller that has one, and this setup.exe is ")
+                    .add(setup_text));
+    else if (uninstaller_version < setup_version)
+        warn(0, Text()
+                    .add(UNINSTALLER_NAME)
+                    .add(" ")
+                    .add(uninstaller_text)
+                    .add(" is older than setup.exe ")
+                    .add(setup_text)
+                    .add(" beside it: a mismatched pair, whose uninstaller may refuse the logs its setup writes; take "
+                         "both from one release"));
 }
 
 void Checker::write_diagnostics(const char *shown, CHECK_SINK sink, void *context)

@@ -8,10 +8,17 @@
 
 // ---- keys ------------------------------------------------------------------
 
-static const char *const KEY_NAMES[] = {"", "AppTitle", "EMail", "MkDir", "MkFile"};
+static const char *const KEY_NAMES[] = {"", "AppTitle", "EMail", "MkDir", "MkFile", "Needs"};
 static_assert(sizeof KEY_NAMES / sizeof KEY_NAMES[0] == LOG_KEY_COUNT, "a name for every key");
+// Whether an uninstaller that ignored the key would remove wrongly. None of
+// the first keys is: every uninstaller knows them.
+static const bool KEY_REQUIRED[] = {false, false, false, false, false, false};
+static_assert(sizeof KEY_REQUIRED / sizeof KEY_REQUIRED[0] == LOG_KEY_COUNT, "a rule for every key");
+static_assert(LOG_KEY_COUNT <= 32, "LOG_WRITER::announced has a bit for every key");
 
 const char *log_key_name(LOG_KEY key) { return key > KEY_OTHER && key < LOG_KEY_COUNT ? KEY_NAMES[key] : ""; }
+
+bool log_key_is_required(LOG_KEY key) { return key > KEY_OTHER && key < LOG_KEY_COUNT && KEY_REQUIRED[key]; }
 
 LOG_KEY log_key_of(const char *text, size_t len)
 {
@@ -116,7 +123,7 @@ void LINE_OUT::write_out()
     used = 0;
 }
 
-LOG_WRITER::LOG_WRITER() : file(nullptr), path{}, length(0) {}
+LOG_WRITER::LOG_WRITER() : file(nullptr), path{}, length(0), announced(0) {}
 
 bool LOG_WRITER::start(FILE *stream, const char *at)
 {
@@ -136,6 +143,7 @@ bool LOG_WRITER::close()
     file = nullptr;
     path[0] = '\0';
     length = 0;
+    announced = 0;
     return closed;
 }
 
@@ -173,7 +181,22 @@ bool LOG_WRITER::line(const char *a, const char *b, const char *c)
 
 bool LOG_WRITER::entry(LOG_KEY key, const char *value)
 {
-    return key != KEY_OTHER && line(log_key_name(key), "=", value);
+    if (key == KEY_OTHER || (log_key_is_required(key) && !need(key)))
+        return false;
+    return line(log_key_name(key), "=", value);
+}
+
+bool LOG_WRITER::need(LOG_KEY key)
+{
+    if (key <= KEY_OTHER || key >= LOG_KEY_COUNT)
+        return false;
+    uint32_t bit = 1u << key;
+    if (announced & bit)
+        return true;
+    if (!line(KEY_NAMES[KEY_NEEDS], "=", KEY_NAMES[key]))
+        return false;
+    announced |= bit;
+    return true;
 }
 
 bool LOG_WRITER::header(const char *title)
@@ -281,4 +304,14 @@ bool PARSED_LOG::names_file(const char *path) const
         if (lines[i].key == KEY_MKFILE && !lines[i].cut && !lines[i].has_nul && same_path(lines[i].value, path))
             return true;
     return false;
+}
+
+const char *PARSED_LOG::unknown_need() const
+{
+    for (int32_t i = 0; i < count; ++i) {
+        const LOG_LINE &line = lines[i];
+        if (line.key == KEY_NEEDS && !line.cut && log_key_of(line.value, std::strlen(line.value)) == KEY_OTHER)
+            return line.value;
+    }
+    return nullptr;
 }

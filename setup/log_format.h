@@ -25,10 +25,21 @@ const size_t LOG_PATH_SIZE = 260;
 
 // The keys of "key=value" lines. KEY_OTHER is any other line, kept as it is
 // and otherwise ignored. A new key goes before LOG_KEY_COUNT, with its name
-// in log_format.cpp.
-enum LOG_KEY { KEY_OTHER, KEY_APPTITLE, KEY_EMAIL, KEY_MKDIR, KEY_MKFILE, LOG_KEY_COUNT };
-// The key as written ("AppTitle", "EMail", "MkDir", "MkFile"); "" for KEY_OTHER.
+// in log_format.cpp, and says there whether an uninstaller that does not
+// know it must leave the log alone (log_key_is_required).
+//
+// KEY_NEEDS ("Needs=MkReg") names a key that the log holds and that its
+// uninstaller must know. The writer puts it before the first line of such
+// a key; an uninstaller that meets one naming a key it does not know
+// removes nothing. The keys of the first logs need no such line, so those
+// logs, and every log without a newer key, read as they always have.
+enum LOG_KEY { KEY_OTHER, KEY_APPTITLE, KEY_EMAIL, KEY_MKDIR, KEY_MKFILE, KEY_NEEDS, LOG_KEY_COUNT };
+// The key as written ("AppTitle", "EMail", "MkDir", "MkFile", "Needs"); ""
+// for KEY_OTHER.
 const char *log_key_name(LOG_KEY key);
+// True for a key that an uninstaller must know to remove the log's
+// installation rightly: the writer announces it with a Needs line.
+bool log_key_is_required(LOG_KEY key);
 // The key that the len bytes at text spell, in any case; KEY_OTHER for none.
 LOG_KEY log_key_of(const char *text, size_t len);
 // True for the keys whose value is a path that setup made and the
@@ -87,6 +98,7 @@ public:
     FILE *file;               // the open log, or null
     char path[LOG_PATH_SIZE]; // its path; empty without one
     int64_t length;           // bytes of whole lines in it
+    uint32_t announced;       // bit k: "Needs=" written for key k
 
     LOG_WRITER();
     ~LOG_WRITER() { close(); }
@@ -102,8 +114,11 @@ public:
     // Writes a, b and c and a line end, and flushes them. False for a
     // missing part or log, and when the line did not reach the disk whole.
     bool line(const char *a, const char *b = "", const char *c = "");
-    // "Key=value" (false for KEY_OTHER).
+    // "Key=value" (false for KEY_OTHER), after "Needs=Key" when the key is
+    // required and not yet announced in this log.
     bool entry(LOG_KEY key, const char *value);
+    // "Needs=Key", once a log; true when it was written before.
+    bool need(LOG_KEY key);
     // The comment that opens every log.
     bool header(const char *title);
     // A line as read, into a rewritten log: a line cut short, or a path with
@@ -148,6 +163,9 @@ public:
     const char *title() const;
     // True when a complete MkFile line names path (compared as Windows does).
     bool names_file(const char *path) const;
+    // The value of the first whole Needs line that names no key this program
+    // knows, or null: the log was written by a newer setup.
+    const char *unknown_need() const;
 };
 
 #endif

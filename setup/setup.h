@@ -9,6 +9,7 @@
 #include "setup/install_road.h"
 #include "setup/log_format.h"
 #include "setup/path_join.h"
+#include "setup/uninstaller_copy.h"
 
 const int32_t PATH_APP = 1;     // the install directory
 const int32_t PATH_WINDOWS = 2; // the Windows directory
@@ -131,6 +132,8 @@ public:
     int32_t num_files;
     int32_t cur_file; // the cursor; -1 when on no entry
     LOG_WRITER log;   // the setup log; closed without one
+    // What write_uninstall_bat found beside the logs and did with the uninstaller.
+    UNINSTALLER_PLACING uninstaller;
     // The setup.ini line (key=value) that made load_ini fail; empty otherwise.
     char refused_line[MAX_INI_LINE + 1];
 
@@ -219,7 +222,9 @@ public:
     // is made that the log must name.
     bool ready_to_log();
     // Writes "uninstal.bat" into the install directory, logs it, and copies
-    // "uninstal.exe" (when the current directory has one) next to the log. False with
+    // "uninstal.exe" (when the current directory has one) next to the log
+    // unless the one there is as new (uninstaller says which; a newer one
+    // kept is named in the log by a comment). False with
     // ERR_NULL_POINTER for a null or empty name or without an open log,
     // ERR_BAD_WINDOWS_PATH without a Windows directory, ERR_STRING_BOUNDS when a path
     // does not fit (nothing touched), ERR_FILE_OPEN when the batch file cannot be

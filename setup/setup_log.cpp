@@ -185,16 +185,29 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     if (!logged)
         return false;
 
-    // An uninstaller beside setup that cannot be read is a failed copy, not
-    // a missing one; and the copy must really be there for the batch file.
+    // Never a copy through a junction or link that setup did not make.
     if (file_present(UNINSTALLER_NAME) && path_crosses_link(uninstaller_copy)) {
         err_code = ERR_DEST_THROUGH_LINK;
         return false;
     }
-    if (file_present(UNINSTALLER_NAME) &&
+    // Ours goes there only when it is newer (weigh_uninstaller). One beside
+    // setup that cannot be read, where it is to go, is a failed copy, not a
+    // missing one; and the copy must really be there for the batch file.
+    weigh_uninstaller(file_present(UNINSTALLER_NAME) ? UNINSTALLER_NAME : nullptr, uninstaller_copy, uninstaller);
+    if (uninstaller_copied(uninstaller.choice) &&
         (!replace_file(UNINSTALLER_NAME, uninstaller_copy) || !file_present(uninstaller_copy))) {
         err_code = ERR_COPY_FAILED;
         return false;
+    }
+    // Whoever reads the log later learns why its uninstaller is not this
+    // setup's own. Only then: the log of every other run stays as it was.
+    if (uninstaller.choice == UNINSTALLER_KEPT_NEWER) {
+        char said[LOG_PATH_SIZE + 96];
+        describe_uninstaller(uninstaller, said, sizeof said);
+        if (!log.line("; uninstaller ", said)) {
+            err_code = ERR_FILE_WRITE;
+            return false;
+        }
     }
     return true;
 }

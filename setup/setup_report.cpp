@@ -12,9 +12,9 @@
 
 const char *report_word(REPORT_WORD word)
 {
-    static const char *const words[] = {"setup",  "loaded",   "log",      "files",   "created",
-                                        "kept",   "replaced", "skipped",  "aborted", "cancelled",
-                                        "failed", "refused",  "shortcut", "box",     "exit"};
+    static const char *const words[] = {"setup",   "loaded",   "log",     "uninstaller", "files",     "created",
+                                        "kept",    "replaced", "skipped", "aborted",     "cancelled", "failed",
+                                        "refused", "shortcut", "box",     "exit"};
     static_assert(sizeof words / sizeof words[0] == REPORT_EXIT + 1, "one word for each REPORT_WORD");
     return word >= REPORT_SETUP && word <= REPORT_EXIT ? words[word] : "";
 }
@@ -80,6 +80,11 @@ void SETUP_REPORT::description_refused(const SETUP_TYPE &job, int32_t code)
 void REPORT_FRONT::begin_files(int32_t total)
 {
     report.line(REPORT_LOG, "%s", job.log.path);
+    if (job.uninstaller.choice != UNINSTALLER_NOT_BROUGHT) {
+        char uninstaller[LOG_PATH_SIZE + 96];
+        describe_uninstaller(job.uninstaller, uninstaller, sizeof uninstaller);
+        report.line(REPORT_UNINSTALLER, "%s", uninstaller);
+    }
     report.line(REPORT_FILES, "%d to install in %s", (int)total, job.get_installpath());
     inner.begin_files(total);
 }

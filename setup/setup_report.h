@@ -21,21 +21,22 @@ const int REPORT_LINE_SIZE = 1024;
 // The first word of a line: every front writes the same words for the same
 // events.
 enum REPORT_WORD {
-    REPORT_SETUP,     // the command line
-    REPORT_LOADED,    // setup.ini read
-    REPORT_LOG,       // the setup log's path
-    REPORT_FILES,     // how many files, and where
-    REPORT_CREATED,   // a file installed
-    REPORT_KEPT,      // a file already there with the same size
-    REPORT_REPLACED,  // a file of another size replaced
-    REPORT_SKIPPED,   // a file of another size kept
-    REPORT_ABORTED,   // the file whose question ended the installation
-    REPORT_CANCELLED, // the user stopped the setup
-    REPORT_FAILED,    // a step that failed, with its error
-    REPORT_REFUSED,   // setup.ini or the install directory refused
-    REPORT_SHORTCUT,  // where the shortcut was made, or why none
-    REPORT_BOX,       // a box the wizard showed
-    REPORT_EXIT       // the exit status
+    REPORT_SETUP,       // the command line
+    REPORT_LOADED,      // setup.ini read
+    REPORT_LOG,         // the setup log's path
+    REPORT_UNINSTALLER, // the shared uninstaller placed, replaced or kept
+    REPORT_FILES,       // how many files, and where
+    REPORT_CREATED,     // a file installed
+    REPORT_KEPT,        // a file already there with the same size
+    REPORT_REPLACED,    // a file of another size replaced
+    REPORT_SKIPPED,     // a file of another size kept
+    REPORT_ABORTED,     // the file whose question ended the installation
+    REPORT_CANCELLED,   // the user stopped the setup
+    REPORT_FAILED,      // a step that failed, with its error
+    REPORT_REFUSED,     // setup.ini or the install directory refused
+    REPORT_SHORTCUT,    // where the shortcut was made, or why none
+    REPORT_BOX,         // a box the wizard showed
+    REPORT_EXIT         // the exit status
 };
 
 // The word as the report writes it.

@@ -162,8 +162,13 @@ void open_error_message(const char *path, OPEN_RESULT why, char *out, size_t siz
     }
     TEXT_OUT text = {out, size, 0};
     out[0] = '\0';
-    text.add("The setup log\n\n     %s\n\ncould not be opened: %s.\n\nNothing has been removed.", path ? path : "",
-             reason);
+    if (why == OPEN_NEWER_FORMAT)
+        text.add("This setup log was written by a newer setup; use the uninstaller that came with it.\n\n     "
+                 "%s\n\nNothing has been removed.",
+                 path ? path : "");
+    else
+        text.add("The setup log\n\n     %s\n\ncould not be opened: %s.\n\nNothing has been removed.", path ? path : "",
+                 reason);
 }
 
 void args_error_message(ARGS_PROBLEM problem, char *out, size_t size)

@@ -57,9 +57,11 @@ OPEN_RESULT REMOVAL_PLAN::open(const char *path)
                : why == PLAT_ACCESS_DENIED ? OPEN_DENIED
                                            : OPEN_UNREADABLE;
     LOG_LOAD loaded = log.load(log_path);
-    if (loaded == LOAD_OK)
+    if (loaded == LOAD_OK && !log.unknown_need())
         return OPEN_OK;
     close();
+    if (loaded == LOAD_OK)
+        return OPEN_NEWER_FORMAT;
     return loaded == LOAD_TOO_LARGE ? OPEN_TOO_LARGE : loaded == LOAD_NO_MEMORY ? OPEN_NO_MEMORY : OPEN_UNREADABLE;
 }
 

@@ -87,7 +87,19 @@ struct REMOVAL_CONTEXT {
     char start_dir[LOG_PATH_SIZE];
 };
 
-enum OPEN_RESULT { OPEN_OK, OPEN_MISSING, OPEN_IN_USE, OPEN_DENIED, OPEN_UNREADABLE, OPEN_TOO_LARGE, OPEN_NO_MEMORY };
+// OPEN_NEWER_FORMAT: the log needs a key this uninstaller does not know
+// (PARSED_LOG::unknown_need); removing what it understands would leave the
+// rest wrong, so nothing is.
+enum OPEN_RESULT {
+    OPEN_OK,
+    OPEN_MISSING,
+    OPEN_IN_USE,
+    OPEN_DENIED,
+    OPEN_UNREADABLE,
+    OPEN_TOO_LARGE,
+    OPEN_NO_MEMORY,
+    OPEN_NEWER_FORMAT
+};
 
 class REMOVAL_PLAN {
 public:

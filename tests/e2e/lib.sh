@@ -325,6 +325,28 @@ stage_uninstaller() {
     cp "$UNINSTAL_EXE" "$SETUP_DIR/uninstal.exe"
 }
 
+# A program's file version (the fixed part after "VS_VERSION_INFO" in its
+# version resource) printed, or with a version given, a copy of it at DEST
+# that differs in that alone.
+versioned() { # SOURCE DEST MAJOR.MINOR.BUILD.REVISION (or "" to read SOURCE's)
+    python3 - "$@" <<'PY'
+import struct, sys
+source, dest, wanted = sys.argv[1], sys.argv[2], sys.argv[3]
+data = bytearray(open(source, "rb").read())
+key = data.find("VS_VERSION_INFO".encode("utf-16-le"))
+fixed = data.find(b"\xbd\x04\xef\xfe", key)
+if key < 0 or fixed < 0:
+    sys.exit("no version resource in " + source)
+if not wanted:
+    ms, ls = struct.unpack_from("<II", data, fixed + 8)
+    print("%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF))
+    sys.exit(0)
+a, b, c, d = (int(x) for x in wanted.split("."))
+struct.pack_into("<II", data, fixed + 8, a << 16 | b, c << 16 | d)
+open(dest, "wb").write(data)
+PY
+}
+
 # The common ways through the wizard, shared with the benchmarks.
 # shellcheck source=tests/e2e/wizard_paths.sh
 . "$SOURCE_DIR/tests/e2e/wizard_paths.sh"

@@ -9,6 +9,7 @@
 #include "lib/generr.h"
 #include "platform/dirsearch.h"
 #include "platform/platform.h"
+#include "tests/unit/support/pe_image.h"
 #include "tests/unit/support/test_env.h"
 
 namespace {
@@ -172,4 +173,51 @@ TEST(Checker, OneErrorForAllFileLinesPastTheHundredth)
     EXPECT_NE(lines[0].find("setup.ini:108: error: more than 100 files (103 file lines)"), std::string::npos)
         << lines[0];
     EXPECT_NE(lines[0].find(error_db.get_error_msg(ERR_TABLE_FULL)), std::string::npos);
+}
+
+// The pair a setup directory ships: setup.exe and the uninstaller that it
+// puts beside the logs. A description alone is not weighed.
+TEST(Checker, WarnsOfAMissingUninstallerAndOfOneOlderThanSetup)
+{
+    using testpe::program_with_version;
+    using testpe::version;
+    const std::string NONE = "-";
+    const struct {
+        const char *name;
+        std::string setup, uninstaller; // NONE: not there
+        const char *warning;            // "": none
+    } rows[] = {
+        {"a description alone", NONE, NONE, ""},
+        {"the same release", program_with_version(version(1, 2)), program_with_version(version(1, 2)), ""},
+        {"a newer uninstaller", program_with_version(version(1, 2)), program_with_version(version(1, 3)), ""},
+        {"no uninstaller", program_with_version(version(1, 2)), NONE,
+         "setup.ini:0: warning: no uninstal.exe beside setup.exe: setup writes uninstal.bat all the same, but on a "
+         "machine where no other setup left an uninstaller beside the logs, it runs nothing"},
+        {"an older uninstaller", program_with_version(version(1, 2)), program_with_version(version(1, 1, 9)),
+         "setup.ini:0: warning: uninstal.exe 1.1.9.0 is older than setup.exe 1.2.0.0 beside it: a mismatched pair, "
+         "whose uninstaller may refuse the logs its setup writes; take both from one release"},
+        {"an uninstaller without version", program_with_version(version(1, 2)), "MZ",
+         "setup.ini:0: warning: uninstal.exe has no version information: setup never puts it in place of an "
+         "uninstaller that has one, and this setup.exe is 1.2.0.0"},
+        {"setup without version", "MZ", program_with_version(version(0, 1)), ""},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string dir = testenv::scratch_dir();
+        testenv::write_file(dir + "setup.ini", "apptitle=Pair\nemail=a@b\nwebsite=w\ndesc=d\ninstallpath=C:\\Pair\n"
+                                               "basepath=Pair\nexename=pair.exe\nfile=pair.exe\n");
+        testenv::write_file(dir + "pair.exe", "x");
+        if (row.setup != NONE)
+            testenv::write_file(dir + "setup.exe", row.setup);
+        if (row.uninstaller != NONE)
+            testenv::write_file(dir + "uninstal.exe", row.uninstaller);
+        Checked result = check(dir.c_str(), true);
+        std::string shown = dir + "setup.ini";
+        std::string diagnostics = result.output;
+        size_t at;
+        while ((at = diagnostics.find(shown)) != std::string::npos)
+            diagnostics.replace(at, shown.size(), "setup.ini");
+        EXPECT_EQ(diagnostics, row.warning[0] ? std::string(row.warning) + "\n" : "");
+        EXPECT_EQ(result.status, row.warning[0] ? CHECK_WARNINGS : CHECK_CLEAN);
+    }
 }

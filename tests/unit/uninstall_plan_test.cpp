@@ -273,6 +273,32 @@ TEST_F(RemovalTest, NoMeansNothingIsTouched)
     EXPECT_EQ(next.open(log_path.c_str()), OPEN_OK);
 }
 
+// A log that needs a key this uninstaller does not know came from a newer
+// setup: removing the lines it understands would leave the rest wrong.
+TEST_F(RemovalTest, ALogOfANewerSetupIsLeftWhole)
+{
+    std::vector<std::string> entries = install();
+    entries.insert(entries.begin() + 2, "Needs=RegKey");
+    entries.push_back("RegKey=HKLM\\Software\\Foo");
+    write_log(entries);
+    std::string before = read_file(log_path);
+    EXPECT_EQ(run(), 2);
+    EXPECT_EQ(why, OPEN_NEWER_FORMAT);
+    EXPECT_EQ(questions.confirmed_title, ""); // not even asked
+    EXPECT_TRUE(exists(app + "\\foo.exe") && exists(app + "\\sub\\data.txt") && exists(root + "Menu\\Foo.lnk"));
+    EXPECT_EQ(read_file(log_path), before);
+    char text[512];
+    open_error_message(log_path.c_str(), why, text, sizeof text);
+    EXPECT_EQ(std::string(text), "This setup log was written by a newer setup; use the uninstaller that came with "
+                                 "it.\n\n     " +
+                                     log_path + "\n\nNothing has been removed.");
+    // A need this uninstaller knows is no obstacle.
+    entries[2] = "Needs=MkFile";
+    write_log(entries);
+    EXPECT_EQ(run(), 0);
+    EXPECT_FALSE(exists(app));
+}
+
 TEST_F(RemovalTest, OneUninstallerAtATimeAndAMissingLog)
 {
     write_log({});

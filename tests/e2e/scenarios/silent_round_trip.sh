@@ -82,6 +82,7 @@ expect_lines "$(dos_of_unix "$OUT/report.txt")" <<EOF
 setup /s /Log=$report /D=$app
 loaded setup.ini: E2E Quiet, 5 files
 log C:\\windows\\UnInstal\\E2E Quiet.log
+uninstaller placed C:\\windows\\UnInstal\\uninstal.exe $(versioned "$UNINSTAL_EXE" - "")
 files 5 to install in $app\\
 created $app\\app.txt
 created $app\\help\\img\\logo.gif
