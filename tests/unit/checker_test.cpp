@@ -204,8 +204,9 @@ TEST(Checker, WarnsOfAMissingUninstallerAndOfOneOlderThanSetup)
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         std::string dir = testenv::scratch_dir();
-        testenv::write_file(dir + "setup.ini", "apptitle=Pair\nemail=a@b\nwebsite=w\ndesc=d\ninstallpath=C:\\Pair\n"
-                                               "basepath=Pair\nexename=pair.exe\nfile=pair.exe\n");
+        testenv::write_file(dir + "setup.ini",
+                            "apptitle=Pair\nemail=a@b\nwebsite=w\ndesc=d\ninstallpath=C:\\Program Files\\Pair\n"
+                            "basepath=Pair\nexename=pair.exe\nfile=pair.exe\n");
         testenv::write_file(dir + "pair.exe", "x");
         if (row.setup != NONE)
             testenv::write_file(dir + "setup.exe", row.setup);
