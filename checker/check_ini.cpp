@@ -658,9 +658,11 @@ void Checker::check_entry(int32_t index)
     if (entry->path_type != PATH_WINDOWS && entry->path_type != PATH_WINSYS) {
         windows_key(name, key, sizeof key);
         if (!std::strcmp(key, BATCH_FILE_NAME))
-            warn(line, Text().add("uninstal.bat is the name of setup's own batch file, which it writes into the "
-                                  "install directory before the files to run the uninstaller: this file meets it, "
-                                  "and overwriting it leaves the installation without its uninstall"));
+            warn(line, Text()
+                           .add(BATCH_FILE_NAME)
+                           .add(" is the name of setup's own batch file, which it writes into the "
+                                "install directory before the files to run the uninstaller: this file meets it, "
+                                "and overwriting it leaves the installation without its uninstall"));
     }
 }
 

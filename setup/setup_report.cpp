@@ -137,7 +137,7 @@ void REPORT_FRONT::finish(const ROAD_RESULT &road)
         switch (road.step) {
         case STEP_LOG: format_cut(what, sizeof what, "setup log"); break;
         case STEP_PREPARE: format_cut(what, sizeof what, "install directory %s", job.get_installpath()); break;
-        case STEP_BATCH: format_cut(what, sizeof what, "uninstal.bat and uninstal.exe"); break;
+        case STEP_BATCH: format_cut(what, sizeof what, "%s and %s", BATCH_FILE_NAME, UNINSTALLER_NAME); break;
         case STEP_FILE: format_cut(what, sizeof what, "%s", pending[0] ? pending : road.file_name); break;
         }
         report.error_line(REPORT_FAILED, what, road.code);
