@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "lib/genmem.h"
 #include "lib/genstrin.h"
@@ -646,8 +647,8 @@ void Checker::check_entry(int32_t index)
             continue;
         Text text;
         text.format("same destination as line %d, ", (int)file_line[j]).add(other).add(": setup ");
-        if (sizes[j] >= 0 && sizes[index] == sizes[j])
-            text.add("skips this file, which has the same size");
+        if (sizes[j] >= 0 && sizes[index] == sizes[j] && same_content(job.files[j]->name, name))
+            text.add("skips this file, which has the same size and content");
         else if (sizes[j] >= 0 && sizes[index] >= 0)
             text.add("asks the user whether to overwrite the file it has just installed");
         else
