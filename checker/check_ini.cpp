@@ -206,7 +206,7 @@ class Checker : public INI_OBSERVER {
 public:
     explicit Checker(SETUP_TYPE &job_to_read)
         : job(job_to_read), items(nullptr), count(0), capacity(0), key_line{}, file_line{}, sizes{}, excess_line(0),
-          file_lines(0), utf16(false), log_fits(true)
+          file_lines(0), log_fits(true)
     {
     }
     ~Checker()
@@ -236,8 +236,7 @@ private:
     int64_t sizes[MAX_SETUP_FILES];     // each entry's source size; -1 when missing
     int32_t excess_line;                // the first file line past the 100th; 0 for none
     int32_t file_lines;                 // every "file" line, refused or not
-    bool utf16;
-    bool log_fits; // the setup log's path fits setup's buffers
+    bool log_fits;                      // the setup log's path fits setup's buffers
 
     void report(int32_t line, int severity, const Text &text);
     void warn(int32_t line, const Text &text) { report(line, SEV_WARNING, text); }
@@ -282,31 +281,12 @@ int Checker::count_of(int severity) const
 
 bool Checker::line_read(const INI_LINE &line)
 {
-    const unsigned char *bytes = (const unsigned char *)line.text;
-    bool bom = line.number == 1 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-    if (line.number == 1 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
-        utf16 = true;
-        warn(1, Text().add("setup.ini is saved as UTF-16 (\"Unicode\"): setup reads one byte a character and finds "
-                           "none of its keys; save it as ANSI text"));
-    }
-    if (bom) {
-        // The key, if any, begins with the mark's three bytes.
-        const char *meant = line.key ? line.key + 3 : "";
-        Text text;
-        text.add("setup.ini begins with a UTF-8 byte order mark, which setup takes for text of the first line");
-        if (ini_key_of(meant) != INI_NO_KEY)
-            text.add(": it does not know the key ").quote(meant).add(" behind the mark and ignores the line");
-        warn(1, text.add("; save setup.ini as ANSI text, without the mark"));
-    }
-    // What the reader made of a UTF-16 text says nothing more: every other
-    // byte is a zero, which ends each line's text early.
-    bool say = !utf16;
-    if (line.cut && say)
+    if (line.cut)
         warn(line.number,
              Text().add("line is longer than 255 characters: setup reads its first 255 and drops the rest"));
 
     if (!line.key) {
-        if (line.value[0] && !bom && say) {
+        if (line.value[0]) {
             size_t len = std::strlen(line.value);
             if (line.value[0] == '[' && line.value[len - 1] == ']')
                 warn(line.number, Text()
@@ -319,8 +299,6 @@ bool Checker::line_read(const INI_LINE &line)
         return true;
     }
     if (line.which == INI_NO_KEY) {
-        if (bom || !say)
-            return true;
         if (!line.key[0]) {
             warn(line.number, Text().add("no key before \"=\": setup ignores this line"));
             return true;
@@ -333,7 +311,7 @@ bool Checker::line_read(const INI_LINE &line)
         warn(line.number, text);
         return true;
     }
-    if (line.comment && say)
+    if (line.comment)
         warn(line.number, Text()
                               .add("\";\" starts a comment, even inside a value: setup reads ")
                               .add(line.key)
@@ -958,6 +936,17 @@ int check_description(const char *arg, bool quiet, CHECK_SINK sink, void *contex
                                             : "the description could not be read to its end")
                                    .add(": setup would stop at once with ")
                                    .quote(LOAD_FAILED));
+        else if (!loaded && err_code == ERR_INI_UTF16)
+            checker.unreadable(Text()
+                                   .add("the description is saved as UTF-16 (Unicode), which setup cannot read: "
+                                        "save it as ANSI (or as UTF-8, ASCII letters only); setup would stop at "
+                                        "once with ")
+                                   .quote(error_db.get_error_msg(ERR_INI_UTF16)));
+        else if (!loaded && err_code == ERR_INI_NO_KEYS)
+            checker.unreadable(Text()
+                                   .add("no line is a key setup knows (apptitle=, installpath=, file= ...), so it "
+                                        "is no description: setup would stop at once with ")
+                                   .quote(error_db.get_error_msg(ERR_INI_NO_KEYS)));
         else
             readable = true;
         if (readable)
