@@ -206,7 +206,7 @@ class Checker : public INI_OBSERVER {
 public:
     explicit Checker(SETUP_TYPE &job_to_read)
         : job(job_to_read), items(nullptr), count(0), capacity(0), key_line{}, file_line{}, sizes{}, excess_line(0),
-          file_lines(0), log_fits(true)
+          file_lines(0), log_fits(true), utf8_warned(false)
     {
     }
     ~Checker()
@@ -237,6 +237,7 @@ private:
     int32_t excess_line;                // the first file line past the 100th; 0 for none
     int32_t file_lines;                 // every "file" line, refused or not
     bool log_fits;                      // the setup log's path fits setup's buffers
+    bool utf8_warned;                   // a line of UTF-8 beyond ASCII was named (once is enough)
 
     void report(int32_t line, int severity, const Text &text);
     void warn(int32_t line, const Text &text) { report(line, SEV_WARNING, text); }
@@ -279,8 +280,38 @@ int Checker::count_of(int severity) const
     return n;
 }
 
+// True when text holds bytes beyond ASCII and all of them form UTF-8
+// sequences: text an editor saved as UTF-8, which setup shows byte by byte.
+// ANSI text beyond ASCII seldom passes (a letter followed by a plain one).
+static bool utf8_beyond_ascii(const char *text)
+{
+    const unsigned char *p = (const unsigned char *)text;
+    bool beyond = false;
+    while (*p) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        int follow = *p >= 0xC2 && *p <= 0xDF ? 1 : *p >= 0xE0 && *p <= 0xEF ? 2 : *p >= 0xF0 && *p <= 0xF4 ? 3 : -1;
+        if (follow < 0)
+            return false;
+        for (int i = 1; i <= follow; ++i)
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+        p += follow + 1;
+        beyond = true;
+    }
+    return beyond;
+}
+
 bool Checker::line_read(const INI_LINE &line)
 {
+    if (!utf8_warned && line.text && utf8_beyond_ascii(line.text)) {
+        utf8_warned = true;
+        warn(line.number, Text().add("line holds letters beyond ASCII saved as UTF-8, which setup reads as ANSI "
+                                     "text: each shows as two or three other characters; save setup.ini as ANSI "
+                                     "(in Notepad: Save As, Encoding ANSI)"));
+    }
     if (line.cut)
         warn(line.number,
              Text().add("line is longer than 255 characters: setup reads its first 255 and drops the rest"));
