@@ -49,3 +49,4 @@ MkFile=C:\\E2E\\TypedFolder\\App\\uninstal.bat
 MkFile=C:\\E2E\\TypedFolder\\App\\a.txt
 MkDir=$PROGRAMS\\Probe Four
 MkFile=$PROGRAMS\\Probe Four\\E2E Typed Folder.lnk
+EOF
