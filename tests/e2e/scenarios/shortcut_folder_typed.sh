@@ -41,6 +41,7 @@ SCRIPT
 expect_absent 'C:\E2E\TypedFolder\Escaped'
 expect_log "E2E Typed Folder" "E2E Typed Folder" <<EOF
 AppTitle=E2E Typed Folder
+EMail=none
 MkDir=C:\\windows\\UnInstal\\
 MkFile=C:\\windows\\UnInstal\\E2E Typed Folder.log
 MkDir=C:\\E2E\\TypedFolder
