@@ -451,6 +451,26 @@ bool Checker::destination(int32_t index, char *out, size_t size, size_t *length)
     return true;
 }
 
+// True for a folder name that Windows gives a meaning in the Programs folder
+// (compared without regard to ASCII case, as Windows compares names).
+static bool is_special_programs_folder(const char *name)
+{
+    static const char *const special[] = {"StartUp",     "Administrative Tools", "Windows Administrative Tools",
+                                          "Accessories", "Accessibility",        "System Tools",
+                                          "Maintenance"};
+    for (const char *folder : special) {
+        size_t i = 0;
+        for (; folder[i] && name[i]; ++i) {
+            char a = folder[i], b = name[i];
+            if ((a >= 'A' && a <= 'Z' ? (char)(a + 32) : a) != (b >= 'A' && b <= 'Z' ? (char)(b + 32) : b))
+                break;
+        }
+        if (!folder[i] && !name[i])
+            return true;
+    }
+    return false;
+}
+
 void Checker::check_title()
 {
     const char *title = job.get_apptitle();
@@ -475,6 +495,14 @@ void Checker::check_title()
                        .quote(link_name)
                        .add(" instead"));
     }
+    // The default shortcut folder is named after the title: in Programs\StartUp
+    // the program would start at every logon.
+    if (named && is_special_programs_folder(name))
+        warn(line, Text()
+                       .add("the title ")
+                       .quote(name)
+                       .add(" is the name of a special folder in Programs: the shortcut goes there by default")
+                       .add(", and a program in StartUp starts at every logon"));
     size_t log_len = 0;
     log_fits = job.log_path_fits(&log_len);
     if (!log_fits) {

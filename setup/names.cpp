@@ -17,6 +17,15 @@ bool file_name_stays_inside(const char *name, size_t len)
            !path_names_device(name, len);
 }
 
+bool shortcut_folder_stays_below(const char *folder)
+{
+    if (!folder)
+        return false;
+    size_t len = std::strlen(folder);
+    return !std::memchr(folder, ':', len) && check_path_parts(folder, len, true) == PART_KEPT &&
+           !path_names_device(folder, len);
+}
+
 bool is_full_path(const char *path)
 {
     return has_drive(path) && path[2] == '\\' && check_path_parts(path + 3, std::strlen(path + 3), true) == PART_KEPT &&

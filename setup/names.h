@@ -19,6 +19,13 @@ bool file_name_stays_inside(const char *name, size_t len);
 // that Windows keeps as written (a trailing backslash is fine).
 bool is_full_path(const char *path);
 
+// True for a folder typed for the shortcut, relative to the Programs folder:
+// empty for Programs itself, or parts as for a "file" name, with a trailing
+// backslash allowed. A drive, a leading "\" or a ".." part would place the
+// shortcut outside Programs; a part Windows changes ("Tools.") would be
+// logged under a name the uninstaller skips.
+bool shortcut_folder_stays_below(const char *folder);
+
 // The title as one file name Windows accepts, into out (size bytes): each of
 // \ / : * ? " < > | and every control character becomes "_", trailing dots
 // and blanks go, and an empty name, or a device name such as CON, NUL, COM1

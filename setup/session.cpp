@@ -156,11 +156,17 @@ int SESSION::shortcut()
         case SHORTCUT_SKIP: report.line(REPORT_SHORTCUT, "none: skipped"); break;
         case SHORTCUT_ENDED: return ended(SETUP_EXIT_FAILED);
         case SHORTCUT_MAKE:
-            if (!join_path(folder, sizeof folder, choice.programs, choice.below)) {
+            // The wizard asks again for such a folder; this is the last line.
+            if (!shortcut_folder_stays_below(choice.below)) {
+                err_code = ERR_FILE_NAME_LEAVES_DIR;
+                status = SETUP_EXIT_FAILED;
+            } else if (!join_path(folder, sizeof folder, choice.programs, choice.below)) {
                 err_code = ERR_STRING_BOUNDS;
                 status = SETUP_EXIT_FAILED;
             } else if (!job.create_shortcut(folder)) {
                 status = SETUP_EXIT_FAILED;
+            } else if (job.link_kept) {
+                report.line(REPORT_SHORTCUT, "none: one of its name in %s is there already and was kept", folder);
             } else {
                 report.line(REPORT_SHORTCUT, "made in %s", folder);
             }

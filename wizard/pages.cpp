@@ -301,14 +301,25 @@ SHORTCUT_ANSWER WIZARD_FRONT::choose_shortcut_folder(SHORTCUT_CHOICE &choice)
     }
     SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, choice.below);
     ShowWindow(page.dialog, SW_SHOW);
-    run_page();
     // Skip only means "no shortcut"; a closed background ends the setup
-    // after it (complete).
+    // after it (complete). Continue takes only a folder below Programs.
     SHORTCUT_ANSWER answer = SHORTCUT_SKIP;
-    if (!setup_aborted) { // Continue
-        GetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, choice.below, sizeof choice.below);
-        format_cut(choice.programs, sizeof choice.programs, "%s", programs_path);
-        answer = SHORTCUT_MAKE;
+    for (;;) {
+        run_page();
+        if (setup_aborted)
+            break;
+        char below[sizeof choice.below] = "";
+        GetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, below, sizeof below);
+        if (shortcut_folder_stays_below(below)) {
+            format_cut(choice.below, sizeof choice.below, "%s", below);
+            format_cut(choice.programs, sizeof choice.programs, "%s", programs_path);
+            answer = SHORTCUT_MAKE;
+            break;
+        }
+        MessageBoxA(page.dialog,
+                    "Please enter a folder inside the Programs folder: without a drive, a leading backslash or "
+                    "\"..\", and without names that Windows changes or reserves, such as a trailing dot or NUL.",
+                    "Setup Warning", MB_ICONWARNING | MB_OK);
     }
     close_page(page);
     release_programs_folder();

@@ -186,9 +186,14 @@ TEST(NamesSetupTakes, DevicesAndEscapesAreRefusedEverywhere)
         {"nulx.txt", true, false},     {"Console.txt", true, false},      {"auxiliary", true, false},
         {"a.nul", true, false},        {"sub\\prog.exe", true, false},    {"notes.exe", true, false},
         {"..\\windows\\system32\\cmd.exe", false, false},                {"C:\\windows\\notepad.exe", false, false},
-        {"\\tools\\x.exe", false, false},
+        {"\\tools\\x.exe", false, false},   {"Probe Three.", false, false},     {"Start Menu\\Tools", true, false},
+        {"\\\\server\\share", false, false},
     };
     // clang-format on
+    EXPECT_TRUE(shortcut_folder_stays_below("")); // right in Programs
+    EXPECT_FALSE(shortcut_folder_stays_below("\\"));
+    EXPECT_FALSE(shortcut_folder_stays_below("Tools\\\\"));
+    EXPECT_FALSE(shortcut_folder_stays_below(nullptr));
     std::string dir = testenv::scratch_dir();
     for (const auto &c : cases) {
         std::string name = c.name;
@@ -198,6 +203,9 @@ TEST(NamesSetupTakes, DevicesAndEscapesAreRefusedEverywhere)
             std::string path = "C:\\Apps\\" + name + (c.plain ? "\\" : "");
             EXPECT_EQ(is_full_path(path.c_str()), c.plain) << path;
         }
+        // The folder typed on Create Shortcut, with or without its backslash.
+        EXPECT_EQ(shortcut_folder_stays_below(c.name), c.plain) << name;
+        EXPECT_EQ(shortcut_folder_stays_below((name + "\\").c_str()), c.plain) << name;
 
         testenv::write_file(dir + "setup.ini", "apptitle=Names\nexename=" + name + "\nfile=notes.exe\n");
         SETUP_TYPE job;
