@@ -13,11 +13,6 @@ cd "$(dirname "$0")/.."
 
 version="$(sed -n 's/^project(setup VERSION \([0-9][0-9.]*\) .*/\1/p' CMakeLists.txt)"
 [ -n "$version" ] || { echo "make-release: no version in CMakeLists.txt" >&2; exit 1; }
-# setup.exe shows its version in its properties: it must be this one.
-if ! grep -q "VALUE \"FileVersion\", \"$version.0\"" wizard/setup.rc; then
-    echo "make-release: wizard/setup.rc does not carry version $version" >&2
-    exit 1
-fi
 
 if [ "${1:-}" != "--no-build" ]; then
     scripts/install-deps.sh
@@ -26,6 +21,16 @@ if [ "${1:-}" != "--no-build" ]; then
 fi
 
 win32=build/win32
+# The programs show their version in their properties: the resources take
+# it from the header that CMake makes from project(); it must be this one.
+for rc in wizard/setup.rc uninstall/uninstal.rc; do
+    grep -q 'VALUE "FileVersion", SETUP_VERSION_TEXT' "$rc" ||
+        { echo "make-release: $rc does not take the project's version" >&2; exit 1; }
+done
+if ! grep -q "SETUP_VERSION_TEXT \"$version.0\"" "$win32/generated/setup_version.h"; then
+    echo "make-release: the win32 build does not carry version $version" >&2
+    exit 1
+fi
 name="setup-$version"
 out=build/release
 stage="$out/$name"

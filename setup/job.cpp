@@ -196,8 +196,10 @@ bool SETUP_TYPE::add_file(const char *value)
     SETUP_FILE *entry = new (memory) SETUP_FILE();
     entry->name = create_ptr((uint32_t)(fields.name_len + 1));
     std::memcpy(entry->name, fields.name, fields.name_len);
-    // Its folders are made, logged and removed by the backslash alone.
-    for (size_t i = 0; i < fields.name_len; i = next_char(entry->name, i, fields.name_len))
+    // Its folders are made, logged and removed by the backslash alone. Byte
+    // by byte: 0x2F is no trail byte in any double-byte code page, and a
+    // lead byte before it must not hide it.
+    for (size_t i = 0; i < fields.name_len; ++i)
         if (entry->name[i] == '/')
             entry->name[i] = '\\';
     if (type)

@@ -36,8 +36,8 @@ inline std::string program_with_version(uint64_t version, uint32_t resource_type
     put16(s, pe + 20, 240); // optional header: PE32+ with 16 directories
     put16(s, optional, 0x20B);
     put32(s, optional + 108, 16);
-    put32(s, optional + 112 + 2 * 8, rva);
-    put32(s, optional + 112 + 2 * 8 + 4, info + info_size);
+    put32(s, optional + 112 + size_t{2} * 8, rva);
+    put32(s, optional + 112 + size_t{2} * 8 + 4, info + info_size);
     s.replace(table, 5, ".rsrc");
     put32(s, table + 8, info + info_size);
     put32(s, table + 12, rva);
