@@ -26,8 +26,23 @@ bool shortcut_folder_stays_below(const char *folder)
            !path_names_device(folder, len);
 }
 
+// A '/' that a lead byte takes for its trail byte: no character of any
+// double-byte code page, yet a separator to the file system.
+static bool slash_after_lead_byte(const char *path)
+{
+    size_t len = std::strlen(path);
+    for (size_t i = 0, next = 0; i < len; i = next) {
+        next = next_char(path, i, len);
+        if (next - i == 2 && path[i + 1] == '/')
+            return true;
+    }
+    return false;
+}
+
 bool is_full_path(const char *path)
 {
+    if (path && slash_after_lead_byte(path))
+        return false;
     return has_drive(path) && path[2] == '\\' && check_path_parts(path + 3, std::strlen(path + 3), true) == PART_KEPT &&
            !path_names_device(path + 3);
 }
