@@ -372,9 +372,19 @@ bool stays_inside_model(const std::string &name)
     return !name.empty() && name.find(':') == std::string::npos && plain_parts_model(name, false);
 }
 
+// A '/' that a lead byte takes as its trail byte would be a separator to
+// the file system on another code page: no full path holds one.
+bool slash_swallowed(const std::string &text)
+{
+    for (size_t i : char_starts(text))
+        if (plat_is_lead_byte((unsigned char)text[i]) && i + 1 < text.size() && text[i + 1] == '/')
+            return true;
+    return false;
+}
+
 bool full_path_model(const std::string &path)
 {
-    return path.size() >= 3 && std::isalpha((unsigned char)path[0]) && path[1] == ':' && path[2] == '\\' &&
+    return !slash_swallowed(path) && path.size() >= 3 && std::isalpha((unsigned char)path[0]) && path[1] == ':' && path[2] == '\\' &&
            plain_parts_model(path.substr(3), true);
 }
 
