@@ -57,6 +57,9 @@ public:
     virtual FRONT_ANSWER complete(const SETUP_TYPE &job) = 0;
     // A failure that ends the setup: detail names the step, code says why.
     virtual void show_error(const char *detail, int32_t code) = 0;
+    // Something the user should know that does not stop the setup (the
+    // entry in Apps & Features could not be made). Shown by the wizard only.
+    virtual void show_warning(const char *) {}
 };
 
 // setup.exe /S: no window and no question. The answers of a person who

@@ -35,3 +35,14 @@ ENTRY_CHECK check_entry(const char *value, const PROTECTED_DIRS &dirs)
             return ENTRY_PROGRAMS_DIR;
     return ENTRY_SAFE;
 }
+
+ENTRY_CHECK check_entry_key(const char *value)
+{
+    if (!value || !value[0])
+        return ENTRY_BAD_NAME;
+    if (std::strlen(value) >= LOG_PATH_SIZE)
+        return ENTRY_TOO_LONG;
+    // Byte by byte: a double-byte name with a "\\" as its second byte is
+    // no name this setup writes either.
+    return std::strchr(value, '\\') ? ENTRY_BAD_NAME : ENTRY_SAFE;
+}
