@@ -183,7 +183,7 @@ void LINE_OUT::write_out()
     used = 0;
 }
 
-LOG_WRITER::LOG_WRITER() : file(nullptr), path{}, length(0), announced(0) {}
+LOG_WRITER::LOG_WRITER() : file(nullptr), path{}, length(0), announced(0), taken_over(false) {}
 
 bool LOG_WRITER::start(FILE *stream, const char *at)
 {
@@ -204,6 +204,7 @@ bool LOG_WRITER::close()
     path[0] = '\0';
     length = 0;
     announced = 0;
+    taken_over = false;
     return closed;
 }
 

@@ -123,6 +123,7 @@ public:
     char path[LOG_PATH_SIZE]; // its path; empty without one
     int64_t length;           // bytes of whole lines in it
     uint32_t announced;       // bit k: "Needs=" written for key k
+    bool taken_over;          // an earlier run's log, gone on with
 
     LOG_WRITER();
     ~LOG_WRITER() { close(); }

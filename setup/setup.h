@@ -255,6 +255,15 @@ public:
     // ERR_STRING_BOUNDS for a path of SETUP_PATH_SIZE or more, ERR_FILE_OPEN when it
     // cannot be opened.
     bool open_log(const char *path);
+    // The log in log_dir of this title (name, with a letter in suffix, or
+    // none) whose installation lies in this install directory: a whole log
+    // that names its uninstal.bat. path receives its path.
+    bool find_own_log(const char *log_dir, const char *name, char *suffix, char *path, size_t size) const;
+    // Opens that log to go on with it after its last line (closing any open
+    // one). False with ERR_FILE_OPEN.
+    bool append_log(const char *path);
+    // True when the open log has a whole key=value line naming that path.
+    bool log_names(LOG_KEY key, const char *value) const;
     // Appends "key=value" to the open setup log and flushes it. False with
     // ERR_NULL_POINTER without a log, key (KEY_OTHER) or value; with ERR_FILE_WRITE when
     // the line did not reach the disk whole: the log is then cut back to its last whole

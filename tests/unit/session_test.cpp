@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <ctime>
 #include <functional>
 #include <map>
@@ -16,6 +17,7 @@
 #include "tests/unit/support/log_truth.h"
 #include "tests/unit/support/test_env.h"
 #include "setup/session.h"
+#include "uninstall/removal_plan.h"
 
 using testenv::read_file;
 using testenv::write_file;
@@ -414,4 +416,62 @@ TEST_F(EntryTest, AKeyOfThatNameIsTakenOverOnlyWhenItIsOurs)
         plat_reg_delete_key(key.c_str());
         plat_delete_file(log.c_str());
     }
+}
+
+// Setup run again into the same folder goes on with the first run's log:
+// one log naming everything the installation owns, each thing once, one
+// entry; and the uninstaller on that log leaves the drive and the registry
+// as they were before the first run. Into another folder it is another
+// installation with a log and an entry of its own, told apart by its folder.
+TEST_F(EntryTest, RunAgainItGoesOnWithTheSameLogAndEntry)
+{
+    const std::string other = root + "Other";
+    const std::string again_key = "SetupLog Quiet Toola.log";
+    plat_reg_delete_key(again_key.c_str());
+    const logtruth::Tree before = logtruth::snapshot(root.substr(0, root.size() - 1));
+    put_source("setup.ini", "apptitle=Quiet Tool\ninstallpath=" + app + "\nfile=a.exe\nfile=b.txt\n");
+    ASSERT_EQ(run("/S"), SETUP_EXIT_INSTALLED);
+    // The upgrade: another b.txt (kept, as /S keeps it) and a new file.
+    put_source("setup.ini", "apptitle=Quiet Tool\ninstallpath=" + app + "\nfile=a.exe\nfile=b.txt\nfile=c.txt\n");
+    put_source("b.txt", "a longer bee");
+    ASSERT_EQ(run("/S"), SETUP_EXIT_INSTALLED);
+    EXPECT_FALSE(file_exists((windows + "UnInstal\\Quiet Toola.log").c_str())) << "a second log";
+    std::vector<std::string> logged = text_lines(log);
+    for (const std::string &line : logged)
+        EXPECT_EQ(std::count(logged.begin(), logged.end(), line), 1) << line;
+    for (const char *name : {"a.exe", "b.txt", "c.txt", "uninstal.bat"})
+        EXPECT_EQ(std::count(logged.begin(), logged.end(), "MkFile=" + app + name), 1) << name;
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), "MkReg=" + key), 1);
+    EXPECT_EQ(entry_values(key)["EstimatedSize"], kib(app));
+
+    // Into another folder: a log and an entry of its own.
+    ASSERT_EQ(run("/S /D=" + other), SETUP_EXIT_INSTALLED);
+    EXPECT_EQ(entry_values(again_key)["DisplayName"], "Quiet Tool (" + other + ")");
+    EXPECT_EQ(entry_values(key)["DisplayName"], "Quiet Tool");
+
+    for (const std::string &log_path : {windows + "UnInstal\\Quiet Toola.log", log}) {
+        REMOVAL_CONTEXT context = {};
+        std::strcpy(context.dirs.windows, windows.c_str());
+        std::strcpy(context.dirs.system, system.c_str());
+        REMOVAL_PLAN plan;
+        SILENT_ANSWERS answers;
+        OPEN_RESULT why;
+        EXPECT_EQ(run_removal(plan, log_path.c_str(), context, answers, why), UNINSTALL_DONE) << log_path;
+    }
+    EXPECT_EQ(plat_reg_count(key.c_str(), nullptr, nullptr), PLAT_MISSING);
+    EXPECT_EQ(plat_reg_count(again_key.c_str(), nullptr, nullptr), PLAT_MISSING);
+    logtruth::Tree after = logtruth::snapshot(root.substr(0, root.size() - 1));
+    after.erase(windows + "UnInstal\\uninstal.exe"); // every log's, left on purpose
+    after.erase(windows + "UnInstal");
+    after.erase(root + "report.txt");
+    after[source + "b.txt"] = before.at(source + "b.txt");
+    after[source + "setup.ini"] = before.at(source + "setup.ini");
+    std::string changed;
+    for (const auto &entry : after)
+        if (!before.count(entry.first))
+            changed += " +" + entry.first;
+    for (const auto &entry : before)
+        if (!after.count(entry.first))
+            changed += " -" + entry.first;
+    EXPECT_EQ(changed, "");
 }
