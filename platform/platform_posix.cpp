@@ -919,12 +919,25 @@ int find_value(const char *name, const char *value_name)
 bool below_key(const char *other, const char *name)
 {
     size_t len = std::strlen(name);
-    if (std::strlen(other) <= len || other[len] != '\\')
+    // By character: the second byte of a double-byte character may be 0x5C.
+    const char *at = other;
+    while (*at && (size_t)(at - other) < len)
+        at = plat_char_next(at);
+    if ((size_t)(at - other) != len || *at != '\\')
         return false;
     char head[REG_NAME_SIZE];
     std::memcpy(head, other, len);
     head[len] = '\0';
     return same_name(head, name);
+}
+
+// Whether the key name has a "\\" after its first character, by character.
+bool has_separator(const char *name)
+{
+    for (const char *p = name; *p; p = plat_char_next(p))
+        if (*p == '\\')
+            return true;
+    return false;
 }
 
 bool usable_name(const char *name) { return name && name[0] && std::strlen(name) < REG_NAME_SIZE; }
@@ -942,7 +955,7 @@ PLAT_RESULT os_reg_create_key(const char *name, bool *existed)
     }
     // Each key above it too, as Windows makes them.
     char part[REG_NAME_SIZE];
-    for (size_t i = 0;; ++i) {
+    for (size_t i = 0;; i = name[i] ? (size_t)(plat_char_next(name + i) - name) : i) {
         if (name[i] == '\\' || name[i] == '\0') {
             std::memcpy(part, name, i);
             part[i] = '\0';
@@ -1027,7 +1040,7 @@ PLAT_RESULT os_reg_count(const char *name, uint32_t *values, uint32_t *subkeys)
         if (r.is_value && same_name(r.key, name))
             ++v;
         // Only the keys right below it, as RegQueryInfoKeyA counts them.
-        if (!r.is_value && below_key(r.key, name) && !std::strchr(r.key + std::strlen(name) + 1, '\\'))
+        if (!r.is_value && below_key(r.key, name) && !has_separator(r.key + std::strlen(name) + 1))
             ++k;
     }
     if (values)

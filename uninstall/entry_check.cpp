@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/path_text.h"
+#include "platform/platform.h"
 
 ENTRY_CHECK check_entry(const char *value, const PROTECTED_DIRS &dirs)
 {
@@ -42,7 +43,9 @@ ENTRY_CHECK check_entry_key(const char *value)
         return ENTRY_BAD_NAME;
     if (std::strlen(value) >= LOG_PATH_SIZE)
         return ENTRY_TOO_LONG;
-    // Byte by byte: a double-byte name with a "\\" as its second byte is
-    // no name this setup writes either.
-    return std::strchr(value, '\\') ? ENTRY_BAD_NAME : ENTRY_SAFE;
+    // By character: the second byte of a double-byte character may be 0x5C.
+    for (const char *p = value; *p; p = plat_char_next(p))
+        if (*p == '\\')
+            return ENTRY_BAD_NAME;
+    return ENTRY_SAFE;
 }
