@@ -47,7 +47,7 @@ protected:
     {
         SETUP_ARGS args;
         parse_setup_args(line.c_str(), args);
-        SILENT_FRONT front(with_programs ? programs.c_str() : nullptr);
+        SILENT_FRONT front(with_programs ? programs.c_str() : nullptr, args.replace);
         int status = run_setup(job, line.c_str(), args, front, report);
         plat_test_reset();
         return status;
@@ -435,6 +435,10 @@ TEST_F(EntryTest, RunAgainItGoesOnWithTheSameLogAndEntry)
     put_source("setup.ini", "apptitle=Quiet Tool\ninstallpath=" + app + "\nfile=a.exe\nfile=b.txt\nfile=c.txt\n");
     put_source("b.txt", "a longer bee");
     ASSERT_EQ(run("/S"), SETUP_EXIT_INSTALLED);
+    EXPECT_EQ(read_file(app + "b.txt"), "bee");
+    // /REPLACE: the upgrade that replaces it.
+    ASSERT_EQ(run("/S /REPLACE"), SETUP_EXIT_INSTALLED);
+    EXPECT_EQ(read_file(app + "b.txt"), "a longer bee");
     EXPECT_FALSE(file_exists((windows + "UnInstal\\Quiet Toola.log").c_str())) << "a second log";
     std::vector<std::string> logged = text_lines(log);
     for (const std::string &line : logged)
