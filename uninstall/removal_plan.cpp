@@ -334,6 +334,23 @@ bool REMOVAL_PLAN::must_keep_log() const
     return false;
 }
 
+// A Needs line for a key of which no line stays (the entry went): the
+// rewritten log is then one that any uninstaller reads.
+bool REMOVAL_PLAN::needless(int32_t line) const
+{
+    const LOG_LINE &needs = log.lines[line];
+    if (needs.key != KEY_NEEDS || needs.cut)
+        return false;
+    LOG_KEY needed = log_key_of(needs.value, std::strlen(needs.value));
+    if (needed != KEY_MKREG)
+        return false;
+    for (int32_t i = 0; i < count; ++i)
+        if (log.lines[items[i].line].key == needed &&
+            (outcome_is_kept(items[i].outcome) || items[i].outcome == OUT_LEFT || items[i].outcome == OUT_PENDING))
+            return false;
+    return true;
+}
+
 // Writes the lines that still mean something to "<log>.tmp" and puts it in
 // the log's place; the old log stays until the new one is whole.
 bool REMOVAL_PLAN::rewrite_log()
@@ -354,8 +371,8 @@ bool REMOVAL_PLAN::rewrite_log()
         const PLAN_ITEM *item = nullptr;
         if (next_item >= 0 && items[next_item].line == i)
             item = &items[next_item--];
-        if (!item || outcome_is_kept(item->outcome) || item->outcome == OUT_DEFERRED || item->outcome == OUT_LEFT ||
-            item->outcome == OUT_PENDING)
+        if ((!item && !needless(i)) || (item && (outcome_is_kept(item->outcome) || item->outcome == OUT_DEFERRED ||
+                                                 item->outcome == OUT_LEFT || item->outcome == OUT_PENDING)))
             written = out.copy(log.lines[i]);
     }
     if (!out.close() || !written) {

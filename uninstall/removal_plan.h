@@ -159,6 +159,7 @@ private:
     bool only_deferred_inside(const char *dir) const;
     bool must_keep_log() const;
     bool rerun_could_remove() const;
+    bool needless(int32_t line) const;
     void remove_entry(PLAN_ITEM &item);
     bool rewrite_log();
 };

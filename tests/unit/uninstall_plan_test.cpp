@@ -576,6 +576,8 @@ TEST_F(RemovalTest, TheEntryGoesOnlyWhenItIsOursAndNoRerunCouldRemoveMore)
         std::string left = read_file(log_path);
         bool names = left.find("MkReg=" + row.line + "\r\n") != std::string::npos;
         EXPECT_EQ(names, row.key_stays);
+        // Without it, no "Needs=MkReg" keeps an older uninstaller from the rest.
+        EXPECT_EQ(left.find("Needs=MkReg\r\n") != std::string::npos, row.key_stays);
         EXPECT_EQ(left == "<missing>", row.status == UNINSTALL_DONE);
         plat_delete_file(log_path.c_str());
         questions.answers.clear();
