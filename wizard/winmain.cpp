@@ -32,7 +32,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show_state)
     // /S: no window of any kind, not even for a refused command line.
     if (command.silent) {
         bool programs = locate_programs_folder();
-        SILENT_FRONT silent(programs ? programs_path : nullptr);
+        SILENT_FRONT silent(programs ? programs_path : nullptr, command.replace);
         int status = run_setup(setup_job, args, command, silent, report);
         release_programs_folder();
         return status;
