@@ -187,7 +187,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     RemoveAll answers;
     OPEN_RESULT why;
     int status = run_removal(plan, LOG_PATH, context, answers, why);
-    FUZZ_CHECK(why == OPEN_OK || why == OPEN_TOO_LARGE, "the log could not be used: %d", (int)why);
+    FUZZ_CHECK(why == OPEN_OK || why == OPEN_TOO_LARGE || why == OPEN_NEWER_FORMAT, "the log could not be used: %d",
+               (int)why);
+    // A log that needs a line type this uninstaller does not know is left
+    // whole, and so is everything it names.
+    FUZZ_CHECK((why == OPEN_NEWER_FORMAT) == (why != OPEN_TOO_LARGE && named.unknown_need() != nullptr),
+               "a log %s an unknown need was read as %d", named.unknown_need() ? "with" : "without", (int)why);
+    if (why == OPEN_NEWER_FORMAT) {
+        const std::map<std::string, Entry> untouched = fuzzdrive::snapshot();
+        FUZZ_CHECK(untouched.size() == before.size(), "a newer log: %d entries before, %d after", (int)before.size(),
+                   (int)untouched.size());
+        for (const auto &entry : before) {
+            auto found = untouched.find(entry.first);
+            FUZZ_CHECK(found != untouched.end() && found->second.bytes == entry.second.bytes,
+                       "a newer log: %s was changed", entry.first.c_str());
+        }
+    }
     if (why != OPEN_OK)
         return 0;
 
