@@ -100,7 +100,7 @@ void REPORT_FRONT::show_file(int32_t number, int32_t total, int32_t percent, con
 {
     settle_pending();
     format_cut(pending, sizeof pending, "%s", destination);
-    // The road leaves a file of the same size alone: kept, not created.
+    // The road leaves a file with the same bytes alone: kept, not created.
     outcome = file_exists(pending) ? REPORT_KEPT : REPORT_CREATED;
     inner.show_file(number, total, percent, destination);
 }

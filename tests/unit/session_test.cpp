@@ -62,14 +62,14 @@ protected:
 };
 
 // The run a deployment tool makes: another directory with blanks, a file
-// already there with the same size (kept) and one of another size
+// already there with the same bytes (kept) and one of another size
 // (skipped, as the warning's default button does), the default shortcut.
 TEST_F(SilentSetupTest, WholeRunInstallsReportsAndLogs)
 {
     const std::string dir = root + "Program Files\\Quiet Tool\\";
     ASSERT_TRUE(testenv::make_dir(root + "Program Files"));
     ASSERT_TRUE(testenv::make_dir(dir));
-    write_file(dir + "b.txt", "old");
+    write_file(dir + "b.txt", "bee");
     write_file(dir + "c.txt", "older sea");
     const std::string line = "/S /LOG=" + report_path + " /D=" + dir.substr(0, dir.size() - 1);
 
@@ -89,7 +89,7 @@ TEST_F(SilentSetupTest, WholeRunInstallsReportsAndLogs)
                                   "exit 0: installed",
                               }));
     EXPECT_EQ(read_file(dir + "a.exe"), "MZ tool");
-    EXPECT_EQ(read_file(dir + "b.txt"), "old");
+    EXPECT_EQ(read_file(dir + "b.txt"), "bee");
     EXPECT_EQ(read_file(dir + "c.txt"), "older sea");
     EXPECT_FALSE(dir_exists(app.c_str())) << "setup.ini's installpath was used";
     EXPECT_TRUE(file_exists((folder + "\\Quiet Tool.lnk").c_str()));
