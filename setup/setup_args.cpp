@@ -7,7 +7,7 @@
 const char SETUP_USAGE_TEXT[] =
     "Installs the application that setup.ini in the current directory describes.\n\n"
     "setup.exe [/S] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR]\n\n"
-    "/S\tsilent: no windows and no questions; a file of another size already there is kept\n"
+    "/S\tsilent: no windows and no questions; another version already there is kept\n"
     "/NOSHORTCUT\tno shortcut (else a silent run makes it in the Programs folder, in a folder named after the "
     "application)\n"
     "/LOG=FILE\ta report with one line per step\n"
