@@ -165,6 +165,8 @@ int SESSION::shortcut()
                 status = SETUP_EXIT_FAILED;
             } else if (!job.create_shortcut(folder)) {
                 status = SETUP_EXIT_FAILED;
+            } else if (job.link_kept) {
+                report.line(REPORT_SHORTCUT, "none: one of its name in %s is there already and was kept", folder);
             } else {
                 report.line(REPORT_SHORTCUT, "made in %s", folder);
             }

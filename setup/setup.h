@@ -116,6 +116,10 @@ bool file_name_fits(const char *name, size_t len, int32_t path_type);
 // 0 for a name without one.
 size_t folder_part_length(const char *name, size_t len);
 
+// True when the batch file at batch_path holds the line that runs
+// uninstaller_copy on the log relative_name: this installation's own.
+bool batch_file_is_ours(const char *batch_path, const char *uninstaller_copy, const char *relative_name);
+
 class SETUP_TYPE {
 public:
     char *windows_dir; // ends in a backslash; null when the query failed
@@ -134,6 +138,11 @@ public:
     LOG_WRITER log;   // the setup log; closed without one
     // What write_uninstall_bat found beside the logs and did with the uninstaller.
     UNINSTALLER_PLACING uninstaller;
+    // True when write_uninstall_bat found an uninstal.bat that is not this
+    // installation's, and kept it.
+    bool batch_kept;
+    // True when create_shortcut found a file of the shortcut's name, and kept it.
+    bool link_kept;
     // The setup.ini line (key=value) that made load_ini fail; empty otherwise.
     char refused_line[MAX_INI_LINE + 1];
 

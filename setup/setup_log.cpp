@@ -133,6 +133,46 @@ bool SETUP_TYPE::ready_to_log()
     return log.file != nullptr;
 }
 
+// Text as the batch file holds it: each "%" doubled. False when it does not fit.
+static bool batch_text(char *out, size_t size, size_t &used, const char *text)
+{
+    for (; *text; ++text) {
+        size_t room = *text == '%' ? 2 : 1;
+        if (used + room >= size)
+            return false;
+        if (*text == '%')
+            out[used++] = '%';
+        out[used++] = *text;
+    }
+    out[used] = '\0';
+    return true;
+}
+
+bool batch_file_is_ours(const char *batch_path, const char *uninstaller_copy, const char *relative_name)
+{
+    // Ours runs this uninstaller on this installation's log; any other is the
+    // user's, or another installation's.
+    char expected[2 * SETUP_PATH_SIZE + 8];
+    size_t used = 0;
+    if (!batch_text(expected, sizeof expected, used, "\"") ||
+        !batch_text(expected, sizeof expected, used, uninstaller_copy) ||
+        !batch_text(expected, sizeof expected, used, "\" \"") ||
+        !batch_text(expected, sizeof expected, used, relative_name) ||
+        !batch_text(expected, sizeof expected, used, "\""))
+        return false;
+    FILE *batch = openfile(batch_path, "rt", false);
+    if (!batch)
+        return false;
+    bool ours = false;
+    char line[sizeof expected + 2];
+    while (!ours && std::fgets(line, sizeof line, batch)) {
+        line[std::strcspn(line, "\r\n")] = '\0';
+        ours = std::strcmp(line, expected) == 0;
+    }
+    std::fclose(batch);
+    return ours;
+}
+
 bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
 {
     if (!relative_name || !relative_name[0]) {
@@ -155,35 +195,43 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
 
     if (!ready_to_log())
         return false;
-    FILE *batch = openfile(batch_path, "wt", false);
-    if (!batch)
+    // A batch file that is there already and not ours stays as it is and
+    // is not logged: the uninstaller would delete it. Setup goes on without
+    // one; Apps & Features and the log still reach the uninstaller.
+    batch_kept = file_exists(batch_path) && !batch_file_is_ours(batch_path, uninstaller_copy, relative_name);
+    FILE *batch = batch_kept ? nullptr : openfile(batch_path, "wt", false);
+    if (!batch && !batch_kept)
         return false;
-    LINE_OUT out(batch);
-    out.put("rem This file uninstalls the ");
-    out.put_batch_text(get_apptitle());
-    out.put(" application.  The uninstallation");
-    out.end_line();
-    out.put("rem may fail if the setup log has been moved or deleted since the setup.");
-    out.end_line();
-    // Both in quotes: blanks, "&", "|", "<", ">" and "^" of the title's
-    // file name stay part of the one argument.
-    out.put("\"");
-    out.put_batch_text(uninstaller_copy);
-    out.put("\" \"");
-    out.put_batch_text(relative_name);
-    out.put("\"");
-    out.end_line();
-    bool written = out.written() && !std::ferror(batch);
-    if (std::fclose(batch) != 0)
-        written = false;
-    // The file exists, whole or not, so the log names it either way.
-    bool logged = log_entry(KEY_MKFILE, batch_path);
-    if (!written) {
-        err_code = ERR_FILE_WRITE;
-        return false;
+    if (batch) {
+        if (!batch)
+            return false;
+        LINE_OUT out(batch);
+        out.put("rem This file uninstalls the ");
+        out.put_batch_text(get_apptitle());
+        out.put(" application.  The uninstallation");
+        out.end_line();
+        out.put("rem may fail if the setup log has been moved or deleted since the setup.");
+        out.end_line();
+        // Both in quotes: blanks, "&", "|", "<", ">" and "^" of the title's
+        // file name stay part of the one argument.
+        out.put("\"");
+        out.put_batch_text(uninstaller_copy);
+        out.put("\" \"");
+        out.put_batch_text(relative_name);
+        out.put("\"");
+        out.end_line();
+        bool written = out.written() && !std::ferror(batch);
+        if (std::fclose(batch) != 0)
+            written = false;
+        // The file exists, whole or not, so the log names it either way.
+        bool logged = log_entry(KEY_MKFILE, batch_path);
+        if (!written) {
+            err_code = ERR_FILE_WRITE;
+            return false;
+        }
+        if (!logged)
+            return false;
     }
-    if (!logged)
-        return false;
 
     // Never a copy through a junction or link that setup did not make.
     if (file_present(UNINSTALLER_NAME) && path_crosses_link(uninstaller_copy)) {

@@ -85,6 +85,9 @@ void REPORT_FRONT::begin_files(int32_t total)
         describe_uninstaller(job.uninstaller, uninstaller, sizeof uninstaller);
         report.line(REPORT_UNINSTALLER, "%s", uninstaller);
     }
+    if (job.batch_kept)
+        report.line(REPORT_SKIPPED, "%s\\%s: there already and not this installation's, kept", job.get_installpath(),
+                    BATCH_FILE_NAME);
     report.line(REPORT_FILES, "%d to install in %s", (int)total, job.get_installpath());
     inner.begin_files(total);
 }

@@ -73,6 +73,11 @@ bool SETUP_TYPE::create_shortcut(const char *folder)
         err_code = ERR_SHORTCUT;
         return false;
     }
+    // A file of the shortcut's name is the user's or another installation's:
+    // kept, and not logged, or the uninstaller would delete it.
+    link_kept = file_exists(link_path);
+    if (link_kept)
+        return true;
     if (!make_dir_tree(folder))
         return false;
     switch (save_link(*this, link_path, target)) {

@@ -3,10 +3,12 @@
 // log to the uninstaller.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
@@ -336,6 +338,59 @@ TEST_F(SetupLogTest, BatchFileCallsTheUninstallerOnTheLog)
     EXPECT_EQ(log.back(), "MkFile=" + root + "uninstal.bat");
     // Without an uninstaller in the setup directory there is nothing to copy.
     EXPECT_FALSE(file_exists((windows + "UnInstal\\uninstal.exe").c_str()));
+}
+
+// An uninstal.bat already in the install directory is replaced and logged
+// only when it is this installation's own (it runs this uninstaller on this
+// log); any other stays as it is and is not logged, or the uninstaller would
+// delete it.
+TEST_F(SetupLogTest, BatchFileAlreadyThereIsReplacedOnlyWhenItIsOurs)
+{
+    const std::string runs = "\"" + windows + "UnInstal\\uninstal.exe\" ";
+    const struct {
+        const char *what;
+        std::string text; // "" for no file there; "@" stands for our line
+        bool replaced;
+    } cases[] = {
+        {"none there", "", true},
+        {"ours", "rem old\n@\n", true},
+        {"ours, CR LF", "rem old\r\n@\r\n", true},
+        {"the user's", "@echo off\r\ndel /q *.*\r\n", false},
+        {"another log", runs + "\"UnInstal\\Bar.log\"\n", false},
+        {"ours inside a longer line", "echo @\n", false},
+        {"empty", "\n", false},
+    };
+    int number = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string dir = root + "case" + std::to_string(number++) + "\\";
+        ASSERT_TRUE(testenv::make_dir(dir));
+        std::string batch = dir + "uninstal.bat";
+        SETUP_TYPE fresh;
+        set_field(fresh.windows_dir, windows.c_str());
+        set_field(fresh.system_dir, system.c_str());
+        fresh.set_apptitle("Foo");
+        fresh.set_installpath(dir.c_str());
+        char relative[64];
+        ASSERT_TRUE(fresh.create_log(relative, sizeof relative));
+        const std::string ours = runs + "\"" + relative + "\"";
+        std::string text = c.text;
+        size_t at = text.find('@', 1);
+        if (at != std::string::npos)
+            text.replace(at, 1, ours);
+        if (!text.empty())
+            write_file(batch, text);
+        ASSERT_TRUE(fresh.write_uninstall_bat(relative));
+        fresh.close_log();
+        EXPECT_EQ(fresh.batch_kept, !c.replaced);
+        if (c.replaced) {
+            EXPECT_EQ(text_lines(batch).back(), ours);
+        } else {
+            EXPECT_EQ(read_file(batch), text);
+        }
+        std::vector<std::string> log = text_lines(windows + relative);
+        EXPECT_EQ(log.back() == "MkFile=" + batch, c.replaced);
+    }
 }
 
 TEST_F(SetupLogTest, UninstallerIsCopiedBesideTheLogReplacingAnOldOne)
