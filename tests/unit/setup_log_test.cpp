@@ -512,6 +512,8 @@ TEST_F(SetupLogTest, TitleNamesTheLogAsAFileNameAndTheBatchLineQuotesIt)
     job.set_installpath(root.c_str());
     for (const auto &c : cases) {
         job.set_apptitle(c.title);
+        // The last case's batch file is another installation's, which would be kept.
+        plat_delete_file((root + "uninstal.bat").c_str());
         char relative[64];
         ASSERT_TRUE(job.create_log(relative, sizeof relative)) << c.title;
         EXPECT_EQ(std::string(relative), std::string("UnInstal\\") + c.name + ".log");
