@@ -163,9 +163,12 @@ bool batch_file_is_ours(const char *batch_path, const char *uninstaller_copy, co
     FILE *batch = openfile(batch_path, "rt", false);
     if (!batch)
         return false;
+    // Ours has three lines: one whose run line is further down than this is
+    // not, and a device that never ends is not read for ever.
+    static const int MOST_LINES = 64;
     bool ours = false;
     char line[sizeof expected + 2];
-    while (!ours && std::fgets(line, sizeof line, batch)) {
+    for (int read = 0; !ours && read < MOST_LINES && std::fgets(line, sizeof line, batch); ++read) {
         line[std::strcspn(line, "\r\n")] = '\0';
         ours = std::strcmp(line, expected) == 0;
     }
@@ -198,13 +201,12 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
     // A batch file that is there already and not ours stays as it is and
     // is not logged: the uninstaller would delete it. Setup goes on without
     // one; Apps & Features and the log still reach the uninstaller.
-    batch_kept = file_exists(batch_path) && !batch_file_is_ours(batch_path, uninstaller_copy, relative_name);
+    // Present, not merely openable: one in use is there all the same.
+    batch_kept = file_present(batch_path) && !batch_file_is_ours(batch_path, uninstaller_copy, relative_name);
     FILE *batch = batch_kept ? nullptr : openfile(batch_path, "wt", false);
     if (!batch && !batch_kept)
         return false;
     if (batch) {
-        if (!batch)
-            return false;
         LINE_OUT out(batch);
         out.put("rem This file uninstalls the ");
         out.put_batch_text(get_apptitle());

@@ -74,8 +74,9 @@ bool SETUP_TYPE::create_shortcut(const char *folder)
         return false;
     }
     // A file of the shortcut's name is the user's or another installation's:
-    // kept, and not logged, or the uninstaller would delete it.
-    link_kept = file_exists(link_path);
+    // kept, and not logged, or the uninstaller would delete it. Present, not
+    // merely openable: one in use is there all the same.
+    link_kept = file_present(link_path);
     if (link_kept)
         return true;
     if (!make_dir_tree(folder))
