@@ -86,8 +86,8 @@ void REPORT_FRONT::begin_files(int32_t total)
         report.line(REPORT_UNINSTALLER, "%s", uninstaller);
     }
     if (job.batch_kept)
-        report.line(REPORT_SKIPPED, "%s\\%s: there already and not this installation's, kept", job.get_installpath(),
-                    BATCH_FILE_NAME);
+        report.line(REPORT_SKIPPED, "%s%s%s: there already and not this installation's, kept", job.get_installpath(),
+                    separator_after(job.get_installpath()), BATCH_FILE_NAME);
     report.line(REPORT_FILES, "%d to install in %s", (int)total, job.get_installpath());
     inner.begin_files(total);
 }
