@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <strings.h>
 
 #include "lib/generr.h"
 #include "platform/platform.h"
@@ -15,6 +16,30 @@
 
 static const char INI_PATH[] = "C:\\setup\\setup.ini";
 static const int32_t MAX_BUFFER = 300;
+
+// True when a line of data (after a UTF-8 mark, before a Ctrl-Z, where a
+// text-mode read ends) starts with a key setup knows, in any case, followed
+// at once by "=": such a file is a description, whatever else it holds.
+static bool has_key_line(const uint8_t *data, size_t size)
+{
+    const void *ctrl_z = std::memchr(data, 0x1A, size);
+    if (ctrl_z)
+        size = (size_t)(static_cast<const uint8_t *>(ctrl_z) - data);
+    static const char *const KEYS[] = {"apptitle",    "author",   "email",   "website", "desc",
+                                       "installpath", "basepath", "exename", "file"};
+    size_t start = size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF ? 3 : 0;
+    for (size_t at = start; at < size; ++at) {
+        if (at != start && data[at - 1] != '\n')
+            continue;
+        for (const char *key : KEYS) {
+            size_t len = std::strlen(key);
+            if (at + len < size && data[at + len] == '=' &&
+                strncasecmp(reinterpret_cast<const char *>(data + at), key, len) == 0)
+                return true;
+        }
+    }
+    return false;
+}
 
 static void check_loaded(const SETUP_TYPE &job, bool loaded, const uint8_t *data, size_t size)
 {
@@ -39,6 +64,7 @@ static void check_loaded(const SETUP_TYPE &job, bool loaded, const uint8_t *data
     const char *installpath = job.get_installpath();
     FUZZ_CHECK(!job.installpath || !installpath[0] || is_full_path(installpath) || !loaded,
                "an install path that is not full was accepted: %s", installpath);
+    FUZZ_CHECK(err_code != ERR_INI_NO_KEYS || !has_key_line(data, size), "a description with a key line was refused");
     if (!loaded && (err_code == ERR_INI_UTF16 || err_code == ERR_INI_NO_KEYS)) {
         // Refused as a whole: no line of it was taken.
         FUZZ_CHECK(job.num_files == 0 && !job.refused_line[0], "%d entries or a refused line kept for %d",
