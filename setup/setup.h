@@ -116,10 +116,6 @@ bool file_name_fits(const char *name, size_t len, int32_t path_type);
 // 0 for a name without one.
 size_t folder_part_length(const char *name, size_t len);
 
-// True when the batch file at batch_path holds the line that runs
-// uninstaller_copy on the log relative_name: this installation's own.
-bool batch_file_is_ours(const char *batch_path, const char *uninstaller_copy, const char *relative_name);
-
 class SETUP_TYPE {
 public:
     char *windows_dir; // ends in a backslash; null when the query failed

@@ -565,6 +565,46 @@ TEST_F(SetupLogTest, TitleNamesTheLogAsAFileNameAndTheBatchLineQuotesIt)
     EXPECT_FALSE(file_exists((root + "x.log").c_str()));
 }
 
+#ifndef _WIN32
+// cmd reads a batch file in the OEM code page (here 850 under 1252): the
+// title and the log name are written there, so that "Ä" reaches the
+// uninstaller as "Ä". A name with a character 850 lacks is given by the
+// log's short name, and as it is when there is none. Setup knows its own
+// batch file in that form too: a second run replaces it.
+TEST_F(SetupLogTest, BatchFileIsWrittenInTheOemCodePage)
+{
+    plat_test_set_oem_code_page(850);
+    const struct {
+        const char *title, *short_name, *title_in_batch, *log_in_batch;
+    } cases[] = {
+        // In octal: a hex escape would take the letters after it.
+        {"\304cme M\344len f\374r Kinder", nullptr, "\216cme M\204len f\201r Kinder",
+         "UnInstal\\\216cme M\204len f\201r Kinder.log"},
+        {"100% \311t\351", nullptr, "100%% \220t\202", "UnInstal\\100%% \220t\202.log"},
+        {"Prix \200", "C:\\WINDOWS\\UNINST~1\\PRIX~1.LOG", "Prix \200", "C:\\WINDOWS\\UNINST~1\\PRIX~1.LOG"},
+        {"Co\234ur", nullptr, "Co\234ur", "UnInstal\\Co\234ur.log"},
+    };
+    job.set_installpath(root.c_str());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.title);
+        job.set_apptitle(c.title);
+        plat_delete_file((root + "uninstal.bat").c_str());
+        char relative[64];
+        ASSERT_TRUE(job.create_log(relative, sizeof relative));
+        plat_test_set_short_name((windows + relative).c_str(), c.short_name);
+        ASSERT_TRUE(job.write_uninstall_bat(relative));
+        const std::vector<std::string> lines = {
+            std::string("rem This file uninstalls the ") + c.title_in_batch + " application.  The uninstallation",
+            "rem may fail if the setup log has been moved or deleted since the setup.",
+            "\"" + windows + "UnInstal\\uninstal.exe\" \"" + c.log_in_batch + "\""};
+        EXPECT_EQ(text_lines(root + "uninstal.bat"), lines);
+        ASSERT_TRUE(job.write_uninstall_bat(relative));
+        EXPECT_FALSE(job.batch_kept);
+        job.close_log();
+    }
+}
+#endif
+
 // Nothing counts as made unless the setup log records it: an operation whose
 // log line fails reports the failure, and a line that reached the disk only
 // in part is cut off again, so that the log ends in a whole line.
