@@ -3,6 +3,7 @@
 #include "setup/session.h"
 
 #include "lib/generr.h"
+#include "platform/platform.h"
 #include "setup/front_text.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
@@ -108,8 +109,14 @@ int SESSION::load()
     if (job.refused_line[0])
         format_cut(detail, sizeof detail, "Error loading setup config file 'SETUP.INI' at the line '%s'!",
                    job.refused_line);
-    else
-        format_cut(detail, sizeof detail, "Error loading setup config file 'SETUP.INI'!");
+    else {
+        // Where it looked: started from a shortcut or from another folder,
+        // the current directory need not be the one setup.exe lies in.
+        char where[SETUP_PATH_SIZE];
+        if (!plat_getcwd(where, sizeof where))
+            format_cut(where, sizeof where, "the current directory");
+        format_cut(detail, sizeof detail, "Error loading setup config file 'SETUP.INI' in %s!", where);
+    }
     front.show_error(detail, code);
     return ended(SETUP_EXIT_DESCRIPTION);
 }
