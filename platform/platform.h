@@ -34,6 +34,10 @@ size_t plat_fwrite(const void *data, size_t size, FILE *stream);
 bool plat_getcwd(char *buf, size_t size);
 // Makes path the current directory; false on failure with errno set.
 bool plat_chdir(const char *path);
+// GetModuleFileNameA: the directory of the running program, ending in a
+// backslash. False when it cannot be had or does not fit. The POSIX
+// substitute has one only when a test named it (plat_test_set_program_dir).
+bool plat_program_dir(char *out, size_t size);
 // The runtime's mkdir: creates one directory; false on failure with errno set
 // (Windows runtime numbering on both platforms).
 bool plat_mkdir(const char *path);
@@ -180,6 +184,8 @@ void plat_test_set_code_page(unsigned code_page);
 void plat_test_set_oem_code_page(unsigned code_page);
 // The short form plat_short_path gives for path (as written); null forgets it.
 void plat_test_set_short_name(const char *path, const char *short_path);
+// The directory plat_program_dir gives (DOS-style); null: none.
+void plat_test_set_program_dir(const char *dos_path);
 #endif
 
 #endif

@@ -40,6 +40,7 @@ unsigned code_page = 1252;
 unsigned oem_code_page = 0; // 0: the ANSI one
 char short_name_of[PATH_MAX] = "";
 char short_name[PATH_MAX] = "";
+char program_dir[PATH_MAX] = "";
 
 // Where Wine keeps the hidden and system bits of a Unix file.
 const char DOS_ATTRIBUTES[] = "user.DOSATTRIB";
@@ -613,6 +614,18 @@ bool plat_ansi_to_oem(const char *text, char *out, size_t size)
     return true;
 }
 
+bool plat_program_dir(char *out, size_t size)
+{
+    if (!out || size == 0)
+        return false;
+    out[0] = '\0';
+    size_t len = std::strlen(program_dir);
+    if (!len || len >= size)
+        return false;
+    std::memcpy(out, program_dir, len + 1);
+    return true;
+}
+
 bool plat_short_path(const char *path, char *out, size_t size)
 {
     if (!out || size == 0)
@@ -787,6 +800,13 @@ void plat_test_set_code_page(unsigned cp) { code_page = cp; }
 
 void plat_test_set_oem_code_page(unsigned cp) { oem_code_page = cp == 850 ? cp : 0; }
 
+void plat_test_set_program_dir(const char *dos_path)
+{
+    program_dir[0] = '\0';
+    if (dos_path && std::strlen(dos_path) < sizeof program_dir)
+        std::memcpy(program_dir, dos_path, std::strlen(dos_path) + 1);
+}
+
 void plat_test_set_short_name(const char *path, const char *short_path)
 {
     bool fits =
@@ -804,4 +824,5 @@ void os_test_reset()
     code_page = 1252;
     oem_code_page = 0;
     short_name_of[0] = short_name[0] = '\0';
+    program_dir[0] = '\0';
 }

@@ -85,6 +85,28 @@ bool plat_ansi_to_oem(const char *text, char *out, size_t size)
     return true;
 }
 
+bool plat_program_dir(char *out, size_t size)
+{
+    if (!out || size == 0 || size > MAXDWORD)
+        return false;
+    DWORD got = GetModuleFileNameA(nullptr, out, (DWORD)size);
+    // A name cut to fit the buffer is no name.
+    if (got == 0 || got >= size) {
+        out[0] = '\0';
+        return false;
+    }
+    char *last = nullptr;
+    for (char *p = out; *p; p = CharNextA(p))
+        if (*p == '\\')
+            last = p;
+    if (!last) {
+        out[0] = '\0';
+        return false;
+    }
+    last[1] = '\0';
+    return true;
+}
+
 bool plat_short_path(const char *path, char *out, size_t size)
 {
     if (!out || size == 0)

@@ -3,7 +3,8 @@
 # and a refused setup.ini (1), an install directory that cannot be made (2),
 # an unknown option (3, and no report at all). A user's uninstal.bat and a
 # file of the shortcut's name, there before setup, are kept, never logged,
-# and still there after the removal.
+# and still there after the removal. Started from another folder, setup
+# reads the setup.ini beside setup.exe.
 clean_prefix 'C:\E2E\Outcomes'
 clean_programs 'E2E Outcomes'
 report="$(dos_of_unix "$OUT/report.txt")"
@@ -145,3 +146,17 @@ expect_absent 'C:\E2E\Outcomes\a.txt'
 expect_file 'C:\E2E\Outcomes\uninstal.bat' "@echo the user's own"$'\r'
 expect_file "$PROGRAMS\\E2E Outcomes\\E2E Outcomes.lnk" "the user's link"
 clean_programs 'E2E Outcomes'
+
+# Started from another folder that has no setup.ini (a shortcut's "Start
+# in"): the one beside setup.exe is read and its files installed from
+# there; a relative /LOG= report is made in the folder setup was started in.
+clean_prefix 'C:\E2E\Outcomes'
+mkdir -p "$OUT/elsewhere"
+SETUP_PROGRAM="$SETUP_DIR/setup.exe" SETUP_DIR="$OUT/elsewhere" play <<SCRIPT
+start "/S /NOSHORTCUT /LOG=elsewhere.txt"
+quiet-exit 0
+SCRIPT
+expect_file 'C:\E2E\Outcomes\a.txt'
+[ -f "$OUT/elsewhere/elsewhere.txt" ] || fail "the relative report was not made in the folder setup was started in"
+[ ! -e "$SETUP_DIR/elsewhere.txt" ] || fail "the relative report went beside setup.exe"
+clean_prefix 'C:\E2E\Outcomes'
