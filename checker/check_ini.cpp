@@ -312,7 +312,9 @@ bool Checker::line_read(const INI_LINE &line)
                                      "text: each shows as two or three other characters; save setup.ini as ANSI "
                                      "(in Notepad: Save As, Encoding ANSI)"));
     }
-    if (line.cut)
+    // Only when what is dropped is more than a comment: a ";" in the part
+    // read makes the rest a comment anyway.
+    if (line.cut && !line.comment)
         warn(line.number,
              Text().add("line is longer than 255 characters: setup reads its first 255 and drops the rest"));
 
@@ -845,7 +847,7 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
     char dirs[MAX_SETUP_FILES][2 * SETUP_PATH_SIZE];
     int32_t dir_files[MAX_SETUP_FILES] = {};
     int64_t dir_bytes[MAX_SETUP_FILES] = {};
-    int32_t num_dirs = 0, missing = 0;
+    int32_t num_dirs = 0, missing = 0, counted = 0;
     int64_t total = 0;
     // The sizes' column is as wide as the largest one.
     int width = 5;
@@ -866,9 +868,28 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
             text.format("%*lld", width, (long long)sizes[i]);
         else
             text.format("%*s", width, "n/a");
-        sink(context, text.add("  ").add(dest).add("\n").str());
+        text.add("  ").add(dest);
+        // A destination listed before holds one file however often it is
+        // listed: counted once.
+        char key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
+        windows_key(dest, key, sizeof key);
+        int32_t first = 0;
+        for (; first < i; ++first) {
+            char earlier[2 * SETUP_PATH_SIZE];
+            size_t earlier_length;
+            destination(first, earlier, sizeof earlier, &earlier_length);
+            windows_key(earlier, other, sizeof other);
+            if (!std::strcmp(key, other))
+                break;
+        }
+        if (first < i) {
+            sink(context, text.format(" (line %d's again, not counted)\n", (int)file_line[first]).str());
+            continue;
+        }
+        sink(context, text.add("\n").str());
+        ++counted;
 
-        char dir[2 * SETUP_PATH_SIZE], key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
+        char dir[2 * SETUP_PATH_SIZE];
         const char *end = last_separator(dest);
         size_t len = end ? (size_t)(end - dest) + 1 : 0;
         std::memcpy(dir, dest, len);
@@ -892,8 +913,7 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
     }
     if (job.num_files) {
         Text text;
-        text.format("  %d %s, %lld bytes", (int)job.num_files, plural(job.num_files, "file", "files"),
-                    (long long)total);
+        text.format("  %d %s, %lld bytes", (int)counted, plural(counted, "file", "files"), (long long)total);
         if (missing)
             text.format(" (%d not found)", (int)missing);
         sink(context, text.add(":\n").str());
