@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "lib/genmem.h"
 #include "lib/genstrin.h"
@@ -205,7 +206,7 @@ class Checker : public INI_OBSERVER {
 public:
     explicit Checker(SETUP_TYPE &job_to_read)
         : job(job_to_read), items(nullptr), count(0), capacity(0), key_line{}, file_line{}, sizes{}, excess_line(0),
-          file_lines(0), utf16(false), log_fits(true)
+          file_lines(0), log_fits(true), utf8_warned(false)
     {
     }
     ~Checker()
@@ -235,9 +236,9 @@ private:
     int64_t sizes[MAX_SETUP_FILES];     // each entry's source size; -1 when missing
     int32_t excess_line;                // the first file line past the 100th; 0 for none
     int32_t file_lines;                 // every "file" line, refused or not
-    bool utf16;
-    bool log_fits;                // the setup log's path fits setup's buffers
-    bool has_uninstaller = false; // uninstal.exe lies beside setup.ini: setup makes the entry
+    bool log_fits;                      // the setup log's path fits setup's buffers
+    bool utf8_warned;                   // a line of UTF-8 beyond ASCII was named (once is enough)
+    bool has_uninstaller = false;       // uninstal.exe lies beside setup.ini: setup makes the entry
 
     void report(int32_t line, int severity, const Text &text);
     void warn(int32_t line, const Text &text) { report(line, SEV_WARNING, text); }
@@ -280,33 +281,46 @@ int Checker::count_of(int severity) const
     return n;
 }
 
+// True when text holds bytes beyond ASCII and all of them form UTF-8
+// sequences: text an editor saved as UTF-8, which setup shows byte by byte.
+// ANSI text beyond ASCII seldom passes (a letter followed by a plain one).
+static bool utf8_beyond_ascii(const char *text)
+{
+    const unsigned char *p = (const unsigned char *)text;
+    bool beyond = false;
+    while (*p) {
+        if (*p < 0x80) {
+            ++p;
+            continue;
+        }
+        int follow = *p >= 0xC2 && *p <= 0xDF ? 1 : *p >= 0xE0 && *p <= 0xEF ? 2 : *p >= 0xF0 && *p <= 0xF4 ? 3 : -1;
+        if (follow < 0)
+            return false;
+        for (int i = 1; i <= follow; ++i)
+            if ((p[i] & 0xC0) != 0x80)
+                return false;
+        p += follow + 1;
+        beyond = true;
+    }
+    return beyond;
+}
+
 bool Checker::line_read(const INI_LINE &line)
 {
-    const unsigned char *bytes = (const unsigned char *)line.text;
-    bool bom = line.number == 1 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF;
-    if (line.number == 1 && ((bytes[0] == 0xFF && bytes[1] == 0xFE) || (bytes[0] == 0xFE && bytes[1] == 0xFF))) {
-        utf16 = true;
-        warn(1, Text().add("setup.ini is saved as UTF-16 (\"Unicode\"): setup reads one byte a character and finds "
-                           "none of its keys; save it as ANSI text"));
+    if (!utf8_warned && line.text && utf8_beyond_ascii(line.text)) {
+        utf8_warned = true;
+        warn(line.number, Text().add("line holds letters beyond ASCII saved as UTF-8, which setup reads as ANSI "
+                                     "text: each shows as two or three other characters; save setup.ini as ANSI "
+                                     "(in Notepad: Save As, Encoding ANSI)"));
     }
-    if (bom) {
-        // The key, if any, begins with the mark's three bytes.
-        const char *meant = line.key ? line.key + 3 : "";
-        Text text;
-        text.add("setup.ini begins with a UTF-8 byte order mark, which setup takes for text of the first line");
-        if (ini_key_of(meant) != INI_NO_KEY)
-            text.add(": it does not know the key ").quote(meant).add(" behind the mark and ignores the line");
-        warn(1, text.add("; save setup.ini as ANSI text, without the mark"));
-    }
-    // What the reader made of a UTF-16 text says nothing more: every other
-    // byte is a zero, which ends each line's text early.
-    bool say = !utf16;
-    if (line.cut && say)
+    // Only when what is dropped is more than a comment: a ";" in the part
+    // read makes the rest a comment anyway.
+    if (line.cut && !line.comment)
         warn(line.number,
              Text().add("line is longer than 255 characters: setup reads its first 255 and drops the rest"));
 
     if (!line.key) {
-        if (line.value[0] && !bom && say) {
+        if (line.value[0]) {
             size_t len = std::strlen(line.value);
             if (line.value[0] == '[' && line.value[len - 1] == ']')
                 warn(line.number, Text()
@@ -319,8 +333,6 @@ bool Checker::line_read(const INI_LINE &line)
         return true;
     }
     if (line.which == INI_NO_KEY) {
-        if (bom || !say)
-            return true;
         if (!line.key[0]) {
             warn(line.number, Text().add("no key before \"=\": setup ignores this line"));
             return true;
@@ -333,7 +345,7 @@ bool Checker::line_read(const INI_LINE &line)
         warn(line.number, text);
         return true;
     }
-    if (line.comment && say)
+    if (line.comment)
         warn(line.number, Text()
                               .add("\";\" starts a comment, even inside a value: setup reads ")
                               .add(line.key)
@@ -675,8 +687,8 @@ void Checker::check_entry(int32_t index)
             continue;
         Text text;
         text.format("same destination as line %d, ", (int)file_line[j]).add(other).add(": setup ");
-        if (sizes[j] >= 0 && sizes[index] == sizes[j])
-            text.add("skips this file, which has the same size");
+        if (sizes[j] >= 0 && sizes[index] == sizes[j] && same_content(job.files[j]->name, name))
+            text.add("skips this file, which has the same size and content");
         else if (sizes[j] >= 0 && sizes[index] >= 0)
             text.add("asks the user whether to overwrite the file it has just installed");
         else
@@ -837,7 +849,7 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
     char dirs[MAX_SETUP_FILES][2 * SETUP_PATH_SIZE];
     int32_t dir_files[MAX_SETUP_FILES] = {};
     int64_t dir_bytes[MAX_SETUP_FILES] = {};
-    int32_t num_dirs = 0, missing = 0;
+    int32_t num_dirs = 0, missing = 0, counted = 0;
     int64_t total = 0;
     // The sizes' column is as wide as the largest one.
     int width = 5;
@@ -858,9 +870,28 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
             text.format("%*lld", width, (long long)sizes[i]);
         else
             text.format("%*s", width, "n/a");
-        sink(context, text.add("  ").add(dest).add("\n").str());
+        text.add("  ").add(dest);
+        // A destination listed before holds one file however often it is
+        // listed: counted once.
+        char key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
+        windows_key(dest, key, sizeof key);
+        int32_t first = 0;
+        for (; first < i; ++first) {
+            char earlier[2 * SETUP_PATH_SIZE];
+            size_t earlier_length;
+            destination(first, earlier, sizeof earlier, &earlier_length);
+            windows_key(earlier, other, sizeof other);
+            if (!std::strcmp(key, other))
+                break;
+        }
+        if (first < i) {
+            sink(context, text.format(" (line %d's again, not counted)\n", (int)file_line[first]).str());
+            continue;
+        }
+        sink(context, text.add("\n").str());
+        ++counted;
 
-        char dir[2 * SETUP_PATH_SIZE], key[2 * SETUP_PATH_SIZE], other[2 * SETUP_PATH_SIZE];
+        char dir[2 * SETUP_PATH_SIZE];
         const char *end = last_separator(dest);
         size_t len = end ? (size_t)(end - dest) + 1 : 0;
         std::memcpy(dir, dest, len);
@@ -884,8 +915,7 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
     }
     if (job.num_files) {
         Text text;
-        text.format("  %d %s, %lld bytes", (int)job.num_files, plural(job.num_files, "file", "files"),
-                    (long long)total);
+        text.format("  %d %s, %lld bytes", (int)counted, plural(counted, "file", "files"), (long long)total);
         if (missing)
             text.format(" (%d not found)", (int)missing);
         sink(context, text.add(":\n").str());
@@ -1007,6 +1037,17 @@ int check_description(const char *arg, bool quiet, CHECK_SINK sink, void *contex
                                             : "the description could not be read to its end")
                                    .add(": setup would stop at once with ")
                                    .quote(LOAD_FAILED));
+        else if (!loaded && err_code == ERR_INI_UTF16)
+            checker.unreadable(Text()
+                                   .add("the description is saved as UTF-16 (Unicode), which setup cannot read: "
+                                        "save it as ANSI (or as UTF-8, ASCII letters only); setup would stop at "
+                                        "once with ")
+                                   .quote(error_db.get_error_msg(ERR_INI_UTF16)));
+        else if (!loaded && err_code == ERR_INI_NO_KEYS)
+            checker.unreadable(Text()
+                                   .add("no line is a key setup knows (apptitle=, installpath=, file= ...), so it "
+                                        "is no description: setup would stop at once with ")
+                                   .quote(error_db.get_error_msg(ERR_INI_NO_KEYS)));
         else
             readable = true;
         if (readable)

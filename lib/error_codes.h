@@ -51,5 +51,10 @@ constexpr int32_t ERR_INSTALL_PATH_TOO_LONG = 914;
 // A "file" name whose destination or folders would not fit the path limits
 // below any directory (see file_name_fits).
 constexpr int32_t ERR_FILE_NAME_TOO_LONG = 915;
+// A description in which no line is a key setup knows: not a description at
+// all (a file saved in another encoding, or the wrong file).
+constexpr int32_t ERR_INI_NO_KEYS = 916;
+// A description saved as UTF-16 (a byte-order mark FF FE or FE FF).
+constexpr int32_t ERR_INI_UTF16 = 917;
 
 #endif

@@ -86,6 +86,33 @@ bool file_exists(const char *name)
     return true;
 }
 
+// Read side by side in fixed blocks, never whole, stopped at the first
+// difference.
+bool same_content(const char *source, const char *destination)
+{
+    FILE *a = plat_fopen(source, "rb");
+    FILE *b = a ? plat_fopen(destination, "rb") : nullptr;
+    bool same = a && b;
+    static const size_t BLOCK = 16384;
+    unsigned char block_a[BLOCK];
+    unsigned char block_b[BLOCK];
+    while (same) {
+        size_t got_a = std::fread(block_a, 1, BLOCK, a);
+        size_t got_b = std::fread(block_b, 1, BLOCK, b);
+        if (got_a != got_b || std::memcmp(block_a, block_b, got_a) != 0)
+            same = false;
+        else if (got_a < BLOCK) {
+            same = !std::ferror(a) && !std::ferror(b) && std::feof(a) && std::feof(b);
+            break;
+        }
+    }
+    if (b)
+        std::fclose(b);
+    if (a)
+        std::fclose(a);
+    return same;
+}
+
 bool file_present(const char *path)
 {
     uint32_t attributes = path ? plat_get_attributes(path) : PLAT_NO_ATTRIBUTES;

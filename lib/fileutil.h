@@ -23,6 +23,10 @@ bool file_exists(const char *name);
 // True when a file (not a directory) is at path, whether or not it can be
 // opened: one that is in use or unreadable is there all the same.
 bool file_present(const char *path);
+// True when the files at a and b hold the same bytes (a rebuilt program
+// often comes out exactly as long as the one installed). A file that cannot
+// be opened or read counts as different.
+bool same_content(const char *a, const char *b);
 // True when a component of path after its drive, the last one included, is
 // a reparse point (plat_get_attributes): whatever is done through path would
 // happen where that points. A missing component ends the look (nothing below

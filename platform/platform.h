@@ -34,6 +34,10 @@ size_t plat_fwrite(const void *data, size_t size, FILE *stream);
 bool plat_getcwd(char *buf, size_t size);
 // Makes path the current directory; false on failure with errno set.
 bool plat_chdir(const char *path);
+// GetModuleFileNameA: the directory of the running program, ending in a
+// backslash. False when it cannot be had or does not fit. The POSIX
+// substitute has one only when a test named it (plat_test_set_program_dir).
+bool plat_program_dir(char *out, size_t size);
 // The runtime's mkdir: creates one directory; false on failure with errno set
 // (Windows runtime numbering on both platforms).
 bool plat_mkdir(const char *path);
@@ -83,6 +87,18 @@ bool plat_is_lead_byte(unsigned char c);
 const char *plat_char_next(const char *p);
 // GetACP: the ANSI code page this process runs with.
 unsigned plat_ansi_code_page();
+// text (ANSI code page) in the OEM code page, in which the command
+// interpreter reads batch files, into out (size bytes with the terminator).
+// False, with out empty, when a character has no form there (no stand-in
+// letter is taken) or the text does not fit. The POSIX substitute's OEM code
+// page is its ANSI one unless a test chose 850, of which it knows ASCII and
+// the letters of 1252 from 0xC0 on.
+bool plat_ansi_to_oem(const char *text, char *out, size_t size);
+// GetShortPathNameA: the short (8.3) form of path, which must exist, into
+// out. False when there is none or it does not fit. Windows may have short
+// names turned off; it then gives the long one. The POSIX substitute has
+// short names only for what a test named (plat_test_set_short_name).
+bool plat_short_path(const char *path, char *out, size_t size);
 
 // Size in bytes of a file that can be opened for reading, or -1 when it
 // cannot be opened or is no regular file. 64 bits wide, so that files of
@@ -195,6 +211,13 @@ void plat_test_copy_by_read_write(bool on);
 // 0x9F and 0xE0 to 0xFC) or any other value for a single-byte one (1252, the
 // default).
 void plat_test_set_code_page(unsigned code_page);
+// The OEM code page of the substitute: 850 or, with any other value, the
+// ANSI one (the default).
+void plat_test_set_oem_code_page(unsigned code_page);
+// The short form plat_short_path gives for path (as written); null forgets it.
+void plat_test_set_short_name(const char *path, const char *short_path);
+// The directory plat_program_dir gives (DOS-style); null: none.
+void plat_test_set_program_dir(const char *dos_path);
 #endif
 
 #endif

@@ -37,6 +37,10 @@ bool windows_dir_set = true;
 bool system_dir_set = true;
 bool copy_read_write = false;
 unsigned code_page = 1252;
+unsigned oem_code_page = 0; // 0: the ANSI one
+char short_name_of[PATH_MAX] = "";
+char short_name[PATH_MAX] = "";
+char program_dir[PATH_MAX] = "";
 
 // Where Wine keeps the hidden and system bits of a Unix file.
 const char DOS_ATTRIBUTES[] = "user.DOSATTRIB";
@@ -578,6 +582,61 @@ bool plat_is_lead_byte(unsigned char c)
 
 unsigned plat_ansi_code_page() { return code_page; }
 
+// Code page 850 for the letters of 1252 from 0xC0 to 0xFF, in that order;
+// all of them are there.
+static const unsigned char CP850_OF_1252_LETTERS[64] = {
+    0xB7, 0xB5, 0xB6, 0xC7, 0x8E, 0x8F, 0x92, 0x80, 0xD4, 0x90, 0xD2, 0xD3, 0xDE, 0xD6, 0xD7, 0xD8,
+    0xD1, 0xA5, 0xE3, 0xE0, 0xE2, 0xE5, 0x99, 0x9E, 0x9D, 0xEB, 0xE9, 0xEA, 0x9A, 0xED, 0xE8, 0xE1,
+    0x85, 0xA0, 0x83, 0xC6, 0x84, 0x86, 0x91, 0x87, 0x8A, 0x82, 0x88, 0x89, 0x8D, 0xA1, 0x8C, 0x8B,
+    0xD0, 0xA4, 0x95, 0xA2, 0x93, 0xE4, 0x94, 0xF6, 0x9B, 0x97, 0xA3, 0x96, 0x81, 0xEC, 0xE7, 0x98};
+
+bool plat_ansi_to_oem(const char *text, char *out, size_t size)
+{
+    if (!out || size == 0)
+        return false;
+    out[0] = '\0';
+    if (!text)
+        return false;
+    size_t len = std::strlen(text);
+    if (len >= size)
+        return false;
+    for (size_t i = 0; i <= len; ++i) {
+        unsigned char c = (unsigned char)text[i];
+        if (oem_code_page == 850 && c >= 0x80) {
+            if (c < 0xC0) {
+                out[0] = '\0';
+                return false;
+            }
+            c = CP850_OF_1252_LETTERS[c - 0xC0];
+        }
+        out[i] = (char)c;
+    }
+    return true;
+}
+
+bool plat_program_dir(char *out, size_t size)
+{
+    if (!out || size == 0)
+        return false;
+    out[0] = '\0';
+    size_t len = std::strlen(program_dir);
+    if (!len || len >= size)
+        return false;
+    std::memcpy(out, program_dir, len + 1);
+    return true;
+}
+
+bool plat_short_path(const char *path, char *out, size_t size)
+{
+    if (!out || size == 0)
+        return false;
+    out[0] = '\0';
+    if (!path || !short_name_of[0] || std::strcmp(path, short_name_of) != 0 || std::strlen(short_name) >= size)
+        return false;
+    std::memcpy(out, short_name, std::strlen(short_name) + 1);
+    return true;
+}
+
 int64_t plat_file_size(const char *path)
 {
     char host[PATH_MAX];
@@ -739,10 +798,33 @@ void plat_test_copy_by_read_write(bool on) { copy_read_write = on; }
 
 void plat_test_set_code_page(unsigned cp) { code_page = cp; }
 
+void plat_test_set_oem_code_page(unsigned cp) { oem_code_page = cp == 850 ? cp : 0; }
+
+void plat_test_set_program_dir(const char *dos_path)
+{
+    program_dir[0] = '\0';
+    if (dos_path && std::strlen(dos_path) < sizeof program_dir)
+        std::memcpy(program_dir, dos_path, std::strlen(dos_path) + 1);
+}
+
+void plat_test_set_short_name(const char *path, const char *short_path)
+{
+    bool fits =
+        path && short_path && std::strlen(path) < sizeof short_name_of && std::strlen(short_path) < sizeof short_name;
+    short_name_of[0] = short_name[0] = '\0';
+    if (fits) {
+        std::memcpy(short_name_of, path, std::strlen(path) + 1);
+        std::memcpy(short_name, short_path, std::strlen(short_path) + 1);
+    }
+}
+
 void os_test_reset()
 {
     copy_read_write = false;
     code_page = 1252;
+    oem_code_page = 0;
+    short_name_of[0] = short_name[0] = '\0';
+    program_dir[0] = '\0';
 }
 
 // ---- the Apps & Features entries --------------------------------------------

@@ -2,6 +2,8 @@
 #include "platform/os.h"
 #include "platform/platform.h"
 
+#include <climits>
+#include <cstring>
 #include <direct.h>
 #include <malloc.h>
 #include <windows.h>
@@ -56,6 +58,71 @@ bool plat_set_attributes(const char *path, uint32_t attributes)
 bool plat_is_lead_byte(unsigned char c) { return IsDBCSLeadByte(c) != 0; }
 
 unsigned plat_ansi_code_page() { return GetACP(); }
+
+bool plat_ansi_to_oem(const char *text, char *out, size_t size)
+{
+    if (!out || size == 0)
+        return false;
+    out[0] = '\0';
+    if (!text || size > INT_MAX)
+        return false;
+    if (GetOEMCP() == GetACP()) {
+        size_t len = std::strlen(text);
+        if (len >= size)
+            return false;
+        std::memcpy(out, text, len + 1);
+        return true;
+    }
+    wchar_t wide[1024];
+    int units = MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text, -1, wide, sizeof wide / sizeof wide[0]);
+    BOOL stand_in = FALSE;
+    // No best fit: "\u0152" must not become "O", nor a letter another.
+    int got = units > 0
+                  ? WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, wide, units, out, (int)size, nullptr, &stand_in)
+                  : 0;
+    if (got <= 0 || stand_in) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool plat_program_dir(char *out, size_t size)
+{
+    if (!out || size == 0 || size > MAXDWORD)
+        return false;
+    DWORD got = GetModuleFileNameA(nullptr, out, (DWORD)size);
+    // A name cut to fit the buffer is no name.
+    if (got == 0 || got >= size) {
+        out[0] = '\0';
+        return false;
+    }
+    char *last = nullptr;
+    for (char *p = out; *p; p = CharNextA(p))
+        if (*p == '\\')
+            last = p;
+    if (!last) {
+        out[0] = '\0';
+        return false;
+    }
+    last[1] = '\0';
+    return true;
+}
+
+bool plat_short_path(const char *path, char *out, size_t size)
+{
+    if (!out || size == 0)
+        return false;
+    out[0] = '\0';
+    if (!path || size > MAXDWORD)
+        return false;
+    DWORD got = GetShortPathNameA(path, out, (DWORD)size);
+    if (got == 0 || got >= size) {
+        out[0] = '\0';
+        return false;
+    }
+    return true;
+}
 
 int64_t plat_file_size(const char *path)
 {

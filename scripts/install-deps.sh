@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing,
-# and generates the Japanese locale under which Wine runs with the
-# double-byte code page 932.
+# and generates the locales under which Wine runs with other code pages:
+# Japanese (double-byte 932), German and Russian (OEM unlike ANSI).
 set -euo pipefail
 
 # clang with its runtime libraries (libFuzzer, the sanitizers) builds the
@@ -23,13 +23,20 @@ if [ ${#missing[@]} -ne 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Wine takes its ANSI code page from the Unix locale: ja_JP.UTF-8 gives 932.
-if ! locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
-    echo "Generating the locale ja_JP.UTF-8"
-    if grep -q '^# *ja_JP\.UTF-8 UTF-8' /etc/locale.gen; then
-        $sudo sed -i 's/^# *\(ja_JP\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    elif ! grep -q '^ja_JP\.UTF-8 UTF-8' /etc/locale.gen; then
-        echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+# Wine takes its code pages from the Unix locale: ja_JP.UTF-8 gives 932 (ANSI
+# and OEM alike), de_DE.UTF-8 gives ANSI 1252 with OEM 850 and ru_RU.UTF-8
+# ANSI 1251 with OEM 866, where uninstal.bat must be written for cmd.
+generate=()
+for name in ja_JP de_DE ru_RU; do
+    locale -a 2>/dev/null | grep -qix "$name\.utf-\?8" && continue
+    if grep -q "^# *$name\.UTF-8 UTF-8" /etc/locale.gen; then
+        $sudo sed -i "s/^# *\($name\.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    elif ! grep -q "^$name\.UTF-8 UTF-8" /etc/locale.gen; then
+        echo "$name.UTF-8 UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
     fi
+    generate+=("$name.UTF-8")
+done
+if [ ${#generate[@]} -ne 0 ]; then
+    echo "Generating the locales ${generate[*]}"
     $sudo locale-gen >/dev/null
 fi

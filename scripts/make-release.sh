@@ -47,9 +47,13 @@ fi
 cp build/native/setupchk "$stage/setupchk"
 strip "$stage/setupchk"
 cp docs/setup-ini.md "$stage/"
-cp examples/sample/setup.ini examples/sample/readme.txt examples/sample/notes.ini examples/sample/notesdat.dat \
-    "$win32/notes.exe" "$stage/sample/"
+cp examples/sample/notesdat.dat "$win32/notes.exe" "$stage/sample/"
 cp -r examples/sample/help "$stage/sample/"
+# The sample's text files with CR LF line ends, as Windows editors expect:
+# older Notepad shows LF-only lines as one.
+for text in setup.ini readme.txt notes.ini help/index.htm; do
+    sed 's/\r*$/\r/' "examples/sample/$text" >"$stage/sample/$text"
+done
 
 {
     cat <<EOF
@@ -77,6 +81,22 @@ sample\        a complete setup directory: Sample Notes with its commented
 
 setupchk exits with 0 when it finds nothing, 1 for warnings only and 2 for
 errors, so that a build can stop before it ships a description that fails.
+
+The command line, for deployment tools and scripts:
+
+setup.exe /S           installs without a window or a question (a file of
+                       another version already there is kept); the exit
+                       status says how it ended (0 installed, 1 setup.ini or
+                       the install directory refused, 2 stopped part-way,
+                       3 bad command line).
+setup.exe /D=DIR       installs into DIR instead of setup.ini's InstallPath.
+setup.exe /LOG=FILE    writes a report with one line per step into FILE.
+setup.exe /NOSHORTCUT  makes no shortcut.
+uninstal.exe /S "UnInstal\<title>.log"
+                       removes an installation without a window (run the
+                       uninstal.exe in the Windows directory's UnInstal
+                       folder, as Apps & Features does).
+"setup.exe /?" shows the options.
 EOF
 } | sed 's/$/\r/' >"$stage/README.txt"
 
@@ -113,9 +133,21 @@ if objdump -p "$got/setupchk" | grep -q 'NEEDED.*libstdc++'; then
     fail "setupchk needs libstdc++ at run time"
 fi
 # The guide's complete example is the sample it ships with.
-if ! sed -n '/^```ini$/,/^```$/p' "$got/setup-ini.md" | sed '1d;$d' | diff -q - "$got/sample/setup.ini" >/dev/null; then
+if ! sed -n '/^```ini$/,/^```$/p' "$got/setup-ini.md" | sed '1d;$d' | diff -q - <(tr -d '\r' <"$got/sample/setup.ini") \
+    >/dev/null; then
     fail "the example in setup-ini.md is not sample/setup.ini"
 fi
+# Text for Windows: every line of the read-me and of the sample's texts ends
+# in CR LF.
+for text in README.txt sample/setup.ini sample/readme.txt sample/notes.ini sample/help/index.htm; do
+    if grep -q $'[^\r]$\|^$' "$got/$text"; then
+        fail "$text has a line without CR LF"
+    fi
+done
+# The read-me names the command line.
+for option in "/S" "/D=" "/LOG=" "/NOSHORTCUT" "uninstal.exe /S"; do
+    grep -qF "$option" "$got/README.txt" || fail "README.txt does not mention $option"
+done
 # The sample passes the checker that ships with it, and nothing is left to say.
 if ! report="$("$got/setupchk" --quiet "$got/sample")" || [ -n "$report" ]; then
     fail "the sample does not pass the checker: $report"

@@ -43,6 +43,23 @@ const char *field_copy(char *out, const char *text, size_t len)
     return out;
 }
 
+// Reads past a UTF-8 byte-order mark; the rest is read as bytes. A UTF-16
+// mark, which no ANSI text starts with, is ERR_INI_UTF16: every second byte
+// of such a file is a zero. Anything else is read from its first byte.
+bool skip_byte_order_mark(FILE *stream)
+{
+    unsigned char head[3] = {};
+    size_t got = std::fread(head, 1, sizeof head, stream);
+    if (got >= 2 && ((head[0] == 0xFF && head[1] == 0xFE) || (head[0] == 0xFE && head[1] == 0xFF))) {
+        err_code = ERR_INI_UTF16;
+        return false;
+    }
+    if (got == 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF)
+        return true;
+    std::rewind(stream);
+    return true;
+}
+
 } // namespace
 
 const char *ini_key_name(INI_KEY key) { return key >= 0 && key < INI_NO_KEY ? key_handlers[key].key : nullptr; }
@@ -61,6 +78,10 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
     if (!stream)
         return false;
     clear_job();
+    if (!skip_byte_order_mark(stream)) {
+        std::fclose(stream);
+        return false;
+    }
 
     char line[MAX_INI_LINE + 1];
     char seen[MAX_INI_LINE + 1]; // the line as read, for the observer
@@ -68,6 +89,7 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
     int32_t number = 0;
     int32_t first_refusal = 0;
     bool refused_any = false;
+    bool known_key = false;
     for (;;) {
         int end = read_eol(stream, line, MAX_INI_LINE);
         bool cut = end == 3;
@@ -101,6 +123,7 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
             report.value = value;
             INI_KEY which = ini_key_of(key);
             report.which = which;
+            known_key = known_key || which != INI_NO_KEY;
             bool refused = false;
             if (which == INI_FILE) {
                 refused = !add_file(value);
@@ -167,6 +190,12 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
     }
     if (refused_any) {
         err_code = first_refusal;
+        return false;
+    }
+    // Without a single key it is no description, whatever it holds: setup
+    // would install "Unknown" into the root of drive C:.
+    if (!known_key) {
+        err_code = ERR_INI_NO_KEYS;
         return false;
     }
     return true;

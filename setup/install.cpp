@@ -232,7 +232,7 @@ bool SETUP_TYPE::install_file()
     // Whether it can be opened or not: a file taken for absent would be
     // overwritten without a question, and then named in the log as ours.
     if (file_present(destination)) {
-        if (!same_size(entry->name, destination)) {
+        if (!same_size(entry->name, destination) || !same_content(entry->name, destination)) {
             err_code = ERR_OTHER_VERSION;
             return false;
         }

@@ -28,7 +28,7 @@ public:
     // window's pending messages) and tells whether the user has since
     // confirmed a Cancel.
     virtual bool cancelled() = 0;
-    // A file of another size is at destination (as shown): keep it, replace
+    // Another version of the file is at destination (as shown): keep it, replace
     // it, or end the installation.
     virtual OVERWRITE_ANSWER ask_overwrite(const char *destination) = 0;
 };

@@ -2,7 +2,10 @@
 // words whichever front runs it; the front only adds what it shows.
 #include "setup/session.h"
 
+#include <cstring>
+
 #include "lib/generr.h"
+#include "platform/platform.h"
 #include "setup/front_text.h"
 #include "setup/names.h"
 #include "setup/path_join.h"
@@ -55,6 +58,7 @@ private:
         report.close();
         return SETUP_EXIT_BAD_ARGS;
     }
+    void find_description(char *log_file, size_t size);
     int load();
     int road();
     int shortcut();
@@ -72,7 +76,9 @@ int SESSION::run(const char *command_line)
     }
     if (args.usage)
         return usage(nullptr);
-    if (args.log_file[0] && !report.open(args.log_file)) {
+    char log_file[SETUP_PATH_SIZE];
+    find_description(log_file, sizeof log_file);
+    if (log_file[0] && !report.open(log_file)) {
         format_cut(problem, sizeof problem, "The report '%s' cannot be created, or is a file that setup reads.",
                    args.log_file);
         return usage(problem);
@@ -100,6 +106,28 @@ int SESSION::run(const char *command_line)
     return road();
 }
 
+// setup.ini and the files it lists are read from the current directory.
+// Started from a shortcut or another folder that has no setup.ini, setup
+// looks beside setup.exe and, when there is one there, works from there.
+// The report (/LOG=, into log_file) stays where it was named: a relative
+// name is made full first, and setup stays where it is when that would not
+// fit.
+void SESSION::find_description(char *log_file, size_t size)
+{
+    join_path(log_file, size, args.log_file);
+    char program_dir[SETUP_PATH_SIZE];
+    char beside[SETUP_PATH_SIZE];
+    char here[SETUP_PATH_SIZE];
+    if (file_present("setup.ini") || !plat_program_dir(program_dir, sizeof program_dir) ||
+        !join_path(beside, sizeof beside, program_dir, "setup.ini") || !file_present(beside) ||
+        !plat_getcwd(here, sizeof here))
+        return;
+    const char *name = args.log_file;
+    bool relative = name[0] && name[0] != '\\' && name[0] != '/' && !std::strchr(name, ':');
+    if (!relative || join_dir(log_file, size, here, name))
+        plat_chdir(program_dir);
+}
+
 // setup.ini refused: a refused line is named, so that the author can mend it.
 int SESSION::load()
 {
@@ -109,8 +137,14 @@ int SESSION::load()
     if (job.refused_line[0])
         format_cut(detail, sizeof detail, "Error loading setup config file 'SETUP.INI' at the line '%s'!",
                    job.refused_line);
-    else
-        format_cut(detail, sizeof detail, "Error loading setup config file 'SETUP.INI'!");
+    else {
+        // Where it looked: started from a shortcut or from another folder,
+        // the current directory need not be the one setup.exe lies in.
+        char where[SETUP_PATH_SIZE];
+        if (!plat_getcwd(where, sizeof where))
+            format_cut(where, sizeof where, "the current directory");
+        format_cut(detail, sizeof detail, "Error loading setup config file 'SETUP.INI' in %s!", where);
+    }
     front.show_error(detail, code);
     return ended(SETUP_EXIT_DESCRIPTION);
 }
@@ -166,6 +200,8 @@ int SESSION::shortcut()
                 status = SETUP_EXIT_FAILED;
             } else if (!job.create_shortcut(folder)) {
                 status = SETUP_EXIT_FAILED;
+            } else if (job.link_kept) {
+                report.line(REPORT_SHORTCUT, "none: one of its name in %s is there already and was kept", folder);
             } else {
                 report.line(REPORT_SHORTCUT, "made in %s", folder);
             }

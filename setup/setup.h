@@ -171,6 +171,11 @@ public:
     LOG_WRITER log;   // the setup log; closed without one
     // What write_uninstall_bat found beside the logs and did with the uninstaller.
     UNINSTALLER_PLACING uninstaller;
+    // True when write_uninstall_bat found an uninstal.bat that is not this
+    // installation's, and kept it.
+    bool batch_kept;
+    // True when create_shortcut found a file of the shortcut's name, and kept it.
+    bool link_kept;
     // The setup.ini line (key=value) that made load_ini fail; empty otherwise.
     char refused_line[MAX_INI_LINE + 1];
 

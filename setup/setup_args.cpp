@@ -7,8 +7,8 @@
 const char SETUP_USAGE_TEXT[] =
     "Installs the application that setup.ini in the current directory describes.\n\n"
     "setup.exe [/S] [/REPLACE] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR]\n\n"
-    "/S\tsilent: no windows and no questions; a file of another size already there is kept\n"
-    "/REPLACE\twith /S: a file of another size already there is replaced (an upgrade)\n"
+    "/S\tsilent: no windows and no questions; another version already there is kept\n"
+    "/REPLACE\twith /S: another version already there is replaced (an upgrade)\n"
     "/NOSHORTCUT\tno shortcut (else a silent run makes it in the Programs folder, in a folder named after the "
     "application)\n"
     "/LOG=FILE\ta report with one line per step\n"

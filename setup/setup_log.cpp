@@ -200,6 +200,79 @@ bool SETUP_TYPE::ready_to_log()
     return log.file != nullptr;
 }
 
+// Room for the run line of uninstal.bat: two paths with every "%" doubled.
+static const size_t BATCH_LINE_SIZE = 4 * SETUP_PATH_SIZE + 8;
+
+// Text as the batch file holds it: each "%" doubled. False when it does not fit.
+static bool batch_text(char *out, size_t size, size_t &used, const char *text)
+{
+    for (; *text; ++text) {
+        size_t room = *text == '%' ? 2 : 1;
+        if (used + room >= size)
+            return false;
+        if (*text == '%')
+            out[used++] = '%';
+        out[used++] = *text;
+    }
+    out[used] = '\0';
+    return true;
+}
+
+// name as the batch file gives it, for cmd, which reads batch files in the
+// OEM code page: a letter beyond ASCII written in the ANSI code page would
+// reach the uninstaller as another letter. A name with a character that the
+// OEM code page lacks is given by the short form of short_of (a path that is
+// there), which Windows makes of plain letters; without one (short names
+// turned off) it stays as it is. False when it does not fit.
+static bool oem_name(const char *name, const char *short_of, char *out, size_t size)
+{
+    char shorter[SETUP_PATH_SIZE];
+    if (plat_ansi_to_oem(name, out, size) ||
+        (plat_short_path(short_of, shorter, sizeof shorter) && plat_ansi_to_oem(shorter, out, size)))
+        return true;
+    size_t len = std::strlen(name);
+    if (len >= size)
+        return false;
+    std::memcpy(out, name, len + 1);
+    return true;
+}
+
+// The line of uninstal.bat that runs the uninstaller in log_dir (which ends
+// in a backslash) on the log relative_name, whose path is log_path: both in
+// quotes, so that blanks, "&", "|", "<", ">" and "^" of the title's file name
+// stay part of the one argument. False when it does not fit.
+static bool batch_run_line(char *out, size_t size, const char *log_dir, const char *log_path, const char *relative_name)
+{
+    char dir[SETUP_PATH_SIZE];
+    char log_name[SETUP_PATH_SIZE];
+    size_t used = 0;
+    return oem_name(log_dir, log_dir, dir, sizeof dir) &&
+           oem_name(relative_name, log_path, log_name, sizeof log_name) && batch_text(out, size, used, "\"") &&
+           batch_text(out, size, used, dir) && batch_text(out, size, used, UNINSTALLER_NAME) &&
+           batch_text(out, size, used, "\" \"") && batch_text(out, size, used, log_name) &&
+           batch_text(out, size, used, "\"");
+}
+
+// True when the batch file at batch_path holds run_line: this installation's
+// own. Any other is the user's, or another installation's.
+static bool batch_file_is_ours(const char *batch_path, const char *run_line)
+{
+    FILE *batch = openfile(batch_path, "rt", false);
+    if (!batch)
+        return false;
+    // Ours has three lines: one whose run line is further down than this is
+    // not, and a device that never ends is not read for ever.
+    static const int MOST_LINES = 64;
+    bool ours = false;
+    char line[BATCH_LINE_SIZE + 2];
+    for (int read = 0; !ours && read < MOST_LINES && std::fgets(line, sizeof line, batch); ++read) {
+        line[std::strcspn(line, "\r\n")] = '\0';
+        ours = std::strcmp(line, run_line) == 0;
+    }
+    std::fclose(batch);
+    return ours;
+}
+
 bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
 {
     if (!relative_name || !relative_name[0]) {
@@ -222,35 +295,43 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
 
     if (!ready_to_log())
         return false;
-    FILE *batch = openfile(batch_path, "wt", false);
-    if (!batch)
-        return false;
-    LINE_OUT out(batch);
-    out.put("rem This file uninstalls the ");
-    out.put_batch_text(get_apptitle());
-    out.put(" application.  The uninstallation");
-    out.end_line();
-    out.put("rem may fail if the setup log has been moved or deleted since the setup.");
-    out.end_line();
-    // Both in quotes: blanks, "&", "|", "<", ">" and "^" of the title's
-    // file name stay part of the one argument.
-    out.put("\"");
-    out.put_batch_text(uninstaller_copy);
-    out.put("\" \"");
-    out.put_batch_text(relative_name);
-    out.put("\"");
-    out.end_line();
-    bool written = out.written() && !std::ferror(batch);
-    if (std::fclose(batch) != 0)
-        written = false;
-    // The file exists, whole or not, so the log names it either way.
-    bool logged = log_entry(KEY_MKFILE, batch_path);
-    if (!written) {
-        err_code = ERR_FILE_WRITE;
+    // A batch file that is there already and not ours stays as it is and
+    // is not logged: the uninstaller would delete it. Setup goes on without
+    // one; Apps & Features and the log still reach the uninstaller.
+    // Present, not merely openable: one in use is there all the same.
+    char run_line[BATCH_LINE_SIZE];
+    char title[SETUP_PATH_SIZE]; // for the first line; "" names no file, so it has no short form
+    if (!batch_run_line(run_line, sizeof run_line, log_dir, log_path_full, relative_name) ||
+        !oem_name(get_apptitle(), "", title, sizeof title)) {
+        err_code = ERR_STRING_BOUNDS;
         return false;
     }
-    if (!logged)
+    batch_kept = file_present(batch_path) && !batch_file_is_ours(batch_path, run_line);
+    FILE *batch = batch_kept ? nullptr : openfile(batch_path, "wt", false);
+    if (!batch && !batch_kept)
         return false;
+    if (batch) {
+        LINE_OUT out(batch);
+        out.put("rem This file uninstalls the ");
+        out.put_batch_text(title);
+        out.put(" application.  The uninstallation");
+        out.end_line();
+        out.put("rem may fail if the setup log has been moved or deleted since the setup.");
+        out.end_line();
+        out.put(run_line);
+        out.end_line();
+        bool written = out.written() && !std::ferror(batch);
+        if (std::fclose(batch) != 0)
+            written = false;
+        // The file exists, whole or not, so the log names it either way.
+        bool logged = log_entry(KEY_MKFILE, batch_path);
+        if (!written) {
+            err_code = ERR_FILE_WRITE;
+            return false;
+        }
+        if (!logged)
+            return false;
+    }
 
     // Never a copy through a junction or link that setup did not make.
     if (file_present(UNINSTALLER_NAME) && path_crosses_link(uninstaller_copy)) {

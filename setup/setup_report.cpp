@@ -85,6 +85,9 @@ void REPORT_FRONT::begin_files(int32_t total)
         describe_uninstaller(job.uninstaller, uninstaller, sizeof uninstaller);
         report.line(REPORT_UNINSTALLER, "%s", uninstaller);
     }
+    if (job.batch_kept)
+        report.line(REPORT_SKIPPED, "%s%s%s: there already and not this installation's, kept", job.get_installpath(),
+                    separator_after(job.get_installpath()), BATCH_FILE_NAME);
     report.line(REPORT_FILES, "%d to install in %s", (int)total, job.get_installpath());
     inner.begin_files(total);
 }
@@ -100,7 +103,7 @@ void REPORT_FRONT::show_file(int32_t number, int32_t total, int32_t percent, con
 {
     settle_pending();
     format_cut(pending, sizeof pending, "%s", destination);
-    // The road leaves a file of the same size alone: kept, not created.
+    // The road leaves a file with the same bytes alone: kept, not created.
     outcome = file_exists(pending) ? REPORT_KEPT : REPORT_CREATED;
     inner.show_file(number, total, percent, destination);
 }

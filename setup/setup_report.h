@@ -27,9 +27,9 @@ enum REPORT_WORD {
     REPORT_UNINSTALLER, // the shared uninstaller placed, replaced or kept
     REPORT_FILES,       // how many files, and where
     REPORT_CREATED,     // a file installed
-    REPORT_KEPT,        // a file already there with the same size
-    REPORT_REPLACED,    // a file of another size replaced
-    REPORT_SKIPPED,     // a file of another size kept
+    REPORT_KEPT,        // a file already there with the same bytes
+    REPORT_REPLACED,    // another version replaced
+    REPORT_SKIPPED,     // another version kept
     REPORT_ABORTED,     // the file whose question ended the installation
     REPORT_CANCELLED,   // the user stopped the setup
     REPORT_FAILED,      // a step that failed, with its error
@@ -74,8 +74,8 @@ private:
 };
 
 // Stands between the road and another front, and reports each file once
-// its outcome is known: created, kept (already there with the same size),
-// replaced or skipped (another size), or failed (finish).
+// its outcome is known: created, kept (already there with the same bytes),
+// replaced or skipped (another version), or failed (finish).
 class REPORT_FRONT : public ROAD_FRONT {
 public:
     REPORT_FRONT(const SETUP_TYPE &installing, ROAD_FRONT &inner_front, SETUP_REPORT &to)

@@ -73,6 +73,12 @@ bool SETUP_TYPE::create_shortcut(const char *folder)
         err_code = ERR_SHORTCUT;
         return false;
     }
+    // A file of the shortcut's name is the user's or another installation's:
+    // kept, and not logged, or the uninstaller would delete it. Present, not
+    // merely openable: one in use is there all the same.
+    link_kept = file_present(link_path);
+    if (link_kept)
+        return true;
     if (!make_dir_tree(folder))
         return false;
     switch (save_link(*this, link_path, target)) {

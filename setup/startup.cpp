@@ -27,6 +27,10 @@ void add_setup_errors()
                        "The install path is too long for the files that setup writes into it!");
     error_db.add_error(ERR_FILE_NAME_TOO_LONG, "A setup file name is too long: its destination or one of its folders "
                                                "would not fit the path limits of Windows!");
+    error_db.add_error(ERR_INI_NO_KEYS, "No line of the setup config file is a setup key such as AppTitle=, "
+                                        "InstallPath= or File=!");
+    error_db.add_error(ERR_INI_UTF16, "The setup config file is saved as Unicode (UTF-16), which setup cannot read: "
+                                      "save setup.ini as ANSI!");
 }
 
 static INIT_TYPE setup_errors(add_setup_errors);

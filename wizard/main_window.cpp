@@ -1,6 +1,7 @@
 // The background window that covers the screen behind the pages, and the
 // "Setup Error" box.
 #include <cstdarg>
+#include <cstring>
 
 #include "lib/generr.h"
 #include "setup/setup.h"
@@ -122,11 +123,15 @@ void setup_error(HWND owner, const char *error_text, const char *detail_format, 
     vformat_cut(detail, sizeof detail, detail_format, args);
     va_end(args);
 
+    // The contact line only with an address: "none" would be shown to the
+    // user as one.
+    const char *email = setup_job.get_email();
+    bool contact = email[0] && std::strcmp(email, "none") != 0;
     char text[MESSAGE_TEXT_SIZE];
     format_cut(text, sizeof text,
-               "%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you "
-               "may contact:\n          %s\n\nAborting Setup...",
-               detail, error_text ? error_text : "", setup_job.get_email());
+               "%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.%s%s\n\nAborting Setup...",
+               detail, error_text ? error_text : "", contact ? "  For assistance you may contact:\n          " : "",
+               contact ? email : "");
     report.line(REPORT_BOX, "Setup Error: %s: %s", detail, error_text ? error_text : "");
     MessageBoxA(owner, text, "Setup Error", MB_OK);
 }

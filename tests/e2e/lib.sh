@@ -273,9 +273,13 @@ q() {
     printf '"%s"' "$t"
 }
 
-# The "Setup Error" box's text for a detail and an error message.
+# The "Setup Error" box's text for a detail and an error message; the
+# contact line only with an address ("none" is none).
 setup_error_text() { # DETAIL ERROR EMAIL
-    printf '%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.  For assistance you may contact:\n          %s\n\nAborting Setup...' "$1" "$2" "$3"
+    local contact=""
+    [ "$3" = none ] || contact="  For assistance you may contact:"$'\n'"          $3"
+    printf '%s\n     Reported Error: %s\n\nThe setup program has been halted by an error.%s\n\nAborting Setup...' \
+        "$1" "$2" "$contact"
 }
 
 # Runs the install directory's uninstal.bat as a user would, with cmd in that

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <strings.h>
 
 #include "lib/generr.h"
 #include "platform/platform.h"
@@ -16,8 +17,35 @@
 static const char INI_PATH[] = "C:\\setup\\setup.ini";
 static const int32_t MAX_BUFFER = 300;
 
-static void check_loaded(const SETUP_TYPE &job, bool loaded)
+// True when a line of data (after a UTF-8 mark, before a Ctrl-Z, where a
+// text-mode read ends) starts with a key setup knows, in any case, followed
+// at once by "=": such a file is a description, whatever else it holds.
+static bool has_key_line(const uint8_t *data, size_t size)
 {
+    const void *ctrl_z = std::memchr(data, 0x1A, size);
+    if (ctrl_z)
+        size = (size_t)(static_cast<const uint8_t *>(ctrl_z) - data);
+    static const char *const KEYS[] = {"apptitle",    "author",   "email",   "website", "desc",
+                                       "installpath", "basepath", "exename", "file"};
+    size_t start = size >= 3 && data[0] == 0xEF && data[1] == 0xBB && data[2] == 0xBF ? 3 : 0;
+    for (size_t at = start; at < size; ++at) {
+        if (at != start && data[at - 1] != '\n')
+            continue;
+        for (const char *key : KEYS) {
+            size_t len = std::strlen(key);
+            if (at + len < size && data[at + len] == '=' &&
+                strncasecmp(reinterpret_cast<const char *>(data + at), key, len) == 0)
+                return true;
+        }
+    }
+    return false;
+}
+
+static void check_loaded(const SETUP_TYPE &job, bool loaded, const uint8_t *data, size_t size)
+{
+    const bool utf16 = size >= 2 && ((data[0] == 0xFF && data[1] == 0xFE) || (data[0] == 0xFE && data[1] == 0xFF));
+    FUZZ_CHECK(!utf16 || (!loaded && err_code == ERR_INI_UTF16), "a UTF-16 description was read (%d)", (int)err_code);
+    FUZZ_CHECK(utf16 || err_code != ERR_INI_UTF16, "a description without a UTF-16 mark was taken for UTF-16");
     FUZZ_CHECK(job.num_files >= 0 && job.num_files <= MAX_SETUP_FILES, "%d entries", (int)job.num_files);
     for (int32_t i = 0; i < job.num_files; ++i) {
         const SETUP_FILE *entry = job.files[i];
@@ -36,9 +64,14 @@ static void check_loaded(const SETUP_TYPE &job, bool loaded)
     const char *installpath = job.get_installpath();
     FUZZ_CHECK(!job.installpath || !installpath[0] || is_full_path(installpath) || !loaded,
                "an install path that is not full was accepted: %s", installpath);
-    if (!loaded) {
-        // The file is there, so the only failures are refused lines, and
-        // the author is shown which one.
+    FUZZ_CHECK(err_code != ERR_INI_NO_KEYS || !has_key_line(data, size), "a description with a key line was refused");
+    if (!loaded && (err_code == ERR_INI_UTF16 || err_code == ERR_INI_NO_KEYS)) {
+        // Refused as a whole: no line of it was taken.
+        FUZZ_CHECK(job.num_files == 0 && !job.refused_line[0], "%d entries or a refused line kept for %d",
+                   (int)job.num_files, (int)err_code);
+    } else if (!loaded) {
+        // The file is there, so the only other failures are refused lines,
+        // and the author is shown which one.
         FUZZ_CHECK(err_code == ERR_TABLE_FULL || err_code == ERR_NULL_POINTER || err_code == ERR_FILE_NAME_LEAVES_DIR ||
                        err_code == ERR_INSTALL_PATH_NOT_FULL || err_code == ERR_FILE_NAME_TOO_LONG,
                    "load_ini failed with %d", (int)err_code);
@@ -103,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             job.set_system_dirs(nullptr, nullptr);
         err_code = 0;
         bool loaded = job.load_ini(INI_PATH);
-        check_loaded(job, loaded);
+        check_loaded(job, loaded, data, size);
         check_destinations(job);
     }
     plat_test_set_code_page(1252);

@@ -12,7 +12,7 @@
 // The input: a first line of control, then setup.ini. The control line
 // holds the number of the write (a line of the log or of the batch file) at
 // which the disk fills up (none without a number) and letters: "o" answers
-// Overwrite to the question about a file of another size (else Skip), "s"
+// Overwrite to the question about another version of a file (else Skip), "s"
 // skips the shortcut, "l" has the full disk report its lost bytes as
 // written, "j" runs under code page 932.
 #include <cctype>
@@ -74,7 +74,7 @@ void put_sources(const SETUP_TYPE &job)
     }
 }
 
-// The Installing page's part of the road: a file of another size at its
+// The Installing page's part of the road: another version at its
 // destination is overwritten or skipped as the user answers; nobody cancels.
 class FUZZ_FRONT : public ROAD_FRONT {
 public:

@@ -78,13 +78,17 @@ TEST(LoadIni, ReadsKeysValuesAndFilesWithEitherLineEnd)
     expect_sample(crlf);
 }
 
-TEST(LoadIni, EmptyFileGivesDefaults)
+// An empty file, or one whose lines hold no key, is no description; the job
+// is back at its defaults all the same.
+TEST(LoadIni, EmptyFileIsRefusedAndGivesDefaults)
 {
     std::string dir = testenv::scratch_dir();
     testenv::write_file(dir + "empty.ini", "");
     SETUP_TYPE job;
     job.set_apptitle("stale");
-    ASSERT_TRUE(job.load_ini((dir + "empty.ini").c_str()));
+    err_code = ERR_NONE;
+    EXPECT_FALSE(job.load_ini((dir + "empty.ini").c_str()));
+    EXPECT_EQ(err_code, ERR_INI_NO_KEYS);
     EXPECT_STREQ(job.get_apptitle(), "Unknown");
     EXPECT_STREQ(job.get_installpath(), "c:\\");
     EXPECT_EQ(job.num_files, 0);
@@ -426,4 +430,46 @@ TEST(LoadIni, ObserverHearsTheKeyAndTheFieldsOfAFileLine)
     EXPECT_EQ(recorder.lines[4].added_type, PATH_APP);
     EXPECT_TRUE(recorder.lines[7].refused);
     EXPECT_TRUE(recorder.lines[8].refused);
+}
+
+// What a text editor may put in front of the lines: a UTF-8 mark is passed
+// over, a UTF-16 one refuses the file with a message on how to save it, and
+// a file without any key setup knows is no description.
+TEST(LoadIni, ByteOrderMarksAndFilesWithoutKeys)
+{
+    std::string dir = testenv::scratch_dir();
+    struct Case {
+        const char *what;
+        std::string bytes;
+        int32_t code; // ERR_NONE: loaded
+        const char *title;
+    } cases[] = {
+        {"utf-8 mark",
+         "\xEF\xBB\xBF"
+         "apptitle=Marked\r\nfile=a.exe\r\n",
+         ERR_NONE, "Marked"},
+        {"no mark", "apptitle=Plain\n", ERR_NONE, "Plain"},
+        {"half a mark",
+         "\xEF\xBB"
+         "apptitle=Half\n",
+         ERR_INI_NO_KEYS, "Unknown"},
+        {"utf-16 le",
+         std::string("\xFF\xFE"
+                     "a\0p\0p\0t\0i\0t\0l\0e\0=\0X\0",
+                     22),
+         ERR_INI_UTF16, "Unknown"},
+        {"utf-16 be", std::string("\xFE\xFF\0a\0p\0p\0t\0i\0t\0l\0e\0=\0X", 22), ERR_INI_UTF16, "Unknown"},
+        {"utf-16 without mark", std::string("a\0p\0p\0t\0i\0t\0l\0e\0=\0X\0", 20), ERR_INI_NO_KEYS, "Unknown"},
+        {"comments only", "; nothing\n[section]\nnokey=1\n", ERR_INI_NO_KEYS, "Unknown"},
+        {"one key, empty", "desc=\n", ERR_NONE, "Unknown"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        testenv::write_file(dir + "enc.ini", c.bytes);
+        SETUP_TYPE job;
+        err_code = ERR_NONE;
+        EXPECT_EQ(job.load_ini((dir + "enc.ini").c_str()), c.code == ERR_NONE);
+        EXPECT_EQ(err_code, c.code);
+        EXPECT_STREQ(job.get_apptitle(), c.title);
+    }
 }

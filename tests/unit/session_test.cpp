@@ -67,14 +67,14 @@ protected:
 };
 
 // The run a deployment tool makes: another directory with blanks, a file
-// already there with the same size (kept) and one of another size
+// already there with the same bytes (kept) and one of another size
 // (skipped, as the warning's default button does), the default shortcut.
 TEST_F(SilentSetupTest, WholeRunInstallsReportsAndLogs)
 {
     const std::string dir = root + "Program Files\\Quiet Tool\\";
     ASSERT_TRUE(testenv::make_dir(root + "Program Files"));
     ASSERT_TRUE(testenv::make_dir(dir));
-    write_file(dir + "b.txt", "old");
+    write_file(dir + "b.txt", "bee");
     write_file(dir + "c.txt", "older sea");
     const std::string line = "/S /LOG=" + report_path + " /D=" + dir.substr(0, dir.size() - 1);
 
@@ -95,7 +95,7 @@ TEST_F(SilentSetupTest, WholeRunInstallsReportsAndLogs)
                                   "exit 0: installed",
                               }));
     EXPECT_EQ(read_file(dir + "a.exe"), "MZ tool");
-    EXPECT_EQ(read_file(dir + "b.txt"), "old");
+    EXPECT_EQ(read_file(dir + "b.txt"), "bee");
     EXPECT_EQ(read_file(dir + "c.txt"), "older sea");
     EXPECT_FALSE(dir_exists(app.c_str())) << "setup.ini's installpath was used";
     EXPECT_TRUE(file_exists((folder + "\\Quiet Tool.lnk").c_str()));
@@ -191,6 +191,44 @@ INSTANTIATE_TEST_SUITE_P(EachEnd, SilentOutcomeTest, ::testing::Values(
                 [](SilentOutcomeTest &) { return std::string(); }, false}),
     [](const ::testing::TestParamInfo<SILENT_CASE> &param) { return std::string(param.param.what); });
 // clang-format on
+
+#ifndef _WIN32
+// Started from another folder (a shortcut's "Start in") that has no
+// setup.ini: setup reads the one beside setup.exe and installs its files
+// from there; a relative /LOG= stays in the folder it was started from, and
+// a report over the description there is still refused. A folder with a
+// setup.ini of its own is used as it is.
+TEST_F(SilentSetupTest, DescriptionBesideTheProgramIsReadWhenTheCurrentOneHasNone)
+{
+    const std::string elsewhere = root + "Elsewhere\\";
+    ASSERT_TRUE(testenv::make_dir(elsewhere));
+    const struct {
+        std::string line;
+        bool ini_elsewhere;
+        int status;
+        const char *report; // "report.txt" when it is made in elsewhere
+    } cases[] = {
+        {"/S /NOSHORTCUT /LOG=report.txt", false, SETUP_EXIT_INSTALLED, "report.txt"},
+        {"/S /NOSHORTCUT /LOG=" + source + "SETUP.INI", false, SETUP_EXIT_BAD_ARGS, ""},
+        {"/S /NOSHORTCUT /LOG=report.txt", true, SETUP_EXIT_DESCRIPTION, "report.txt"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        plat_delete_file((app + "a.exe").c_str());
+        plat_delete_file((elsewhere + "setup.ini").c_str());
+        if (c.ini_elsewhere)
+            write_file(elsewhere + "setup.ini", "apptitle=Other\nfile=..\\evil.txt\n");
+        ASSERT_TRUE(plat_chdir(elsewhere.c_str()));
+        plat_test_set_program_dir(source.c_str());
+        EXPECT_EQ(run(c.line), c.status);
+        EXPECT_EQ(file_exists((app + "a.exe").c_str()), c.status == SETUP_EXIT_INSTALLED);
+        EXPECT_EQ(file_exists((elsewhere + "report.txt").c_str()), c.report[0] != '\0');
+        plat_delete_file((elsewhere + "report.txt").c_str());
+        EXPECT_FALSE(file_exists((source + "report.txt").c_str()));
+        EXPECT_EQ(read_file(source + "setup.ini").substr(0, 19), "apptitle=Quiet Tool");
+    }
+}
+#endif
 
 // A report over a file that setup reads would empty it first: the
 // description, the uninstaller it copies, a listed file (which would be

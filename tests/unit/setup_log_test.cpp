@@ -3,10 +3,12 @@
 // log to the uninstaller.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
@@ -340,6 +342,59 @@ TEST_F(SetupLogTest, BatchFileCallsTheUninstallerOnTheLog)
     EXPECT_FALSE(file_exists((windows + "UnInstal\\uninstal.exe").c_str()));
 }
 
+// An uninstal.bat already in the install directory is replaced and logged
+// only when it is this installation's own (it runs this uninstaller on this
+// log); any other stays as it is and is not logged, or the uninstaller would
+// delete it.
+TEST_F(SetupLogTest, BatchFileAlreadyThereIsReplacedOnlyWhenItIsOurs)
+{
+    const std::string runs = "\"" + windows + "UnInstal\\uninstal.exe\" ";
+    const struct {
+        const char *what;
+        std::string text; // "" for no file there; "@" stands for our line
+        bool replaced;
+    } cases[] = {
+        {"none there", "", true},
+        {"ours", "rem old\n@\n", true},
+        {"ours, CR LF", "rem old\r\n@\r\n", true},
+        {"the user's", "@echo off\r\ndel /q *.*\r\n", false},
+        {"another log", runs + "\"UnInstal\\Bar.log\"\n", false},
+        {"ours inside a longer line", "echo @\n", false},
+        {"empty", "\n", false},
+    };
+    int number = 0;
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string dir = root + "case" + std::to_string(number++) + "\\";
+        ASSERT_TRUE(testenv::make_dir(dir));
+        std::string batch = dir + "uninstal.bat";
+        SETUP_TYPE fresh;
+        set_field(fresh.windows_dir, windows.c_str());
+        set_field(fresh.system_dir, system.c_str());
+        fresh.set_apptitle("Foo");
+        fresh.set_installpath(dir.c_str());
+        char relative[64];
+        ASSERT_TRUE(fresh.create_log(relative, sizeof relative));
+        const std::string ours = runs + "\"" + relative + "\"";
+        std::string text = c.text;
+        size_t at = text.find('@', 1);
+        if (at != std::string::npos)
+            text.replace(at, 1, ours);
+        if (!text.empty())
+            write_file(batch, text);
+        ASSERT_TRUE(fresh.write_uninstall_bat(relative));
+        fresh.close_log();
+        EXPECT_EQ(fresh.batch_kept, !c.replaced);
+        if (c.replaced) {
+            EXPECT_EQ(text_lines(batch).back(), ours);
+        } else {
+            EXPECT_EQ(read_file(batch), text);
+        }
+        std::vector<std::string> log = text_lines(windows + relative);
+        EXPECT_EQ(log.back() == "MkFile=" + batch, c.replaced);
+    }
+}
+
 TEST_F(SetupLogTest, UninstallerIsCopiedBesideTheLogReplacingAnOldOne)
 {
     job.set_installpath(root.c_str());
@@ -423,17 +478,45 @@ TEST_F(SetupLogTest, InjectedUninstallerCopyFailureIsReported)
 
 #ifndef _WIN32
 // The batch file that cannot be written whole is named in the log (it
-// exists) but reported as a failure.
+// exists) but reported as a failure. The file may grow only as far as the
+// log's one line: the batch file is cut there, the log line fits.
 TEST_F(SetupLogTest, BatchFileThatCannotBeWrittenIsReported)
+{
+    job.set_installpath(root.c_str());
+    std::string log = open_log_at(root);
+    const std::string line = "MkFile=" + root + "uninstal.bat";
+    struct rlimit saved;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    struct rlimit small = saved;
+    small.rlim_cur = line.size() + 2;
+    void (*saved_handler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    err_code = ERR_NONE;
+    bool written = job.write_uninstall_bat("Unknown.log");
+    int32_t code = err_code;
+    job.close_log();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, saved_handler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(code, ERR_FILE_WRITE);
+    EXPECT_EQ(read_file(root + "uninstal.bat").size(), line.size() + 2);
+    EXPECT_EQ(text_lines(log), std::vector<std::string>{line});
+}
+
+// One there already that never ends (a link to /dev/full reads as zeros
+// for ever) is not ours: kept and not logged, and only its head is read.
+TEST_F(SetupLogTest, BatchFileThatNeverEndsIsKept)
 {
     char host[PATH_MAX];
     ASSERT_TRUE(plat_host_path((root + "uninstal.bat").c_str(), host, sizeof host));
     ASSERT_EQ(symlink("/dev/full", host), 0);
     job.set_installpath(root.c_str());
     std::string log = open_log_at(root);
-    EXPECT_FAILS_WITH(job.write_uninstall_bat("Unknown.log"), ERR_FILE_WRITE);
+    ASSERT_TRUE(job.write_uninstall_bat("Unknown.log"));
+    EXPECT_TRUE(job.batch_kept);
     job.close_log();
-    EXPECT_EQ(text_lines(log), std::vector<std::string>{"MkFile=" + root + "uninstal.bat"});
+    EXPECT_EQ(text_lines(log), std::vector<std::string>{});
 }
 #endif
 
@@ -459,6 +542,8 @@ TEST_F(SetupLogTest, TitleNamesTheLogAsAFileNameAndTheBatchLineQuotesIt)
     job.set_installpath(root.c_str());
     for (const auto &c : cases) {
         job.set_apptitle(c.title);
+        // The last case's batch file is another installation's, which would be kept.
+        plat_delete_file((root + "uninstal.bat").c_str());
         char relative[64];
         ASSERT_TRUE(job.create_log(relative, sizeof relative)) << c.title;
         EXPECT_EQ(std::string(relative), std::string("UnInstal\\") + c.name + ".log");
@@ -481,6 +566,46 @@ TEST_F(SetupLogTest, TitleNamesTheLogAsAFileNameAndTheBatchLineQuotesIt)
     // Nothing went outside the log directory.
     EXPECT_FALSE(file_exists((root + "x.log").c_str()));
 }
+
+#ifndef _WIN32
+// cmd reads a batch file in the OEM code page (here 850 under 1252): the
+// title and the log name are written there, so that "Ä" reaches the
+// uninstaller as "Ä". A name with a character 850 lacks is given by the
+// log's short name, and as it is when there is none. Setup knows its own
+// batch file in that form too: a second run replaces it.
+TEST_F(SetupLogTest, BatchFileIsWrittenInTheOemCodePage)
+{
+    plat_test_set_oem_code_page(850);
+    const struct {
+        const char *title, *short_name, *title_in_batch, *log_in_batch;
+    } cases[] = {
+        // In octal: a hex escape would take the letters after it.
+        {"\304cme M\344len f\374r Kinder", nullptr, "\216cme M\204len f\201r Kinder",
+         "UnInstal\\\216cme M\204len f\201r Kinder.log"},
+        {"100% \311t\351", nullptr, "100%% \220t\202", "UnInstal\\100%% \220t\202.log"},
+        {"Prix \200", "C:\\WINDOWS\\UNINST~1\\PRIX~1.LOG", "Prix \200", "C:\\WINDOWS\\UNINST~1\\PRIX~1.LOG"},
+        {"Co\234ur", nullptr, "Co\234ur", "UnInstal\\Co\234ur.log"},
+    };
+    job.set_installpath(root.c_str());
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.title);
+        job.set_apptitle(c.title);
+        plat_delete_file((root + "uninstal.bat").c_str());
+        char relative[64];
+        ASSERT_TRUE(job.create_log(relative, sizeof relative));
+        plat_test_set_short_name((windows + relative).c_str(), c.short_name);
+        ASSERT_TRUE(job.write_uninstall_bat(relative));
+        const std::vector<std::string> lines = {
+            std::string("rem This file uninstalls the ") + c.title_in_batch + " application.  The uninstallation",
+            "rem may fail if the setup log has been moved or deleted since the setup.",
+            "\"" + windows + "UnInstal\\uninstal.exe\" \"" + c.log_in_batch + "\""};
+        EXPECT_EQ(text_lines(root + "uninstal.bat"), lines);
+        ASSERT_TRUE(job.write_uninstall_bat(relative));
+        EXPECT_FALSE(job.batch_kept);
+        job.close_log();
+    }
+}
+#endif
 
 // Nothing counts as made unless the setup log records it: an operation whose
 // log line fails reports the failure, and a line that reached the disk only

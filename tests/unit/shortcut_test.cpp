@@ -67,6 +67,21 @@ TEST_F(ShortcutTest, ShortcutIsMadeInANewFolderAndLoggedLast)
                                                      "MkFile=" + folder + "\\Foo.lnk"}));
 }
 
+// A file of the shortcut's name that is there already (the user's own link,
+// or another installation's) is kept as it is and never logged.
+TEST_F(ShortcutTest, FileOfTheShortcutsNameIsKeptAndNotLogged)
+{
+    const std::string folder = root + "Programs\\Foo";
+    ASSERT_TRUE(testenv::make_dir(root + "Programs"));
+    ASSERT_TRUE(testenv::make_dir(folder));
+    write_file(folder + "\\Foo.lnk", "the user's own link");
+    err_code = ERR_NONE;
+    ASSERT_TRUE(job.create_shortcut(folder.c_str()));
+    EXPECT_TRUE(job.link_kept);
+    EXPECT_EQ(testenv::read_file(folder + "\\Foo.lnk"), "the user's own link");
+    EXPECT_EQ(log_lines(), std::vector<std::string>{});
+}
+
 TEST_F(ShortcutTest, FolderEndingInABackslashGetsNoSecondOne)
 {
     ASSERT_TRUE(job.create_shortcut(root.c_str()));
