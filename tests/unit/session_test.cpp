@@ -390,9 +390,11 @@ TEST_F(EntryTest, ValuesAndTypesAsTheDescriptionGivesThem)
         EXPECT_EQ(logged[logged.size() - 2], "Needs=MkReg");
         EXPECT_EQ(logged.back(), "MkReg=" + key);
         EXPECT_EQ(report_lines()[report_lines().size() - 2], std::string("entry ") + PLAT_UNINSTALL_ROOT + "\\" + key);
-        // Removed, with the log, for the next row.
+        // Removed, with the log and the shortcut, for the next row: a
+        // shortcut already there would be the user's and be kept.
         EXPECT_EQ(plat_reg_delete_key(key.c_str()), PLAT_DONE);
         plat_delete_file(log.c_str());
+        plat_delete_file((programs + "Quiet Tool\\Quiet Tool.lnk").c_str());
     }
 }
 
