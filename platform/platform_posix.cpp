@@ -631,7 +631,9 @@ bool plat_short_path(const char *path, char *out, size_t size)
     if (!out || size == 0)
         return false;
     out[0] = '\0';
-    if (!path || !short_name_of[0] || std::strcmp(path, short_name_of) != 0 || std::strlen(short_name) >= size)
+    // As on Windows, the short form of a short form is itself.
+    if (!path || !short_name_of[0] || (std::strcmp(path, short_name_of) != 0 && std::strcmp(path, short_name) != 0) ||
+        std::strlen(short_name) >= size)
         return false;
     std::memcpy(out, short_name, std::strlen(short_name) + 1);
     return true;

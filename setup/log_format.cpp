@@ -94,7 +94,13 @@ bool command_names_log(const char *command, const char *log_path)
     char named[LOG_PATH_SIZE];
     std::memcpy(named, command + open, len - 1 - open);
     named[len - 1 - open] = '\0';
-    return same_path(named, log_path);
+    if (same_path(named, log_path))
+        return true;
+    // uninstal.bat names the log by its short form when the OEM code page
+    // cannot hold its name: the same file all the same.
+    char named_short[LOG_PATH_SIZE], log_short[LOG_PATH_SIZE];
+    return plat_short_path(named, named_short, sizeof named_short) &&
+           plat_short_path(log_path, log_short, sizeof log_short) && same_path(named_short, log_short);
 }
 
 // ---- the path-part rule ----------------------------------------------------

@@ -67,7 +67,7 @@ bool entry_key_name(const char *log_path, char *out, size_t size);
 // /S between the two for the QuietUninstallString. False when it does not fit.
 bool uninstall_command(const char *log_path, bool silent, char *out, size_t size);
 // True when command (an UninstallString) hands the log at log_path to the
-// uninstaller: its last argument, in quotes, is that path.
+// uninstaller: its last argument, in quotes, is that path or its short form.
 bool command_names_log(const char *command, const char *log_path);
 
 // ---- the path-part rule ----------------------------------------------------

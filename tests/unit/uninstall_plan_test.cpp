@@ -584,4 +584,20 @@ TEST_F(RemovalTest, TheEntryGoesOnlyWhenItIsOursAndNoRerunCouldRemoveMore)
     }
     plat_reg_delete_key((key + "\\Sub").c_str());
     plat_reg_delete_key(key.c_str());
+#ifndef _WIN32
+    // The log named by its short form on one side (uninstal.bat gives that
+    // for a title the OEM code page cannot hold): the same log all the same.
+    const std::string short_log = log_dir + "\\FOO~1.LOG";
+    plat_test_set_short_name(log_path.c_str(), short_log.c_str());
+    std::vector<std::string> entries = install();
+    entries.push_back("Needs=MkReg");
+    entries.push_back("MkReg=" + key);
+    write_log(entries);
+    make_key("\"" + log_dir + "\\uninstal.exe\" \"" + short_log + "\"");
+    EXPECT_EQ(run(), UNINSTALL_DONE);
+    EXPECT_EQ(plan.items[0].check, ENTRY_SAFE);
+    EXPECT_NE(plat_reg_count(key.c_str(), nullptr, nullptr), PLAT_DONE);
+    plat_test_set_short_name(nullptr, nullptr);
+    plat_reg_delete_key(key.c_str());
+#endif
 }

@@ -129,6 +129,7 @@ skipped C:\\E2E\\Outcomes\\uninstal.bat: there already and not this installation
 files 1 to install in C:\\E2E\\Outcomes\\
 created C:\\E2E\\Outcomes\\a.txt
 shortcut none: one of its name in $PROGRAMS\\E2E Outcomes is there already and was kept
+entry HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\SetupLog E2E Outcomes.log
 exit 0: installed
 EOF
 expect_log "E2E Outcomes" <<'EOF'
@@ -137,6 +138,8 @@ EMail=none
 MkDir=C:\windows\UnInstal\
 MkFile=C:\windows\UnInstal\E2E Outcomes.log
 MkFile=C:\E2E\Outcomes\a.txt
+Needs=MkReg
+MkReg=SetupLog E2E Outcomes.log
 EOF
 play <<SCRIPT
 run $(q 'C:\') $(q '"C:\windows\UnInstal\uninstal.exe" /S "UnInstal\E2E Outcomes.log"')
