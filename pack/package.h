@@ -110,7 +110,7 @@ private:
 // end. Entries are written as they come; finish completes the header.
 class PACKAGE_WRITER {
 public:
-    explicit PACKAGE_WRITER(FILE *to) : out(to), start(0), entries(0), bytes_in(0), failed(false) { why[0] = '\0'; }
+    explicit PACKAGE_WRITER(FILE *to) : out(to), start(0), payload(0), entries(0), bytes_in(0) { why[0] = '\0'; }
 
     // Leaves room for the header.
     bool begin();
@@ -131,7 +131,6 @@ private:
     uint64_t payload; // bytes of entries so far
     uint32_t entries;
     uint64_t bytes_in;
-    bool failed;
 };
 
 // Copies the stub's image (everything before its end, without the
