@@ -13,6 +13,7 @@
 #include "pack/package_setup.h"
 #include "platform/dirsearch.h"
 #include "platform/platform.h"
+#include "setup/path_join.h"
 #include "tests/unit/support/job_fixture.h"
 #include "tests/unit/support/pe_image.h"
 #include "tests/unit/support/test_env.h"
@@ -58,7 +59,8 @@ int extracted_dirs()
     char temp[260], pattern[300];
     if (!plat_temp_dir(temp, sizeof temp))
         return -1;
-    std::snprintf(pattern, sizeof pattern, "%ssetup-*", temp);
+    if (!join_dir(pattern, sizeof pattern, temp, "setup-*"))
+        return -1;
     plat_finddata record;
     intptr_t search = plat_findfirst(pattern, &record);
     int count = 0;
@@ -89,7 +91,7 @@ protected:
         files[0].second += "installpath=" + root + "Packed\n";
 #ifndef _WIN32
         ASSERT_TRUE(testenv::make_dir(root + "temp"));
-        plat_test_set_temp_dir((root + "temp").c_str());
+        plat_test_set_temp_dir((root + "temp\\").c_str());
 #endif
     }
     void TearDown() override
@@ -288,6 +290,7 @@ TEST_F(PackageTest, SilentSetupInstallsFromThePackageAsFromTheFolder)
     const std::string report_path = root + "report.txt";
     const std::string line = "/S /NOSHORTCUT /LOG=" + report_path;
     const int before = extracted_dirs();
+    ASSERT_GE(before, 0);
     auto run = [&](const char *program) {
         SETUP_ARGS args;
         parse_setup_args(line.c_str(), args);
