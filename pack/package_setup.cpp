@@ -28,6 +28,21 @@ void remove_extracted()
     extracted[0] = '\0';
 }
 
+// At exit with a run still inside the directory (the critical report):
+// the runtime closes its streams only after this handler, and Windows
+// deletes no open file, such as the setup.ini being read. Every stream is
+// closed (flushed) here first; the setup log's lines have been flushed
+// already, and a later fclose of a closed stream does nothing.
+void remove_extracted_at_exit()
+{
+    if (!extracted[0])
+        return;
+#ifdef _WIN32
+    _fcloseall();
+#endif
+    remove_extracted();
+}
+
 // A new directory that no other process can have made first: creation
 // fails when the name is taken, and then another name is tried.
 bool make_private_dir(char *out, size_t size)
@@ -118,7 +133,7 @@ int run_setup_from(const char *program_path, SETUP_TYPE &job, const char *comman
             result = PACKAGE_WRITE_FAILED;
         } else {
             if (!handler_registered)
-                handler_registered = std::atexit(remove_extracted) == 0;
+                handler_registered = std::atexit(remove_extracted_at_exit) == 0;
             result = reader.extract(extracted, &package_front);
         }
     }

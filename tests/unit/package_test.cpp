@@ -7,8 +7,12 @@
 #include <string>
 #include <vector>
 #include <zlib.h>
+#ifdef __SANITIZE_ADDRESS__
+#include <sanitizer/lsan_interface.h>
+#endif
 
 #include "lib/fileutil.h"
+#include "lib/generr.h"
 #include "pack/package.h"
 #include "pack/package_setup.h"
 #include "platform/dirsearch.h"
@@ -87,10 +91,11 @@ protected:
     void SetUp() override
     {
         LinkJobTest::SetUp();
-        ASSERT_TRUE(testenv::make_dir(source + "help"));
+        // A death test's child lays out the same directories again.
+        ASSERT_TRUE(testenv::make_dir(source + "help") || dir_exists((source + "help").c_str()));
         files[0].second += "installpath=" + root + "Packed\n";
 #ifndef _WIN32
-        ASSERT_TRUE(testenv::make_dir(root + "temp"));
+        ASSERT_TRUE(testenv::make_dir(root + "temp") || dir_exists((root + "temp").c_str()));
         plat_test_set_temp_dir((root + "temp\\").c_str());
 #endif
     }
@@ -337,4 +342,54 @@ TEST_F(PackageTest, SilentSetupInstallsFromThePackageAsFromTheFolder)
                                         "exit 4: the setup package is damaged"}));
     EXPECT_FALSE(file_exists(a.c_str()));
     EXPECT_EQ(extracted_dirs(), before);
+}
+
+// The critical report ends the program from deep inside the session: the
+// exit handler still removes the extracted copy. (Its own scratch: a death
+// test's child lays it out again.)
+TEST(PackageDeathTest, TheCriticalReportRemovesTheExtractedCopyToo)
+{
+    PLAT_TEST_SCOPE controls;
+    const std::string root = testenv::scratch_dir(), source = root + "setup\\", temp = root + "temp\\";
+    for (const std::string &dir : {source, temp, root + "win\\"})
+        ASSERT_TRUE(testenv::make_dir(dir) || dir_exists(dir.c_str())) << dir;
+#ifndef _WIN32
+    plat_test_set_temp_dir(temp.c_str());
+#endif
+    write_file(source + "setup.ini", "apptitle=Critical\ninstallpath=" + root + "App\nfile=a.txt\n");
+    write_file(source + "a.txt", "a");
+    const std::string packed = root + "packed.exe";
+    write_file(packed, testpe::program_with_version(0x0001000000000000ULL));
+    FILE *f = plat_fopen(packed.c_str(), "r+b");
+    ASSERT_NE(f, nullptr);
+    std::fseek(f, 0, SEEK_END);
+    PACKAGE_WRITER writer(f);
+    ASSERT_TRUE(writer.begin() && writer.add((source + "setup.ini").c_str(), "setup.ini", 0) &&
+                writer.add((source + "a.txt").c_str(), "a.txt", 0) && writer.finish());
+    std::fclose(f);
+    const int before = extracted_dirs();
+    ASSERT_GE(before, 0);
+    EXPECT_EXIT(
+        {
+#ifdef __SANITIZE_ADDRESS__
+            __lsan_disable(); // the report ends the program with the job in hand
+#endif
+            SETUP_TYPE job;
+            job.set_system_dirs((root + "win").c_str(), (root + "win").c_str());
+            SETUP_ARGS args;
+            parse_setup_args("/S", args);
+            SILENT_FRONT front;
+            SILENT_PACKAGE_FRONT quiet;
+            SETUP_REPORT report;
+            // The package needs no allocation; the first is setup.ini's.
+            plat_test_fail_alloc(1, PLAT_FAIL_FROM_NOW_ON);
+            run_setup_from(packed.c_str(), job, "/S", args, front, quiet, report);
+            std::exit(1);
+        },
+        ::testing::ExitedWithCode(0), "critical error");
+    EXPECT_EQ(extracted_dirs(), before);
+    EXPECT_FALSE(file_exists((root + "App").c_str()));
+#ifndef _WIN32
+    plat_test_set_temp_dir("C:\\TEMP\\");
+#endif
 }
