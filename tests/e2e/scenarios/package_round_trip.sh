@@ -2,9 +2,10 @@
 # install from it, started in an empty folder, exactly as /S from the
 # folder does (the same report, the same setup log, the same files), and
 # the temporary directory is gone after each end: installed, cancelled, a
-# bad command line, a damaged package. Then the damage table: each kind of
-# damage is exit 4 with a report line and nothing made; junk appended is
-# accepted.
+# bad command line, Abort Setup, the "Setup Error" box, a damaged package
+# (the critical report: tests/unit/package_test.cpp). Then the damage
+# table: each kind of damage is exit 4 with a report line and nothing made;
+# junk appended is accepted.
 cp -r "$SOURCE_DIR/examples/sample/setup.ini" "$SOURCE_DIR/examples/sample/readme.txt" \
     "$SOURCE_DIR/examples/sample/help" "$SOURCE_DIR/examples/sample/notes.ini" \
     "$SOURCE_DIR/examples/sample/notesdat.dat" "$SETUP_DIR/"
@@ -23,8 +24,10 @@ leftovers() {
     local hex='[0-9a-f]'
     find "$C_DRIVE/users" "$C_DRIVE/windows/temp" -maxdepth 3 -name "setup-$hex$hex$hex$hex$hex$hex$hex$hex" 2>/dev/null
 }
+# Those of other runs, before this scenario.
+earlier="$(leftovers)"
 expect_no_leftovers() { # WHEN
-    [ -z "$(leftovers)" ] || fail "the extracted copy stayed after $1: $(leftovers | tr '\n' ' ')"
+    [ "$(leftovers)" = "$earlier" ] || fail "the extracted copy stayed after $1: $(leftovers | tr '\n' ' ')"
 }
 # The installed files against the sample's.
 expect_sample() {
@@ -101,6 +104,33 @@ expect_absent "$app"
 expect_no_leftovers "a cancel"
 silent "$packed" 3 "/S /BOGUS"
 expect_no_leftovers "a bad command line"
+
+# Abort Setup on the overwrite warning; the "Setup Error" box.
+reset_sample
+mkdir -p "$(unix_of_dos "$app")"
+printf 'another size' >"$(unix_of_dos "$app\\readme.txt")"
+SETUP_PROGRAM="$packed" play <<SCRIPT
+start
+$TO_INSTALLING
+page "Setup - Warning"
+click IDC_ABORT_SETUP
+exit 0
+SCRIPT
+expect_file "$app\\readme.txt" "another size"
+expect_no_leftovers "Abort Setup"
+reset_sample
+clean_prefix 'C:\E2E\PackBlocked'
+mkdir -p "$(unix_of_dos 'C:\E2E\PackBlocked')"
+printf 'in the way' >"$(unix_of_dos 'C:\E2E\PackBlocked\file.txt')"
+SETUP_PROGRAM="$packed" play <<SCRIPT
+start $(q '/D=C:\E2E\PackBlocked\file.txt\sub')
+$TO_INSTALLING
+page "Setup Error"
+answer ok
+exit 2
+SCRIPT
+expect_no_leftovers "the Setup Error box"
+clean_prefix 'C:\E2E\PackBlocked'
 
 # Damaged: the wizard's box, with what to do.
 cp "$packed" "$OUT/damaged.exe"
