@@ -236,7 +236,8 @@ private:
     int32_t excess_line;                // the first file line past the 100th; 0 for none
     int32_t file_lines;                 // every "file" line, refused or not
     bool utf16;
-    bool log_fits; // the setup log's path fits setup's buffers
+    bool log_fits;                // the setup log's path fits setup's buffers
+    bool has_uninstaller = false; // uninstal.exe lies beside setup.ini: setup makes the entry
 
     void report(int32_t line, int severity, const Text &text);
     void warn(int32_t line, const Text &text) { report(line, SEV_WARNING, text); }
@@ -734,6 +735,7 @@ void Checker::check_job()
 // holds a description alone is still being written.
 void Checker::check_uninstaller()
 {
+    has_uninstaller = plat_get_attributes(UNINSTALLER_NAME) != PLAT_NO_ATTRIBUTES;
     const char SETUP_NAME[] = "setup.exe";
     if (plat_get_attributes(SETUP_NAME) == PLAT_NO_ATTRIBUTES)
         return;
@@ -908,6 +910,24 @@ void Checker::write_plan(const char *shown, CHECK_SINK sink, void *context)
     if (log_fits && title_file_name(job.get_apptitle(), name, sizeof name))
         own.add(" and its log ").add(USUAL_WINDOWS_DIR).add(LOG_DIR_NAME).add(name).add(".log");
     sink(context, own.add("\n").str());
+
+    // The entry, as the first installation of the title names it.
+    char log_path[SETUP_PATH_SIZE], key[ENTRY_KEY_SIZE];
+    Text entry;
+    if (!has_uninstaller)
+        entry.add("  no entry in Apps & Features: no ").add(UNINSTALLER_NAME).add(" beside setup.ini\n");
+    else if (log_fits && title_file_name(job.get_apptitle(), name, sizeof name) &&
+             join_path(log_path, sizeof log_path, USUAL_WINDOWS_DIR, LOG_DIR_NAME, name, ".log") &&
+             entry_key_name(log_path, key, sizeof key)) {
+        entry.add("  and its entry in Apps & Features ").add(PLAT_UNINSTALL_ROOT).add("\\").add(key);
+        entry.add(": \"").add(job.get_apptitle()).add("\"");
+        if (job.get_version()[0])
+            entry.add(", version ").add(job.get_version());
+        if (job.get_publisher()[0])
+            entry.add(", by ").add(job.get_publisher());
+        entry.add("\n");
+    }
+    sink(context, entry.str());
 }
 
 // The description to read, where to read it, and how to name it.

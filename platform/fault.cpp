@@ -108,6 +108,7 @@ void plat_test_fail_write(int nth, PLAT_WRITE_FAULT how)
 void plat_test_fail_delete(int nth, PLAT_RESULT how, PLAT_FAULT_MODE mode) { arm(SITE_DELETE, nth, mode, how); }
 void plat_test_fail_remove_dir(int nth, PLAT_RESULT how, PLAT_FAULT_MODE mode) { arm(SITE_REMOVE_DIR, nth, mode, how); }
 void plat_test_fail_replace(int nth, PLAT_RESULT how, PLAT_FAULT_MODE mode) { arm(SITE_REPLACE, nth, mode, how); }
+void plat_test_fail_registry(int nth, PLAT_RESULT how, PLAT_FAULT_MODE mode) { arm(SITE_REGISTRY, nth, mode, how); }
 void plat_test_fail_schedule(int nth, PLAT_FAULT_MODE mode) { arm(SITE_SCHEDULE, nth, mode); }
 
 void plat_test_fail_link_step(PLAT_LINK_STEP step, int nth, PLAT_FAULT_MODE mode)
@@ -127,6 +128,7 @@ int plat_test_calls(PLAT_CALL call)
     case PLAT_CALL_LINK_CREATE: return calls[SITE_LINK_CREATE];
     case PLAT_CALL_LINK_PERSIST: return calls[SITE_LINK_PERSIST];
     case PLAT_CALL_LINK_SAVE: return calls[SITE_LINK_SAVE];
+    case PLAT_CALL_REGISTRY: return calls[SITE_REGISTRY];
     }
     return 0;
 }

@@ -35,6 +35,8 @@ void plat_test_fail_remove_dir(int nth, PLAT_RESULT how, PLAT_FAULT_MODE mode = 
 void plat_test_fail_replace(int nth, PLAT_RESULT how, PLAT_FAULT_MODE mode = PLAT_FAIL_ONCE);
 // plat_schedule_removal is refused, as without the rights to it.
 void plat_test_fail_schedule(int nth, PLAT_FAULT_MODE mode = PLAT_FAIL_ONCE);
+// A registry call of the Apps & Features entries reports how.
+void plat_test_fail_registry(int nth, PLAT_RESULT how = PLAT_ACCESS_DENIED, PLAT_FAULT_MODE mode = PLAT_FAIL_ONCE);
 // A step of the link object fails: creation (PLAT_E_FAIL, no object), the
 // persist facet (PLAT_E_NOINTERFACE, no facet) or the save (PLAT_E_FAIL).
 enum PLAT_LINK_STEP { PLAT_LINK_CREATE, PLAT_LINK_PERSIST, PLAT_LINK_SAVE };
@@ -51,7 +53,8 @@ enum PLAT_CALL {
     PLAT_CALL_WRITE,
     PLAT_CALL_LINK_CREATE,
     PLAT_CALL_LINK_PERSIST,
-    PLAT_CALL_LINK_SAVE
+    PLAT_CALL_LINK_SAVE,
+    PLAT_CALL_REGISTRY
 };
 int plat_test_calls(PLAT_CALL call);
 

@@ -19,6 +19,12 @@ PLAT_RESULT os_remove_dir(const char *path);
 bool os_schedule_removal(const char *path);
 PLAT_RESULT os_replace_file(const char *source, const char *destination);
 int os_heap_check();
+PLAT_RESULT os_reg_create_key(const char *name, bool *existed);
+PLAT_RESULT os_reg_set(const char *name, const char *value_name, uint32_t type, const void *data, uint32_t size);
+PLAT_RESULT os_reg_get(const char *name, const char *value_name, uint32_t *type, void *data, uint32_t size);
+PLAT_RESULT os_reg_value_name(const char *name, uint32_t index, char *out, uint32_t size);
+PLAT_RESULT os_reg_count(const char *name, uint32_t *values, uint32_t *subkeys);
+PLAT_RESULT os_reg_delete_key(const char *name);
 
 PLAT_HRESULT os_link_create(PLAT_SHELL_LINK **link);
 void os_link_set_path(PLAT_SHELL_LINK *link, const char *target);
@@ -54,6 +60,7 @@ enum FAULT_SITE {
     SITE_LINK_CREATE,
     SITE_LINK_PERSIST,
     SITE_LINK_SAVE,
+    SITE_REGISTRY,
     SITE_COUNT
 };
 

@@ -143,6 +143,38 @@ PLAT_RESULT plat_replace_file(const char *source, const char *destination);
 intptr_t plat_lock_file(const char *path, PLAT_RESULT *why);
 void plat_unlock_file(intptr_t lock);
 
+// ---- the Apps & Features entries --------------------------------------------
+
+// The registry key that holds every program's entry. The seam reaches no
+// other key: name below is always relative to it ("Foo", or "Foo\Sub" for
+// a key below Foo). On Windows always in the 64-bit view, so that the 32-bit
+// and the 64-bit programs meet in one key (a 32-bit program's would lie below
+// WOW6432Node); the POSIX substitute keeps the keys in the file
+// PLAT_REGISTRY_FILE in its drive root.
+extern const char PLAT_UNINSTALL_ROOT[];
+extern const char PLAT_REGISTRY_FILE[];
+// The value types of the registry (REG_SZ, REG_DWORD).
+const uint32_t PLAT_REG_SZ = 1;
+const uint32_t PLAT_REG_DWORD = 4;
+
+// RegCreateKeyExA: creates the key, and the keys above it that are missing;
+// *existed (may be null) tells whether it was there already.
+PLAT_RESULT plat_reg_create_key(const char *name, bool *existed);
+// RegSetValueExA: a string, or a 32-bit number, as the value value_name.
+PLAT_RESULT plat_reg_set_string(const char *name, const char *value_name, const char *text);
+PLAT_RESULT plat_reg_set_dword(const char *name, const char *value_name, uint32_t number);
+// RegQueryValueExA: the value's type and data; a string comes terminated
+// and must fit size bytes with its terminator, a number fills 4 bytes.
+// PLAT_MISSING without the key or the value, PLAT_FAILED when it does not fit.
+PLAT_RESULT plat_reg_get(const char *name, const char *value_name, uint32_t *type, void *data, uint32_t size);
+// RegEnumValueA: the name of the key's index-th value (from 0); PLAT_MISSING past the last.
+PLAT_RESULT plat_reg_value_name(const char *name, uint32_t index, char *out, uint32_t size);
+// RegQueryInfoKeyA: how many values and keys below it the key holds.
+PLAT_RESULT plat_reg_count(const char *name, uint32_t *values, uint32_t *subkeys);
+// RegDeleteKeyExA: deletes the key with its values; never one with keys
+// below it (PLAT_NOT_EMPTY).
+PLAT_RESULT plat_reg_delete_key(const char *name);
+
 // malloc() that a test can make fail (platform/fault.h).
 void *plat_malloc(size_t size);
 

@@ -4,6 +4,7 @@
 // the substitute.
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/os.h"
 #include "platform/platform.h"
@@ -105,6 +106,51 @@ bool plat_schedule_removal(const char *path)
 PLAT_RESULT plat_replace_file(const char *source, const char *destination)
 {
     return fault_fires(SITE_REPLACE) ? fault_result(SITE_REPLACE) : os_replace_file(source, destination);
+}
+
+// ---- the Apps & Features entries ----
+
+const char PLAT_UNINSTALL_ROOT[] = "HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const char PLAT_REGISTRY_FILE[] = "uninstall-keys.txt";
+
+PLAT_RESULT plat_reg_create_key(const char *name, bool *existed)
+{
+    if (existed)
+        *existed = false;
+    return fault_fires(SITE_REGISTRY) ? fault_result(SITE_REGISTRY) : os_reg_create_key(name, existed);
+}
+
+PLAT_RESULT plat_reg_set_string(const char *name, const char *value_name, const char *text)
+{
+    if (fault_fires(SITE_REGISTRY))
+        return fault_result(SITE_REGISTRY);
+    return text ? os_reg_set(name, value_name, PLAT_REG_SZ, text, (uint32_t)std::strlen(text) + 1) : PLAT_FAILED;
+}
+
+PLAT_RESULT plat_reg_set_dword(const char *name, const char *value_name, uint32_t number)
+{
+    return fault_fires(SITE_REGISTRY) ? fault_result(SITE_REGISTRY)
+                                      : os_reg_set(name, value_name, PLAT_REG_DWORD, &number, sizeof number);
+}
+
+PLAT_RESULT plat_reg_get(const char *name, const char *value_name, uint32_t *type, void *data, uint32_t size)
+{
+    return fault_fires(SITE_REGISTRY) ? fault_result(SITE_REGISTRY) : os_reg_get(name, value_name, type, data, size);
+}
+
+PLAT_RESULT plat_reg_value_name(const char *name, uint32_t index, char *out, uint32_t size)
+{
+    return fault_fires(SITE_REGISTRY) ? fault_result(SITE_REGISTRY) : os_reg_value_name(name, index, out, size);
+}
+
+PLAT_RESULT plat_reg_count(const char *name, uint32_t *values, uint32_t *subkeys)
+{
+    return fault_fires(SITE_REGISTRY) ? fault_result(SITE_REGISTRY) : os_reg_count(name, values, subkeys);
+}
+
+PLAT_RESULT plat_reg_delete_key(const char *name)
+{
+    return fault_fires(SITE_REGISTRY) ? fault_result(SITE_REGISTRY) : os_reg_delete_key(name);
 }
 
 // ---- the link object ----

@@ -761,3 +761,325 @@ void os_test_reset()
     copy_read_write = false;
     code_page = 1252;
 }
+
+// ---- the Apps & Features entries --------------------------------------------
+//
+// A file in the drive root, one line per key and one per value, read whole
+// and written anew (a temporary file renamed over it) by each call, so that
+// a call is done or not, as in the registry:
+//     KEY<tab>name
+//     VAL<tab>name<tab>value name<tab>type<tab>data
+// with "%", tabs and control characters written as "%XX", and a number's
+// data in decimal. Names compare as Windows compares them.
+
+namespace {
+
+const int MAX_REG_RECORDS = 512;
+const size_t REG_NAME_SIZE = 260;
+const size_t REG_DATA_SIZE = 2048;
+
+struct REG_RECORD {
+    bool is_value;
+    char key[REG_NAME_SIZE];
+    char value[REG_NAME_SIZE];
+    uint32_t type;
+    char data[REG_DATA_SIZE]; // a string with its terminator, or a number's 4 bytes
+    uint32_t size;
+};
+
+REG_RECORD reg_records[MAX_REG_RECORDS];
+int reg_count = 0;
+
+bool reg_file_path(char *out, size_t size, const char *suffix)
+{
+    int n = std::snprintf(out, size, "%s/%s%s", drive_root, PLAT_REGISTRY_FILE, suffix);
+    return n > 0 && (size_t)n < size;
+}
+
+// Undoes "%XX"; false when the result does not fit.
+bool unescape(const char *from, char *to, size_t size, uint32_t *length)
+{
+    size_t n = 0;
+    for (; *from; ++from) {
+        if (n + 1 >= size)
+            return false;
+        if (from[0] == '%' && std::isxdigit((unsigned char)from[1]) && std::isxdigit((unsigned char)from[2])) {
+            char hex[3] = {from[1], from[2], 0};
+            to[n++] = (char)std::strtoul(hex, nullptr, 16);
+            from += 2;
+        } else {
+            to[n++] = *from;
+        }
+    }
+    to[n] = '\0';
+    if (length)
+        *length = (uint32_t)n;
+    return true;
+}
+
+void put_escaped(FILE *f, const char *text, size_t len)
+{
+    for (size_t i = 0; i < len; ++i) {
+        unsigned char c = (unsigned char)text[i];
+        if (c < 0x20 || c == '%' || c == 0x7F)
+            std::fprintf(f, "%%%02X", c);
+        else
+            std::fputc(c, f);
+    }
+}
+
+// Reads the file; a missing one is an empty registry.
+bool reg_load()
+{
+    reg_count = 0;
+    char path[PATH_MAX];
+    if (!reg_file_path(path, sizeof path, ""))
+        return false;
+    FILE *f = std::fopen(path, "rb");
+    if (!f)
+        return errno == ENOENT;
+    static char line[3 * (2 * REG_NAME_SIZE + REG_DATA_SIZE) + 64];
+    bool ok = true;
+    while (ok && std::fgets(line, sizeof line, f)) {
+        line[std::strcspn(line, "\r\n")] = '\0';
+        char *fields[6] = {};
+        int n = 0;
+        for (char *p = line; n < 6; ++n) {
+            fields[n] = p;
+            p = std::strchr(p, '\t');
+            if (!p) {
+                ++n;
+                break;
+            }
+            *p++ = '\0';
+        }
+        if (reg_count == MAX_REG_RECORDS)
+            ok = false;
+        else if (n == 2 && !std::strcmp(fields[0], "KEY")) {
+            REG_RECORD &r = reg_records[reg_count++];
+            r.is_value = false;
+            ok = unescape(fields[1], r.key, sizeof r.key, nullptr);
+        } else if (n == 5 && !std::strcmp(fields[0], "VAL")) {
+            REG_RECORD &r = reg_records[reg_count++];
+            r.is_value = true;
+            r.type = (uint32_t)std::strtoul(fields[3], nullptr, 10);
+            ok = unescape(fields[1], r.key, sizeof r.key, nullptr) &&
+                 unescape(fields[2], r.value, sizeof r.value, nullptr);
+            if (ok && r.type == PLAT_REG_DWORD) {
+                uint32_t number = (uint32_t)std::strtoul(fields[4], nullptr, 10);
+                std::memcpy(r.data, &number, sizeof number);
+                r.size = sizeof number;
+            } else if (ok) {
+                ok = unescape(fields[4], r.data, sizeof r.data, &r.size);
+                r.size += 1; // with the terminator
+            }
+        }
+    }
+    std::fclose(f);
+    return ok;
+}
+
+bool reg_save()
+{
+    char path[PATH_MAX], temp[PATH_MAX];
+    if (!reg_file_path(path, sizeof path, "") || !reg_file_path(temp, sizeof temp, ".tmp"))
+        return false;
+    FILE *f = std::fopen(temp, "wb");
+    if (!f)
+        return false;
+    for (int i = 0; i < reg_count; ++i) {
+        const REG_RECORD &r = reg_records[i];
+        std::fputs(r.is_value ? "VAL\t" : "KEY\t", f);
+        put_escaped(f, r.key, std::strlen(r.key));
+        if (r.is_value) {
+            std::fputc('\t', f);
+            put_escaped(f, r.value, std::strlen(r.value));
+            std::fprintf(f, "\t%u\t", (unsigned)r.type);
+            if (r.type == PLAT_REG_DWORD) {
+                uint32_t number;
+                std::memcpy(&number, r.data, sizeof number);
+                std::fprintf(f, "%u", (unsigned)number);
+            } else {
+                put_escaped(f, r.data, r.size ? r.size - 1 : 0);
+            }
+        }
+        std::fputc('\n', f);
+    }
+    bool ok = std::fflush(f) == 0 && !std::ferror(f);
+    if (std::fclose(f) != 0)
+        ok = false;
+    if (!ok || rename(temp, path) != 0) {
+        unlink(temp);
+        return false;
+    }
+    return true;
+}
+
+int find_key(const char *name)
+{
+    for (int i = 0; i < reg_count; ++i)
+        if (!reg_records[i].is_value && same_name(reg_records[i].key, name))
+            return i;
+    return -1;
+}
+
+int find_value(const char *name, const char *value_name)
+{
+    for (int i = 0; i < reg_count; ++i)
+        if (reg_records[i].is_value && same_name(reg_records[i].key, name) &&
+            same_name(reg_records[i].value, value_name ? value_name : ""))
+            return i;
+    return -1;
+}
+
+// True when other lies below name ("name\...").
+bool below_key(const char *other, const char *name)
+{
+    size_t len = std::strlen(name);
+    // By character: the second byte of a double-byte character may be 0x5C.
+    const char *at = other;
+    while (*at && (size_t)(at - other) < len)
+        at = plat_char_next(at);
+    if ((size_t)(at - other) != len || *at != '\\')
+        return false;
+    char head[REG_NAME_SIZE];
+    std::memcpy(head, other, len);
+    head[len] = '\0';
+    return same_name(head, name);
+}
+
+// Whether the key name has a "\\" after its first character, by character.
+bool has_separator(const char *name)
+{
+    for (const char *p = name; *p; p = plat_char_next(p))
+        if (*p == '\\')
+            return true;
+    return false;
+}
+
+bool usable_name(const char *name) { return name && name[0] && std::strlen(name) < REG_NAME_SIZE; }
+
+} // namespace
+
+PLAT_RESULT os_reg_create_key(const char *name, bool *existed)
+{
+    if (!usable_name(name) || !reg_load())
+        return PLAT_FAILED;
+    if (find_key(name) >= 0) {
+        if (existed)
+            *existed = true;
+        return PLAT_DONE;
+    }
+    // Each key above it too, as Windows makes them.
+    char part[REG_NAME_SIZE];
+    for (size_t i = 0;; i = name[i] ? (size_t)(plat_char_next(name + i) - name) : i) {
+        if (name[i] == '\\' || name[i] == '\0') {
+            std::memcpy(part, name, i);
+            part[i] = '\0';
+            if (i > 0 && find_key(part) < 0) {
+                if (reg_count == MAX_REG_RECORDS)
+                    return PLAT_FAILED;
+                REG_RECORD &r = reg_records[reg_count++];
+                r.is_value = false;
+                std::memcpy(r.key, part, i + 1);
+            }
+            if (!name[i])
+                break;
+        }
+    }
+    return reg_save() ? PLAT_DONE : PLAT_FAILED;
+}
+
+PLAT_RESULT os_reg_set(const char *name, const char *value_name, uint32_t type, const void *data, uint32_t size)
+{
+    const char *value = value_name ? value_name : "";
+    if (!usable_name(name) || std::strlen(value) >= REG_NAME_SIZE || size > REG_DATA_SIZE || !data || !reg_load())
+        return PLAT_FAILED;
+    if (find_key(name) < 0)
+        return PLAT_MISSING;
+    int i = find_value(name, value);
+    if (i < 0) {
+        if (reg_count == MAX_REG_RECORDS)
+            return PLAT_FAILED;
+        i = reg_count++;
+    }
+    REG_RECORD &r = reg_records[i];
+    r.is_value = true;
+    std::memcpy(r.key, name, std::strlen(name) + 1);
+    std::memcpy(r.value, value, std::strlen(value) + 1);
+    r.type = type;
+    std::memcpy(r.data, data, size);
+    r.size = size;
+    return reg_save() ? PLAT_DONE : PLAT_FAILED;
+}
+
+PLAT_RESULT os_reg_get(const char *name, const char *value_name, uint32_t *type, void *data, uint32_t size)
+{
+    if (!usable_name(name) || !data || !reg_load())
+        return PLAT_FAILED;
+    int i = find_value(name, value_name);
+    if (find_key(name) < 0 || i < 0)
+        return PLAT_MISSING;
+    const REG_RECORD &r = reg_records[i];
+    if (r.size > size)
+        return PLAT_FAILED;
+    std::memcpy(data, r.data, r.size);
+    if (type)
+        *type = r.type;
+    return PLAT_DONE;
+}
+
+PLAT_RESULT os_reg_value_name(const char *name, uint32_t index, char *out, uint32_t size)
+{
+    if (!usable_name(name) || !out || !reg_load())
+        return PLAT_FAILED;
+    if (find_key(name) < 0)
+        return PLAT_MISSING;
+    uint32_t seen = 0;
+    for (int i = 0; i < reg_count; ++i) {
+        const REG_RECORD &r = reg_records[i];
+        if (!r.is_value || !same_name(r.key, name) || seen++ != index)
+            continue;
+        return join_path(out, size, r.value) ? PLAT_DONE : PLAT_FAILED;
+    }
+    return PLAT_MISSING;
+}
+
+PLAT_RESULT os_reg_count(const char *name, uint32_t *values, uint32_t *subkeys)
+{
+    if (!usable_name(name) || !reg_load())
+        return PLAT_FAILED;
+    if (find_key(name) < 0)
+        return PLAT_MISSING;
+    uint32_t v = 0, k = 0;
+    for (int i = 0; i < reg_count; ++i) {
+        const REG_RECORD &r = reg_records[i];
+        if (r.is_value && same_name(r.key, name))
+            ++v;
+        // Only the keys right below it, as RegQueryInfoKeyA counts them.
+        if (!r.is_value && below_key(r.key, name) && !has_separator(r.key + std::strlen(name) + 1))
+            ++k;
+    }
+    if (values)
+        *values = v;
+    if (subkeys)
+        *subkeys = k;
+    return PLAT_DONE;
+}
+
+PLAT_RESULT os_reg_delete_key(const char *name)
+{
+    if (!usable_name(name) || !reg_load())
+        return PLAT_FAILED;
+    if (find_key(name) < 0)
+        return PLAT_MISSING;
+    for (int i = 0; i < reg_count; ++i)
+        if (!reg_records[i].is_value && below_key(reg_records[i].key, name))
+            return PLAT_NOT_EMPTY;
+    int kept = 0;
+    for (int i = 0; i < reg_count; ++i)
+        if (!same_name(reg_records[i].key, name))
+            reg_records[kept++] = reg_records[i];
+    reg_count = kept;
+    return reg_save() ? PLAT_DONE : PLAT_FAILED;
+}

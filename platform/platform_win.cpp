@@ -6,6 +6,8 @@
 #include <malloc.h>
 #include <windows.h>
 
+#include <cstring>
+
 static unsigned checked_length(UINT n, unsigned size)
 {
     // The API returns the size needed (including the terminator) when the buffer is short.
@@ -188,3 +190,144 @@ void plat_unlock_file(intptr_t lock)
 }
 
 void os_test_reset() {} // the real API has no controls of its own
+
+// ---- the Apps & Features entries -------------------------------------------
+
+namespace {
+
+const char UNINSTALL_SUBKEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+PLAT_RESULT reg_result(LONG error) { return error == ERROR_SUCCESS ? PLAT_DONE : result_of((DWORD)error); }
+
+// "Uninstall\name" below HKEY_LOCAL_MACHINE; false when it does not fit.
+bool full_key(const char *name, char *out, size_t size)
+{
+    size_t root = sizeof UNINSTALL_SUBKEY - 1, len = name ? std::strlen(name) : 0;
+    if (!name || !name[0] || root + 1 + len >= size)
+        return false;
+    std::memcpy(out, UNINSTALL_SUBKEY, root);
+    out[root] = '\\';
+    std::memcpy(out + root + 1, name, len + 1);
+    return true;
+}
+
+// The key opened in the 64-bit view, whichever build asks.
+PLAT_RESULT open_key(const char *name, REGSAM access, HKEY *key)
+{
+    char path[2 * MAX_PATH];
+    if (!full_key(name, path, sizeof path))
+        return PLAT_FAILED;
+    return reg_result(RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, access | KEY_WOW64_64KEY, key));
+}
+
+} // namespace
+
+PLAT_RESULT os_reg_create_key(const char *name, bool *existed)
+{
+    char path[2 * MAX_PATH];
+    if (!full_key(name, path, sizeof path))
+        return PLAT_FAILED;
+    HKEY key;
+    DWORD disposition = 0;
+    LONG error = RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_READ | KEY_WRITE | KEY_WOW64_64KEY, nullptr, &key, &disposition);
+    if (error != ERROR_SUCCESS)
+        return reg_result(error);
+    RegCloseKey(key);
+    if (existed)
+        *existed = disposition == REG_OPENED_EXISTING_KEY;
+    return PLAT_DONE;
+}
+
+PLAT_RESULT os_reg_set(const char *name, const char *value_name, uint32_t type, const void *data, uint32_t size)
+{
+    HKEY key;
+    PLAT_RESULT opened = open_key(name, KEY_SET_VALUE, &key);
+    if (opened != PLAT_DONE)
+        return opened;
+    LONG error = RegSetValueExA(key, value_name, 0, type, static_cast<const BYTE *>(data), size);
+    RegCloseKey(key);
+    return reg_result(error);
+}
+
+PLAT_RESULT os_reg_get(const char *name, const char *value_name, uint32_t *type, void *data, uint32_t size)
+{
+    HKEY key;
+    PLAT_RESULT opened = open_key(name, KEY_QUERY_VALUE, &key);
+    if (opened != PLAT_DONE)
+        return opened;
+    DWORD kind = 0, got = size;
+    LONG error = RegQueryValueExA(key, value_name, nullptr, &kind, static_cast<BYTE *>(data), &got);
+    RegCloseKey(key);
+    if (error == ERROR_MORE_DATA)
+        return PLAT_FAILED;
+    if (error != ERROR_SUCCESS)
+        return reg_result(error);
+    if (type)
+        *type = kind;
+    // A string stored without its terminator comes back without one.
+    if (kind == REG_SZ || kind == REG_EXPAND_SZ) {
+        char *text = static_cast<char *>(data);
+        if (got == 0 || text[got - 1] != '\0') {
+            if (got >= size)
+                return PLAT_FAILED;
+            text[got] = '\0';
+        }
+    }
+    return PLAT_DONE;
+}
+
+PLAT_RESULT os_reg_value_name(const char *name, uint32_t index, char *out, uint32_t size)
+{
+    HKEY key;
+    PLAT_RESULT opened = open_key(name, KEY_QUERY_VALUE, &key);
+    if (opened != PLAT_DONE)
+        return opened;
+    DWORD len = size;
+    LONG error = RegEnumValueA(key, index, out, &len, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (error == ERROR_NO_MORE_ITEMS)
+        return PLAT_MISSING;
+    return error == ERROR_MORE_DATA ? PLAT_FAILED : reg_result(error);
+}
+
+PLAT_RESULT os_reg_count(const char *name, uint32_t *values, uint32_t *subkeys)
+{
+    HKEY key;
+    PLAT_RESULT opened = open_key(name, KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS, &key);
+    if (opened != PLAT_DONE)
+        return opened;
+    DWORD keys = 0, vals = 0;
+    LONG error = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &keys, nullptr, nullptr, &vals, nullptr, nullptr,
+                                  nullptr, nullptr);
+    RegCloseKey(key);
+    if (values)
+        *values = vals;
+    if (subkeys)
+        *subkeys = keys;
+    return reg_result(error);
+}
+
+PLAT_RESULT os_reg_delete_key(const char *name)
+{
+    uint32_t subkeys = 0;
+    PLAT_RESULT counted = os_reg_count(name, nullptr, &subkeys);
+    if (counted != PLAT_DONE)
+        return counted;
+    if (subkeys > 0)
+        return PLAT_NOT_EMPTY;
+    char path[2 * MAX_PATH];
+    if (!full_key(name, path, sizeof path))
+        return PLAT_FAILED;
+    // RegDeleteKeyExA picks the view; Windows without it (32-bit XP) has
+    // only one view, which RegDeleteKeyA reaches.
+    typedef LONG(WINAPI * DELETE_KEY_EX)(HKEY, LPCSTR, REGSAM, DWORD);
+    HMODULE advapi = GetModuleHandleA("advapi32.dll");
+    DELETE_KEY_EX delete_ex =
+        advapi
+            ? reinterpret_cast<DELETE_KEY_EX>(reinterpret_cast<void (*)()>(GetProcAddress(advapi, "RegDeleteKeyExA")))
+            : nullptr;
+    LONG error =
+        delete_ex ? delete_ex(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY, 0) : RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
+    return reg_result(error);
+}

@@ -2,8 +2,8 @@
 # The main job: builds setup.exe, packs the sample application
 # (examples/sample) with setuppack into one file, and installs it from that
 # one file under Wine, in a fresh Wine prefix, then shows what was
-# installed, the setup log, uninstal.bat with the uninstaller it calls, and
-# the shortcut.
+# installed, the setup log, the entry in Apps & Features, uninstal.bat with
+# the uninstaller it calls, and the shortcut.
 #
 #   scripts/run-example.sh             in a window when a display is
 #                                      available (you click through the
@@ -93,6 +93,17 @@ if [ -f "$uninstaller" ]; then
     echo "   remove Sample Notes again: cd \"$(unix_of 'C:\Program Files\Sample Notes')\" && WINEPREFIX=\"$WINEPREFIX\" wine cmd /c uninstal.bat"
 else
     echo "== No uninstal.exe next to the log."
+fi
+key="$(tr -d '\r' <"$log" | sed -n 's/^MkReg=//p' | tail -n 1)"
+echo
+if [ -n "$key" ]; then
+    echo "== The entry in Apps & Features, as Wine's uninstaller lists it (wine uninstaller --list)"
+    tests/wine-run.sh uninstaller --list </dev/null 2>/dev/null | tr -d '\r' | grep -F "$key|" || true
+    tests/wine-run.sh reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$key" \
+        </dev/null 2>/dev/null | tr -d '\r'
+    echo "   remove it there: WINEPREFIX=\"$WINEPREFIX\" wine uninstaller --remove \"$key\""
+else
+    echo "== No entry in Apps & Features."
 fi
 link="$(tr -d '\r' <"$log" | sed -n 's/^MkFile=\(.*\.lnk\)$/\1/p' | tail -n 1)"
 echo

@@ -1,4 +1,4 @@
-// The reader of "setup.ini": lines of key=value, ";" comments, nine keys.
+// The reader of "setup.ini": lines of key=value, ";" comments, eleven keys.
 #include <cstdio>
 #include <cstring>
 
@@ -26,6 +26,8 @@ const KeyHandler key_handlers[] = {
     {"installpath", &SETUP_TYPE::set_installpath},
     {"basepath", &SETUP_TYPE::set_basepath},
     {"exename", &SETUP_TYPE::set_exename},
+    {"version", &SETUP_TYPE::set_version},
+    {"publisher", &SETUP_TYPE::set_publisher},
     {"file", nullptr},
 };
 static_assert(sizeof key_handlers / sizeof key_handlers[0] == INI_NO_KEY, "one handler for each key");

@@ -31,8 +31,8 @@ static char *capture_dir(unsigned (*query)(char *, unsigned))
 
 SETUP_TYPE::SETUP_TYPE()
     : windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr), exename(nullptr),
-      apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr), files{}, num_files(0),
-      cur_file(-1), refused_line{}
+      apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr), version(nullptr),
+      publisher(nullptr), files{}, num_files(0), cur_file(-1), refused_line{}
 {
     windows_dir = capture_dir(plat_windows_dir);
     system_dir = capture_dir(plat_system_dir);
@@ -48,7 +48,8 @@ SETUP_TYPE::~SETUP_TYPE()
 
 void SETUP_TYPE::clear_job()
 {
-    char **fields[] = {&apptitle, &author, &email, &website, &desc, &installpath, &basepath, &exename};
+    char **fields[] = {&apptitle,    &author,   &email,   &website, &desc,
+                       &installpath, &basepath, &exename, &version, &publisher};
     for (char **field : fields) {
         std::free(*field);
         *field = nullptr;
@@ -99,6 +100,8 @@ void SETUP_TYPE::set_email(const char *text) { replace_text(email, text); }
 void SETUP_TYPE::set_website(const char *text) { replace_text(website, text); }
 void SETUP_TYPE::set_desc(const char *text) { replace_text(desc, text); }
 void SETUP_TYPE::set_exename(const char *text) { replace_text(exename, text); }
+void SETUP_TYPE::set_version(const char *text) { replace_text(version, text); }
+void SETUP_TYPE::set_publisher(const char *text) { replace_text(publisher, text); }
 void SETUP_TYPE::set_installpath(const char *path) { replace_dir(installpath, path); }
 void SETUP_TYPE::set_basepath(const char *path) { replace_dir(basepath, path); }
 
@@ -109,6 +112,8 @@ const char *SETUP_TYPE::get_email() const { return email ? email : "none"; }
 const char *SETUP_TYPE::get_website() const { return website ? website : "none"; }
 const char *SETUP_TYPE::get_basepath() const { return basepath ? basepath : "none"; }
 const char *SETUP_TYPE::get_desc() const { return desc ? desc : "No description supplied"; }
+const char *SETUP_TYPE::get_version() const { return version ? version : ""; }
+const char *SETUP_TYPE::get_publisher() const { return publisher ? publisher : ""; }
 
 namespace {
 

@@ -8,11 +8,13 @@
 
 // ---- keys ------------------------------------------------------------------
 
-static const char *const KEY_NAMES[] = {"", "AppTitle", "EMail", "MkDir", "MkFile", "Needs"};
+static const char *const KEY_NAMES[] = {"", "AppTitle", "EMail", "MkDir", "MkFile", "Needs", "MkReg"};
 static_assert(sizeof KEY_NAMES / sizeof KEY_NAMES[0] == LOG_KEY_COUNT, "a name for every key");
 // Whether an uninstaller that ignored the key would remove wrongly. None of
-// the first keys is: every uninstaller knows them.
-static const bool KEY_REQUIRED[] = {false, false, false, false, false, false};
+// the first keys is: every uninstaller knows them. An uninstaller that
+// ignored MkReg would leave an entry in Apps & Features that names a log
+// no longer there.
+static const bool KEY_REQUIRED[] = {false, false, false, false, false, false, true};
 static_assert(sizeof KEY_REQUIRED / sizeof KEY_REQUIRED[0] == LOG_KEY_COUNT, "a rule for every key");
 static_assert(LOG_KEY_COUNT <= 32, "LOG_WRITER::announced has a bit for every key");
 
@@ -36,6 +38,64 @@ LOG_KEY log_key_of(const char *text, size_t len)
 }
 
 bool log_key_names_path(LOG_KEY key) { return key == KEY_MKDIR || key == KEY_MKFILE; }
+
+bool log_key_is_removed(LOG_KEY key) { return log_key_names_path(key) || key == KEY_MKREG; }
+
+// ---- the Apps & Features entry ---------------------------------------------
+
+bool entry_key_name(const char *log_path, char *out, size_t size)
+{
+    const char *name = log_path ? path_file_name(log_path) : nullptr;
+    if (!name || !name[0]) {
+        if (out && size)
+            out[0] = '\0';
+        return false;
+    }
+    return join_path(out, size, "SetupLog ", name);
+}
+
+bool uninstall_command(const char *log_path, bool silent, char *out, size_t size)
+{
+    if (!log_path) {
+        if (out && size)
+            out[0] = '\0';
+        return false;
+    }
+    const char *name = path_file_name(log_path);
+    char dir[LOG_PATH_SIZE];
+    size_t dir_len = (size_t)(name - log_path);
+    if (dir_len >= sizeof dir) {
+        if (out && size)
+            out[0] = '\0';
+        return false;
+    }
+    std::memcpy(dir, log_path, dir_len);
+    dir[dir_len] = '\0';
+    char program[LOG_PATH_SIZE + 8];
+    bool fits = join_path(program, sizeof program, "\"", dir, UNINSTALLER_NAME, "\"") &&
+                join_path(out, size, program, silent ? " /S \"" : " \"", log_path, "\"");
+    if (!fits && out && size)
+        out[0] = '\0';
+    return fits;
+}
+
+bool command_names_log(const char *command, const char *log_path)
+{
+    if (!command || !log_path)
+        return false;
+    size_t len = std::strlen(command);
+    if (len < 2 || command[len - 1] != '"')
+        return false;
+    size_t open = len - 1;
+    while (open > 0 && command[open - 1] != '"')
+        --open;
+    if (open == 0 || len - 1 - open >= LOG_PATH_SIZE)
+        return false;
+    char named[LOG_PATH_SIZE];
+    std::memcpy(named, command + open, len - 1 - open);
+    named[len - 1 - open] = '\0';
+    return same_path(named, log_path);
+}
 
 // ---- the path-part rule ----------------------------------------------------
 
@@ -123,7 +183,7 @@ void LINE_OUT::write_out()
     used = 0;
 }
 
-LOG_WRITER::LOG_WRITER() : file(nullptr), path{}, length(0), announced(0) {}
+LOG_WRITER::LOG_WRITER() : file(nullptr), path{}, length(0), announced(0), taken_over(false) {}
 
 bool LOG_WRITER::start(FILE *stream, const char *at)
 {
@@ -144,6 +204,7 @@ bool LOG_WRITER::close()
     path[0] = '\0';
     length = 0;
     announced = 0;
+    taken_over = false;
     return closed;
 }
 
@@ -208,7 +269,7 @@ bool LOG_WRITER::copy(const LOG_LINE &read)
 {
     if (read.cut)
         return line("; cut short, ignored: ", read.text);
-    if (read.has_nul && log_key_names_path(read.key))
+    if (read.has_nul && log_key_is_removed(read.key))
         return line("; holds a zero byte, ignored: ", read.text);
     return line(read.text);
 }

@@ -33,9 +33,14 @@ const size_t LOG_PATH_SIZE = 260;
 // a key; an uninstaller that meets one naming a key it does not know
 // removes nothing. The keys of the first logs need no such line, so those
 // logs, and every log without a newer key, read as they always have.
-enum LOG_KEY { KEY_OTHER, KEY_APPTITLE, KEY_EMAIL, KEY_MKDIR, KEY_MKFILE, KEY_NEEDS, LOG_KEY_COUNT };
-// The key as written ("AppTitle", "EMail", "MkDir", "MkFile", "Needs"); ""
-// for KEY_OTHER.
+//
+// KEY_MKREG ("MkReg=SetupLog Foo.log") names the Apps & Features entry that
+// setup made: a key directly below the Uninstall key (PLAT_UNINSTALL_ROOT).
+// It is written before the key is made, so that no entry is ever there that
+// no log names.
+enum LOG_KEY { KEY_OTHER, KEY_APPTITLE, KEY_EMAIL, KEY_MKDIR, KEY_MKFILE, KEY_NEEDS, KEY_MKREG, LOG_KEY_COUNT };
+// The key as written ("AppTitle", "EMail", "MkDir", "MkFile", "Needs",
+// "MkReg"); "" for KEY_OTHER.
 const char *log_key_name(LOG_KEY key);
 // True for a key that an uninstaller must know to remove the log's
 // installation rightly: the writer announces it with a Needs line.
@@ -45,6 +50,25 @@ LOG_KEY log_key_of(const char *text, size_t len);
 // True for the keys whose value is a path that setup made and the
 // uninstaller removes.
 bool log_key_names_path(LOG_KEY key);
+// True for the keys whose value the uninstaller removes: the paths, and
+// the Apps & Features entry.
+bool log_key_is_removed(LOG_KEY key);
+
+// ---- the Apps & Features entry ---------------------------------------------
+
+// Room for an entry's key name and for its uninstall commands.
+const size_t ENTRY_KEY_SIZE = LOG_PATH_SIZE + 16;
+const size_t ENTRY_COMMAND_SIZE = 2 * LOG_PATH_SIZE + 16;
+// The entry's key name for the log at log_path: "SetupLog " and the log's
+// file name, so that it stays the same for the log's life and meets no
+// other program's key. False when it does not fit size bytes.
+bool entry_key_name(const char *log_path, char *out, size_t size);
+// The entry's UninstallString: "<log dir>\uninstal.exe" "<log_path>", with
+// /S between the two for the QuietUninstallString. False when it does not fit.
+bool uninstall_command(const char *log_path, bool silent, char *out, size_t size);
+// True when command (an UninstallString) hands the log at log_path to the
+// uninstaller: its last argument, in quotes, is that path.
+bool command_names_log(const char *command, const char *log_path);
 
 // ---- the path-part rule ----------------------------------------------------
 
@@ -99,6 +123,7 @@ public:
     char path[LOG_PATH_SIZE]; // its path; empty without one
     int64_t length;           // bytes of whole lines in it
     uint32_t announced;       // bit k: "Needs=" written for key k
+    bool taken_over;          // an earlier run's log, gone on with
 
     LOG_WRITER();
     ~LOG_WRITER() { close(); }
@@ -166,6 +191,8 @@ public:
     // The value of the first whole Needs line that names no key this program
     // knows, or null: the log was written by a newer setup.
     const char *unknown_need() const;
+    // True when the log ends in a whole line (or is empty).
+    bool ends_whole() const { return count == 0 || !lines[count - 1].cut; }
 };
 
 #endif

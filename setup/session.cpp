@@ -58,6 +58,7 @@ private:
     int load();
     int road();
     int shortcut();
+    bool entry();
 };
 
 int SESSION::run(const char *command_line)
@@ -171,6 +172,12 @@ int SESSION::shortcut()
             break;
         }
     }
+    if (status == SETUP_EXIT_INSTALLED && !entry()) {
+        int32_t code = err_code;
+        report.error_line(REPORT_FAILED, "entry", code);
+        front.show_error(LOG_ERROR_DETAIL, code);
+        return ended(SETUP_EXIT_FAILED);
+    }
     if (status != SETUP_EXIT_INSTALLED) {
         int32_t code = err_code;
         report.error_line(REPORT_FAILED, "shortcut", code);
@@ -182,6 +189,34 @@ int SESSION::shortcut()
     job.close_log();
     FRONT_ANSWER answer = front.complete(job);
     return answer == FRONT_GO_ON ? ended(SETUP_EXIT_INSTALLED) : left(answer);
+}
+
+// The entry in Apps & Features, once everything is in place. Only a log
+// that cannot name it stops the setup: without an entry the installation
+// still works, and its uninstal.bat removes it.
+bool SESSION::entry()
+{
+    APP_ENTRY_RESULT made = job.write_app_entry();
+    const char *why = nullptr;
+    switch (made.end) {
+    case APP_ENTRY_WRITTEN: report.line(REPORT_ENTRY, "%s\\%s", PLAT_UNINSTALL_ROOT, made.key); return true;
+    case APP_ENTRY_NOT_LOGGED: return false;
+    case APP_ENTRY_NO_UNINSTALLER:
+        report.line(REPORT_ENTRY, "none: no %s beside the setup log", UNINSTALLER_NAME);
+        return true;
+    case APP_ENTRY_FOREIGN: why = "belongs to another program"; break;
+    case APP_ENTRY_REFUSED:
+        why = made.why == PLAT_ACCESS_DENIED ? "could not be written: access denied" : "could not be written";
+        break;
+    }
+    report.line(REPORT_ENTRY, "none: %s\\%s %s", PLAT_UNINSTALL_ROOT, made.key, why);
+    char text[2 * REPORT_LINE_SIZE];
+    format_cut(text, sizeof text,
+               "%s is installed, but it has no entry in Apps & Features: the entry '%s' there %s, and setup left it "
+               "as it is.\n\nTo remove %s, run %s in %s.",
+               job.get_apptitle(), made.key, why, job.get_apptitle(), BATCH_FILE_NAME, job.get_installpath());
+    front.show_warning(text);
+    return true;
 }
 
 } // namespace

@@ -57,22 +57,28 @@ public:
     virtual FRONT_ANSWER complete(const SETUP_TYPE &job) = 0;
     // A failure that ends the setup: detail names the step, code says why.
     virtual void show_error(const char *detail, int32_t code) = 0;
+    // Something the user should know that does not stop the setup (the
+    // entry in Apps & Features could not be made). Shown by the wizard only.
+    virtual void show_warning(const char *) {}
 };
 
 // setup.exe /S: no window and no question. The answers of a person who
 // presses every default button: never cancels, keeps a file of another
-// size as the warning's default button does, takes the install directory
-// and the shortcut folder offered.
+// size as the warning's default button does (or replaces it, for /REPLACE:
+// an upgrade), takes the install directory and the shortcut folder offered.
 class SILENT_FRONT : public SETUP_FRONT {
 public:
     // programs: the Programs folder, ending in a backslash; null when there is
     // none (no shortcut is made). The caller keeps it alive.
-    explicit SILENT_FRONT(const char *programs = nullptr) : programs_folder(programs) {}
+    explicit SILENT_FRONT(const char *programs = nullptr, bool replace_files = false)
+        : programs_folder(programs), replace(replace_files)
+    {
+    }
 
     void begin_files(int32_t) override {}
     void show_file(int32_t, int32_t, int32_t, const char *) override {}
     bool cancelled() override { return false; }
-    OVERWRITE_ANSWER ask_overwrite(const char *) override { return OVERWRITE_SKIP; }
+    OVERWRITE_ANSWER ask_overwrite(const char *) override { return replace ? OVERWRITE_REPLACE : OVERWRITE_SKIP; }
 
     void show_usage(const char *) override {}
     FRONT_ANSWER welcome(const SETUP_TYPE &) override { return FRONT_GO_ON; }
@@ -85,6 +91,7 @@ public:
 
 private:
     const char *programs_folder;
+    bool replace;
 };
 
 // Installs what setup.ini in the current directory describes, into job:

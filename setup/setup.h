@@ -8,6 +8,7 @@
 
 #include "setup/install_road.h"
 #include "setup/log_format.h"
+#include "platform/platform.h"
 #include "setup/path_join.h"
 #include "setup/uninstaller_copy.h"
 
@@ -40,6 +41,8 @@ enum INI_KEY {
     INI_INSTALLPATH,
     INI_BASEPATH,
     INI_EXENAME,
+    INI_VERSION,
+    INI_PUBLISHER,
     INI_FILE,
     INI_NO_KEY
 };
@@ -73,7 +76,7 @@ struct INI_LINE {
     const char *comment;     // the ";" in text that cut the line, or null
     const char *key;         // folded and trimmed; null for a line without "="
     const char *value;       // the value; for a line without "=", what was left of it
-    INI_KEY which;           // the key, if one of the nine; INI_NO_KEY otherwise
+    INI_KEY which;           // the key, if one of the known keys; INI_NO_KEY otherwise
     const SETUP_FILE *added; // the entry that a "file" line added, or null
     // A "file" line's fields, refused or not: the name (null without one),
     // the path type word as written (null without one) and whether setup
@@ -116,6 +119,38 @@ bool file_name_fits(const char *name, size_t len, int32_t path_type);
 // 0 for a name without one.
 size_t folder_part_length(const char *name, size_t len);
 
+// One value of the Apps & Features entry.
+struct ENTRY_VALUE {
+    const char *name; // "DisplayName", ...
+    uint32_t type;    // PLAT_REG_SZ or PLAT_REG_DWORD
+    char text[ENTRY_COMMAND_SIZE];
+    uint32_t number;
+};
+const int MAX_ENTRY_VALUES = 14;
+// The entry as setup writes it: its key below PLAT_UNINSTALL_ROOT and its
+// values in the order written, UninstallString first (an entry with it is
+// one the uninstaller can remove) and DisplayName last (Apps & Features
+// lists no key without it, so none half written).
+struct APP_ENTRY {
+    char key[ENTRY_KEY_SIZE];
+    ENTRY_VALUE values[MAX_ENTRY_VALUES];
+    int count;
+};
+
+// What became of the entry.
+enum APP_ENTRY_END {
+    APP_ENTRY_WRITTEN,        // made, or one of this log's taken over
+    APP_ENTRY_FOREIGN,        // a key of that name belongs to another program: left alone
+    APP_ENTRY_NO_UNINSTALLER, // no uninstaller beside the log: the entry would point at nothing
+    APP_ENTRY_REFUSED,        // the registry refused a call (why)
+    APP_ENTRY_NOT_LOGGED      // the log could not name it (err_code): no key made
+};
+struct APP_ENTRY_RESULT {
+    APP_ENTRY_END end;
+    PLAT_RESULT why; // for APP_ENTRY_REFUSED
+    char key[ENTRY_KEY_SIZE];
+};
+
 class SETUP_TYPE {
 public:
     char *windows_dir; // ends in a backslash; null when the query failed
@@ -128,6 +163,8 @@ public:
     char *email;
     char *website;
     char *desc;
+    char *version;   // shown in Apps & Features; null when not given
+    char *publisher; // likewise
     SETUP_FILE *files[MAX_SETUP_FILES];
     int32_t num_files;
     int32_t cur_file; // the cursor; -1 when on no entry
@@ -172,6 +209,8 @@ public:
     void set_website(const char *text);
     void set_desc(const char *text);
     void set_exename(const char *text);
+    void set_version(const char *text);
+    void set_publisher(const char *text);
     // As the others, and a backslash is appended to a non-empty value.
     void set_installpath(const char *path);
     void set_basepath(const char *path);
@@ -184,6 +223,9 @@ public:
     const char *get_website() const;
     const char *get_basepath() const;
     const char *get_desc() const;
+    // "" when not given.
+    const char *get_version() const;
+    const char *get_publisher() const;
 
     SETUP_FILE *current_file() const;
     bool more_files() const;
@@ -213,6 +255,15 @@ public:
     // ERR_STRING_BOUNDS for a path of SETUP_PATH_SIZE or more, ERR_FILE_OPEN when it
     // cannot be opened.
     bool open_log(const char *path);
+    // The log in log_dir of this title (name, with a letter in suffix, or
+    // none) whose installation lies in this install directory: a whole log
+    // that names its uninstal.bat. path receives its path.
+    bool find_own_log(const char *log_dir, const char *name, char *suffix, char *path, size_t size) const;
+    // Opens that log to go on with it after its last line (closing any open
+    // one). False with ERR_FILE_OPEN.
+    bool append_log(const char *path);
+    // True when the open log has a whole key=value line naming that path.
+    bool log_names(LOG_KEY key, const char *value) const;
     // Appends "key=value" to the open setup log and flushes it. False with
     // ERR_NULL_POINTER without a log, key (KEY_OTHER) or value; with ERR_FILE_WRITE when
     // the line did not reach the disk whole: the log is then cut back to its last whole
@@ -283,6 +334,20 @@ public:
     // ERR_OTHER_VERSION. Stops at a confirmed Cancel, an OVERWRITE_ABORT or
     // the first failure; whatever was made before stays, and the log names it.
     ROAD_RESULT run_install_road(ROAD_FRONT &front);
+
+    // ---- the Apps & Features entry (app_entry.cpp) ----
+    // The entry for the log at log_path: kib is the installation's size in
+    // kibibytes, date the local date as YYYYMMDD. The display name tells a
+    // log with a letter (the same title installed elsewhere) apart by its
+    // install directory. False when a value does not fit.
+    bool describe_app_entry(const char *log_path, uint32_t kib, const char *date, APP_ENTRY &entry) const;
+    // Kibibytes, rounded up, of the files that the open log names (each once).
+    uint32_t logged_kib() const;
+    // Writes the entry of the open log, once everything is installed: first
+    // the log's MkReg line, then the key, so that no entry is ever there that
+    // no log names. A key of that name is taken over only when it is empty
+    // or its UninstallString names this log; another program's is left alone.
+    APP_ENTRY_RESULT write_app_entry();
 
     // ---- program shortcut (shortcut.cpp) ----
     // Creates folder's directory tree and the shortcut "<folder>\<name>.lnk"

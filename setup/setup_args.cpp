@@ -6,8 +6,9 @@
 
 const char SETUP_USAGE_TEXT[] =
     "Installs the application that setup.ini in the current directory describes.\n\n"
-    "setup.exe [/S] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR]\n\n"
+    "setup.exe [/S] [/REPLACE] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR]\n\n"
     "/S\tsilent: no windows and no questions; a file of another size already there is kept\n"
+    "/REPLACE\twith /S: a file of another size already there is replaced (an upgrade)\n"
     "/NOSHORTCUT\tno shortcut (else a silent run makes it in the Programs folder, in a folder named after the "
     "application)\n"
     "/LOG=FILE\ta report with one line per step\n"
@@ -111,6 +112,8 @@ bool parse_setup_args(const char *args, SETUP_ARGS &out)
             out.silent = true;
         } else if (is_option(option, len, "/NOSHORTCUT")) {
             out.no_shortcut = true;
+        } else if (is_option(option, len, "/REPLACE")) {
+            out.replace = true;
         } else if (is_option(option, len, "/?")) {
             out.usage = true;
         } else if (starts_with(option, len, "/LOG=")) {

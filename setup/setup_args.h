@@ -1,4 +1,4 @@
-// setup.exe's command line: [/S] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR], the
+// setup.exe's command line: [/S] [/REPLACE] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR], the
 // names in any case. /D= comes last and takes the rest of the line, blanks
 // included; a value may stand in double quotes.
 #ifndef SETUP_SETUP_ARGS_H
@@ -19,6 +19,7 @@ struct SETUP_ARGS {
     bool given;                        // the line holds anything but blanks
     bool silent;                       // /S, seen anywhere before /D=, even on a line that is refused
     bool no_shortcut;                  // /NOSHORTCUT
+    bool replace;                      // /REPLACE: with /S, a file of another size is replaced
     bool usage;                        // /?
     char log_file[SETUP_PATH_SIZE];    // /LOG=; empty without
     char install_dir[SETUP_PATH_SIZE]; // /D=; empty without

@@ -5,6 +5,7 @@
 
 #include "lib/fileutil.h"
 #include "lib/generr.h"
+#include "platform/path_text.h"
 #include "platform/platform.h"
 #include "setup/log_format.h"
 #include "setup/names.h"
@@ -63,9 +64,20 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
         }
     }
 
-    // The bare name, then the name with "a" to "y": 26 names in all.
+    // Setup run again into the same folder (a repair, an upgrade) goes on
+    // with that installation's log: one record of everything it owns, one
+    // entry, and uninstal.bat that removes it all.
     char suffix[2] = {0, 0};
     char path[SETUP_PATH_SIZE];
+    if (!made_dir && find_own_log(log_dir, name, suffix, path, sizeof path)) {
+        if (!append_log(path))
+            return false;
+        if (relative_name)
+            join_path(relative_name, size, relative_dir, name, suffix, ".log");
+        return true;
+    }
+    suffix[0] = '\0';
+    // The bare name, then the name with "a" to "y": 26 names in all.
     for (;;) {
         join_path(path, sizeof path, log_dir, name, suffix, ".log");
         // A log that cannot be opened now takes its name all the same: the
@@ -103,6 +115,46 @@ bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
     return true;
 }
 
+bool SETUP_TYPE::find_own_log(const char *log_dir, const char *name, char *suffix, char *path, size_t size) const
+{
+    char batch[SETUP_PATH_SIZE];
+    if (!join_path(batch, sizeof batch, get_installpath(), BATCH_FILE_NAME))
+        return false;
+    for (suffix[0] = 0;; suffix[0] = suffix[0] ? (char)(suffix[0] + 1) : 'a') {
+        PARSED_LOG earlier;
+        // Only a whole log that this uninstaller reads whole, of this title,
+        // that names this folder's uninstal.bat: another is no installation
+        // of ours here, and appending to a cut line would name a wrong path.
+        if (join_path(path, size, log_dir, name, suffix, ".log") && file_present(path) &&
+            earlier.load(path) == LOAD_OK && earlier.count > 0 && earlier.ends_whole() && !earlier.unknown_need() &&
+            !std::strcmp(earlier.title(), get_apptitle()) && earlier.names_file(batch))
+            return true;
+        if (suffix[0] == 'y')
+            return false;
+    }
+}
+
+bool SETUP_TYPE::append_log(const char *path)
+{
+    close_log();
+    int64_t length = plat_file_size(path);
+    PARSED_LOG earlier;
+    FILE *stream = length >= 0 && earlier.load(path) == LOAD_OK ? openfile(path, "at", false) : nullptr;
+    if (!stream || !log.start(stream, path)) {
+        err_code = ERR_FILE_OPEN;
+        return false;
+    }
+    log.length = length;
+    log.taken_over = true;
+    for (int32_t i = 0; i < earlier.count; ++i)
+        if (earlier.lines[i].key == KEY_NEEDS && !earlier.lines[i].cut) {
+            LOG_KEY needed = log_key_of(earlier.lines[i].value, std::strlen(earlier.lines[i].value));
+            if (needed != KEY_OTHER)
+                log.announced |= 1u << needed;
+        }
+    return true;
+}
+
 bool SETUP_TYPE::open_log(const char *path)
 {
     close_log();
@@ -120,9 +172,24 @@ bool SETUP_TYPE::log_entry(LOG_KEY key, const char *value)
         err_code = ERR_NULL_POINTER;
         return false;
     }
+    // A log taken over names much of this run already: once is enough.
+    if (log.taken_over && log_key_names_path(key) && log_names(key, value))
+        return true;
     if (log.entry(key, value))
         return true;
     err_code = ERR_FILE_WRITE;
+    return false;
+}
+
+bool SETUP_TYPE::log_names(LOG_KEY key, const char *value) const
+{
+    PARSED_LOG read;
+    if (!log.path[0] || read.load(log.path) != LOAD_OK)
+        return false;
+    for (int32_t i = 0; i < read.count; ++i)
+        if (read.lines[i].key == key && !read.lines[i].cut && !read.lines[i].has_nul &&
+            same_path(read.lines[i].value, value))
+            return true;
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/path_text.h"
+#include "platform/platform.h"
 
 ENTRY_CHECK check_entry(const char *value, const PROTECTED_DIRS &dirs)
 {
@@ -33,5 +34,18 @@ ENTRY_CHECK check_entry(const char *value, const PROTECTED_DIRS &dirs)
     for (const char *programs : dirs.programs)
         if (programs[0] && same_path(value, programs))
             return ENTRY_PROGRAMS_DIR;
+    return ENTRY_SAFE;
+}
+
+ENTRY_CHECK check_entry_key(const char *value)
+{
+    if (!value || !value[0])
+        return ENTRY_BAD_NAME;
+    if (std::strlen(value) >= LOG_PATH_SIZE)
+        return ENTRY_TOO_LONG;
+    // By character: the second byte of a double-byte character may be 0x5C.
+    for (const char *p = value; *p; p = plat_char_next(p))
+        if (*p == '\\')
+            return ENTRY_BAD_NAME;
     return ENTRY_SAFE;
 }

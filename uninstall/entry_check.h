@@ -18,7 +18,10 @@ enum ENTRY_CHECK {
     ENTRY_WINDOWS_DIR,
     ENTRY_SYSTEM_DIR,
     ENTRY_PROGRAMS_DIR,
-    ENTRY_LINK // a junction or symbolic link on the way, found when it was to go
+    ENTRY_LINK, // a junction or symbolic link on the way, found when it was to go
+    // An MkReg line's Apps & Features entry:
+    ENTRY_KEY_NOT_OURS,   // its UninstallString does not name this log
+    ENTRY_KEY_HAS_SUBKEYS // it holds keys of its own
 };
 
 // The folders that no entry may name itself. Empty strings are unset.
@@ -31,5 +34,8 @@ struct PROTECTED_DIRS {
 
 // The safety check of one MkDir or MkFile value (null counts as empty).
 ENTRY_CHECK check_entry(const char *value, const PROTECTED_DIRS &dirs);
+// The check of an MkReg value by its name alone: a key directly below the
+// Uninstall key (no "\\", not empty, within LOG_PATH_SIZE).
+ENTRY_CHECK check_entry_key(const char *value);
 
 #endif

@@ -54,6 +54,8 @@ const char *check_text(ENTRY_CHECK check)
     case ENTRY_SYSTEM_DIR: return "the system directory";
     case ENTRY_PROGRAMS_DIR: return "the Programs folder";
     case ENTRY_LINK: return "a junction or symbolic link";
+    case ENTRY_KEY_NOT_OURS: return "the entry of another installation";
+    case ENTRY_KEY_HAS_SUBKEYS: return "an entry with keys below it";
     default: return "safe";
     }
 }

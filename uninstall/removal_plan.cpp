@@ -82,6 +82,11 @@ void REMOVAL_PLAN::plan_line(int32_t index, PLAN_ITEM &item, const REMOVAL_CONTE
         item.action = PLAN_SKIP_CUT;
         return;
     }
+    if (line.key == KEY_MKREG) {
+        item.check = line.has_nul ? ENTRY_BAD_NAME : check_entry_key(line.value);
+        item.action = item.check == ENTRY_SAFE ? PLAN_REMOVE_ENTRY : PLAN_SKIP_UNSAFE;
+        return;
+    }
     item.check = line.has_nul ? ENTRY_BAD_NAME : check_entry(line.value, context.dirs);
     if (item.check != ENTRY_SAFE) {
         item.action = PLAN_SKIP_UNSAFE;
@@ -148,13 +153,13 @@ bool REMOVAL_PLAN::build(const REMOVAL_CONTEXT &context)
     count = 0;
     int32_t entries = 0;
     for (int32_t i = 0; i < log.count; ++i)
-        if (log_key_names_path(log.lines[i].key))
+        if (log_key_is_removed(log.lines[i].key))
             ++entries;
     items = static_cast<PLAN_ITEM *>(plat_malloc(sizeof(PLAN_ITEM) * (size_t)(entries ? entries : 1)));
     if (!items)
         return false;
     for (int32_t i = log.count - 1; i >= 0; --i)
-        if (log_key_names_path(log.lines[i].key))
+        if (log_key_is_removed(log.lines[i].key))
             plan_line(i, items[count++], context);
 
     // A directory that holds a deferred file cannot go before that file does.
@@ -303,7 +308,8 @@ void REMOVAL_PLAN::execute(REMOVAL_QUESTIONS &questions, bool schedule_at_restar
         case PLAN_LEAVE_UNINSTALLER: item.outcome = OUT_LEFT; break;
         case PLAN_DEFER:
         case PLAN_LOG_ITSELF:
-        case PLAN_LOG_DIR: break; // below, and in finish()
+        case PLAN_LOG_DIR:
+        case PLAN_REMOVE_ENTRY: break; // below, and in finish()
         }
     }
     // In log order reversed, so a directory's deferred contents come first.
@@ -328,6 +334,23 @@ bool REMOVAL_PLAN::must_keep_log() const
     return false;
 }
 
+// A Needs line for a key of which no line stays (the entry went): the
+// rewritten log is then one that any uninstaller reads.
+bool REMOVAL_PLAN::needless(int32_t line) const
+{
+    const LOG_LINE &needs = log.lines[line];
+    if (needs.key != KEY_NEEDS || needs.cut)
+        return false;
+    LOG_KEY needed = log_key_of(needs.value, std::strlen(needs.value));
+    if (needed != KEY_MKREG)
+        return false;
+    for (int32_t i = 0; i < count; ++i)
+        if (log.lines[items[i].line].key == needed &&
+            (outcome_is_kept(items[i].outcome) || items[i].outcome == OUT_LEFT || items[i].outcome == OUT_PENDING))
+            return false;
+    return true;
+}
+
 // Writes the lines that still mean something to "<log>.tmp" and puts it in
 // the log's place; the old log stays until the new one is whole.
 bool REMOVAL_PLAN::rewrite_log()
@@ -348,8 +371,8 @@ bool REMOVAL_PLAN::rewrite_log()
         const PLAN_ITEM *item = nullptr;
         if (next_item >= 0 && items[next_item].line == i)
             item = &items[next_item--];
-        if (!item || outcome_is_kept(item->outcome) || item->outcome == OUT_DEFERRED || item->outcome == OUT_LEFT ||
-            item->outcome == OUT_PENDING)
+        if ((!item && !needless(i)) || (item && (outcome_is_kept(item->outcome) || item->outcome == OUT_DEFERRED ||
+                                                 item->outcome == OUT_LEFT || item->outcome == OUT_PENDING)))
             written = out.copy(log.lines[i]);
     }
     if (!out.close() || !written) {
@@ -368,9 +391,64 @@ bool REMOVAL_PLAN::rewrite_log()
     return true;
 }
 
+// True while something the log names stays that another run could still
+// remove: the entry is then the user's way to that run.
+bool REMOVAL_PLAN::rerun_could_remove() const
+{
+    for (int32_t i = 0; i < count; ++i) {
+        PLAN_OUTCOME outcome = items[i].outcome;
+        if (items[i].at_restart || outcome == OUT_IN_USE || outcome == OUT_ACCESS_DENIED || outcome == OUT_FAILED ||
+            outcome == OUT_DEFERRED)
+            return true;
+    }
+    return false;
+}
+
+// Only a key directly below the Uninstall key (the plan checked the name)
+// whose UninstallString names this log, or an empty one that a setup
+// stopped after making it, and never one with keys below it.
+void REMOVAL_PLAN::remove_entry(PLAN_ITEM &item)
+{
+    const char *key = path_of((int32_t)(&item - items));
+    char command[ENTRY_COMMAND_SIZE];
+    uint32_t type = 0, values = 0, subkeys = 0;
+    PLAT_RESULT asked = plat_reg_get(key, "UninstallString", &type, command, sizeof command);
+    bool ours = asked == PLAT_DONE && type == PLAT_REG_SZ && command_names_log(command, log_path);
+    PLAT_RESULT counted = asked == PLAT_DONE || asked == PLAT_MISSING ? plat_reg_count(key, &values, &subkeys) : asked;
+    if (counted == PLAT_MISSING) {
+        item.outcome = OUT_MISSING;
+        return;
+    }
+    if (counted != PLAT_DONE) {
+        item.outcome = outcome_of(counted);
+        return;
+    }
+    item.check = subkeys > 0 ? ENTRY_KEY_HAS_SUBKEYS : !ours && values > 0 ? ENTRY_KEY_NOT_OURS : ENTRY_SAFE;
+    if (item.check != ENTRY_SAFE) {
+        item.outcome = OUT_UNSAFE;
+        return;
+    }
+    PLAT_RESULT deleted = plat_reg_delete_key(key);
+    if (deleted == PLAT_NOT_EMPTY) {
+        item.check = ENTRY_KEY_HAS_SUBKEYS;
+        item.outcome = OUT_UNSAFE;
+    } else {
+        item.outcome = outcome_of(deleted);
+    }
+}
+
 void REMOVAL_PLAN::finish()
 {
     log_problem = PLAT_DONE;
+    // Before the log: an entry whose log is gone would be an orphan.
+    bool keep_entry = rerun_could_remove();
+    for (int32_t i = 0; i < count; ++i)
+        if (items[i].action == PLAN_REMOVE_ENTRY) {
+            if (keep_entry)
+                items[i].outcome = OUT_LEFT;
+            else
+                remove_entry(items[i]);
+        }
     if (must_keep_log()) {
         log_rewritten = rewrite_log();
         for (int32_t i = 0; i < count; ++i)

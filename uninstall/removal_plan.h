@@ -1,11 +1,17 @@
 // The removal plan: from a setup log, in reverse log order, one planned
-// action per MkDir and MkFile line with its reason; then its execution
+// action per MkDir, MkFile and MkReg line with its reason; then its execution
 // through the platform seam, each outcome recorded; last the log itself,
 // deleted when nothing it names is left, else rewritten to name only what
 // remains, so that running the uninstaller again finishes the job.
 //
 // The plan is a plain list: nothing is ever removed that is not the value
-// of a complete, safe MkDir or MkFile line of the log.
+// of a complete, safe MkDir, MkFile or MkReg line of the log.
+//
+// The Apps & Features entry goes last, before the log: only when nothing is
+// left that running the uninstaller again could still remove (something in
+// use, access denied, a failure, the part the command window holds), since
+// the entry is how the user runs it again. A shared file kept or a folder
+// that holds the user's files is no reason: they stay whatever happens.
 #ifndef UNINSTALL_REMOVAL_PLAN_H
 #define UNINSTALL_REMOVAL_PLAN_H
 
@@ -16,16 +22,17 @@
 #include "uninstall/exit_status.h"
 
 enum PLAN_ACTION {
-    PLAN_DELETE_FILE,      // an MkFile entry
-    PLAN_REMOVE_DIR,       // an MkDir entry, removed only when empty
-    PLAN_ASK_SHARED,       // a file in the Windows or system directory: may be another program's
-    PLAN_HAND_OVER,        // such a file that another setup log names too: left to that installation
-    PLAN_DEFER,            // held by the command interpreter that started us: a later pass removes it
-    PLAN_SKIP_UNSAFE,      // fails the safety check (check says why)
-    PLAN_SKIP_CUT,         // the log's last line, cut short
-    PLAN_LOG_ITSELF,       // the log's own line: deleted or rewritten last
-    PLAN_LOG_DIR,          // the log directory: removed when empty, else left without a word
-    PLAN_LEAVE_UNINSTALLER // the uninstaller beside the log, which every log shares
+    PLAN_DELETE_FILE,       // an MkFile entry
+    PLAN_REMOVE_DIR,        // an MkDir entry, removed only when empty
+    PLAN_ASK_SHARED,        // a file in the Windows or system directory: may be another program's
+    PLAN_HAND_OVER,         // such a file that another setup log names too: left to that installation
+    PLAN_DEFER,             // held by the command interpreter that started us: a later pass removes it
+    PLAN_SKIP_UNSAFE,       // fails the safety check (check says why)
+    PLAN_SKIP_CUT,          // the log's last line, cut short
+    PLAN_LOG_ITSELF,        // the log's own line: deleted or rewritten last
+    PLAN_LOG_DIR,           // the log directory: removed when empty, else left without a word
+    PLAN_LEAVE_UNINSTALLER, // the uninstaller beside the log, which every log shares
+    PLAN_REMOVE_ENTRY       // an MkReg entry: the Apps & Features entry, removed in finish()
 };
 
 enum PLAN_OUTCOME {
@@ -127,8 +134,9 @@ public:
     // Carries the plan out, asking questions where it must. With
     // schedule_at_restart false, what is in use is only reported.
     void execute(REMOVAL_QUESTIONS &questions, bool schedule_at_restart = true);
-    // The last step: deletes the log when nothing it names is left, else
-    // rewrites it (a temporary file, then a replace). Lets go of the log.
+    // The last step: removes the entry when it may go (see above), then
+    // deletes the log when nothing it names is left, else rewrites it (a
+    // temporary file, then a replace). Lets go of the log.
     void finish();
     // Lets go of the log without touching anything.
     void close();
@@ -150,6 +158,9 @@ private:
     void settle_deferred(PLAN_ITEM &item);
     bool only_deferred_inside(const char *dir) const;
     bool must_keep_log() const;
+    bool rerun_could_remove() const;
+    bool needless(int32_t line) const;
+    void remove_entry(PLAN_ITEM &item);
     bool rewrite_log();
 };
 

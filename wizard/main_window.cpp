@@ -141,3 +141,10 @@ void WIZARD_FRONT::show_error(const char *detail, int32_t code)
         owner = main_window && IsWindow(main_window) ? main_window : nullptr;
     setup_error(owner, error_db.get_error_msg(code), "%s", detail);
 }
+
+void WIZARD_FRONT::show_warning(const char *text)
+{
+    HWND owner = main_window && IsWindow(main_window) ? main_window : nullptr;
+    report.line(REPORT_BOX, "Setup - Warning: %s", text);
+    MessageBoxA(owner, text, "Setup - Warning", MB_OK | MB_ICONWARNING);
+}

@@ -38,7 +38,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR args, int show_state)
     // /S: no window of any kind, not even for a refused command line.
     if (command.silent) {
         bool programs = locate_programs_folder();
-        SILENT_FRONT silent(programs ? programs_path : nullptr);
+        SILENT_FRONT silent(programs ? programs_path : nullptr, command.replace);
         SILENT_PACKAGE_FRONT quiet;
         int status = run_setup_from(own, setup_job, args, command, silent, quiet, report);
         release_programs_folder();

@@ -52,6 +52,7 @@ public:
     OVERWRITE_ANSWER ask_overwrite(const char *destination) override;
     FRONT_ANSWER road_ended(const ROAD_RESULT &road) override;
     void show_error(const char *detail, int32_t code) override; // main_window.cpp
+    void show_warning(const char *text) override;
 
 private:
     HINSTANCE module;

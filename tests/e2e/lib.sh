@@ -350,3 +350,37 @@ PY
 # The common ways through the wizard, shared with the benchmarks.
 # shellcheck source=tests/e2e/wizard_paths.sh
 . "$SOURCE_DIR/tests/e2e/wizard_paths.sh"
+
+# ---- the Apps & Features entries, as Wine's own programs see them
+
+UNINSTALL_KEY='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+
+# Deletes an entry that an earlier run of the scenario left.
+clean_entry() { # KEY
+    "$WINE_RUN" reg delete "$UNINSTALL_KEY\\$1" /f >/dev/null 2>&1 </dev/null
+    return 0
+}
+
+# The Uninstall key exported by "reg export", as UTF-8 without CR.
+export_uninstall() { # FILE
+    "$WINE_RUN" reg export "$UNINSTALL_KEY" "$(dos_of_unix "$1.utf16")" /y >/dev/null 2>&1 </dev/null
+    iconv -f UTF-16 -t UTF-8 "$1.utf16" | tr -d '\r' >"$1"
+    return 0
+}
+
+# "uninstaller --list": one line per entry, KEY|||DisplayName.
+list_entries() {
+    "$WINE_RUN" uninstaller --list </dev/null 2>/dev/null | tr -d '\r'
+}
+
+# The entry's values as "reg query" prints them, against stdin (a grep -F
+# pattern per line, each of which must match a line of its own).
+expect_entry_values() { # KEY
+    local values pattern
+    values="$("$WINE_RUN" reg query "$UNINSTALL_KEY\\$1" </dev/null 2>&1 | tr -d '\r')"
+    printf '%s\n' "$values" >"$OUT/entry-values.txt"
+    while IFS= read -r pattern; do
+        grep -qF -- "$pattern" <<<"$values" || fail "the entry $1 lacks: $pattern"
+    done
+    return 0
+}

@@ -384,8 +384,8 @@ bool slash_swallowed(const std::string &text)
 
 bool full_path_model(const std::string &path)
 {
-    return !slash_swallowed(path) && path.size() >= 3 && std::isalpha((unsigned char)path[0]) && path[1] == ':' && path[2] == '\\' &&
-           plain_parts_model(path.substr(3), true);
+    return !slash_swallowed(path) && path.size() >= 3 && std::isalpha((unsigned char)path[0]) && path[1] == ':' &&
+           path[2] == '\\' && plain_parts_model(path.substr(3), true);
 }
 
 void check_names(FuzzedDataProvider &in)

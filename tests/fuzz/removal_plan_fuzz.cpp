@@ -25,6 +25,9 @@ namespace {
 
 const char LOG_PATH[] = "C:\\windows\\UnInstal\\fuzz.log";
 const char OTHER_LOG[] = "C:\\windows\\UnInstal\\other.log";
+// Its entry in Apps & Features.
+const char OTHER_KEY[] = "SetupLog other.log";
+const char OTHER_COMMAND[] = "\"C:\\windows\\UnInstal\\uninstal.exe\" \"C:\\windows\\UnInstal\\other.log\"";
 const char START_DIR[] = "C:\\app";
 // Files and folders that the fuzzed log cannot name safely or that another
 // installation owns; each must still be there afterwards.
@@ -92,8 +95,15 @@ void check_removable(const REMOVAL_PLAN &plan, int32_t i, const PROTECTED_DIRS &
     const PLAN_ITEM &item = plan.items[i];
     FUZZ_CHECK(item.line >= 0 && item.line < plan.log.count, "item %d has line %d", (int)i, (int)item.line);
     const LOG_LINE &line = plan.log.lines[item.line];
-    FUZZ_CHECK(line.key == KEY_MKDIR || line.key == KEY_MKFILE, "item %d is planned from line %d: %s", (int)i,
-               (int)item.line, line.text);
+    FUZZ_CHECK(log_key_is_removed(line.key), "item %d is planned from line %d: %s", (int)i, (int)item.line, line.text);
+    if (line.key == KEY_MKREG) {
+        FUZZ_CHECK(item.action == PLAN_SKIP_UNSAFE || item.action == PLAN_SKIP_CUT || item.action == PLAN_REMOVE_ENTRY,
+                   "an entry's item %d has action %d", (int)i, (int)item.action);
+        FUZZ_CHECK(item.action != PLAN_REMOVE_ENTRY ||
+                       (!line.cut && !line.has_nul && check_entry_key(line.value) == ENTRY_SAFE),
+                   "an entry that is no key right below the Uninstall key is planned: %s", line.text);
+        return;
+    }
     switch (item.action) {
     case PLAN_SKIP_UNSAFE:
     case PLAN_SKIP_CUT:
@@ -162,6 +172,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(fuzzdrive::put(LOG_PATH, std::string(text, size)), "cannot write the log");
     lay_out(named);
     const std::map<std::string, Entry> before = fuzzdrive::snapshot();
+    // Another installation's entry, whatever the log names: it stays.
+    plat_reg_create_key(OTHER_KEY, nullptr);
+    plat_reg_set_string(OTHER_KEY, "UninstallString", OTHER_COMMAND);
 
     REMOVAL_CONTEXT context = {};
     join_path(context.dirs.windows, sizeof context.dirs.windows, fuzzdrive::WINDOWS_DIR);
@@ -182,7 +195,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // complete, safe line.
     int32_t entries = 0;
     for (int32_t i = 0; i < plan.log.count; ++i)
-        entries += plan.log.lines[i].key == KEY_MKDIR || plan.log.lines[i].key == KEY_MKFILE;
+        entries += log_key_is_removed(plan.log.lines[i].key);
     FUZZ_CHECK(plan.count == entries, "%d items for %d entries", (int)plan.count, (int)entries);
     for (int32_t i = 0; i < plan.count; ++i)
         check_removable(plan, i, context.dirs);
@@ -198,6 +211,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(before.count(entry.first), "%s was left behind", entry.first.c_str());
     for (const char *kept : KEPT)
         FUZZ_CHECK(after.count(kept), "%s was removed", kept);
+    char other[256] = "";
+    FUZZ_CHECK(plat_reg_get(OTHER_KEY, "UninstallString", nullptr, other, sizeof other) == PLAT_DONE &&
+                   !std::strcmp(other, OTHER_COMMAND),
+               "another installation's entry was changed: '%s'", other);
     if (!after.count(SENTINEL))
         FUZZ_CHECK(named_as_file(plan.log, SENTINEL, context.dirs), "%s was removed, which no MkFile line names",
                    SENTINEL);

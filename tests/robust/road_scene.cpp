@@ -1,5 +1,7 @@
 #include "tests/robust/road_scene.h"
 
+#include <cstring>
+
 #include "lib/generr.h"
 #include "platform/fault.h"
 #include "platform/platform.h"
@@ -15,6 +17,7 @@ namespace scene {
 namespace {
 
 const char LOG[] = "C:\\windows\\UnInstal\\Robust.log";
+const char KEY[] = "SetupLog Robust.log";
 // Two of them in folders below the install directory, one inside the other.
 const char *const APP_FILES[] = {"app.exe",   "readme.txt",          "help\\index.htm", "data1.dat",
                                  "data2.dat", "help\\img\\logo.gif", "data3.dat",       "data4.dat"};
@@ -65,6 +68,12 @@ bool install(int32_t *code)
         SILENT_FRONT front;
         ROAD_RESULT road = job.run_install_road(front);
         succeeded = road.end == ROAD_DONE && job.create_shortcut("C:\\windows\\Start Menu\\Programs\\Robust");
+        APP_ENTRY_END entry = succeeded ? job.write_app_entry().end : APP_ENTRY_WRITTEN;
+        // The substitute keeps the registry on the same disk: full, it
+        // refuses the entry as it refuses a line of the log.
+        if (entry == APP_ENTRY_REFUSED)
+            err_code = ERR_FILE_WRITE;
+        succeeded = succeeded && entry == APP_ENTRY_WRITTEN;
     }
     *code = err_code;
     job.close_log();
@@ -86,6 +95,18 @@ std::string check(const logtruth::Tree &before, const logtruth::Tree &after, boo
     PARSED_LOG log;
     if (after.count(LOG) && log.load(LOG) != LOAD_OK)
         return "the uninstaller's reader refuses the log";
+    // No entry in Apps & Features that the log does not name, and after a
+    // successful run one that hands this log to the uninstaller.
+    char command[ENTRY_COMMAND_SIZE];
+    bool entry = plat_reg_count(KEY, nullptr, nullptr) == PLAT_DONE;
+    bool named = false;
+    for (int32_t i = 0; i < log.count; ++i)
+        named = named || (log.lines[i].key == KEY_MKREG && !log.lines[i].cut && !std::strcmp(log.lines[i].value, KEY));
+    if (entry && !named)
+        return "an entry is there that the log does not name";
+    if (succeeded && (plat_reg_get(KEY, "UninstallString", nullptr, command, sizeof command) != PLAT_DONE ||
+                      !command_names_log(command, LOG)))
+        return "the entry does not hand the log to the uninstaller";
     // A file the log names as installed holds all of its source, and after a
     // successful run every one does.
     for (const char *name : APP_FILES) {

@@ -1,6 +1,6 @@
 // The installation that the kill and full-disk sweeps run again and again:
 // ten files (one met in another version, which the user skips, one met the
-// same) and a shortcut, on the scratch drive of tests/fuzz/support, and the
+// same), a shortcut and the entry in Apps & Features, on the scratch drive of tests/fuzz/support, and the
 // check of what a run left.
 #ifndef TESTS_ROBUST_ROAD_SCENE_H
 #define TESTS_ROBUST_ROAD_SCENE_H
@@ -20,8 +20,8 @@ logtruth::Tree snapshot();
 // The installation as setup.exe runs it; false with *code set when it failed.
 bool install(int32_t *code);
 // Empty when the log is whole and truthful, the uninstaller's reader takes
-// it, the files the user kept are unchanged, and every installed file that
-// the log names (after a successful run: every one) holds its source's bytes.
+// it, it names any entry in Apps & Features there is, the files the user kept are unchanged, and every installed file
+// that the log names (after a successful run: every one) holds its source's bytes.
 std::string check(const logtruth::Tree &before, const logtruth::Tree &after, bool succeeded);
 
 } // namespace scene

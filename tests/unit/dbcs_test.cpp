@@ -77,13 +77,14 @@ enum Op {
     STAYS_INSIDE,
     SAME_PATH,
     FILE_PART,
-    LOG_ENTRY
+    LOG_ENTRY,
+    ENTRY_KEY
 };
 // clang-format off
 const char *const op_names[] = {"terminate_path", "extract_path",      "extract_filename",  "copy_path",
                                 "has_extension",  "remove_extension",  "has_path",          "ends_in_backslash",
                                 "join_browsed_path", "path_below",       "title_file_name",   "file_name_stays_inside",
-                                "same_path",      "path_file_name",    "check_entry"};
+                                "same_path",      "path_file_name",    "check_entry",       "check_entry_key"};
 // clang-format on
 
 // The operation on input as a text; arg is path_below's folder.
@@ -108,6 +109,7 @@ std::string apply(Op op, const std::string &input, const char *arg)
     case SAME_PATH: return same_path(in, arg) ? "yes" : "no";
     case FILE_PART: return path_file_name(in);
     case LOG_ENTRY: return check_entry(in, PROTECTED_DIRS()) == ENTRY_SAFE ? "safe" : "refused";
+    case ENTRY_KEY: return check_entry_key(in) == ENTRY_SAFE ? "safe" : "refused";
     }
     return "<no such operation>";
 }
@@ -147,6 +149,8 @@ const ScanCase scan_cases[] = {
     {SAME_PATH, "C:\\\x83\x41", "yes", "no", "c:\\\x83\x61"},
     {FILE_PART, "C:\\d\\" SO HYO ".txt", ".txt", SO HYO ".txt", nullptr},
     {LOG_ENTRY, "C:\\" SO "\\" HYO ".txt", "refused", "safe", nullptr},
+    // The Apps & Features key of a double-byte title is one key, not a path.
+    {ENTRY_KEY, "SetupLog " SO HYO ".log", "refused", "safe", nullptr},
 };
 // clang-format on
 
@@ -206,6 +210,24 @@ TEST(DbcsCodePage, LeadBytesOf932)
     EXPECT_EQ(plat_char_next(text + 1), text + 3);
     EXPECT_EQ(plat_char_next(text + 3), text + 4) << "a lead byte at the end stands alone";
     EXPECT_EQ(plat_char_next(text + 4), text + 4);
+}
+
+// A registry key of a double-byte name is one key: none is made above it
+// for the bytes before a second byte 0x5C, and deleting it leaves nothing.
+TEST(DbcsCodePage, RegistryKeyOfADoubleByteNameIsOneKey)
+{
+    CodePage scope(932);
+    SKIP_UNLESS_932();
+    const char key[] = "SetupLog " SO HYO ".log";
+    ASSERT_EQ(plat_reg_create_key(key, nullptr), PLAT_DONE);
+    ASSERT_EQ(plat_reg_set_dword(key, "NoModify", 1), PLAT_DONE);
+    uint32_t values = 0, subkeys = 9;
+    EXPECT_EQ(plat_reg_count(key, &values, &subkeys), PLAT_DONE);
+    EXPECT_EQ(values, 1u);
+    EXPECT_EQ(subkeys, 0u);
+    EXPECT_NE(plat_reg_count("SetupLog \x83", nullptr, nullptr), PLAT_DONE) << "a key cut inside a character";
+    EXPECT_EQ(plat_reg_delete_key(key), PLAT_DONE);
+    EXPECT_NE(plat_reg_count(key, nullptr, nullptr), PLAT_DONE);
 }
 
 // The whole road with double-byte names: install path, file and shortcut

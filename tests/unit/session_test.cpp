@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <ctime>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -11,8 +14,10 @@
 #include "lib/generr.h"
 #include "platform/fault.h"
 #include "tests/unit/support/job_fixture.h"
+#include "tests/unit/support/log_truth.h"
 #include "tests/unit/support/test_env.h"
 #include "setup/session.h"
+#include "uninstall/removal_plan.h"
 
 using testenv::read_file;
 using testenv::write_file;
@@ -42,7 +47,7 @@ protected:
     {
         SETUP_ARGS args;
         parse_setup_args(line.c_str(), args);
-        SILENT_FRONT front(with_programs ? programs.c_str() : nullptr);
+        SILENT_FRONT front(with_programs ? programs.c_str() : nullptr, args.replace);
         int status = run_setup(job, line.c_str(), args, front, report);
         plat_test_reset();
         return status;
@@ -86,6 +91,7 @@ TEST_F(SilentSetupTest, WholeRunInstallsReportsAndLogs)
                                   "kept " + dir + "b.txt",
                                   "skipped " + dir + "c.txt: " + error(ERR_OTHER_VERSION),
                                   "shortcut made in " + folder,
+                                  "entry none: no uninstal.exe beside the setup log",
                                   "exit 0: installed",
                               }));
     EXPECT_EQ(read_file(dir + "a.exe"), "MZ tool");
@@ -144,7 +150,10 @@ TEST_P(SilentOutcomeTest, StatusReportAndDisk)
     } else {
         std::vector<std::string> lines = report_lines();
         ASSERT_GE(lines.size(), 2u);
-        EXPECT_EQ(lines[lines.size() - 2], reason);
+        size_t before_exit = lines.size() - 2;
+        if (before_exit > 0 && lines[before_exit].rfind("entry ", 0) == 0)
+            --before_exit; // the entry's line, after the shortcut's
+        EXPECT_EQ(lines[before_exit], reason);
         EXPECT_EQ(lines.back().substr(0, 7), "exit " + std::to_string(c.status) + ":");
     }
     EXPECT_EQ(file_exists((app + "a.exe").c_str()), c.installed);
@@ -223,4 +232,250 @@ TEST_F(SilentSetupTest, ReportOverAnInputOrADeviceIsABadCommandLine)
         // The others are reports: setup.ini is refused at its evil line.
         EXPECT_TRUE(c.status == SETUP_EXIT_BAD_ARGS || file_exists((source + c.report).c_str())) << c.report;
     }
+}
+
+// ---- the Apps & Features entry ----------------------------------------------
+
+namespace {
+
+// Each value of an entry: "text" for a string, "#n" for a number.
+std::map<std::string, std::string> entry_values(const std::string &key)
+{
+    std::map<std::string, std::string> values;
+    char name[256];
+    for (uint32_t i = 0; plat_reg_value_name(key.c_str(), i, name, sizeof name) == PLAT_DONE; ++i) {
+        char data[ENTRY_COMMAND_SIZE] = {};
+        uint32_t type = 0;
+        if (plat_reg_get(key.c_str(), name, &type, data, sizeof data) != PLAT_DONE)
+            values[name] = "<unreadable>";
+        else if (type == PLAT_REG_DWORD)
+            values[name] = "#" + std::to_string(*reinterpret_cast<uint32_t *>(data));
+        else if (type == PLAT_REG_SZ)
+            values[name] = data;
+        else
+            values[name] = "<type " + std::to_string(type) + ">";
+    }
+    return values;
+}
+
+// Bytes, rounded up to kibibytes, of every file below dir (DOS path, with "\").
+uint64_t bytes_below(const std::string &dir)
+{
+    uint64_t total = 0;
+    for (const auto &entry : logtruth::snapshot(dir.substr(0, dir.size() - 1)))
+        total += entry.second.dir ? 0 : entry.second.bytes.size();
+    return total;
+}
+
+} // namespace
+
+class EntryTest : public SilentSetupTest {
+public:
+    std::string key = "SetupLog Quiet Tool.log";
+    std::string log;
+    std::string today;
+
+    void SetUp() override
+    {
+        SilentSetupTest::SetUp();
+        plat_reg_delete_key(key.c_str());
+        log = windows + "UnInstal\\Quiet Tool.log";
+        put_source("uninstal.exe", "MZ uninstaller");
+        put_source("a.exe", std::string(5000, 'x')); // several kibibytes
+        char date[16];
+        std::time_t now = std::time(nullptr);
+        std::strftime(date, sizeof date, "%Y%m%d", std::localtime(&now));
+        today = date;
+    }
+    void TearDown() override
+    {
+        plat_reg_delete_key(key.c_str());
+        SilentSetupTest::TearDown();
+    }
+    std::string command(const char *option)
+    {
+        return "\"" + windows + "UnInstal\\uninstal.exe\"" + option + " \"" + log + "\"";
+    }
+    // What the installation into dir made: its files, the log, the shortcut.
+    std::string kib(const std::string &dir)
+    {
+        uint64_t bytes = bytes_below(dir) + bytes_below(programs) + read_file(log).size();
+        return "#" + std::to_string((bytes + 1023) / 1024);
+    }
+};
+
+// The values and their types, for a description with every key and for one
+// with none of the optional ones ("none" stands for no address).
+TEST_F(EntryTest, ValuesAndTypesAsTheDescriptionGivesThem)
+{
+    const struct {
+        const char *what;
+        std::string ini; // after the title and the install path
+        std::map<std::string, std::string> optional;
+    } rows[] = {
+        {"every key",
+         "email=q@example.com\nwebsite=https://example.com/q\nversion=2.1\npublisher=Quiet & Sons\nexename=a.exe\n",
+         {{"Contact", "q@example.com"},
+          {"URLInfoAbout", "https://example.com/q"},
+          {"DisplayVersion", "2.1"},
+          {"Publisher", "Quiet & Sons"},
+          {"DisplayIcon", "<app>a.exe,0"}}},
+        {"none of the optional keys", "email=none\nwebsite=none\n", {}},
+    };
+    int n = 0;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        const std::string dir = root + "App" + std::to_string(++n) + "\\";
+        put_source("setup.ini",
+                   "apptitle=Quiet Tool\ninstallpath=" + app + "\n" + row.ini + "file=a.exe\nfile=b.txt\n");
+        ASSERT_EQ(run("/S /LOG=" + report_path + " /D=" + dir.substr(0, dir.size() - 1)), SETUP_EXIT_INSTALLED);
+        std::map<std::string, std::string> expected = {
+            {"DisplayName", "Quiet Tool"},
+            {"UninstallString", command("")},
+            {"QuietUninstallString", command(" /S")},
+            {"InstallLocation", dir},
+            {"EstimatedSize", kib(dir)},
+            {"InstallDate", today},
+            {"NoModify", "#1"},
+            {"NoRepair", "#1"},
+        };
+        for (auto value : row.optional) {
+            if (value.second.rfind("<app>", 0) == 0)
+                value.second = dir + value.second.substr(5);
+            expected.insert(value);
+        }
+        EXPECT_EQ(entry_values(key), expected);
+        // The log names the entry, announced, before the shortcut's line is
+        // followed by nothing else.
+        std::vector<std::string> logged = text_lines(log);
+        ASSERT_GE(logged.size(), 2u);
+        EXPECT_EQ(logged[logged.size() - 2], "Needs=MkReg");
+        EXPECT_EQ(logged.back(), "MkReg=" + key);
+        EXPECT_EQ(report_lines()[report_lines().size() - 2], std::string("entry ") + PLAT_UNINSTALL_ROOT + "\\" + key);
+        // Removed, with the log, for the next row.
+        EXPECT_EQ(plat_reg_delete_key(key.c_str()), PLAT_DONE);
+        plat_delete_file(log.c_str());
+    }
+}
+
+// A key of the entry's name is taken over when it is empty or names this
+// log; any other is left as it is, with a report line, and the installation
+// still counts as done.
+TEST_F(EntryTest, AKeyOfThatNameIsTakenOverOnlyWhenItIsOurs)
+{
+    const struct {
+        const char *what;
+        std::function<void(EntryTest &)> arrange;
+        std::string report; // the entry's line after "entry "
+        std::string uninstall_string;
+        int logged; // MkReg lines in the log
+    } rows[] = {
+        {"no key", [](EntryTest &) {}, "<root>", "<ours>", 1},
+        {"an empty key, as a setup stopped after making it leaves it",
+         [](EntryTest &t) { plat_reg_create_key(t.key.c_str(), nullptr); }, "<root>", "<ours>", 1},
+        {"one that names this log",
+         [](EntryTest &t) {
+             plat_reg_create_key(t.key.c_str(), nullptr);
+             plat_reg_set_string(t.key.c_str(), "UninstallString", t.command("").c_str());
+         },
+         "<root>", "<ours>", 1},
+        {"another program's",
+         [](EntryTest &t) {
+             plat_reg_create_key(t.key.c_str(), nullptr);
+             plat_reg_set_string(t.key.c_str(), "UninstallString", "\"C:\\x\\uninst.exe\" \"C:\\x\\other.log\"");
+         },
+         "none: <root> belongs to another program", "\"C:\\x\\uninst.exe\" \"C:\\x\\other.log\"", 0},
+        {"one without an UninstallString",
+         [](EntryTest &t) {
+             plat_reg_create_key(t.key.c_str(), nullptr);
+             plat_reg_set_string(t.key.c_str(), "DisplayName", "Other");
+         },
+         "none: <root> belongs to another program", "<missing>", 0},
+        {"one with a key below it", [](EntryTest &t) { plat_reg_create_key((t.key + "\\Sub").c_str(), nullptr); },
+         "none: <root> belongs to another program", "<missing>", 0},
+        {"the registry refuses", [](EntryTest &) { plat_test_fail_registry(1, PLAT_ACCESS_DENIED); },
+         "none: <root> could not be written: access denied", "<missing>", 0},
+    };
+    const std::string root_key = std::string(PLAT_UNINSTALL_ROOT) + "\\" + key;
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        put_source("setup.ini", "apptitle=Quiet Tool\ninstallpath=" + app + "\nfile=a.exe\n");
+        row.arrange(*this);
+        ASSERT_EQ(run("/S /NOSHORTCUT /LOG=" + report_path), SETUP_EXIT_INSTALLED);
+        std::string said = row.report;
+        said.replace(said.find("<root>"), 6, root_key);
+        std::vector<std::string> lines = report_lines();
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[lines.size() - 2], "entry " + said);
+        char named[ENTRY_COMMAND_SIZE] = "<missing>";
+        plat_reg_get(key.c_str(), "UninstallString", nullptr, named, sizeof named);
+        EXPECT_EQ(named, row.uninstall_string == "<ours>" ? command("") : row.uninstall_string);
+        std::vector<std::string> logged = text_lines(log);
+        EXPECT_EQ(std::count(logged.begin(), logged.end(), "MkReg=" + key), row.logged);
+        plat_reg_delete_key((key + "\\Sub").c_str());
+        plat_reg_delete_key(key.c_str());
+        plat_delete_file(log.c_str());
+    }
+}
+
+// Setup run again into the same folder goes on with the first run's log:
+// one log naming everything the installation owns, each thing once, one
+// entry; and the uninstaller on that log leaves the drive and the registry
+// as they were before the first run. Into another folder it is another
+// installation with a log and an entry of its own, told apart by its folder.
+TEST_F(EntryTest, RunAgainItGoesOnWithTheSameLogAndEntry)
+{
+    const std::string other = root + "Other";
+    const std::string again_key = "SetupLog Quiet Toola.log";
+    plat_reg_delete_key(again_key.c_str());
+    const logtruth::Tree before = logtruth::snapshot(root.substr(0, root.size() - 1));
+    put_source("setup.ini", "apptitle=Quiet Tool\ninstallpath=" + app + "\nfile=a.exe\nfile=b.txt\n");
+    ASSERT_EQ(run("/S"), SETUP_EXIT_INSTALLED);
+    // The upgrade: another b.txt (kept, as /S keeps it) and a new file.
+    put_source("setup.ini", "apptitle=Quiet Tool\ninstallpath=" + app + "\nfile=a.exe\nfile=b.txt\nfile=c.txt\n");
+    put_source("b.txt", "a longer bee");
+    ASSERT_EQ(run("/S"), SETUP_EXIT_INSTALLED);
+    EXPECT_EQ(read_file(app + "b.txt"), "bee");
+    // /REPLACE: the upgrade that replaces it.
+    ASSERT_EQ(run("/S /REPLACE"), SETUP_EXIT_INSTALLED);
+    EXPECT_EQ(read_file(app + "b.txt"), "a longer bee");
+    EXPECT_FALSE(file_exists((windows + "UnInstal\\Quiet Toola.log").c_str())) << "a second log";
+    std::vector<std::string> logged = text_lines(log);
+    for (const std::string &line : logged)
+        EXPECT_EQ(std::count(logged.begin(), logged.end(), line), 1) << line;
+    for (const char *name : {"a.exe", "b.txt", "c.txt", "uninstal.bat"})
+        EXPECT_EQ(std::count(logged.begin(), logged.end(), "MkFile=" + app + name), 1) << name;
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), "MkReg=" + key), 1);
+    EXPECT_EQ(entry_values(key)["EstimatedSize"], kib(app));
+
+    // Into another folder: a log and an entry of its own.
+    ASSERT_EQ(run("/S /D=" + other), SETUP_EXIT_INSTALLED);
+    EXPECT_EQ(entry_values(again_key)["DisplayName"], "Quiet Tool (" + other + ")");
+    EXPECT_EQ(entry_values(key)["DisplayName"], "Quiet Tool");
+
+    for (const std::string &log_path : {windows + "UnInstal\\Quiet Toola.log", log}) {
+        REMOVAL_CONTEXT context = {};
+        std::strcpy(context.dirs.windows, windows.c_str());
+        std::strcpy(context.dirs.system, system.c_str());
+        REMOVAL_PLAN plan;
+        SILENT_ANSWERS answers;
+        OPEN_RESULT why;
+        EXPECT_EQ(run_removal(plan, log_path.c_str(), context, answers, why), UNINSTALL_DONE) << log_path;
+    }
+    EXPECT_EQ(plat_reg_count(key.c_str(), nullptr, nullptr), PLAT_MISSING);
+    EXPECT_EQ(plat_reg_count(again_key.c_str(), nullptr, nullptr), PLAT_MISSING);
+    logtruth::Tree after = logtruth::snapshot(root.substr(0, root.size() - 1));
+    after.erase(windows + "UnInstal\\uninstal.exe"); // every log's, left on purpose
+    after.erase(windows + "UnInstal");
+    after.erase(root + "report.txt");
+    after[source + "b.txt"] = before.at(source + "b.txt");
+    after[source + "setup.ini"] = before.at(source + "setup.ini");
+    std::string changed;
+    for (const auto &entry : after)
+        if (!before.count(entry.first))
+            changed += " +" + entry.first;
+    for (const auto &entry : before)
+        if (!after.count(entry.first))
+            changed += " -" + entry.first;
+    EXPECT_EQ(changed, "");
 }

@@ -76,6 +76,25 @@ TEST(SetupArgs, EachLineReadsAsACallerMeansIt)
     }
 }
 
+// /REPLACE, the upgrade's answer: an option like the others, never a part
+// of /D='s value, never a prefix of another word.
+TEST(SetupArgs, ReplaceIsAnOptionOfItsOwn)
+{
+    const struct {
+        const char *line;
+        bool ok, replace;
+    } cases[] = {
+        {"/S /REPLACE", true, true},           {"/replace /s", true, true},  {"/S", true, false},
+        {"/S /D=C:\\a /REPLACE", true, false}, {"/REPLACE=1", false, false}, {"/S/REPLACE", false, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.line);
+        SETUP_ARGS args;
+        EXPECT_EQ(parse_setup_args(c.line, args), c.ok);
+        EXPECT_EQ(args.replace, c.replace);
+    }
+}
+
 // Whether any argument was given decides the exit statuses: a null line is
 // none, as a start without arguments hands it over.
 TEST(SetupArgs, NullLineIsNoArguments)

@@ -75,7 +75,9 @@ TEST_F(SetupLogTest, LogThatCannotBeOpenedNowStillTakesItsName)
     ASSERT_TRUE(testenv::make_dir(windows + "UnInstal"));
     write_file(windows + "UnInstal\\Foo.log", "MkFile=C:\\other\\app.exe\r\n");
     char relative[64];
-    plat_test_fail_open(1);
+    // The first open reads Foo.log (is it this installation's?), the second
+    // makes the new log.
+    plat_test_fail_open(2);
     EXPECT_FAILS_WITH(job.create_log(relative, sizeof relative), ERR_FILE_OPEN);
     EXPECT_EQ(read_file(windows + "UnInstal\\Foo.log"), "MkFile=C:\\other\\app.exe\r\n");
     ASSERT_TRUE(job.create_log(relative, sizeof relative));

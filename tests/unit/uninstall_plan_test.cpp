@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -507,4 +508,80 @@ TEST_F(RemovalTest, NothingIsRemovedThroughALink)
                   nullptr)
             << text;
     }
+}
+
+// The Apps & Features entry goes only when nothing is left that running
+// the uninstaller again could remove, and only when it is this log's:
+// directly below the Uninstall key, naming this log, without keys below it.
+TEST_F(RemovalTest, TheEntryGoesOnlyWhenItIsOursAndNoRerunCouldRemoveMore)
+{
+    const std::string key = "SetupLog Foo.log";
+    const std::string ours = "\"" + log_dir + "\\uninstal.exe\" \"" + log_path + "\"";
+    const auto make_key = [&key](const std::string &command) {
+        plat_reg_create_key(key.c_str(), nullptr);
+        if (!command.empty())
+            plat_reg_set_string(key.c_str(), "UninstallString", command.c_str());
+    };
+    const struct {
+        const char *what;
+        std::function<void()> arrange; // the key and what goes wrong
+        std::string line;              // the MkReg value
+        int status;
+        PLAN_OUTCOME outcome;
+        ENTRY_CHECK check;
+        bool key_stays;
+    } rows[] = {
+        {"everything removed", [&] { make_key(ours); }, key, UNINSTALL_DONE, OUT_REMOVED, ENTRY_SAFE, false},
+        {"a file in use: a rerun may remove it", [&] { make_key(ours), plat_test_fail_delete(1, PLAT_IN_USE); }, key,
+         UNINSTALL_SOME_LEFT, OUT_LEFT, ENTRY_SAFE, true},
+        {"a failure: a rerun may remove it", [&] { make_key(ours), plat_test_fail_remove_dir(1, PLAT_FAILED); }, key,
+         UNINSTALL_SOME_LEFT, OUT_LEFT, ENTRY_SAFE, true},
+        {"a shared file kept: stays whatever happens", [&] { make_key(ours), questions.answers = {SHARED_KEEP}; }, key,
+         UNINSTALL_SOME_LEFT, OUT_REMOVED, ENTRY_SAFE, false},
+        {"a folder holding the user's file", [&] { make_key(ours), write_file(app + "\\mine.txt", "mine"); }, key,
+         UNINSTALL_SOME_LEFT, OUT_REMOVED, ENTRY_SAFE, false},
+        {"gone already", [] {}, key, UNINSTALL_DONE, OUT_MISSING, ENTRY_SAFE, false},
+        {"empty, as a setup stopped after making it", [&] { make_key(""); }, key, UNINSTALL_DONE, OUT_REMOVED,
+         ENTRY_SAFE, false},
+        {"another installation's", [&] { make_key("\"C:\\x\\uninstal.exe\" \"C:\\x\\Foo.log\""); }, key,
+         UNINSTALL_SOME_LEFT, OUT_UNSAFE, ENTRY_KEY_NOT_OURS, true},
+        {"one with a key below it", [&] { make_key(ours), plat_reg_create_key((key + "\\Sub").c_str(), nullptr); }, key,
+         UNINSTALL_SOME_LEFT, OUT_UNSAFE, ENTRY_KEY_HAS_SUBKEYS, true},
+        {"a key deeper down", [&] { make_key(ours), plat_reg_create_key((key + "\\Sub").c_str(), nullptr); },
+         key + "\\Sub", UNINSTALL_SOME_LEFT, OUT_UNSAFE, ENTRY_BAD_NAME, true},
+        {"the registry refuses the removal", [&] { make_key(ours), plat_test_fail_registry(3); }, key,
+         UNINSTALL_SOME_LEFT, OUT_ACCESS_DENIED, ENTRY_SAFE, true},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.what);
+        plat_reg_delete_key((key + "\\Sub").c_str());
+        plat_reg_delete_key(key.c_str());
+        plat_delete_file((app + "\\mine.txt").c_str());
+        std::vector<std::string> entries = install();
+        entries.push_back("MkFile=" + win + "\\foo.ini");
+        write_file(win + "\\foo.ini", "shared");
+        entries.push_back("Needs=MkReg");
+        entries.push_back("MkReg=" + row.line);
+        write_log(entries);
+        questions.answers = {SHARED_REMOVE};
+        row.arrange();
+        EXPECT_EQ(run(), row.status);
+        plat_test_reset();
+        ASSERT_EQ(plan.items[0].action, row.check == ENTRY_BAD_NAME ? PLAN_SKIP_UNSAFE : PLAN_REMOVE_ENTRY);
+        EXPECT_EQ(plan.items[0].outcome, row.outcome);
+        EXPECT_EQ(plan.items[0].check, row.check);
+        uint32_t values = 0;
+        EXPECT_EQ(plat_reg_count(row.line.c_str(), &values, nullptr) == PLAT_DONE, row.key_stays);
+        // A log that stays names the entry exactly while it stays.
+        std::string left = read_file(log_path);
+        bool names = left.find("MkReg=" + row.line + "\r\n") != std::string::npos;
+        EXPECT_EQ(names, row.key_stays);
+        // Without it, no "Needs=MkReg" keeps an older uninstaller from the rest.
+        EXPECT_EQ(left.find("Needs=MkReg\r\n") != std::string::npos, row.key_stays);
+        EXPECT_EQ(left == "<missing>", row.status == UNINSTALL_DONE);
+        plat_delete_file(log_path.c_str());
+        questions.answers.clear();
+    }
+    plat_reg_delete_key((key + "\\Sub").c_str());
+    plat_reg_delete_key(key.c_str());
 }

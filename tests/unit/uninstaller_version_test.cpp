@@ -199,9 +199,11 @@ TEST(LogNeeds, ALogNamesTheKeysItNeedsOnceAndUnknownOnesAreFound)
             EXPECT_EQ(log.unknown_need(), nullptr);
     }
 
-    // Today's keys are announced by nobody: the bytes of a log stay as before.
+    // The first keys are announced by nobody: the bytes of a log without an
+    // entry stay as before. An entry is announced, since an older
+    // uninstaller would leave it behind.
     for (int key = KEY_OTHER; key < LOG_KEY_COUNT; ++key)
-        EXPECT_FALSE(log_key_is_required((LOG_KEY)key)) << log_key_name((LOG_KEY)key);
+        EXPECT_EQ(log_key_is_required((LOG_KEY)key), key == KEY_MKREG) << log_key_name((LOG_KEY)key);
     std::string path = testenv::scratch_dir() + "needs.log";
     LOG_WRITER writer;
     ASSERT_TRUE(writer.start(plat_fopen(path.c_str(), "wt"), path.c_str()));
@@ -213,6 +215,11 @@ TEST(LogNeeds, ALogNamesTheKeysItNeedsOnceAndUnknownOnesAreFound)
     EXPECT_EQ(read_file(path), "Needs=MkDir\r\nMkDir=C:\\a\r\n");
     ASSERT_TRUE(writer.start(plat_fopen(path.c_str(), "wt"), path.c_str()));
     EXPECT_TRUE(writer.need(KEY_MKDIR)); // a new log announces again
+    EXPECT_TRUE(writer.entry(KEY_MKREG, "SetupLog A.log"));
+    EXPECT_TRUE(writer.entry(KEY_MKREG, "SetupLog A.log"));
     writer.close();
-    EXPECT_EQ(read_file(path), "Needs=MkDir\r\n");
+    EXPECT_EQ(read_file(path), "Needs=MkDir\r\nNeeds=MkReg\r\nMkReg=SetupLog A.log\r\nMkReg=SetupLog A.log\r\n");
+    PARSED_LOG read;
+    ASSERT_EQ(read.load(path.c_str()), LOAD_OK);
+    EXPECT_EQ(read.unknown_need(), nullptr) << "this uninstaller knows MkReg";
 }

@@ -49,6 +49,8 @@ MkFile=$app\\ソ表.txt
 MkFile=$app\\plain.txt
 MkDir=$folder
 MkFile=$folder\\E2E ソ表.lnk
+Needs=MkReg
+MkReg=SetupLog E2E ソ表.log
 EOF
 expect_lines "$app\\uninstal.bat" <<'EOF'
 rem This file uninstalls the E2E ソ表 application.  The uninstallation

@@ -38,6 +38,7 @@ files 2 to install in C:\\E2E\\Outcomes\\
 created C:\\E2E\\Outcomes\\a.txt
 skipped C:\\E2E\\Outcomes\\b.txt: $other_version
 shortcut none: /NOSHORTCUT
+entry none: no uninstal.exe beside the setup log
 exit 0: installed
 EOF
 expect_log "E2E Outcomes" <<'EOF'

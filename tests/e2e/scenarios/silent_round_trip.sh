@@ -90,6 +90,7 @@ created $app\\readme.txt
 created $app\\help\\index.htm
 created $app\\help\\img\\more.gif
 shortcut made in $folder
+entry HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\SetupLog E2E Quiet.log
 exit 0: installed
 EOF
 

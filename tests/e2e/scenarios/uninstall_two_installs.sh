@@ -1,6 +1,10 @@
-# The same title installed twice (logs "E2E Twice.log" and "E2E Twicea.log",
-# one install folder and one shortcut folder), removed silently in either
-# order: each removal ends with status 0, and after both C: is as before.
+# The same title installed into two folders (logs "E2E Twice.log" and
+# "E2E Twicea.log", two entries told apart by the folder, one shortcut
+# folder, by the wizard and by /S /D=), removed through their entries
+# (uninstaller --remove) in either order: the first removal leaves the other
+# installation and its entry, and after both C: and the exported Uninstall
+# key are as before. (Installed twice into one folder it is one
+# installation: reinstall_round_trip.)
 write_ini <<'INI'
 apptitle=E2E Twice
 email=e2e@example.com
@@ -9,9 +13,12 @@ file=app.txt
 INI
 setup_file app.txt "the app"
 stage_uninstaller
-clean_prefix 'C:\E2E\Twice'
+clean_prefix 'C:\E2E\Twice' 'C:\E2E\Twice2'
 clean_programs 'E2E Twice'
+clean_entry 'SetupLog E2E Twice.log'
+clean_entry 'SetupLog E2E Twicea.log'
 list_drive >"$OUT/drive-before.txt"
+export_uninstall "$OUT/uninstall-before.txt"
 
 INSTALL="start
 $TO_INSTALLING
@@ -21,23 +28,41 @@ closed
 page \"Setup - Complete\"
 click IDC_MAIN
 closed
-exit 0"
+exit 0
+start $(q '/S /D=C:\E2E\Twice2')
+quiet-exit 0"
 for order in "E2E Twice.log|E2E Twicea.log" "E2E Twicea.log|E2E Twice.log"; do
     first="${order%|*}" second="${order#*|}"
     echo "-- install twice, remove $first first"
     play <<SCRIPT
 $INSTALL
-$INSTALL
-run $(q 'C:\') $(q "C:\\windows\\UnInstal\\uninstal.exe /S UnInstal\\$first")
-exit 0
+SCRIPT
+    list_entries >"$OUT/list.txt"
+    grep -qxF 'SetupLog E2E Twice.log|||E2E Twice' "$OUT/list.txt" || fail "no entry for the first folder"
+    grep -qxF 'SetupLog E2E Twicea.log|||E2E Twice (C:\E2E\Twice2)' "$OUT/list.txt" ||
+        fail "no entry for the second folder: $(tr '\n' ' ' <"$OUT/list.txt")"
+    play <<SCRIPT
+run $(q 'C:\') $(q "uninstaller --remove \"SetupLog $first\"")
+page "Uninstall"
+answer yes
+page "Uninstall - Complete"
+answer ok
 settled
 SCRIPT
     expect_absent "C:\\windows\\UnInstal\\$first"
     expect_file "C:\\windows\\UnInstal\\$second"
+    list_entries | grep -qF "SetupLog $first|" && fail "the entry of $first is still listed"
+    list_entries | grep -qF "SetupLog $second|" || fail "the entry of $second went with $first"
     play <<SCRIPT
-run $(q 'C:\') $(q "C:\\windows\\UnInstal\\uninstal.exe /S UnInstal\\$second")
-exit 0
+run $(q 'C:\') $(q "uninstaller --remove \"SetupLog $second\"")
+page "Uninstall"
+answer yes
+page "Uninstall - Complete"
+answer ok
 settled
 SCRIPT
     expect_drive_as "$OUT/drive-before.txt"
+    export_uninstall "$OUT/uninstall-after.txt"
+    diff "$OUT/uninstall-before.txt" "$OUT/uninstall-after.txt" >"$OUT/uninstall-diff.txt" ||
+        fail "the Uninstall key is not as before setup: $(tr '\n' ' ' <"$OUT/uninstall-diff.txt")"
 done

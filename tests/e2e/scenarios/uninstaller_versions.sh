@@ -53,7 +53,8 @@ cmp -s "$UNINSTAL_EXE" "$(unix_of_dos "$there")" || fail "the older uninstaller 
 tr -d '\r' <"$OUT/report.txt" | grep -qxF "uninstaller replaced $there 0.0.0.1 by $ours" ||
     fail "the report does not say the older uninstaller was replaced: $(tr -d '\r' <"$OUT/report.txt" | tr '\n' '|')"
 tr -d '\r' <"$log" | grep -q '^; uninstaller' && fail "the setup log names an uninstaller that is its own"
-tr -d '\r' <"$log" | tail -n 1 | grep -qxF 'MkFile=C:\E2E\Versions\app.txt' || fail "the setup log does not end in its file"
+tr -d '\r' <"$log" | grep '^MkFile=' | tail -n 1 | grep -qxF 'MkFile=C:\E2E\Versions\app.txt' ||
+    fail "the setup log does not name its file last"
 # A log of a newer setup: refused whole, with exit status 2.
 printf 'Needs=RegKey\r\nRegKey=HKLM\\Software\\E2E Versions\r\n' >>"$log"
 cp "$log" "$OUT/needs.log"

@@ -48,9 +48,10 @@ expect_absent "$PROGRAMS\\E2E Wizard Options"
 
 usage="Installs the application that setup.ini in the current directory describes.
 
-setup.exe [/S] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR]
+setup.exe [/S] [/REPLACE] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR]
 
 /S	silent: no windows and no questions; a file of another size already there is kept
+/REPLACE	with /S: a file of another size already there is replaced (an upgrade)
 /NOSHORTCUT	no shortcut (else a silent run makes it in the Programs folder, in a folder named after the application)
 /LOG=FILE	a report with one line per step
 /D=DIR	the install directory, a full path; the last option, up to the end of the line

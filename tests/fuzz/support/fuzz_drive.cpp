@@ -126,6 +126,8 @@ void reset()
         fail("cannot enter the drive root %s", drive_root.c_str());
     for (const char *drive : {"c", "d"})
         remove_tree(drive_root + "/" + drive);
+    // The registry of the Apps & Features entries starts empty too.
+    unlink((drive_root + "/" + PLAT_REGISTRY_FILE).c_str());
     plat_test_reset();
     plat_test_set_code_page(1252);
     lay_out();
