@@ -18,6 +18,14 @@ unsigned plat_windows_dir(char *buf, unsigned size);
 // The same for the Windows system directory.
 unsigned plat_system_dir(char *buf, unsigned size);
 
+// GetTempPathA: the user's temporary directory, ending in a backslash;
+// returns its length, or 0 when the query fails or it does not fit. The
+// POSIX substitute answers C:\TEMP\ unless a test chose another.
+unsigned plat_temp_dir(char *buf, unsigned size);
+// A number that differs from call to call and from process to process, for
+// names that must not be guessed easily; no secret.
+uint32_t plat_unique_number();
+
 // Opens a stream like fopen(). Modes without "b" are text mode: on Windows the
 // runtime turns CR LF into LF on reading and LF into CR LF on writing; the
 // POSIX substitute does the same, so files look alike on both platforms.
@@ -197,6 +205,7 @@ const char *plat_test_drive_root();
 // What the directory queries answer; null makes the query fail.
 void plat_test_set_windows_dir(const char *dos_path);
 void plat_test_set_system_dir(const char *dos_path);
+void plat_test_set_temp_dir(const char *dos_path);
 // Host path of a DOS-style path, as the substitute maps it. False if too long.
 bool plat_host_path(const char *dos_path, char *out, size_t size);
 // Called with every host path the substitute maps a path to, before that

@@ -17,6 +17,7 @@
 #include <climits>
 #include <cstring>
 #include <cstdlib>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -35,6 +36,8 @@ char windows_dir[PATH_MAX] = "C:\\windows";
 char system_dir[PATH_MAX] = "C:\\windows\\system32";
 bool windows_dir_set = true;
 bool system_dir_set = true;
+char temp_dir[PATH_MAX] = "C:\\TEMP\\";
+bool temp_dir_set = true;
 bool copy_read_write = false;
 unsigned code_page = 1252;
 unsigned oem_code_page = 0; // 0: the ANSI one
@@ -284,6 +287,15 @@ static unsigned answer_dir(bool set, const char *dir, char *buf, unsigned size)
 
 unsigned plat_windows_dir(char *buf, unsigned size) { return answer_dir(windows_dir_set, windows_dir, buf, size); }
 unsigned plat_system_dir(char *buf, unsigned size) { return answer_dir(system_dir_set, system_dir, buf, size); }
+unsigned plat_temp_dir(char *buf, unsigned size) { return answer_dir(temp_dir_set, temp_dir, buf, size); }
+
+uint32_t plat_unique_number()
+{
+    static uint32_t calls = 0;
+    struct timespec now = {};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return (uint32_t)now.tv_nsec * 2654435761u ^ (uint32_t)getpid() << 16 ^ (uint32_t)now.tv_sec ^ ++calls * 40503u;
+}
 
 FILE *os_fopen(const char *path, const char *mode)
 {
@@ -794,6 +806,11 @@ void plat_test_set_windows_dir(const char *dos_path)
 void plat_test_set_system_dir(const char *dos_path)
 {
     system_dir_set = dos_path && join_path(system_dir, sizeof system_dir, dos_path);
+}
+
+void plat_test_set_temp_dir(const char *dos_path)
+{
+    temp_dir_set = dos_path && join_path(temp_dir, sizeof temp_dir, dos_path);
 }
 
 void plat_test_copy_by_read_write(bool on) { copy_read_write = on; }

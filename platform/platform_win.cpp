@@ -20,6 +20,17 @@ unsigned plat_windows_dir(char *buf, unsigned size) { return checked_length(GetW
 
 unsigned plat_system_dir(char *buf, unsigned size) { return checked_length(GetSystemDirectoryA(buf, size), size); }
 
+unsigned plat_temp_dir(char *buf, unsigned size) { return checked_length(GetTempPathA(size, buf), size); }
+
+uint32_t plat_unique_number()
+{
+    static uint32_t calls = 0;
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return (uint32_t)now.LowPart * 2654435761u ^ (uint32_t)GetCurrentProcessId() << 16 ^ GetTickCount() ^
+           ++calls * 40503u;
+}
+
 FILE *os_fopen(const char *path, const char *mode) { return std::fopen(path, mode); }
 
 bool plat_getcwd(char *buf, size_t size) { return _getcwd(buf, (int)size) != nullptr; }

@@ -6,9 +6,13 @@ set -euo pipefail
 
 # clang with its runtime libraries (libFuzzer, the sanitizers) builds the
 # fuzz targets; valgrind runs the unit tests under memcheck; clang-format and
-# clang-tidy check the sources.
+# clang-tidy check the sources; zlib compresses setuppack's packages (Linux
+# and mingw-w64 builds); osslsigncode and openssl sign one in the tests;
+# python3 runs helpers of the end-to-end tests; time (/usr/bin/time)
+# measures the package benchmark's memory.
 packages=(cmake ninja-build g++ googletest mingw-w64 wine wine64 fonts-liberation xvfb xauth liblnk-utils imagemagick
-          locales zip unzip file clang libclang-rt-dev valgrind clang-format clang-tidy)
+          locales zip unzip file clang libclang-rt-dev valgrind clang-format clang-tidy
+          zlib1g-dev libz-mingw-w64-dev osslsigncode openssl python3 time)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

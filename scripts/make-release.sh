@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Packs the release archive build/release/setup-VERSION.zip for the authors
 # of applications: the 32-bit setup.exe, uninstal.exe (when the build makes
-# one) and setupchk.exe, the Linux setupchk, the sample setup directory with
+# one), setupchk.exe and setuppack.exe, the Linux setupchk and setuppack, the sample setup directory with
 # its commented setup.ini, the guide to setup.ini and a read-me. Then checks
 # what it packed: the Windows programs are 32-bit and need no DLLs beside
-# the system's, and the sample passes the checker.
+# the system's, the sample passes the checker, and the Linux setuppack packs
+# it with the setup.exe beside it.
 #
 #   scripts/make-release.sh            builds the native and win32 presets first
 #   scripts/make-release.sh --no-build packs what they have built (test-all.sh)
@@ -16,7 +17,7 @@ version="$(sed -n 's/^project(setup VERSION \([0-9][0-9.]*\) .*/\1/p' CMakeLists
 
 if [ "${1:-}" != "--no-build" ]; then
     scripts/install-deps.sh
-    cmake --preset native >/dev/null && cmake --build --preset native --target setupchk
+    cmake --preset native >/dev/null && cmake --build --preset native --target setupchk setuppack
     cmake --preset win32 >/dev/null && cmake --build --preset win32
 fi
 
@@ -37,15 +38,15 @@ stage="$out/$name"
 rm -rf "$stage" "$out/$name.zip"
 mkdir -p "$stage/sample"
 
-cp "$win32/setup.exe" "$win32/setupchk.exe" "$stage/"
+cp "$win32/setup.exe" "$win32/setupchk.exe" "$win32/setuppack.exe" "$stage/"
 # The uninstaller goes in wherever the build makes one, and must then be there.
 uninstaller=""
 if grep -q '^ *add_executable(uninstal ' CMakeLists.txt; then
     uninstaller="$win32/uninstal.exe"
     cp "$uninstaller" "$stage/"
 fi
-cp build/native/setupchk "$stage/setupchk"
-strip "$stage/setupchk"
+cp build/native/setupchk build/native/setuppack "$stage/"
+strip "$stage/setupchk" "$stage/setuppack"
 cp docs/setup-ini.md "$stage/"
 cp examples/sample/notesdat.dat "$win32/notes.exe" "$stage/sample/"
 cp -r examples/sample/help "$stage/sample/"
@@ -71,6 +72,12 @@ EOF
 setupchk.exe   checks a setup.ini the way setup.exe will read it (a console
                program): "setupchk DIR" or "setupchk path\to\setup.ini".
 setupchk       the same checker for Linux (x86-64).
+setuppack.exe  packs a setup directory into one program that installs from
+               itself (a console program): "setuppack -o MyApp-Setup.exe DIR".
+               It checks setup.ini as setupchk does, refuses on errors, and
+               puts setup.exe (from beside it) in front. Sign the result
+               after packing, if you sign.
+setuppack      the same packer for Linux (x86-64).
 setup-ini.md   the guide to setup.ini: the layout of a setup directory, every
                key and path type, the limits, and what each of setupchk's
                diagnostics means.
@@ -112,14 +119,14 @@ unzip -q "$out/$name.zip" -d "$check_dir"
 got="$check_dir/$name"
 unzip -l "$out/$name.zip" | sed -n 's/^ *\([0-9]\+\) .*  \(setup-.*[^/]\)$/  \2 (\1 bytes)/p'
 
-expected=(README.txt setup.exe setupchk.exe setupchk setup-ini.md sample/setup.ini sample/readme.txt
+expected=(README.txt setup.exe setupchk.exe setupchk setuppack.exe setuppack setup-ini.md sample/setup.ini sample/readme.txt
           sample/notes.ini sample/notesdat.dat sample/notes.exe sample/help/index.htm)
 [ -n "$uninstaller" ] && expected+=(uninstal.exe)
 for file in "${expected[@]}"; do
     [ -s "$got/$file" ] || fail "$file is not in the archive"
 done
 # The delivered programs: 32-bit, statically linked, GUI or console as meant.
-for exe in setup.exe:2:GUI setupchk.exe:3:console sample/notes.exe:2:GUI ${uninstaller:+uninstal.exe:2:GUI}; do
+for exe in setup.exe:2:GUI setupchk.exe:3:console setuppack.exe:3:console sample/notes.exe:2:GUI ${uninstaller:+uninstal.exe:2:GUI}; do
     IFS=: read -r file subsystem kind <<<"$exe"
     headers="$(i686-w64-mingw32-objdump -p -f "$got/$file" 2>/dev/null || true)"
     grep -q 'file format pei-i386' <<<"$headers" || fail "$file is not a 32-bit Windows program"
@@ -128,10 +135,12 @@ for exe in setup.exe:2:GUI setupchk.exe:3:console sample/notes.exe:2:GUI ${unins
         fail "$file needs a runtime DLL"
     fi
 done
-file -b "$got/setupchk" | grep -q '^ELF 64-bit.*x86-64' || fail "setupchk is not a Linux x86-64 program"
-if objdump -p "$got/setupchk" | grep -q 'NEEDED.*libstdc++'; then
-    fail "setupchk needs libstdc++ at run time"
-fi
+for linux in setupchk setuppack; do
+    file -b "$got/$linux" | grep -q '^ELF 64-bit.*x86-64' || fail "$linux is not a Linux x86-64 program"
+    if objdump -p "$got/$linux" | grep -q 'NEEDED.*libstdc++'; then
+        fail "$linux needs libstdc++ at run time"
+    fi
+done
 # The guide's complete example is the sample it ships with.
 if ! sed -n '/^```ini$/,/^```$/p' "$got/setup-ini.md" | sed '1d;$d' | diff -q - <(tr -d '\r' <"$got/sample/setup.ini") \
     >/dev/null; then
@@ -151,6 +160,13 @@ done
 # The sample passes the checker that ships with it, and nothing is left to say.
 if ! report="$("$got/setupchk" --quiet "$got/sample")" || [ -n "$report" ]; then
     fail "the sample does not pass the checker: $report"
+fi
+
+# The Linux packer packs the sample with the 32-bit setup.exe beside it.
+if ! packed="$("$got/setuppack" -o "$check_dir/sample-setup.exe" "$got/sample")" ||
+    ! grep -q '^setuppack: .*: 6 files, ' <<<"$packed" ||
+    [ "$(stat -c %s "$check_dir/sample-setup.exe")" -le "$(stat -c %s "$got/setup.exe")" ]; then
+    fail "the Linux setuppack does not pack the sample: $packed"
 fi
 
 if [ "$failures" -ne 0 ]; then

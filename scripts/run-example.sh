@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The main job: builds setup.exe and installs the sample application
-# (examples/sample) with it under Wine, in a fresh Wine prefix, then shows
-# what was installed, the setup log, the entry in Apps & Features,
-# uninstal.bat with the uninstaller it calls, and the shortcut.
+# The main job: builds setup.exe, packs the sample application
+# (examples/sample) with setuppack into one file, and installs it from that
+# one file under Wine, in a fresh Wine prefix, then shows what was
+# installed, the setup log, the entry in Apps & Features, uninstal.bat with
+# the uninstaller it calls, and the shortcut.
 #
 #   scripts/run-example.sh             in a window when a display is
 #                                      available (you click through the
@@ -20,7 +21,7 @@ headless=0
 scripts/install-deps.sh
 echo "== build setup.exe and uninstal.exe (win64)"
 cmake --preset win64 >/dev/null
-cmake --build --preset win64 --target setup uninstal notes driver
+cmake --build --preset win64 --target setup uninstal notes driver setuppack
 
 build="$PWD/build/win64"
 stage="$build/example"            # the setup directory: setup.exe beside the files
@@ -39,17 +40,27 @@ echo "== make a Wine prefix in $WINEPREFIX"
 tests/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1
 
 dos() { local p="$1"; printf 'Z:%s' "${p//\//\\}"; }
+
+# The setup directory packed into the one file an author ships, which
+# installs from itself: started in an empty folder, it needs nothing else.
+packed_dir="$build/example-packed"
+rm -rf "$packed_dir"
+mkdir -p "$packed_dir"
+echo "== pack the setup directory into one file: setuppack"
+tests/wine-run.sh "$build/setuppack.exe" --stub "$(dos "$build/setup.exe")" \
+    -o "$(dos "$packed_dir/Sample Notes Setup.exe")" "$(dos "$stage")" </dev/null | tr -d '\r'
+[ -s "$packed_dir/Sample Notes Setup.exe" ] || { echo "setuppack made no package."; exit 1; }
 if [ "$headless" -eq 1 ]; then
     shots="$build/example-screenshots"
     mkdir -p "$shots"
-    echo "== run setup.exe headless under Xvfb; the driver clicks through"
+    echo "== run Sample Notes Setup.exe (the one file) headless under Xvfb; the driver clicks through"
     xvfb-run -a -s "-screen 0 1024x768x24" tests/wine-run.sh "$build/tests/e2e/driver.exe" \
-        --setup "$(dos "$stage/setup.exe")" --dir "$(dos "$stage")" \
+        --setup "$(dos "$packed_dir/Sample Notes Setup.exe")" --dir "$(dos "$packed_dir")" \
         --script "$(dos "$PWD/tests/e2e/click-through.txt")" --shots "$shots" </dev/null | tr -d '\r'
     echo "   screenshots: $shots"
 else
-    echo "== run setup.exe in a window: click through the wizard"
-    (cd "$stage" && wine explorer /desktop=SetupExample,1024x768 setup.exe)
+    echo "== run Sample Notes Setup.exe (the one file) in a window: click through the wizard"
+    (cd "$packed_dir" && wine explorer /desktop=SetupExample,1024x768 "Sample Notes Setup.exe")
 fi
 
 # What Wine keeps as C:.

@@ -14,7 +14,7 @@ const char *report_word(REPORT_WORD word)
 {
     static const char *const words[] = {"setup",   "loaded",   "log",     "uninstaller", "files",     "created",
                                         "kept",    "replaced", "skipped", "aborted",     "cancelled", "failed",
-                                        "refused", "shortcut", "entry",   "box",         "exit"};
+                                        "refused", "shortcut", "entry",   "box",         "damaged",   "exit"};
     static_assert(sizeof words / sizeof words[0] == REPORT_EXIT + 1, "one word for each REPORT_WORD");
     return word >= REPORT_SETUP && word <= REPORT_EXIT ? words[word] : "";
 }
@@ -62,8 +62,9 @@ void SETUP_REPORT::error_line(REPORT_WORD word, const char *what, int32_t code)
 void SETUP_REPORT::exit_line(int status)
 {
     static const char *const meanings[] = {"installed", "setup.ini or the install directory refused",
-                                           "the installation stopped part-way", "bad command line"};
-    bool known = status >= SETUP_EXIT_INSTALLED && status <= SETUP_EXIT_BAD_ARGS;
+                                           "the installation stopped part-way", "bad command line",
+                                           "the setup package is damaged"};
+    bool known = status >= SETUP_EXIT_INSTALLED && status <= SETUP_EXIT_DAMAGED;
     line(REPORT_EXIT, "%d: %s", status, known ? meanings[status] : "unknown");
 }
 

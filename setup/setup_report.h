@@ -37,6 +37,7 @@ enum REPORT_WORD {
     REPORT_SHORTCUT,    // where the shortcut was made, or why none
     REPORT_ENTRY,       // the Apps & Features entry made, or why none
     REPORT_BOX,         // a box the wizard showed
+    REPORT_DAMAGED,     // the package appended to setup.exe, refused
     REPORT_EXIT         // the exit status
 };
 
