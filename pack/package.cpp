@@ -4,6 +4,7 @@
 #include <cstring>
 #include <zlib.h>
 
+#include "platform/pe_header.h"
 #include "platform/platform.h"
 #include "setup/front_text.h"
 #include "setup/names.h"
@@ -13,11 +14,10 @@ namespace {
 
 const char MAGIC[8] = {'S', 'E', 'T', 'U', 'P', 'P', 'A', 'K'};
 const size_t CHUNK = 65536;
-const uint32_t MAX_SECTIONS = 96;    // the loader's own limit
-const uint32_t MAX_HEADER_AT = 4096; // where a linker puts the PE header, with room to spare
-
-uint32_t u16_at(const unsigned char *p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
-uint32_t u32_at(const unsigned char *p) { return u16_at(p) | u16_at(p + 2) << 16; }
+using pe::MAX_HEADER_AT;
+using pe::MAX_SECTIONS;
+using pe::u16_at;
+using pe::u32_at;
 uint64_t u64_at(const unsigned char *p) { return (uint64_t)u32_at(p) | (uint64_t)u32_at(p + 4) << 32; }
 void put16(unsigned char *p, uint32_t v)
 {
@@ -111,17 +111,12 @@ bool read_pe_layout(FILE *f, PE_LAYOUT *layout)
         return false;
     layout->symbols_at = u32_at(pe + 8);
     layout->symbols_entry = (uint64_t)header + 8;
-    // The data directories follow the fixed part, which PE32+ makes longer;
-    // the certificate table is the fifth, and gives a file offset.
-    uint32_t magic = u16_at(optional), directories;
-    if (magic == 0x10B)
-        directories = 96;
-    else if (magic == 0x20B)
-        directories = 112;
-    else
+    uint32_t directories = 0, directory_count = 0, security = 0;
+    if (!pe::data_directories(optional, optional_size, &directories, &directory_count))
         return false;
-    const uint32_t security = directories + 4 * 8;
-    if (optional_size >= security + 8 && u32_at(optional + directories - 4) >= 5 && u32_at(optional + security)) {
+    // The certificate table's entry gives a file offset, not an address.
+    if (pe::directory_entry(optional, optional_size, pe::CERTIFICATE_DIRECTORY, &security) &&
+        u32_at(optional + security)) {
         layout->signature_at = u32_at(optional + security);
         layout->signature_entry = (uint64_t)header + 24 + security;
     }

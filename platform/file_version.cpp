@@ -3,17 +3,17 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/pe_header.h"
 #include "platform/platform.h"
 
 namespace {
 
 const uint32_t RT_VERSION_ID = 16;
 const uint32_t FIXED_INFO_SIGNATURE = 0xFEEF04BD;
-const uint32_t MAX_SECTIONS = 96;    // the loader's own limit
-const uint32_t MAX_HEADER_AT = 4096; // where a linker puts the PE header, with room to spare
-
-uint32_t u16_at(const unsigned char *p) { return (uint32_t)p[0] | (uint32_t)p[1] << 8; }
-uint32_t u32_at(const unsigned char *p) { return u16_at(p) | u16_at(p + 2) << 16; }
+using pe::MAX_HEADER_AT;
+using pe::MAX_SECTIONS;
+using pe::u16_at;
+using pe::u32_at;
 
 struct SECTION {
     uint32_t address; // relative to the image base
@@ -64,16 +64,8 @@ public:
         if (count > MAX_SECTIONS || optional_size < 2 || optional_size > sizeof optional ||
             !read_at(header + 24, optional, optional_size))
             return false;
-        // The data directories follow the fixed part, which PE32+ makes longer.
-        uint32_t magic = u16_at(optional), directories;
-        if (magic == 0x10B)
-            directories = 96;
-        else if (magic == 0x20B)
-            directories = 112;
-        else
-            return false;
-        const uint32_t resource_entry = directories + 2 * 8;
-        if (optional_size < resource_entry + 8 || u32_at(optional + directories - 4) < 3)
+        uint32_t resource_entry = 0;
+        if (!pe::directory_entry(optional, optional_size, pe::RESOURCE_DIRECTORY, &resource_entry))
             return false;
         *address = u32_at(optional + resource_entry);
         if (*address == 0)
