@@ -95,7 +95,9 @@ setup.exe /S           installs without a window or a question (a file of
                        another version already there is kept); the exit
                        status says how it ended (0 installed, 1 setup.ini or
                        the install directory refused, 2 stopped part-way,
-                       3 bad command line).
+                       3 bad command line, 4 a damaged setup package).
+setup.exe /S /REPLACE  the same, but another version already there is
+                       replaced: an upgrade.
 setup.exe /D=DIR       installs into DIR instead of setup.ini's InstallPath.
 setup.exe /LOG=FILE    writes a report with one line per step into FILE.
 setup.exe /NOSHORTCUT  makes no shortcut.

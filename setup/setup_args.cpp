@@ -15,7 +15,7 @@ const char SETUP_USAGE_TEXT[] =
     "/D=DIR\tthe install directory, a full path; the last option, up to the end of the line\n"
     "Quotes around a value are allowed.\n\n"
     "Exit status: 0 installed, 1 setup.ini missing or refused or the directory refused, 2 the installation stopped "
-    "part-way or was cancelled, 3 bad command line.";
+    "part-way or was cancelled, 3 bad command line, 4 the setup package appended to setup.exe is damaged.";
 
 static bool blank(char c) { return c == ' ' || c == '\t'; }
 

@@ -57,7 +57,7 @@ setup.exe [/S] [/REPLACE] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR]
 /D=DIR	the install directory, a full path; the last option, up to the end of the line
 Quotes around a value are allowed.
 
-Exit status: 0 installed, 1 setup.ini missing or refused or the directory refused, 2 the installation stopped part-way or was cancelled, 3 bad command line."
+Exit status: 0 installed, 1 setup.ini missing or refused or the directory refused, 2 the installation stopped part-way or was cancelled, 3 bad command line, 4 the setup package appended to setup.exe is damaged."
 play <<SCRIPT
 start "/quiet"
 page "Setup - Usage"
