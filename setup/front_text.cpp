@@ -40,6 +40,36 @@ bool join_browsed_path(char *out, size_t size, const char *folder, const char *b
     return join_dir(out, size, folder, basepath);
 }
 
+bool browse_start_folder(const char *field, char *out, size_t size)
+{
+    if (!out || size == 0)
+        return false;
+    out[0] = '\0';
+    if (!field || !is_full_path(field) || !join_path(out, size, field))
+        return false;
+    // Up one part at a time; "C:\" keeps its backslash, since "C:" alone
+    // names the drive's current directory.
+    while (!dir_exists(out)) {
+        char *cut = last_backslash(out);
+        if (!cut || cut - out < 2) {
+            out[0] = '\0';
+            return false;
+        }
+        if (cut - out == 2) {
+            // Only the drive's root is left to try.
+            bool was_root = cut[1] == '\0';
+            cut[1] = '\0';
+            if (was_root || !dir_exists(out)) {
+                out[0] = '\0';
+                return false;
+            }
+            return true;
+        }
+        *cut = '\0';
+    }
+    return true;
+}
+
 const char *path_below(const char *chosen, const char *folder)
 {
     if (!chosen || !folder)

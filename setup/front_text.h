@@ -25,6 +25,13 @@ char *vformat_cut(char *out, size_t size, const char *format, va_list args);
 // in size bytes: a cut path would name some other directory.
 bool join_browsed_path(char *out, size_t size, const char *folder, const char *basepath);
 
+// The folder Browse on Select Directory opens at: the path typed in the
+// field if it is a folder, else the nearest folder above it that exists, as a
+// user who typed "C:\Apps\Foo" expects to see C:\Apps. False, with out
+// empty, for a field that is no full path, whose drive does not exist, or
+// that does not fit in size bytes: the browse then opens as it always did.
+bool browse_start_folder(const char *field, char *out, size_t size);
+
 // The part of chosen that lies below folder (which ends in a backslash),
 // compared without regard to ASCII case as Windows compares paths: "" for
 // the folder itself (with or without its backslash), null when chosen is not

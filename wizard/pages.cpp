@@ -86,17 +86,32 @@ static void free_item_list(LPITEMIDLIST item)
     }
 }
 
+// Selects the folder that lParam names once the browse is shown.
+static int CALLBACK select_start_folder(HWND browse, UINT message, LPARAM, LPARAM start)
+{
+    if (message == BFFM_INITIALIZED && start)
+        SendMessageA(browse, BFFM_SETSELECTIONA, TRUE, start);
+    return 0;
+}
+
 // Browse on Select Directory: the chosen folder with the application's own
 // directory name below it. A folder without a file-system path, or one too
-// long to take the name, leaves the field as it was.
+// long to take the name, leaves the field as it was. It opens at the folder
+// typed in the field, or the nearest one above it that exists.
 static void browse_install_path(HWND dialog)
 {
     char display_name[MAX_PATH] = "";
+    char typed[MAX_PATH] = "", start[MAX_PATH] = "";
     BROWSEINFOA info = {};
     info.hwndOwner = dialog;
-    info.pidlRoot = nullptr; // start at the desktop
+    info.pidlRoot = nullptr; // the whole desktop may be browsed
     info.pszDisplayName = display_name;
     info.lpszTitle = "Choose Install Path";
+    GetDlgItemTextA(dialog, IDC_INSTALL_PATH, typed, sizeof typed);
+    if (browse_start_folder(typed, start, sizeof start)) {
+        info.lpfn = select_start_folder;
+        info.lParam = (LPARAM)start;
+    }
     LPITEMIDLIST item = SHBrowseForFolderA(&info);
     if (!item)
         return;

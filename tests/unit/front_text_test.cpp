@@ -8,6 +8,7 @@
 #include "lib/error_codes.h"
 #include "setup/path_join.h"
 #include "setup/front_text.h"
+#include "tests/unit/support/test_env.h"
 
 TEST(PageText, FormatCutsAtTheBufferAndTerminates)
 {
@@ -141,4 +142,39 @@ TEST(PageText, RoadFailureDetailNamesTheStep)
     char detail[SETUP_ERROR_DETAIL_SIZE];
     road_failure_detail({ROAD_FAILED, STEP_FILE, ERR_COPY_FAILED, name.c_str(), ""}, detail, sizeof detail);
     EXPECT_EQ(std::string(detail), "Error installing file '" + name.substr(0, 255 - 23));
+}
+
+// Browse opens at the typed folder or the nearest one above it that exists;
+// a field it cannot use leaves the browse where it always opened.
+TEST(PageText, BrowseStartsAtTheNearestFolderOfTheField)
+{
+    const std::string root = testenv::scratch_dir(); // ends in a backslash
+    ASSERT_TRUE(testenv::make_dir(root + "Apps"));
+    testenv::write_file(root + "Apps\\file.txt", "a file, no folder");
+    const std::string apps = root + "Apps";
+    const std::string drive = root.substr(0, 3);
+    const std::string too_long = apps + "\\" + std::string(300, 'n');
+    const struct {
+        std::string field, expected; // "" for no start folder
+        size_t size;
+    } rows[] = {
+        {apps, apps, 260},
+        {apps + "\\", apps + "\\", 260},
+        {apps + "\\Foo", apps, 260},
+        {apps + "\\Foo\\Bar\\", apps, 260},
+        {apps + "\\file.txt\\sub", apps, 260}, // a file on the way is no folder
+        {drive + "NoSuchFolder\\Foo", drive, 260},
+        {"Q:\\Apps\\Foo", "", 260}, // no such drive
+        {"Apps\\Foo", "", 260},     // no full path
+        {"", "", 260},
+        {apps + "\\Foo", "", apps.size() + 4}, // the field does not fit
+        {too_long, apps, 512},                 // a part past the path limit: up to what exists
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.field);
+        char out[512] = "unchanged";
+        EXPECT_EQ(browse_start_folder(row.field.c_str(), out, row.size), !row.expected.empty());
+        EXPECT_EQ(std::string(out), row.expected);
+    }
+    EXPECT_FALSE(browse_start_folder(nullptr, nullptr, 0));
 }

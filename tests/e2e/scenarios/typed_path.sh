@@ -14,6 +14,7 @@ setup_file a.txt "first file"
 setup_file b.txt "second file, a little longer"
 clean_prefix 'C:\E2E\NotThisOne' 'C:\E2E\Typed'
 clean_programs 'E2E Typed Path'
+mkdir -p "$(unix_of_dos 'C:\E2E')"
 
 play <<SCRIPT
 start
@@ -22,14 +23,15 @@ click IDC_MAIN
 closed
 page "Setup - Select Directory"
 text IDC_INSTALL_PATH $(q 'C:\E2E\NotThisOne\')
-# Browse starts at the desktop; OK takes it, with the base path below it.
+# Browse opens at the nearest folder of the field that exists (C:\E2E, as
+# C:\E2E\NotThisOne is not there); OK takes it, with the base path below it.
 click IDC_BROWSE_DIR
 page "Browse for Folder"
 owner "Setup - Select Directory"
 shot browse-install-path
 answer ok
 page "Setup - Select Directory"
-wait-text IDC_INSTALL_PATH $(q '${desktop}\Typed App\')
+wait-text IDC_INSTALL_PATH $(q 'C:\E2E\Typed App\')
 type IDC_INSTALL_PATH $(q 'C:\E2E\Typed\Deep\Tree')
 click IDC_MAIN
 closed
