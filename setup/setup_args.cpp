@@ -4,15 +4,19 @@
 
 #include "lib/genstrin.h"
 
+// Each option starts a line of its own and the synopsis is cut by hand: a
+// message box wraps where it likes and has no columns that tabs could align.
 const char SETUP_USAGE_TEXT[] =
-    "Installs the application that setup.ini in the current directory describes.\n\n"
-    "setup.exe [/S] [/REPLACE] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR]\n\n"
-    "/S\tsilent: no windows and no questions; another version already there is kept\n"
-    "/REPLACE\twith /S: another version already there is replaced (an upgrade)\n"
-    "/NOSHORTCUT\tno shortcut (else a silent run makes it in the Programs folder, in a folder named after the "
-    "application)\n"
-    "/LOG=FILE\ta report with one line per step\n"
-    "/D=DIR\tthe install directory, a full path; the last option, up to the end of the line\n"
+    "Installs the application that setup.ini describes: the one in the current directory, else the one beside "
+    "setup.exe.\n\n"
+    "setup.exe [/S] [/REPLACE] [/NOSHORTCUT]\n"
+    "[/LOG=FILE] [/D=DIR]\n\n"
+    "/S: silent, no windows and no questions; another version already there is kept.\n"
+    "/REPLACE: with /S, another version already there is replaced (an upgrade).\n"
+    "/NOSHORTCUT: no shortcut (else a silent run makes it in the Programs folder, in a folder named after the "
+    "application).\n"
+    "/LOG=FILE: a report with one line per step.\n"
+    "/D=DIR: the install directory, a full path; the last option, up to the end of the line.\n"
     "Quotes around a value are allowed.\n\n"
     "Exit status: 0 installed, 1 setup.ini missing or refused or the directory refused, 2 the installation stopped "
     "part-way or was cancelled, 3 bad command line, 4 the setup package appended to setup.exe is damaged.";

@@ -46,15 +46,16 @@ expect_same 'C:\E2E\Options\Shown Here\a.txt' a.txt
 expect_absent 'C:\E2E\NotThis'
 expect_absent "$PROGRAMS\\E2E Wizard Options"
 
-usage="Installs the application that setup.ini in the current directory describes.
+usage="Installs the application that setup.ini describes: the one in the current directory, else the one beside setup.exe.
 
-setup.exe [/S] [/REPLACE] [/NOSHORTCUT] [/LOG=FILE] [/D=DIR]
+setup.exe [/S] [/REPLACE] [/NOSHORTCUT]
+[/LOG=FILE] [/D=DIR]
 
-/S	silent: no windows and no questions; another version already there is kept
-/REPLACE	with /S: another version already there is replaced (an upgrade)
-/NOSHORTCUT	no shortcut (else a silent run makes it in the Programs folder, in a folder named after the application)
-/LOG=FILE	a report with one line per step
-/D=DIR	the install directory, a full path; the last option, up to the end of the line
+/S: silent, no windows and no questions; another version already there is kept.
+/REPLACE: with /S, another version already there is replaced (an upgrade).
+/NOSHORTCUT: no shortcut (else a silent run makes it in the Programs folder, in a folder named after the application).
+/LOG=FILE: a report with one line per step.
+/D=DIR: the install directory, a full path; the last option, up to the end of the line.
 Quotes around a value are allowed.
 
 Exit status: 0 installed, 1 setup.ini missing or refused or the directory refused, 2 the installation stopped part-way or was cancelled, 3 bad command line, 4 the setup package appended to setup.exe is damaged."
