@@ -401,6 +401,15 @@ void Checker::refused(const INI_LINE &line)
             .add(path_names_device(line.value) ? " names a device, which Windows opens instead of a folder"
                                                : " is not a full path that Windows keeps as written");
         break;
+    case ERR_INSTALL_PATH_QUESTION_MARK:
+    case ERR_INSTALL_PATH_CHANGED_END: {
+        INSTALL_PATH_FAULT fault = install_path_fault(line.value);
+        text.add("installpath ").quote(line.value);
+        text.format(": its folder name \"%.*s\"", (int)fault.part_len, line.value + fault.part);
+        text.add(line.code == ERR_INSTALL_PATH_CHANGED_END ? " ends in a dot or a blank, which Windows drops"
+                                                           : " holds a '?', which no name may hold");
+        break;
+    }
     case ERR_FILE_NAME_TOO_LONG:
         text.add("file name ")
             .quote(line.file_name)

@@ -56,5 +56,11 @@ constexpr int32_t ERR_FILE_NAME_TOO_LONG = 915;
 constexpr int32_t ERR_INI_NO_KEYS = 916;
 // A description saved as UTF-16 (a byte-order mark FF FE or FE FF).
 constexpr int32_t ERR_INI_UTF16 = 917;
+// An install path with a "?" in a part: Windows puts one for each character
+// that the ANSI code page lacks (see install_path_fault).
+constexpr int32_t ERR_INSTALL_PATH_QUESTION_MARK = 918;
+// An install path with a part that ends in a dot or a blank, which Windows
+// drops from a name.
+constexpr int32_t ERR_INSTALL_PATH_CHANGED_END = 919;
 
 #endif

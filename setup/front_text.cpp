@@ -13,6 +13,44 @@
 
 const char *const LOG_ERROR_DETAIL = "Error writing the setup log!";
 
+void refused_install_dir(const char *path, char *out, size_t size)
+{
+    INSTALL_PATH_FAULT fault = install_path_fault(path);
+    if (fault.code == ERR_NONE || !fault.part_len)
+        format_cut(out, size, "install directory '%s'", path ? path : "");
+    else
+        format_cut(out, size, "install directory '%s', folder name '%.*s'", path, (int)fault.part_len,
+                   path + fault.part);
+}
+
+void install_path_warning(const char *path, int32_t code, const char *title, char *out, size_t size)
+{
+    INSTALL_PATH_FAULT fault = install_path_fault(path);
+    int part_len = (int)fault.part_len;
+    const char *part = path ? path + fault.part : "";
+    char name[SETUP_PATH_SIZE];
+    if (!title_file_name(title, name, sizeof name))
+        format_cut(name, sizeof name, "Application");
+    if (code == ERR_INSTALL_PATH_TOO_LONG)
+        format_cut(out, size, "Please enter a shorter path: setup cannot place its files below this one.");
+    else if (code == ERR_INSTALL_PATH_QUESTION_MARK && fault.code == code)
+        format_cut(out, size,
+                   "The folder name '%.*s' holds a '?', which no name may hold.  Windows puts one for each "
+                   "character that this system's code page cannot hold, such as a Cyrillic letter on a Western "
+                   "system.  Please enter the path in characters of the code page.",
+                   part_len, part);
+    else if (code == ERR_INSTALL_PATH_CHANGED_END && fault.code == code)
+        format_cut(out, size,
+                   "The folder name '%.*s' ends in a dot or a blank, which Windows would drop from it.  Please "
+                   "enter the path without them.",
+                   part_len, part);
+    else
+        format_cut(out, size,
+                   "Please enter the full path of the directory to install to, with its drive, such as "
+                   "C:\\Program Files\\%s",
+                   name);
+}
+
 char *vformat_cut(char *out, size_t size, const char *format, va_list args)
 {
     if (!out || size == 0)

@@ -7,6 +7,7 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <cstdint>
 
 #include "setup/install_road.h"
 
@@ -42,6 +43,16 @@ const char *path_below(const char *chosen, const char *folder);
 // the title's file name, into out (size bytes). False, with out empty, when
 // it does not fit.
 bool default_shortcut_folder(const char *title, char *out, size_t size);
+
+// What a front names when it refuses an install path, into out (size bytes,
+// cut to fit): "install directory 'PATH'", and ", folder name 'PART'" when
+// one part of it is to blame (install_path_fault).
+void refused_install_dir(const char *path, char *out, size_t size);
+
+// The Select Directory page's warning for an install path refused with code
+// (install_path_usable's), into out (size bytes, cut to fit): the folder to
+// blame and why, or what to enter, with an example in title's file name.
+void install_path_warning(const char *path, int32_t code, const char *title, char *out, size_t size);
 
 // The detail line of the "Setup Error" box: its buffer, and its text when the
 // setup log cannot be written.

@@ -145,7 +145,7 @@ bool SETUP_TYPE::load_ini(const char *path, INI_OBSERVER *observer)
                 // setup runs in. Empty stays: the user then types one on
                 // Select Directory, which asks for a full path.
                 if (which == INI_INSTALLPATH && installpath[0] && !is_full_path(installpath)) {
-                    err_code = ERR_INSTALL_PATH_NOT_FULL;
+                    err_code = install_path_fault(installpath).code;
                     refused = true;
                 }
                 // The shortcut points at the program below the install

@@ -146,8 +146,9 @@ bool SETUP_TYPE::make_dir_tree(const char *path)
 bool SETUP_TYPE::install_path_usable() const
 {
     const char *path = get_installpath();
-    if (!is_full_path(path)) {
-        err_code = ERR_INSTALL_PATH_NOT_FULL;
+    int32_t fault = install_path_fault(path).code;
+    if (fault != ERR_NONE) {
+        err_code = fault;
         return false;
     }
     // Room for every path setup writes below it, each in its own buffer:

@@ -134,16 +134,21 @@ static PATH_PART check_part(const char *start, size_t len)
     return last == '.' || last == ' ' ? PART_CHANGED_END : PART_KEPT;
 }
 
-PATH_PART check_path_parts(const char *text, size_t len, bool trailing_separator)
+PATH_PART check_path_parts(const char *text, size_t len, bool trailing_separator, size_t *part, size_t *part_len)
 {
     size_t start = 0;
     for (size_t i = 0;; i = next_char(text, i, len)) {
         if (i == len || is_path_separator(text[i])) {
             bool last = i == len;
             if (!(last && trailing_separator && i == start)) {
-                PATH_PART part = check_part(text + start, i - start);
-                if (part != PART_KEPT)
-                    return part;
+                PATH_PART verdict = check_part(text + start, i - start);
+                if (verdict != PART_KEPT) {
+                    if (part)
+                        *part = start;
+                    if (part_len)
+                        *part_len = i - start;
+                    return verdict;
+                }
             }
             if (last)
                 return PART_KEPT;

@@ -82,7 +82,9 @@ bool command_names_log(const char *command, const char *log_path);
 enum PATH_PART { PART_KEPT, PART_WILDCARD, PART_REFUSED_CHAR, PART_EMPTY, PART_DOTS, PART_CHANGED_END };
 // The verdict on each part of text[0, len), split at "\" and "/": the first
 // that is not PART_KEPT. The last part may be empty when trailing_separator.
-PATH_PART check_path_parts(const char *text, size_t len, bool trailing_separator);
+// When given, *part and *part_len are set to where that part lies in text.
+PATH_PART check_path_parts(const char *text, size_t len, bool trailing_separator, size_t *part = nullptr,
+                           size_t *part_len = nullptr);
 
 // ---- writing ---------------------------------------------------------------
 

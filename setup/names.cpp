@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "lib/error_codes.h"
 #include "lib/fileutil.h"
 #include "lib/genstrin.h"
 #include "platform/path_text.h"
@@ -39,13 +40,42 @@ static bool slash_after_lead_byte(const char *path)
     return false;
 }
 
-bool is_full_path(const char *path)
+// Whether text[0, len) holds a "?" as a character of its own (never the
+// second byte of a double-byte one).
+static bool holds_question_mark(const char *text, size_t len)
 {
-    if (path && slash_after_lead_byte(path))
-        return false;
-    return has_drive(path) && path[2] == '\\' && check_path_parts(path + 3, std::strlen(path + 3), true) == PART_KEPT &&
-           !path_names_device(path + 3);
+    for (size_t i = 0; i < len; i = next_char(text, i, len))
+        if (text[i] == '?')
+            return true;
+    return false;
 }
+
+INSTALL_PATH_FAULT install_path_fault(const char *path)
+{
+    INSTALL_PATH_FAULT fault = {ERR_INSTALL_PATH_NOT_FULL, 0, 0};
+    if (!path || slash_after_lead_byte(path) || !has_drive(path) || path[2] != '\\')
+        return fault;
+    size_t part = 0, len = 0;
+    PATH_PART verdict = check_path_parts(path + 3, std::strlen(path + 3), true, &part, &len);
+    if (verdict != PART_KEPT) {
+        fault.part = part + 3;
+        fault.part_len = len;
+        // Windows gives an ANSI program "?" for each character that its code
+        // page lacks (Cyrillic typed on a Western system, or passed on a
+        // command line), and "?" is no character of a name: that is its
+        // likely source.
+        if (holds_question_mark(path + fault.part, len))
+            fault.code = ERR_INSTALL_PATH_QUESTION_MARK;
+        else if (verdict == PART_CHANGED_END)
+            fault.code = ERR_INSTALL_PATH_CHANGED_END;
+        return fault;
+    }
+    if (!path_names_device(path + 3))
+        fault.code = ERR_NONE;
+    return fault;
+}
+
+bool is_full_path(const char *path) { return install_path_fault(path).code == ERR_NONE; }
 
 bool title_file_name(const char *title, char *out, size_t size)
 {

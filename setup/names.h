@@ -4,6 +4,7 @@
 #define SETUP_NAMES_H
 
 #include <cstddef>
+#include <cstdint>
 
 // True for a name of a "file" line (len characters) that stays below the
 // directory it is placed in, under the name the setup log gives it: no
@@ -18,6 +19,18 @@ bool file_name_stays_inside(const char *name, size_t len);
 // True for a full path: a drive letter, a colon and a backslash, and parts
 // that Windows keeps as written (a trailing backslash is fine).
 bool is_full_path(const char *path);
+
+// Why a path is not full, and the part of it to blame.
+struct INSTALL_PATH_FAULT {
+    // ERR_NONE for a full path; ERR_INSTALL_PATH_QUESTION_MARK for a part
+    // holding "?" (what Windows hands a program for a character its ANSI
+    // code page lacks); ERR_INSTALL_PATH_CHANGED_END for a part that ends in
+    // a dot or a blank; ERR_INSTALL_PATH_NOT_FULL for anything else.
+    int32_t code;
+    size_t part;     // where the part to blame starts in the path
+    size_t part_len; // 0 when no one part is to blame (no drive, a device)
+};
+INSTALL_PATH_FAULT install_path_fault(const char *path);
 
 // True for a folder typed for the shortcut, relative to the Programs folder:
 // empty for Programs itself, or parts as for a "file" name, with a trailing

@@ -98,8 +98,8 @@ int SESSION::run(const char *command_line)
     // A relative path would install below wherever setup happens to run; a
     // long one would leave no room for what goes into it.
     if (!job.install_path_usable()) {
-        char what[SETUP_PATH_SIZE + 32];
-        format_cut(what, sizeof what, "install directory '%s'", job.get_installpath());
+        char what[2 * SETUP_PATH_SIZE + 48];
+        refused_install_dir(job.get_installpath(), what, sizeof what);
         report.error_line(REPORT_REFUSED, what, err_code);
         return ended(SETUP_EXIT_DESCRIPTION);
     }

@@ -195,7 +195,7 @@ public:
 
     // Reads the description file. False with ERR_FILE_OPEN when it cannot be opened
     // (the job unchanged), with add_file's code when a "file" line is refused, with
-    // ERR_INSTALL_PATH_NOT_FULL for an install path that is neither empty nor full, or
+    // install_path_fault's code for an install path that is neither empty nor full, or
     // with ERR_FILE_READ when the stream fails before its end; what was read stays, and
     // a refused line is kept in refused_line. An observer hears of every line.
     bool load_ini(const char *path, INI_OBSERVER *observer = nullptr);
@@ -307,12 +307,12 @@ public:
     bool entry_fits(int32_t index) const;
     // Creates the install directory tree, checks the Windows (ERR_BAD_WINDOWS_PATH) and
     // system (ERR_BAD_SYSTEM_PATH) directories, and puts the cursor on the first entry.
-    // An install path that is not full is refused with ERR_INSTALL_PATH_NOT_FULL, and
+    // An install path that is not full is refused with install_path_fault's code, and
     // one that leaves an entry no room (entry_fits) with ERR_STRING_BOUNDS, before
     // anything is made.
     bool prepare_install();
     // Whether the install path is one setup can install into: a full path
-    // (else ERR_INSTALL_PATH_NOT_FULL) with room below it for every path
+    // (else install_path_fault's code) with room below it for every path
     // that setup writes there (else ERR_INSTALL_PATH_TOO_LONG). The fronts
     // ask before the road, so that nothing is made for a path refused.
     bool install_path_usable() const;

@@ -31,6 +31,11 @@ void add_setup_errors()
                                         "InstallPath= or File=!");
     error_db.add_error(ERR_INI_UTF16, "The setup config file is saved as Unicode (UTF-16), which setup cannot read: "
                                       "save setup.ini as ANSI!");
+    error_db.add_error(ERR_INSTALL_PATH_QUESTION_MARK,
+                       "A folder name of the install path holds a '?', which no name may hold: Windows puts one for "
+                       "each character that this system's ANSI code page cannot hold!");
+    error_db.add_error(ERR_INSTALL_PATH_CHANGED_END,
+                       "A folder name of the install path ends in a dot or a blank, which Windows would drop from it!");
 }
 
 static INIT_TYPE setup_errors(add_setup_errors);

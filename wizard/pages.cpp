@@ -206,21 +206,6 @@ FRONT_ANSWER message_page(const char *title, const char *button, bool show_cance
     return page_answer();
 }
 
-// Asked when Install is pressed with a path that is not a full one: a
-// relative path would install below wherever setup happens to run.
-static void ask_for_full_path(HWND dialog, const SETUP_TYPE &job)
-{
-    char name[MAX_PATH];
-    if (!title_file_name(job.get_apptitle(), name, sizeof name))
-        format_cut(name, sizeof name, "Application");
-    char text[512];
-    format_cut(text, sizeof text,
-               "Please enter the full path of the directory to install to, with its drive, such as "
-               "C:\\Program Files\\%s",
-               name);
-    MessageBoxA(dialog, text, "Setup Warning", MB_ICONWARNING | MB_OK);
-}
-
 FRONT_ANSWER WIZARD_FRONT::welcome(const SETUP_TYPE &job)
 {
     // The Installing page's template holds a progress bar; its window class
@@ -267,11 +252,11 @@ FRONT_ANSWER WIZARD_FRONT::choose_directory(SETUP_TYPE &job)
         job.set_installpath(path);
         if (setup_aborted || job.install_path_usable())
             break;
-        if (err_code == ERR_INSTALL_PATH_TOO_LONG)
-            MessageBoxA(page.dialog, "Please enter a shorter path: setup cannot place its files below this one.",
-                        "Setup Warning", MB_ICONWARNING | MB_OK);
-        else
-            ask_for_full_path(page.dialog, job);
+        // A relative path would install below wherever setup happens to run;
+        // the others say which folder name Windows would refuse or change.
+        char warning[512];
+        install_path_warning(job.get_installpath(), err_code, job.get_apptitle(), warning, sizeof warning);
+        MessageBoxA(page.dialog, warning, "Setup Warning", MB_ICONWARNING | MB_OK);
     }
 
     close_page(page);

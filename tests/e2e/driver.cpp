@@ -23,6 +23,8 @@
 //                             its control has a window class nobody has
 //   start ["ARGUMENTS"]       start setup.exe in the setup directory, with
 //                             these arguments after its name
+//   start-utf8 ["ARGUMENTS"]  the same with ARGUMENTS in UTF-8, handed to
+//                             Windows in UTF-16 as a shell or shortcut does
 //   run "DIR" "COMMAND"       start another program (a command line, such as
 //                             cmd /c uninstal.bat) with DIR as its current
 //                             directory, on the same desktop; from then on
@@ -57,6 +59,8 @@
 //                             caption and no caption bar
 //   no-background             no background window exists
 //   type ID "TEXT"            replace the control's text (an edit field)
+//   type-utf8 ID "TEXT"       the same with TEXT in UTF-8, handed over in
+//                             UTF-16 as a keyboard of any language types it
 //   tree-select-root          select the top item of the current window's
 //                             tree (a folder browse)
 //   click ID                  press the button (BM_CLICK, posted)
@@ -441,9 +445,24 @@ void close_desktop()
     }
 }
 
+// UTF-8 text as UTF-16: what a shell or a keyboard hands a program.
+std::wstring wide_of_utf8(const std::string &text)
+{
+    int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.c_str(), -1, nullptr, 0);
+    if (n <= 0)
+        fail("not UTF-8: %s", shown(text).c_str());
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, &wide[0], n);
+    wide.resize(n - 1);
+    return wide;
+}
+
 // Starts command in dir on the scenario's desktop; it becomes the program
-// that the steps follow.
-void start_program(const std::string &command, const std::string &dir, HANDLE job = nullptr, DWORD flags = 0)
+// that the steps follow. A utf8 command goes to Windows as UTF-16, as a
+// shell or a shortcut starts a program: Windows gives the program's ANSI
+// command line a "?" for each character its code page lacks.
+void start_program(const std::string &command, const std::string &dir, HANDLE job = nullptr, DWORD flags = 0,
+                   bool utf8 = false)
 {
     make_desktop();
     STARTUPINFOA startup = {};
@@ -457,8 +476,21 @@ void start_program(const std::string &command, const std::string &dir, HANDLE jo
         CloseHandle(setup_process.hThread);
         setup_process = {};
     }
-    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, flags | (job ? CREATE_SUSPENDED : 0),
-                        nullptr, dir.c_str(), &startup, &setup_process))
+    flags |= job ? CREATE_SUSPENDED : 0;
+    bool started = false;
+    if (utf8) {
+        std::wstring wide_command = wide_of_utf8(command), wide_dir = wide_of_utf8(dir);
+        std::wstring wide_desktop = wide_of_utf8(desktop_name);
+        STARTUPINFOW wide_startup = {};
+        wide_startup.cb = sizeof wide_startup;
+        if (!options.desktop.empty())
+            wide_startup.lpDesktop = &wide_desktop[0];
+        started = CreateProcessW(nullptr, &wide_command[0], nullptr, nullptr, FALSE, flags, nullptr, wide_dir.c_str(),
+                                 &wide_startup, &setup_process);
+    } else
+        started = CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, flags, nullptr, dir.c_str(),
+                                 &startup, &setup_process);
+    if (!started)
         fail("cannot start %s (error %lu)", command.c_str(), GetLastError());
     if (job) {
         AssignProcessToJobObject(job, setup_process.hProcess);
@@ -466,10 +498,11 @@ void start_program(const std::string &command, const std::string &dir, HANDLE jo
     }
 }
 
-void start_setup(const std::string &arguments)
+void start_setup(const std::string &arguments, bool utf8 = false)
 {
     program_name = "setup.exe";
-    start_program("\"" + options.setup_exe + "\"" + (arguments.empty() ? "" : " " + arguments), options.setup_dir);
+    start_program("\"" + options.setup_exe + "\"" + (arguments.empty() ? "" : " " + arguments), options.setup_dir,
+                  nullptr, 0, utf8);
 }
 
 // ---------------------------------------------------------------- steps
@@ -1076,10 +1109,10 @@ void run_step(const std::vector<std::string> &w)
         if (w.size() != n + 1)
             fail("%s takes %u argument(s)", op.c_str(), (unsigned)n);
     };
-    if (op == "start") {
+    if (op == "start" || op == "start-utf8") {
         if (w.size() > 2)
-            fail("start takes at most one argument");
-        start_setup(w.size() == 2 ? w[1] : "");
+            fail("%s takes at most one argument", op.c_str());
+        start_setup(w.size() == 2 ? w[1] : "", op == "start-utf8");
     } else if (op == "run") {
         need(2);
         program_name = w[2];
@@ -1173,6 +1206,9 @@ void run_step(const std::vector<std::string> &w)
     } else if (op == "type") {
         need(2);
         SendMessageA(control(w[1]), WM_SETTEXT, 0, (LPARAM)w[2].c_str());
+    } else if (op == "type-utf8") {
+        need(2);
+        SendMessageW(control(w[1]), WM_SETTEXT, 0, (LPARAM)wide_of_utf8(w[2]).c_str());
     } else if (op == "tree-select-root") {
         need(0);
         HWND tree = FindWindowExA(current, nullptr, WC_TREEVIEWA, nullptr);

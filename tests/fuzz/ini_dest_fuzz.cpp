@@ -73,7 +73,8 @@ static void check_loaded(const SETUP_TYPE &job, bool loaded, const uint8_t *data
         // The file is there, so the only other failures are refused lines,
         // and the author is shown which one.
         FUZZ_CHECK(err_code == ERR_TABLE_FULL || err_code == ERR_NULL_POINTER || err_code == ERR_FILE_NAME_LEAVES_DIR ||
-                       err_code == ERR_INSTALL_PATH_NOT_FULL || err_code == ERR_FILE_NAME_TOO_LONG,
+                       err_code == ERR_INSTALL_PATH_NOT_FULL || err_code == ERR_INSTALL_PATH_QUESTION_MARK ||
+                       err_code == ERR_INSTALL_PATH_CHANGED_END || err_code == ERR_FILE_NAME_TOO_LONG,
                    "load_ini failed with %d", (int)err_code);
         FUZZ_CHECK(job.refused_line[0] && std::strchr(job.refused_line, '='), "no refused line kept for %d",
                    (int)err_code);

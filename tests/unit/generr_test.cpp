@@ -14,7 +14,7 @@
 TEST(ErrorTable, StartupFillsSeventyTwoRecordsInOrder)
 {
     ASSERT_TRUE(error_db.initialised);
-    ASSERT_EQ(error_db.num_errors, 76);
+    ASSERT_EQ(error_db.num_errors, 78);
     const int defaults[] = {0, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64, 65};
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(error_db.errors[i]->code, defaults[i]) << i;
@@ -23,8 +23,9 @@ TEST(ErrorTable, StartupFillsSeventyTwoRecordsInOrder)
         EXPECT_EQ(error_db.errors[16 + i]->code, i);
         EXPECT_STREQ(error_db.errors[16 + i]->message, system_error_messages[i]);
     }
-    const int setup_codes[] = {905, 909, 910, 907, 908, 906, 901, 902, 903, 904, 911, 912, 913, 914, 915, 916, 917};
-    for (int i = 0; i < 17; ++i)
+    const int setup_codes[] = {905, 909, 910, 907, 908, 906, 901, 902, 903, 904,
+                               911, 912, 913, 914, 915, 916, 917, 918, 919};
+    for (int i = 0; i < 19; ++i)
         EXPECT_EQ(error_db.errors[59 + i]->code, setup_codes[i]) << i;
 }
 
@@ -55,6 +56,9 @@ TEST(ErrorTable, LookupsTakeTheFirstMatch)
               "Windows!"},
         {916, "No line of the setup config file is a setup key such as AppTitle=, InstallPath= or File=!"},
         {917, "The setup config file is saved as Unicode (UTF-16), which setup cannot read: save setup.ini as ANSI!"},
+        {918, "A folder name of the install path holds a '?', which no name may hold: Windows puts one for each "
+              "character that this system's ANSI code page cannot hold!"},
+        {919, "A folder name of the install path ends in a dot or a blank, which Windows would drop from it!"},
         {999, "Specified Error code not found."},
         {-1, "Specified Error code not found."},
     };

@@ -233,7 +233,8 @@ TEST(LoadIni, NamesThatLeaveTheirDirectoryAndRelativeInstallPathsAreRefused)
         {"installpath=\\apps", "installpath=\\apps", ERR_INSTALL_PATH_NOT_FULL},
         {"installpath=C:apps", "installpath=C:apps", ERR_INSTALL_PATH_NOT_FULL},
         // Parts that Windows changes: the log would name what the uninstaller skips.
-        {"installpath=C:\\Apps\\Foo.", "installpath=C:\\Apps\\Foo.", ERR_INSTALL_PATH_NOT_FULL},
+        {"installpath=C:\\Apps\\Foo.", "installpath=C:\\Apps\\Foo.", ERR_INSTALL_PATH_CHANGED_END},
+        {"installpath=C:\\Apps\\F??\\x", "installpath=C:\\Apps\\F??\\x", ERR_INSTALL_PATH_QUESTION_MARK},
         {"installpath=C:\\Apps\\..\\Foo", "installpath=C:\\Apps\\..\\Foo", ERR_INSTALL_PATH_NOT_FULL},
         {"file=readme.txt ,win_path", "file=readme.txt ,win_path", ERR_FILE_NAME_LEAVES_DIR},
         {"file=sub\\\\a.txt", "file=sub\\\\a.txt", ERR_FILE_NAME_LEAVES_DIR},

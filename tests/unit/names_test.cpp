@@ -8,6 +8,7 @@
 #include "lib/error_codes.h"
 #include "lib/fileutil.h"
 #include "lib/generr.h"
+#include "setup/front_text.h"
 #include "setup/names.h"
 #include "setup/setup.h"
 #include "tests/unit/support/test_env.h"
@@ -146,23 +147,68 @@ TEST(IsFullPath, DriveColonBackslash)
 }
 
 // An install path is made and logged part by part: each part must be one
-// that Windows keeps as written, or the uninstaller would skip it.
+// that Windows keeps as written, or the uninstaller would skip it. The
+// refusal names the part to blame, in the /S report and in the warning of
+// Select Directory; "?" stands for a character the ANSI code page lacks.
 TEST(IsFullPath, PartsThatWindowsWouldChangeOrRefuseAreNotFull)
 {
+    const int32_t NOT_FULL = ERR_INSTALL_PATH_NOT_FULL, DOT = ERR_INSTALL_PATH_CHANGED_END,
+                  QUESTION = ERR_INSTALL_PATH_QUESTION_MARK;
     // clang-format off
     const struct {
         const char *path;
-        bool full;
+        int32_t code;
+        const char *part; // the folder name to blame; "" for none
     } cases[] = {
-        {"C:\\Apps\\Foo.", false},   {"C:\\Apps\\Foo.\\", false}, {"C:\\Apps \\Foo", false},
-        {"C:\\a\\..\\b", false},    {"C:\\.\\a", false},          {"C:\\a\\\\b", false},
-        {"C:\\\\a", false},          {"C:\\a*", false},             {"C:\\a|b", false},
-        {"C:\\a:b", false},           {"C:\\a\x01", false},          {"C:\\Program Files\\Foo 2.0\\", true},
-        {"C:\\a/b", true},            {"C:\\.hidden\\x", true},
+        {"C:\\Apps\\Foo.", DOT, "Foo."},           {"C:\\Apps\\Foo.\\", DOT, "Foo."},
+        {"C:\\Apps \\Foo", DOT, "Apps "},          {"C:\\Apps\\Acme. \\", DOT, "Acme. "},
+        {"C:\\Apps\\????\\", QUESTION, "????"},  {"C:\\Apps\\???? ????\\x", QUESTION, "???? ????"},
+        {"C:\\a\\b?.\\c.", QUESTION, "b?."},      {"C:\\a\\*?", QUESTION, "*?"},
+        {"C:\\a\\..\\b", NOT_FULL, ".."},        {"C:\\.\\a", NOT_FULL, "."},
+        {"C:\\a\\\\b", NOT_FULL, ""},            {"C:\\\\a", NOT_FULL, ""},
+        {"C:\\a*", NOT_FULL, "a*"},                  {"C:\\a|b", NOT_FULL, "a|b"},
+        {"C:\\a:b", NOT_FULL, "a:b"},                {"C:\\a\x01", NOT_FULL, "a\x01"},
+        {"C:\\Apps\\NUL\\x", NOT_FULL, ""},       {"Apps\\F??.", NOT_FULL, ""},
+        {"C:Apps\\Foo.", NOT_FULL, ""},             {"C:\\\xe9t\xe9\\x", ERR_NONE, ""},
+        {"C:\\Program Files\\Foo 2.0\\", ERR_NONE, ""}, {"C:\\a/b", ERR_NONE, ""},
+        {"C:\\.hidden\\x", ERR_NONE, ""},
     };
     // clang-format on
-    for (const auto &c : cases)
-        EXPECT_EQ(is_full_path(c.path), c.full) << c.path;
+    for (const auto &c : cases) {
+        INSTALL_PATH_FAULT fault = install_path_fault(c.path);
+        EXPECT_EQ(fault.code, c.code) << c.path;
+        EXPECT_EQ(is_full_path(c.path), c.code == ERR_NONE) << c.path;
+        EXPECT_EQ(std::string(c.path + fault.part, fault.part_len), c.part) << c.path;
+
+        std::string what = "install directory '" + std::string(c.path) + "'";
+        if (c.part[0])
+            what += ", folder name '" + std::string(c.part) + "'";
+        char text[600];
+        refused_install_dir(c.path, text, sizeof text);
+        EXPECT_EQ(text, what);
+
+        install_path_warning(c.path, c.code, "Acme/Tools", text, sizeof text);
+        std::string quoted = "The folder name '" + std::string(c.part) + "' ";
+        if (c.code == DOT)
+            EXPECT_EQ(text, quoted + "ends in a dot or a blank, which Windows would drop from it.  Please enter "
+                                     "the path without them.");
+        else if (c.code == QUESTION)
+            EXPECT_EQ(std::string(text).rfind(quoted + "holds a '?', which no name may hold.  Windows puts one for "
+                                                       "each character that this system's code page cannot hold",
+                                              0),
+                      0u)
+                << text;
+        else
+            EXPECT_STREQ(text, "Please enter the full path of the directory to install to, with its drive, such as "
+                               "C:\\Program Files\\Acme_Tools");
+    }
+    EXPECT_EQ(install_path_fault(nullptr).code, NOT_FULL);
+    char text[600];
+    install_path_warning("C:\\Apps", ERR_INSTALL_PATH_TOO_LONG, "Acme", text, sizeof text);
+    EXPECT_STREQ(text, "Please enter a shorter path: setup cannot place its files below this one.");
+    // Cut to fit, never past the buffer.
+    install_path_warning("C:\\Apps\\????", QUESTION, "Acme", text, 20);
+    EXPECT_STREQ(text, "The folder name '??");
 }
 
 // Every place setup or the uninstaller takes a name: a "file" name, a part

@@ -1,6 +1,9 @@
 # Select Directory takes only a full path: Install with a relative or an
 # empty path asks for one, such as C:\Program Files\<title's file name>, and
-# the page stays with what was typed; a full path then installs.
+# the page stays with what was typed; a full path then installs. A folder
+# name typed in letters that the ANSI code page lacks reaches setup as "?"s,
+# and one with a trailing dot or blank would lose them: the warning names
+# that folder and says why.
 write_ini <<'EOF'
 apptitle=E2E Full/Path
 email=e2e@example.com
@@ -29,6 +32,19 @@ text IDC_INSTALL_PATH $(q 'apps\foo')
 type IDC_INSTALL_PATH ""
 click IDC_MAIN
 page-new "Setup Warning"
+answer ok
+page "Setup - Select Directory"
+type-utf8 IDC_INSTALL_PATH $(q 'C:\E2E\FullPath\Акме\Tools')
+click IDC_MAIN
+page-new "Setup Warning"
+message $(q "The folder name '????' holds a '?', which no name may hold.  Windows puts one for each character that this system's code page cannot hold, such as a Cyrillic letter on a Western system.  Please enter the path in characters of the code page.")
+answer ok
+page "Setup - Select Directory"
+text IDC_INSTALL_PATH $(q 'C:\E2E\FullPath\????\Tools')
+type IDC_INSTALL_PATH $(q 'C:\E2E\FullPath\Acme. ')
+click IDC_MAIN
+page-new "Setup Warning"
+message $(q "The folder name 'Acme. ' ends in a dot or a blank, which Windows would drop from it.  Please enter the path without them.")
 answer ok
 page "Setup - Select Directory"
 type IDC_INSTALL_PATH $(q 'C:\E2E\FullPath\Typed')

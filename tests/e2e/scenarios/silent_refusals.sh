@@ -50,6 +50,30 @@ exit 1: setup.ini or the install directory refused
 END
 expect_absent 'C:\E2E\Refusals'
 
+# Started by a shell with a folder name in Cyrillic on a Western system:
+# Windows hands setup a "?" for each letter. A trailing dot: Windows would
+# drop it.
+rm -f "$OUT/report.txt"
+play <<SCRIPT
+start-utf8 $(q "/S /LOG=$report /D=C:\\E2E\\Refusals\\Акме\\App")
+quiet-exit 1
+SCRIPT
+expect_lines "$report" <<END
+setup /S /LOG=$report /D=C:\\E2E\\Refusals\\????\\App
+loaded setup.ini: E2E Refusals, 2 files
+refused install directory 'C:\\E2E\\Refusals\\????\\App\\', folder name '????': error 918: A folder name of the install path holds a '?', which no name may hold: Windows puts one for each character that this system's ANSI code page cannot hold!
+exit 1: setup.ini or the install directory refused
+END
+expect_absent 'C:\E2E\Refusals'
+silent "/S /LOG=$report /D=C:\\E2E\\Refusals\\Acme.\\App" 1
+expect_lines "$report" <<END
+setup /S /LOG=$report /D=C:\\E2E\\Refusals\\Acme.\\App
+loaded setup.ini: E2E Refusals, 2 files
+refused install directory 'C:\\E2E\\Refusals\\Acme.\\App\\', folder name 'Acme.': error 919: A folder name of the install path ends in a dot or a blank, which Windows would drop from it!
+exit 1: setup.ini or the install directory refused
+END
+expect_absent 'C:\E2E\Refusals'
+
 # /D= of 247 and 259 characters: no room for uninstal.bat below it.
 for length in 247 259; do
     long='C:\E2E\Refusals'

@@ -22,7 +22,7 @@ int main()
             std::printf("registry[%d] = %s, expected %s\n", i, reg_db.programs[i]->program, expected_modules[i]);
             ++failures;
         }
-    if (error_db.num_errors != 76) {
+    if (error_db.num_errors != 78) {
         std::printf("error table: %d records\n", error_db.num_errors);
         ++failures;
     }
