@@ -56,7 +56,7 @@ void install_path_warning(const char *path, int32_t code, const char *title, cha
 
 // The detail line of the "Setup Error" box: its buffer, and its text when the
 // setup log cannot be written.
-const size_t SETUP_ERROR_DETAIL_SIZE = 256;
+const size_t SETUP_ERROR_DETAIL_SIZE = 512; // room for a whole setup.ini line or path, and the words around it
 extern const char *const LOG_ERROR_DETAIL;
 
 // The detail line for a road that failed, into out (size bytes, cut to fit):

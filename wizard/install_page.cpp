@@ -11,7 +11,7 @@
 
 namespace {
 
-const size_t PAGE_TEXT_SIZE = 512; // the introduction and each file line
+const size_t PAGE_TEXT_SIZE = 512; // each file line
 const int PUMP_LIMIT = 100;        // messages handled between two files at most
 
 // Lets pending messages run between two files: paints the pages and the
@@ -29,53 +29,6 @@ void pump_messages()
     }
 }
 
-// A control's rectangle in its dialog's client coordinates.
-RECT rect_in(HWND dialog, HWND control)
-{
-    RECT rect;
-    GetWindowRect(control, &rect);
-    MapWindowPoints(nullptr, dialog, (POINT *)&rect, 2);
-    return rect;
-}
-
-// The introduction names the title and the install path, which may take
-// more lines than the template gives it: the text grows to its whole height,
-// and the controls below it move down with the page's bottom edge, as far
-// as the screen allows.
-void fit_introduction(HWND dialog)
-{
-    HWND text = GetDlgItem(dialog, IDC_TEXT);
-    char content[PAGE_TEXT_SIZE] = "";
-    GetWindowTextA(text, content, sizeof content);
-    RECT box;
-    GetClientRect(text, &box);
-    RECT need = box;
-    HDC dc = GetDC(text);
-    HGDIOBJ previous = SelectObject(dc, (HGDIOBJ)SendMessageA(text, WM_GETFONT, 0, 0));
-    DrawTextA(dc, content, -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
-    SelectObject(dc, previous);
-    ReleaseDC(text, dc);
-
-    RECT page;
-    GetWindowRect(dialog, &page);
-    int room = GetSystemMetrics(SM_CYSCREEN) - (page.bottom - page.top);
-    int grow = need.bottom - box.bottom < room ? need.bottom - box.bottom : room;
-    if (grow <= 0)
-        return;
-    RECT old = rect_in(dialog, text);
-    const UINT how = SWP_NOZORDER | SWP_NOACTIVATE;
-    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        RECT r = rect_in(dialog, child);
-        if (child == text)
-            SetWindowPos(child, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + grow, how | SWP_NOMOVE);
-        else if (r.top >= old.bottom)
-            SetWindowPos(child, nullptr, r.left, r.top + grow, 0, 0, how | SWP_NOSIZE);
-    }
-    // Still centred, as the template places it.
-    int top = page.top - grow / 2 > 0 ? page.top - grow / 2 : 0;
-    SetWindowPos(dialog, nullptr, page.left, top, page.right - page.left, page.bottom - page.top + grow, how);
-}
-
 } // namespace
 
 FRONT_ANSWER WIZARD_FRONT::road_begins(const SETUP_TYPE &job)
@@ -87,12 +40,13 @@ FRONT_ANSWER WIZARD_FRONT::road_begins(const SETUP_TYPE &job)
     bar = GetDlgItem(installing.dialog, IDC_PROGRESS);
     refresh = PAGE_REFRESH();
     page_failed = false;
-    char text[PAGE_TEXT_SIZE];
+    // The longest title and install path together: the whole introduction.
+    char text[MESSAGE_TEXT_SIZE];
     format_cut(text, sizeof text,
                "Installing the %s application to %s.  Press the cancel button to abort the installation.",
                job.get_apptitle(), job.get_installpath());
     SetDlgItemTextA(installing.dialog, IDC_TEXT, text);
-    fit_introduction(installing.dialog);
+    fit_text(installing.dialog, IDC_TEXT);
     // A long destination loses its middle rather than its file name.
     HWND destination = GetDlgItem(installing.dialog, IDC_DEST_PATH);
     SetWindowLongA(destination, GWL_STYLE, GetWindowLongA(destination, GWL_STYLE) | SS_PATHELLIPSIS);

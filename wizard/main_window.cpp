@@ -75,23 +75,57 @@ static void draw_text(HDC dc, const char *text, RECT *rect, COLORREF colour, HFO
     DeleteObject(font);
 }
 
-static void paint_background(HWND window)
+// The title as the background shows it, and how: top left, wrapped between
+// words (and within a word longer than the line), so that a long title takes
+// more lines rather than running off the screen's right edge.
+static const UINT TITLE_FORMAT = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
+static void background_title(char *out, size_t size)
 {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
+    format_cut(out, size, "%s Application Setup...", setup_job.get_apptitle());
+}
+static HFONT title_font() { return make_font(30, 15, 700); }
+
+// The background's client area less its margins.
+static RECT inner_rect(HWND window)
+{
     RECT rect;
     GetClientRect(window, &rect);
     rect.left += 10;
     rect.top += 10;
     rect.right -= 10;
     rect.bottom -= 10;
+    return rect;
+}
 
-    char title[256];
-    format_cut(title, sizeof title, "%s Application Setup...", setup_job.get_apptitle());
+int background_title_bottom()
+{
+    if (!main_window || !IsWindow(main_window))
+        return 0;
+    char title[MAX_INI_LINE + 32]; // the longest title setup.ini holds, and the words after it
+    background_title(title, sizeof title);
+    RECT rect = inner_rect(main_window);
+    HDC dc = GetDC(main_window);
+    HFONT font = title_font();
+    HGDIOBJ previous = SelectObject(dc, font);
+    DrawTextA(dc, title, -1, &rect, TITLE_FORMAT | DT_CALCRECT);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    ReleaseDC(main_window, dc);
+    POINT corner = {0, rect.bottom};
+    ClientToScreen(main_window, &corner);
+    return corner.y;
+}
+
+static void paint_background(HWND window)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT rect = inner_rect(window);
+    char title[MAX_INI_LINE + 32];
+    background_title(title, sizeof title);
     SetBkColor(dc, BACKGROUND_COLOUR);
     SetBkMode(dc, TRANSPARENT);
-    // Format 0: top left, no word wrap, clipped at the rectangle's right edge.
-    draw_text(dc, title, &rect, RGB(255, 255, 255), make_font(30, 15, 700), 0);
+    draw_text(dc, title, &rect, RGB(255, 255, 255), title_font(), TITLE_FORMAT);
     draw_text(dc, credit_text, &rect, RGB(128, 128, 128), make_font(12, 6, 400), DT_SINGLELINE | DT_BOTTOM | DT_RIGHT);
     EndPaint(window, &ps);
 }

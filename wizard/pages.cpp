@@ -39,6 +39,7 @@ bool open_page(PAGE &page, HWND parent, int template_id)
         setup_error(IsWindow(parent) ? parent : nullptr, error_text(), "Error opening setup page %d!", template_id);
         return false;
     }
+    place_page(page.dialog);
     return true;
 }
 
@@ -63,6 +64,123 @@ void close_page(PAGE &page)
     page.dialog = nullptr;
     if (IsWindow(page.parent))
         SetWindowLongA(page.parent, GWL_STYLE, page.parent_style & ~WS_DISABLED);
+}
+
+// A control's rectangle in its dialog's client coordinates.
+static RECT rect_in(HWND dialog, HWND control)
+{
+    RECT rect;
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, dialog, (POINT *)&rect, 2);
+    return rect;
+}
+
+// Grows text to the height of its whole text, as fit_text says.
+static void grow_to_text(HWND dialog, HWND text)
+{
+    char content[MESSAGE_TEXT_SIZE] = "";
+    GetWindowTextA(text, content, sizeof content);
+    RECT box;
+    GetClientRect(text, &box);
+    RECT need = box;
+    // Measured as the static draws it: with SS_NOPREFIX "&" as written, with
+    // SS_EDITCONTROL a word longer than the line broken where it meets the edge.
+    LONG style = GetWindowLongA(text, GWL_STYLE);
+    UINT format = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
+    if (style & SS_NOPREFIX)
+        format |= DT_NOPREFIX;
+    if (style & SS_EDITCONTROL)
+        format |= DT_EDITCONTROL;
+    HDC dc = GetDC(text);
+    HGDIOBJ previous = SelectObject(dc, (HGDIOBJ)SendMessageA(text, WM_GETFONT, 0, 0));
+    DrawTextA(dc, content, -1, &need, format);
+    SelectObject(dc, previous);
+    ReleaseDC(text, dc);
+
+    RECT page;
+    GetWindowRect(dialog, &page);
+    int room = GetSystemMetrics(SM_CYSCREEN) - (page.bottom - page.top);
+    int grow = need.bottom - box.bottom < room ? need.bottom - box.bottom : room;
+    if (grow <= 0)
+        return;
+    RECT old = rect_in(dialog, text);
+    const UINT how = SWP_NOZORDER | SWP_NOACTIVATE;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r = rect_in(dialog, child);
+        if (child == text)
+            SetWindowPos(child, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + grow, how | SWP_NOMOVE);
+        else if (r.top >= old.bottom)
+            SetWindowPos(child, nullptr, r.left, r.top + grow, 0, 0, how | SWP_NOSIZE);
+    }
+    // Still centred, as the template places it, and below the title.
+    int top = page.top - grow / 2 > 0 ? page.top - grow / 2 : 0;
+    SetWindowPos(dialog, nullptr, page.left, top, page.right - page.left, page.bottom - page.top + grow, how);
+    place_page(dialog);
+}
+
+void fit_text(HWND dialog, int id)
+{
+    // What setup.ini says is shown as written: "&" is no mnemonic, and an
+    // e-mail address or a path with no blank for a line is broken in it.
+    HWND text = GetDlgItem(dialog, id);
+    SetWindowLongA(text, GWL_STYLE, GetWindowLongA(text, GWL_STYLE) | SS_NOPREFIX | SS_EDITCONTROL);
+    grow_to_text(dialog, text);
+}
+
+void fit_labels(HWND dialog)
+{
+    RECT client;
+    GetClientRect(dialog, &client);
+    for (HWND label = GetWindow(dialog, GW_CHILD); label; label = GetWindow(label, GW_HWNDNEXT)) {
+        char name[16] = "", content[MESSAGE_TEXT_SIZE] = "";
+        GetClassNameA(label, name, sizeof name);
+        LONG style = GetWindowLongA(label, GWL_STYLE);
+        if (lstrcmpiA(name, "Static") != 0 || (style & SS_TYPEMASK) != SS_LEFT)
+            continue;
+        GetWindowTextA(label, content, sizeof content);
+        RECT line = {0, 0, 0, 0}, box;
+        GetClientRect(label, &box);
+        HDC dc = GetDC(label);
+        HGDIOBJ previous = SelectObject(dc, (HGDIOBJ)SendMessageA(label, WM_GETFONT, 0, 0));
+        DrawTextA(dc, content, -1, &line, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+        SelectObject(dc, previous);
+        ReleaseDC(label, dc);
+        // A label of one line that the font makes wider than the template
+        // allowed for: wider, up to the page's right margin, over no other
+        // control; else it takes more lines.
+        // The static wraps a text exactly as wide as its box: a few pixels
+        // more keep the last character on the line.
+        RECT wide = rect_in(dialog, label);
+        int width = line.right + 4;
+        if (line.right > box.right && line.bottom * 2 > box.bottom) {
+            wide.right = wide.left + width < client.right - wide.left ? wide.left + width : client.right - wide.left;
+            bool free = true;
+            for (HWND other = GetWindow(dialog, GW_CHILD); other && free; other = GetWindow(other, GW_HWNDNEXT)) {
+                RECT r = rect_in(dialog, other), common;
+                free = other == label || !IntersectRect(&common, &wide, &r);
+            }
+            if (free && wide.right > wide.left + box.right)
+                SetWindowPos(label, nullptr, 0, 0, wide.right - wide.left, box.bottom,
+                             SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+        }
+        grow_to_text(dialog, label);
+    }
+}
+
+void place_page(HWND dialog)
+{
+    RECT page;
+    GetWindowRect(dialog, &page);
+    int height = page.bottom - page.top;
+    int top = page.top, below = background_title_bottom() + 8;
+    if (top < below)
+        top = below;
+    if (top + height > GetSystemMetrics(SM_CYSCREEN))
+        top = GetSystemMetrics(SM_CYSCREEN) - height;
+    if (top < 0)
+        top = 0;
+    if (top != page.top)
+        SetWindowPos(dialog, nullptr, page.left, top, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
 }
 
 // A page's answer once it has closed.
@@ -195,6 +313,7 @@ FRONT_ANSWER message_page(const char *title, const char *button, bool show_cance
     vformat_cut(text, sizeof text, format, args);
     va_end(args);
     SetDlgItemTextA(page.dialog, IDC_TEXT, text);
+    fit_text(page.dialog, IDC_TEXT);
 
     HWND cancel = GetDlgItem(page.dialog, IDC_CANCEL);
     LONG style = GetWindowLongA(cancel, GWL_STYLE);
@@ -241,6 +360,7 @@ FRONT_ANSWER WIZARD_FRONT::choose_directory(SETUP_TYPE &job)
     if (!open_page(page, main_window, IDD_SELECT_DIR))
         return FRONT_ENDED;
     SetDlgItemTextA(page.dialog, IDC_INSTALL_PATH, job.get_installpath());
+    fit_labels(page.dialog);
     ShowWindow(page.dialog, SW_SHOW);
 
     // Taken however the page ended; Install takes only a full path ("C:"
@@ -300,6 +420,7 @@ SHORTCUT_ANSWER WIZARD_FRONT::choose_shortcut_folder(SHORTCUT_CHOICE &choice)
         return SHORTCUT_ENDED;
     }
     SetDlgItemTextA(page.dialog, IDC_SHORTCUT_FOLDER, choice.below);
+    fit_labels(page.dialog);
     ShowWindow(page.dialog, SW_SHOW);
     // Skip only means "no shortcut"; a closed background ends the setup
     // after it (complete). Continue takes only a folder below Programs.
@@ -332,6 +453,8 @@ int overwrite_page(HWND parent, const char *destination)
     if (!open_page(page, parent, IDD_OVERWRITE))
         return 0;
     SetDlgItemTextA(page.dialog, IDC_OVERWRITE_PATH, destination);
+    fit_text(page.dialog, IDC_OVERWRITE_PATH);
+    fit_labels(page.dialog);
     ShowWindow(page.dialog, SW_SHOW);
     WPARAM quit_code = run_page();
     close_page(page);

@@ -75,6 +75,9 @@ LRESULT CALLBACK main_window_proc(HWND window, UINT message, WPARAM wparam, LPAR
 // reports it. owner may be null.
 void setup_error(HWND owner, const char *error_text, const char *detail_format, ...)
     __attribute__((format(printf, 3, 4)));
+// Where the background's title ends, in screen coordinates (0 without a
+// background): the pages stay below it where the screen has the room.
+int background_title_bottom();
 // The credit line at the bottom right of the background.
 extern const char *const credit_text;
 
@@ -97,6 +100,18 @@ bool open_page(PAGE &page, HWND parent, int template_id);
 // Runs the message loop of the open page until a quit message; returns its
 // wParam.
 WPARAM run_page();
+// Grows the text control id of dialog to the height its whole text takes,
+// wrapped as the control wraps it, and moves the controls below it and the
+// page's bottom edge down as much, the page still centred; never taller
+// than the screen. Texts from setup.ini may take many more lines than a
+// template gives them.
+void fit_text(HWND dialog, int id);
+// Widens or grows each left-aligned text of the page that its font makes
+// longer than the template allowed for, as fit_text does.
+void fit_labels(HWND dialog);
+// Moves the page down below the background's title when it would cover a
+// part of it and the screen has the room; a long title takes several lines.
+void place_page(HWND dialog);
 // Destroys the dialog and re-enables the parent.
 void close_page(PAGE &page);
 // True once the background window has been destroyed (its Exit command).

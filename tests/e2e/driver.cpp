@@ -46,8 +46,11 @@
 //   message "TEXT"            the current message box says TEXT
 //   fits ID                   the control's whole text, wrapped as a static
 //                             text wraps it in the pages' font (MS Sans
-//                             Serif, 8 points), fits inside the control,
-//                             and no other control lies over any of it
+//                             Serif, 8 points), fits inside the control and
+//                             the page, the page fits the screen, and no
+//                             other control lies over any of the text;
+//                             "fits all": each text of the page that is not
+//                             cut short with "..." by its style
 //   visible ID yes|no         whether the control is visible
 //   enabled yes|no            whether the current window takes input
 //   class ID NAME             the control's window class
@@ -577,9 +580,8 @@ void step_closed()
     current = nullptr;
 }
 
-void step_fits(const std::string &id)
+void check_fits(HWND item, const std::string &id)
 {
-    HWND item = control(id);
     const std::string text = window_text(item);
     RECT box;
     GetClientRect(item, &box);
@@ -590,7 +592,13 @@ void step_fits(const std::string &id)
                              "MS Sans Serif");
     HGDIOBJ previous = SelectObject(dc, font);
     RECT need = box;
-    DrawTextA(dc, text.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
+    UINT format = DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS;
+    LONG style = GetWindowLongA(item, GWL_STYLE);
+    if (style & SS_NOPREFIX)
+        format |= DT_NOPREFIX;
+    if (style & SS_EDITCONTROL)
+        format |= DT_EDITCONTROL;
+    DrawTextA(dc, text.c_str(), -1, &need, format);
     SelectObject(dc, previous);
     DeleteObject(font);
     ReleaseDC(item, dc);
@@ -602,12 +610,38 @@ void step_fits(const std::string &id)
     POINT origin = {0, 0};
     ClientToScreen(item, &origin);
     RECT drawn = {origin.x, origin.y, origin.x + need.right, origin.y + need.bottom};
+    // The page shows all of it: no part lies beyond the page's edges, and no
+    // part of the page beyond the screen's.
+    RECT page, inside, screen = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    GetClientRect(current, &page);
+    MapWindowPoints(current, nullptr, (POINT *)&page, 2);
+    if (!IntersectRect(&inside, &drawn, &page) || !EqualRect(&inside, &drawn))
+        fail("the text of control %s, at (%ld,%ld)-(%ld,%ld), runs past the page's edges (%ld,%ld)-(%ld,%ld)",
+             id.c_str(), drawn.left, drawn.top, drawn.right, drawn.bottom, page.left, page.top, page.right,
+             page.bottom);
+    GetWindowRect(current, &page);
+    if (!IntersectRect(&inside, &page, &screen) || !EqualRect(&inside, &page))
+        fail("the page, at (%ld,%ld)-(%ld,%ld), runs past the screen's edges", page.left, page.top, page.right,
+             page.bottom);
     for (HWND child = GetWindow(current, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         RECT other, common;
         if (child != item && IsWindowVisible(child) && GetWindowRect(child, &other) &&
             IntersectRect(&common, &drawn, &other))
             fail("control %d lies over the text of control %s", GetDlgCtrlID(child), id.c_str());
     }
+}
+
+void step_fits(const std::string &id)
+{
+    if (id != "all") {
+        check_fits(control(id), id);
+        return;
+    }
+    // Every text of the page, but one that cuts itself short with "..." by design.
+    for (HWND child = GetWindow(current, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (!lstrcmpiA(class_of(child).c_str(), "Static") && IsWindowVisible(child) &&
+            !(GetWindowLongA(child, GWL_STYLE) & SS_ELLIPSISMASK))
+            check_fits(child, std::to_string(GetDlgCtrlID(child)) + " " + shown(window_text(child)));
 }
 
 void step_owner(const std::string &expected)

@@ -137,10 +137,13 @@ TEST(PageText, RoadFailureDetailNamesTheStep)
         road_failure_detail(c.road, detail, sizeof detail);
         EXPECT_STREQ(detail, c.detail) << c.road.step << " " << c.road.code;
     }
-    // A name as long as a setup.ini line is cut with the box's detail.
+    // A name as long as a setup.ini line is shown whole; a longer text is cut
+    // with the box's detail.
     std::string name(254, 'n');
     char detail[SETUP_ERROR_DETAIL_SIZE];
     road_failure_detail({ROAD_FAILED, STEP_FILE, ERR_COPY_FAILED, name.c_str(), ""}, detail, sizeof detail);
+    EXPECT_EQ(std::string(detail), "Error installing file '" + name + "'!");
+    road_failure_detail({ROAD_FAILED, STEP_FILE, ERR_COPY_FAILED, name.c_str(), ""}, detail, 256);
     EXPECT_EQ(std::string(detail), "Error installing file '" + name.substr(0, 255 - 23));
 }
 

@@ -38,6 +38,7 @@ text IDC_OVERWRITE_PATH $(q 'C:\E2E\Overwrite\keep.txt')
 text IDC_SKIP_FILE "Skip"
 text IDC_OVERWRITE_FILE "Overwrite"
 text IDC_ABORT_SETUP "Abort Setup"
+fits all
 shot overwrite-warning
 page "Setup - Installing"
 enabled no

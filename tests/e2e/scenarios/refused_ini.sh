@@ -35,7 +35,10 @@ refused_case 'file=..\evil2.dll,winsys_path' "$name_error"
 refused_case 'file=C:\evil.txt' "$name_error"
 refused_case 'installpath=apps\foo' "$path_error"
 refused_case 'installpath=.' "$path_error"
-refused_case 'installpath=C:\E2E\Refused.' "$path_error"
+refused_case 'installpath=C:\E2E\Refused.' "A folder name of the install path ends in a dot or a blank, which Windows would drop from it!"
+# A line as long as setup.ini takes: the box names it whole.
+long_line="file=..\\$(printf 'A Folder Of The Application %.0s' $(seq 1 9))"
+refused_case "${long_line:0:255}" "$name_error"
 
 expect_absent 'C:\evil.txt'
 expect_absent 'C:\windows\evil2.dll'
