@@ -6,8 +6,9 @@
 # First a title of 246 characters and a description of 250: the Welcome page
 # and the background, then the Installing page with an install path of 243,
 # which stops at the setup log, whose name would not fit. Then a title of
-# 200 and a 229-character install path that holds an earlier a.txt: the
-# overwrite warning and the Installing page's whole introduction; a shortcut
+# 233, the longest that leaves the log's name room, and a 229-character
+# install path without blanks that holds an earlier a.txt: the overwrite
+# warning and the Installing page's whole introduction; a shortcut
 # folder path that does not fit is refused with the "Setup Error" box
 # instead of being cut. Last, the Complete page with an e-mail address of
 # 249 characters and a web site of 247.
@@ -58,16 +59,21 @@ exit 0
 SCRIPT
 expect_screenshot longest-welcome
 
-title="${title:0:200}"
+title="${title:0:233}"
 path='C:\E2E\Long'
 while [ ${#path} -lt 228 ]; do path+='\Directory_Name_Part'; done
 path="${path:0:228}\\"
+count=60
 {
     echo "apptitle=$title"
     echo 'email=e2e@example.com'
     echo "installpath=$path"
     echo 'file=a.txt'
+    for i in $(seq -f '%02g' 1 $count); do echo "file=f$i.dat"; done
 } | write_ini
+for i in $(seq -f '%02g' 1 $count); do
+    head -c 262144 /dev/urandom >"$SETUP_DIR/f$i.dat"
+done
 clean_prefix 'C:\E2E\Long'
 mkdir -p "$(unix_of_dos "$path")"
 printf 'old a' >"$(unix_of_dos "$path")/a.txt"
@@ -76,7 +82,6 @@ intro="Installing the $title application to $path.  Press the cancel button to a
 play <<SCRIPT
 start
 page "Setup - Welcome"
-shot long-title
 click IDC_MAIN
 closed
 page "Setup - Select Directory"
@@ -94,6 +99,11 @@ fits all
 page "Setup - Warning"
 click IDC_SKIP_FILE
 closed
+page "Setup - Installing"
+wait-match IDC_FILE_LINE $(q 'File ([2-5][0-9]) of 61 \([0-9]+% Complete\)')
+suspend
+shot longest-installing
+resume
 page "Setup - Create Shortcut"
 text IDC_SHORTCUT_FOLDER $(q "$title")
 fits all
@@ -107,6 +117,8 @@ SCRIPT
 
 [ ${#intro} -gt 511 ] || fail "the introduction is not longer than the buffer it once had: ${#intro}"
 expect_file "${path}a.txt" "old a"
+expect_same "${path}f$count.dat" "f$count.dat"
+expect_screenshot longest-installing
 
 email="$(words 237 'e2e.mail.')@example.com"
 website="http://$(words 240 'www.example.com/')"
