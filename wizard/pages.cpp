@@ -147,9 +147,8 @@ void fit_labels(HWND dialog)
         ReleaseDC(label, dc);
         // A label of one line that the font makes wider than the template
         // allowed for: wider, up to the page's right margin, over no other
-        // control; else it takes more lines.
-        // The static wraps a text exactly as wide as its box: a few pixels
-        // more keep the last character on the line.
+        // control; else it takes more lines. A few pixels to spare, as the
+        // static wraps a text exactly as wide as its box.
         RECT wide = rect_in(dialog, label);
         int width = line.right + 4;
         if (line.right > box.right && line.bottom * 2 > box.bottom) {
