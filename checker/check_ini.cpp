@@ -38,6 +38,10 @@ const int SEV_ERROR = 2;
 
 // Room for any path the checker builds: a host path can be long.
 const size_t HOST_PATH_SIZE = 4096;
+// The longest word that the "Setup Error" box shows within a screen 800
+// pixels wide: measured under Wine, the box reaches the screen's edges at
+// about 155 characters of an e-mail address; wide letters (m, w) sooner.
+const int MAX_BOX_WORD = 120;
 
 // A message under construction, cut when it would overflow.
 class Text {
@@ -716,6 +720,18 @@ void Checker::check_entry(int32_t index)
     }
 }
 
+// The longest run of characters without a blank in text: a message box does
+// not break an e-mail address, so such a run takes one line however long.
+static size_t longest_word(const char *text)
+{
+    size_t longest = 0, run = 0;
+    for (; *text; ++text) {
+        run = *text == ' ' ? 0 : run + 1;
+        longest = run > longest ? run : longest;
+    }
+    return longest;
+}
+
 void Checker::check_job()
 {
     // The values of all keys are final now: the checks below see what setup sees.
@@ -724,6 +740,12 @@ void Checker::check_job()
         warn(0, Text().add("no email: the Complete page and the error box say \"none\""));
     else if (!job.email[0])
         warn(key_line[INI_EMAIL], Text().add("email is empty: the Complete page and the error box show no address"));
+    else if (longest_word(job.email) > MAX_BOX_WORD)
+        warn(key_line[INI_EMAIL],
+             Text().format("email has %d characters without a blank: the \"Setup Error\" box shows it on one line, "
+                           "and from about %d characters it may grow wider than a screen of 800 pixels, whose "
+                           "edges cut the address",
+                           (int)longest_word(job.email), MAX_BOX_WORD));
     if (!job.website)
         warn(0, Text().add("no website: the Complete page says \"none\""));
     else if (!job.website[0])
