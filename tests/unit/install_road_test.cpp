@@ -136,22 +136,26 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
 
     const std::string log_dir = windows + "UnInstal\\";
     EXPECT_STREQ(road.log_name, "UnInstal\\Road Test.log");
-    EXPECT_EQ(text_lines(log_dir + "Road Test.log"), (std::vector<std::string>{
-                                                         "; Setup log file for Road Test.  Required for the uninstall.",
-                                                         "AppTitle=Road Test",
-                                                         "EMail=road@example.com",
-                                                         "MkDir=" + log_dir,
-                                                         "MkFile=" + log_dir + "Road Test.log",
-                                                         "MkDir=" + root + "Programs",
-                                                         "MkDir=" + root + "Programs\\Road",
-                                                         "MkFile=" + app + "uninstal.bat",
-                                                         "MkFile=" + app + "foo.exe",
-                                                         "MkFile=" + app + "readme.txt",
-                                                         "MkFile=" + windows + "diff.ini",
-                                                         "MkDir=" + shortcut_base() + "Start Menu",
-                                                         "MkDir=" + menu,
-                                                         "MkFile=" + menu + "\\Road Test.lnk",
-                                                     }));
+    EXPECT_EQ(text_lines(log_dir + "Road Test.log"),
+              (std::vector<std::string>{
+                  "; Setup log file for Road Test.  Required for the uninstall.",
+                  "AppTitle=Road Test",
+                  "EMail=road@example.com",
+                  "MkDir=" + log_dir,
+                  "MkFile=" + log_dir + "Road Test.log",
+                  "MkDir=" + root + "Programs",
+                  "MkDir=" + root + "Programs\\Road",
+                  "MkFile=" + app + "uninstal.bat",
+                  "MkFile=" + app + "foo.exe",
+                  "MkFile=" + app + "readme.txt",
+                  "MkDir=" + log_dir + "Road Test.log.old",
+                  "Needs=Earlier",
+                  "Earlier=" + windows + "diff.ini|" + log_dir + "Road Test.log.old\\1-diff.ini",
+                  "MkFile=" + windows + "diff.ini",
+                  "MkDir=" + shortcut_base() + "Start Menu",
+                  "MkDir=" + menu,
+                  "MkFile=" + menu + "\\Road Test.lnk",
+              }));
     EXPECT_EQ(text_lines(app + "uninstal.bat"),
               (std::vector<std::string>{"rem This file uninstalls the Road Test application.  The uninstallation",
                                         "rem may fail if the setup log has been moved or deleted since the setup.",
