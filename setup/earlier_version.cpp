@@ -77,6 +77,21 @@ bool SETUP_TYPE::keep_earlier(const char *destination, char *kept, size_t size)
     if (own.load(log.path) == LOAD_OK && (own.names_file(destination) || own.names_earlier(destination, nullptr)))
         return true;
 
+    // The log names it as the directory search spells it, so that it comes
+    // back under its own name, letters' case and all.
+    char dir[LOG_PATH_SIZE], spelled[LOG_PATH_SIZE];
+    plat_finddata found;
+    intptr_t search = plat_findfirst(destination, &found);
+    size_t dir_len = (size_t)(path_file_name(destination) - destination);
+    if (search != -1) {
+        plat_findclose(search);
+        if (dir_len < sizeof dir) {
+            std::memcpy(dir, destination, dir_len);
+            dir[dir_len] = '\0';
+            if (join_path(spelled, sizeof spelled, dir, found.name))
+                destination = spelled;
+        }
+    }
     char value[2 * LOG_PATH_SIZE + 2], backup[LOG_PATH_SIZE];
     // Another installation replaced it first and keeps the version from
     // before both: this one names that too, and whichever of them leaves
