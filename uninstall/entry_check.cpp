@@ -78,6 +78,8 @@ ENTRY_CHECK check_earlier(const char *value, const char *log_path, const PROTECT
     if (!log_path || !parent_of(backup, area) || !parent_of(log_path, log_dir) || !parent_of(area, area_dir) ||
         !same_path(area_dir, log_dir))
         return ENTRY_BACKUP_ELSEWHERE;
+    if (path_is_below(destination, log_dir))
+        return ENTRY_BESIDE_LOGS;
     size_t len = std::strlen(area);
     size_t name_len = std::strlen(path_file_name(area));
     return name_len > suffix_len && same_path(area + len - suffix_len, suffix) ? ENTRY_SAFE : ENTRY_BACKUP_ELSEWHERE;

@@ -23,7 +23,8 @@ enum ENTRY_CHECK {
     ENTRY_KEY_NOT_OURS,    // its UninstallString does not name this log
     ENTRY_KEY_HAS_SUBKEYS, // it holds keys of its own
     // An Earlier line's kept version:
-    ENTRY_BACKUP_ELSEWHERE // not in a backup area beside the log (backup_area)
+    ENTRY_BACKUP_ELSEWHERE, // not in a backup area beside the log (backup_area)
+    ENTRY_BESIDE_LOGS       // a place in the logs' own folder, which setup never replaces
 };
 
 // The folders that no entry may name itself. Empty strings are unset.
@@ -39,7 +40,8 @@ ENTRY_CHECK check_entry(const char *value, const PROTECTED_DIRS &dirs);
 // The check of an Earlier value of the log at log_path: both paths pass
 // check_entry, and the kept version lies in a folder "*.old" right beside
 // the log, where setup keeps them (so that a log cannot move a file from
-// anywhere else onto another). destination and backup (LOG_PATH_SIZE bytes
+// anywhere else onto another), and it goes nowhere in the logs' folder (the
+// shared uninstaller, a log). destination and backup (LOG_PATH_SIZE bytes
 // each) receive the two paths; ENTRY_BAD_NAME for a value that is no pair.
 ENTRY_CHECK check_earlier(const char *value, const char *log_path, const PROTECTED_DIRS &dirs, char *destination,
                           char *backup);

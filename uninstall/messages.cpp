@@ -57,6 +57,7 @@ const char *check_text(ENTRY_CHECK check)
     case ENTRY_KEY_NOT_OURS: return "the entry of another installation";
     case ENTRY_KEY_HAS_SUBKEYS: return "an entry with keys below it";
     case ENTRY_BACKUP_ELSEWHERE: return "an earlier version kept outside the setup logs' folder";
+    case ENTRY_BESIDE_LOGS: return "a file in the setup logs' folder";
     default: return "safe";
     }
 }

@@ -627,12 +627,14 @@ TEST_F(RemovalTest, EarlierVersionsComeBackWhereOursGo)
         {"half a copy into the area", false, false, true, "earlier", false, false, false, OUT_MISSING, "earlier", 0},
         {"ours in use", false, true, false, "ours", true, true, false, OUT_NOT_RESTORED, "ours", 1},
         {"kept elsewhere", false, true, false, "ours", true, false, true, OUT_UNSAFE, nullptr, 1},
+        {"put beside the logs", false, true, false, "ours", true, false, false, OUT_UNSAFE, "ours", 1},
     };
     const std::string area = log_path + ".old";
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         plat_test_reset();
-        const std::string dest = (row.in_system ? win + "\\system32" : app) + "\\a.ini";
+        const bool beside_logs = !std::strcmp(row.name, "put beside the logs");
+        const std::string dest = (beside_logs ? log_dir : row.in_system ? win + "\\system32" : app) + "\\a.ini";
         const std::string kept_dir = row.elsewhere ? root + "elsewhere" : area;
         const std::string kept = kept_dir + "\\1-a.ini";
         testenv::make_dir(app);
@@ -654,7 +656,7 @@ TEST_F(RemovalTest, EarlierVersionsComeBackWhereOursGo)
         REMOVAL_PLAN fresh;
         SCRIPTED_ANSWERS answers;
         EXPECT_EQ(run_removal(fresh, log_path.c_str(), context, answers, why), row.status);
-        EXPECT_TRUE(answers.asked.empty());
+        EXPECT_EQ(answers.asked.empty(), !beside_logs); // a shared file, and nothing comes back
         PLAN_OUTCOME restored = OUT_PENDING;
         for (int32_t i = 0; i < fresh.count; ++i)
             if (fresh.log.lines[fresh.items[i].line].key == KEY_EARLIER)
