@@ -50,13 +50,13 @@ static bool free_backup_name(const char *area, const char *destination, char *ou
     for (int n = 1; n < 1000; ++n) {
         char number[8], numbered[LOG_PATH_SIZE], part[LOG_PATH_SIZE];
         std::snprintf(number, sizeof number, "%d-", n);
+        // The name and the one it passes through on a copy must both fit.
         bool named = join_path(numbered, sizeof numbered, number, path_file_name(destination)) &&
-                     join_path(out, size, area, "\\", numbered);
+                     join_path(out, size, area, "\\", numbered) && backup_part_path(out, part, sizeof part);
         number[std::strlen(number) - 1] = '\0';
-        if (!named && !join_path(out, size, area, "\\", number))
+        if (!named && !(join_path(out, size, area, "\\", number) && backup_part_path(out, part, sizeof part)))
             return false;
-        if (plat_get_attributes(out) == PLAT_NO_ATTRIBUTES && backup_part_path(out, part, sizeof part) &&
-            plat_get_attributes(part) == PLAT_NO_ATTRIBUTES)
+        if (plat_get_attributes(out) == PLAT_NO_ATTRIBUTES && plat_get_attributes(part) == PLAT_NO_ATTRIBUTES)
             return true;
     }
     return false;
