@@ -115,8 +115,11 @@ bool SETUP_TYPE::keep_earlier(const char *destination, char *kept, size_t size)
             err_code = ERR_CREATE_DIR;
             return false;
         }
-        if (!log_entry(KEY_MKDIR, area))
+        // Unnamed it would stay after the uninstall: it goes again.
+        if (!log_entry(KEY_MKDIR, area)) {
+            plat_remove_dir(area);
             return false;
+        }
     }
     if (path_crosses_link(backup)) {
         err_code = ERR_DEST_THROUGH_LINK;
