@@ -531,6 +531,20 @@ void Checker::check_title()
                         .add(")"));
         return;
     }
+    // What setup keeps of a file it replaces goes beside the log, in
+    // "<log>.old", under a name of one character at the least, through
+    // that name with ".part" when it is copied.
+    size_t kept_len = job.windows_dir ? std::strlen(job.windows_dir) + std::strlen(LOG_DIR_NAME) + std::strlen(name) +
+                                            std::strlen("a.log.old\\1.part")
+                                      : 0;
+    if (named && kept_len >= SETUP_PATH_SIZE)
+        warn(line, Text()
+                       .format("the title leaves no room for the earlier versions that setup keeps beside its log: "
+                               "with Windows in C:\\windows, the first would have a path of %d characters, more "
+                               "than %d; replacing a file that is already there then fails (",
+                               (int)kept_len, (int)SETUP_PATH_SIZE - 1)
+                       .quote(error_db.get_error_msg(ERR_STRING_BOUNDS))
+                       .add(")"));
     // The shortcut's default place: a folder named like it, in Programs.
     size_t link_len = std::strlen(TYPICAL_PROGRAMS_DIR) + 2 * std::strlen(name) + std::strlen("\\.lnk");
     if (link_len >= SETUP_PATH_SIZE)

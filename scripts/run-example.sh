@@ -3,7 +3,9 @@
 # (examples/sample) with setuppack into one file, and installs it from that
 # one file under Wine, in a fresh Wine prefix, then shows what was
 # installed, the setup log, the entry in Apps & Features, uninstal.bat with
-# the uninstaller it calls, and the shortcut.
+# the uninstaller it calls, and the shortcut. The prefix holds an earlier
+# notes.ini in the Windows directory, which setup replaces (Overwrite) and
+# keeps; last, uninstal.exe /S removes the installation and puts it back.
 #
 #   scripts/run-example.sh             in a window when a display is
 #                                      available (you click through the
@@ -38,6 +40,14 @@ export WINEDEBUG=-all
 rm -rf "$WINEPREFIX"
 echo "== make a Wine prefix in $WINEPREFIX"
 tests/wine-run.sh cmd /c exit </dev/null >/dev/null 2>&1
+
+# An earlier notes.ini in the Windows directory, as a user's own settings
+# or another release would leave it: setup asks about it, Overwrite replaces
+# it, and the uninstaller puts it back as it was, bytes and time.
+earlier_ini="$WINEPREFIX/dosdevices/c:/windows/notes.ini"
+printf '[Sample Notes]\r\nWindow=maximised\r\n; the user'"'"'s own, from an earlier release\r\n' >"$earlier_ini"
+touch -d '2021-03-04 05:06:07' "$earlier_ini"
+earlier_state="$(md5sum <"$earlier_ini" | cut -d' ' -f1) $(stat -c '%s bytes, %y' "$earlier_ini")"
 
 dos() { local p="$1"; printf 'Z:%s' "${p//\//\\}"; }
 
@@ -112,4 +122,25 @@ if [ -n "$link" ]; then
     lnkinfo "$(unix_of "$link")" | grep -E 'Local path|Description|Working directory|Relative path|Command line'
 else
     echo "== No shortcut was made (Skip on Create Shortcut)."
+fi
+
+echo
+echo "== The earlier notes.ini, kept while Sample Notes is installed"
+tr -d '\r' <"$log" | sed -n 's/^Earlier=/  /p'
+kept_dir="$(unix_of 'C:\windows\UnInstal\Sample Notes.log.old')"
+ls -l --time-style=+'%Y-%m-%d %H:%M:%S' "$kept_dir" 2>/dev/null | sed -n 's/^/  /;2,$p'
+if [ -f "$uninstaller" ]; then
+    echo
+    echo "== Remove Sample Notes: uninstal.exe /S \"UnInstal\\Sample Notes.log\" (what uninstal.bat runs, silently)"
+    status=0
+    run_headless=()
+    [ "$headless" -eq 1 ] && run_headless=(xvfb-run -a)
+    "${run_headless[@]}" tests/wine-run.sh "$uninstaller" /S 'UnInstal\Sample Notes.log' </dev/null || status=$?
+    echo "   exit status $status (1: the new file in the system directory is kept, as /S keeps shared files)"
+    now_state="$(md5sum <"$earlier_ini" | cut -d' ' -f1) $(stat -c '%s bytes, %y' "$earlier_ini" 2>/dev/null)"
+    echo "   C:\windows\notes.ini before setup: $earlier_state"
+    echo "   C:\windows\notes.ini now:          $now_state"
+    [ "$now_state" = "$earlier_state" ] || { echo "The earlier notes.ini did not come back."; exit 1; }
+    echo "   the earlier notes.ini is back, byte for byte, with its time"
+    tr -d '\r' <"$earlier_ini" | sed 's/^/   | /'
 fi

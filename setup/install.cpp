@@ -265,8 +265,22 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
         err_code = ERR_DEST_THROUGH_LINK;
         return false;
     }
+    // What stands there goes aside first, for the uninstaller to put back;
+    // not for a copy that cannot be made (no source, or the file itself).
+    char kept[LOG_PATH_SIZE] = "";
+    if (file_present(destination)) {
+        if (plat_file_size(entry->name) < 0 || plat_same_file(entry->name, destination)) {
+            err_code = ERR_COPY_FAILED;
+            return false;
+        }
+        if (!keep_earlier(destination, kept, sizeof kept))
+            return false;
+    }
     // Trust the file system, not only the copy's answer.
     if (!replace_file(entry->name, destination) || !file_present(destination)) {
+        // The earlier version back in its place, as the user had it.
+        if (kept[0])
+            plat_replace_file(kept, destination);
         err_code = ERR_COPY_FAILED;
         return false;
     }

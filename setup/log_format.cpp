@@ -8,13 +8,14 @@
 
 // ---- keys ------------------------------------------------------------------
 
-static const char *const KEY_NAMES[] = {"", "AppTitle", "EMail", "MkDir", "MkFile", "Needs", "MkReg"};
+static const char *const KEY_NAMES[] = {"", "AppTitle", "EMail", "MkDir", "MkFile", "Needs", "MkReg", "Earlier"};
 static_assert(sizeof KEY_NAMES / sizeof KEY_NAMES[0] == LOG_KEY_COUNT, "a name for every key");
 // Whether an uninstaller that ignored the key would remove wrongly. None of
 // the first keys is: every uninstaller knows them. An uninstaller that
 // ignored MkReg would leave an entry in Apps & Features that names a log
-// no longer there.
-static const bool KEY_REQUIRED[] = {false, false, false, false, false, false, true};
+// no longer there; one that ignored Earlier would leave the user without
+// the earlier versions, kept where the user would never look.
+static const bool KEY_REQUIRED[] = {false, false, false, false, false, false, true, true};
 static_assert(sizeof KEY_REQUIRED / sizeof KEY_REQUIRED[0] == LOG_KEY_COUNT, "a rule for every key");
 static_assert(LOG_KEY_COUNT <= 32, "LOG_WRITER::announced has a bit for every key");
 
@@ -39,7 +40,43 @@ LOG_KEY log_key_of(const char *text, size_t len)
 
 bool log_key_names_path(LOG_KEY key) { return key == KEY_MKDIR || key == KEY_MKFILE; }
 
-bool log_key_is_removed(LOG_KEY key) { return log_key_names_path(key) || key == KEY_MKREG; }
+bool log_key_is_removed(LOG_KEY key) { return log_key_names_path(key) || key == KEY_MKREG || key == KEY_EARLIER; }
+
+// ---- earlier versions ------------------------------------------------------
+
+static const char EARLIER_SEPARATOR = '|';
+
+bool backup_area(const char *log_path, char *out, size_t size)
+{
+    return log_path && log_path[0] && join_path(out, size, log_path, ".old");
+}
+
+bool backup_part_path(const char *backup, char *out, size_t size)
+{
+    return backup && backup[0] && join_path(out, size, backup, ".part");
+}
+
+bool earlier_value(const char *destination, const char *backup, char *out, size_t size)
+{
+    const char separator[] = {EARLIER_SEPARATOR, '\0'};
+    return destination && backup && destination[0] && backup[0] && join_path(out, size, destination, separator, backup);
+}
+
+bool split_earlier(const char *value, char *destination, char *backup)
+{
+    destination[0] = backup[0] = '\0';
+    const char *bar = value ? std::strchr(value, EARLIER_SEPARATOR) : nullptr;
+    if (!bar || bar == value || !bar[1])
+        return false;
+    size_t len = (size_t)(bar - value);
+    if (len >= LOG_PATH_SIZE || !join_path(backup, LOG_PATH_SIZE, bar + 1)) {
+        backup[0] = '\0';
+        return false;
+    }
+    std::memcpy(destination, value, len);
+    destination[len] = '\0';
+    return true;
+}
 
 // ---- the Apps & Features entry ---------------------------------------------
 
@@ -375,6 +412,31 @@ bool PARSED_LOG::names_file(const char *path) const
     for (int32_t i = 0; i < count; ++i)
         if (lines[i].key == KEY_MKFILE && !lines[i].cut && !lines[i].has_nul && same_path(lines[i].value, path))
             return true;
+    return false;
+}
+
+bool PARSED_LOG::names_earlier(const char *path, char *backup) const
+{
+    for (int32_t i = 0; i < count; ++i) {
+        char destination[LOG_PATH_SIZE], kept[LOG_PATH_SIZE];
+        if (lines[i].key == KEY_EARLIER && !lines[i].cut && !lines[i].has_nul &&
+            split_earlier(lines[i].value, destination, kept) && same_path(destination, path)) {
+            if (backup)
+                join_path(backup, LOG_PATH_SIZE, kept);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool PARSED_LOG::names_backup(const char *backup) const
+{
+    for (int32_t i = 0; i < count; ++i) {
+        char destination[LOG_PATH_SIZE], kept[LOG_PATH_SIZE];
+        if (lines[i].key == KEY_EARLIER && !lines[i].cut && !lines[i].has_nul &&
+            split_earlier(lines[i].value, destination, kept) && same_path(kept, backup))
+            return true;
+    }
     return false;
 }
 

@@ -38,9 +38,24 @@ const size_t LOG_PATH_SIZE = 260;
 // setup made: a key directly below the Uninstall key (PLAT_UNINSTALL_ROOT).
 // It is written before the key is made, so that no entry is ever there that
 // no log names.
-enum LOG_KEY { KEY_OTHER, KEY_APPTITLE, KEY_EMAIL, KEY_MKDIR, KEY_MKFILE, KEY_NEEDS, KEY_MKREG, LOG_KEY_COUNT };
+//
+// KEY_EARLIER ("Earlier=C:\app\a.ini|C:\windows\UnInstal\Foo.log.old\1-a.ini")
+// names a file that setup replaced and where its earlier version is kept:
+// written before the file is moved aside, so that the uninstaller can put
+// it back whatever the moment setup stopped (earlier_value).
+enum LOG_KEY {
+    KEY_OTHER,
+    KEY_APPTITLE,
+    KEY_EMAIL,
+    KEY_MKDIR,
+    KEY_MKFILE,
+    KEY_NEEDS,
+    KEY_MKREG,
+    KEY_EARLIER,
+    LOG_KEY_COUNT
+};
 // The key as written ("AppTitle", "EMail", "MkDir", "MkFile", "Needs",
-// "MkReg"); "" for KEY_OTHER.
+// "MkReg", "Earlier"); "" for KEY_OTHER.
 const char *log_key_name(LOG_KEY key);
 // True for a key that an uninstaller must know to remove the log's
 // installation rightly: the writer announces it with a Needs line.
@@ -50,9 +65,27 @@ LOG_KEY log_key_of(const char *text, size_t len);
 // True for the keys whose value is a path that setup made and the
 // uninstaller removes.
 bool log_key_names_path(LOG_KEY key);
-// True for the keys whose value the uninstaller removes: the paths, and
-// the Apps & Features entry.
+// True for the keys whose value the uninstaller acts on: the paths, the
+// Apps & Features entry, and the earlier versions it puts back.
 bool log_key_is_removed(LOG_KEY key);
+
+// ---- earlier versions ------------------------------------------------------
+
+// The folder that keeps the earlier versions of the files that the log's
+// installation replaced: the log's path with ".old", beside the log
+// (C:\windows\UnInstal\Foo.log.old), so that it is as unique as the log's name.
+// False when it does not fit size bytes.
+bool backup_area(const char *log_path, char *out, size_t size);
+// The file that a copy into backup passes through until it is whole
+// ("<backup>.part"): a kill during the copy leaves no half earlier version
+// under the name the log gives. False when it does not fit.
+bool backup_part_path(const char *backup, char *out, size_t size);
+// "destination|backup", the value of an Earlier line ("|" is in no path).
+// False when it does not fit size bytes.
+bool earlier_value(const char *destination, const char *backup, char *out, size_t size);
+// Splits an Earlier value into its two paths (each LOG_PATH_SIZE bytes).
+// False for a value without "|", with an empty part, or a part too long.
+bool split_earlier(const char *value, char *destination, char *backup);
 
 // ---- the Apps & Features entry ---------------------------------------------
 
@@ -190,6 +223,12 @@ public:
     const char *title() const;
     // True when a complete MkFile line names path (compared as Windows does).
     bool names_file(const char *path) const;
+    // True when a complete Earlier line names path as its destination;
+    // backup (LOG_PATH_SIZE bytes, may be null) receives where the earlier
+    // version is kept.
+    bool names_earlier(const char *path, char *backup) const;
+    // True when a complete Earlier line keeps an earlier version at backup.
+    bool names_backup(const char *backup) const;
     // The value of the first whole Needs line that names no key this program
     // knows, or null: the log was written by a newer setup.
     const char *unknown_need() const;

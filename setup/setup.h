@@ -332,6 +332,18 @@ public:
     // ERR_COPY_FAILED when the copy fails or leaves no file, ERR_FILE_WRITE when the
     // file was copied but not logged.
     bool copy_setup_file(const char *destination);
+    // Before a file at destination is replaced: moves it into the log's
+    // backup area (backup_area) under a free name, after an Earlier line
+    // naming the pair; a copy where a rename fails (another volume). Nothing
+    // to keep (no file there, or one this installation made or keeps
+    // already) is true; another installation's kept earlier version is
+    // named, not kept twice. False with ERR_NULL_POINTER without an open
+    // log, ERR_STRING_BOUNDS when a path does not fit, ERR_CREATE_DIR when
+    // the area cannot be made, ERR_DEST_THROUGH_LINK for a link in its way,
+    // ERR_FILE_WRITE when a line cannot be logged, ERR_COPY_FAILED when the
+    // file can be neither moved nor copied (it stays where it was). kept
+    // (size bytes) receives where it went when this call kept it, else "".
+    bool keep_earlier(const char *destination, char *kept, size_t size);
 
     // ---- the installation road (install_road.cpp) ----
     // Creates the log, prepares the install tree, writes "uninstal.bat" and

@@ -49,3 +49,38 @@ ENTRY_CHECK check_entry_key(const char *value)
             return ENTRY_BAD_NAME;
     return ENTRY_SAFE;
 }
+
+// The folder that holds path, without its trailing backslash, into out.
+static bool parent_of(const char *path, char *out)
+{
+    const char *name = path_file_name(path);
+    size_t len = (size_t)(name - path);
+    if (len < 2 || len > LOG_PATH_SIZE)
+        return false;
+    std::memcpy(out, path, len - 1);
+    out[len - 1] = '\0';
+    return true;
+}
+
+ENTRY_CHECK check_earlier(const char *value, const char *log_path, const PROTECTED_DIRS &dirs, char *destination,
+                          char *backup)
+{
+    if (!split_earlier(value, destination, backup))
+        return ENTRY_BAD_NAME;
+    ENTRY_CHECK check = check_entry(destination, dirs);
+    if (check == ENTRY_SAFE)
+        check = check_entry(backup, dirs);
+    if (check != ENTRY_SAFE)
+        return check;
+    char area[LOG_PATH_SIZE], log_dir[LOG_PATH_SIZE], area_dir[LOG_PATH_SIZE];
+    const char *suffix = ".old";
+    size_t suffix_len = std::strlen(suffix);
+    if (!log_path || !parent_of(backup, area) || !parent_of(log_path, log_dir) || !parent_of(area, area_dir) ||
+        !same_path(area_dir, log_dir))
+        return ENTRY_BACKUP_ELSEWHERE;
+    if (path_is_below(destination, log_dir))
+        return ENTRY_BESIDE_LOGS;
+    size_t len = std::strlen(area);
+    size_t name_len = std::strlen(path_file_name(area));
+    return name_len > suffix_len && same_path(area + len - suffix_len, suffix) ? ENTRY_SAFE : ENTRY_BACKUP_ELSEWHERE;
+}

@@ -56,6 +56,8 @@ const char *check_text(ENTRY_CHECK check)
     case ENTRY_LINK: return "a junction or symbolic link";
     case ENTRY_KEY_NOT_OURS: return "the entry of another installation";
     case ENTRY_KEY_HAS_SUBKEYS: return "an entry with keys below it";
+    case ENTRY_BACKUP_ELSEWHERE: return "an earlier version kept outside the setup logs' folder";
+    case ENTRY_BESIDE_LOGS: return "a file in the setup logs' folder";
     default: return "safe";
     }
 }
@@ -77,6 +79,8 @@ void outcome_text(const PLAN_ITEM &item, char *out, size_t size)
     case OUT_CUT: text.add("skipped: the log's last line, cut short"); break;
     case OUT_HANDED_OVER: text.add("another installation uses it"); break;
     case OUT_DEFERRED: text.add("in use by the command window"); break;
+    case OUT_RESTORED: text.add("earlier version put back"); break;
+    case OUT_NOT_RESTORED: text.add("earlier version kept until this file can go"); break;
     default: text.add("removed"); break;
     }
     if (item.at_restart)
@@ -98,8 +102,13 @@ static void add_list(TEXT_OUT &text, const REMOVAL_PLAN &plan, const char *headi
         ++shown;
         const char *path = plan.log.lines[plan.items[i].line].text;
         // An unsafe or cut line is shown whole: its "path" may be no path.
+        char destination[LOG_PATH_SIZE], backup[LOG_PATH_SIZE];
         if (plan.items[i].outcome != OUT_UNSAFE && plan.items[i].outcome != OUT_CUT)
             path = plan.path_of(i);
+        // An earlier version is shown by the place it belongs to.
+        if (plan.log.lines[plan.items[i].line].key == KEY_EARLIER &&
+            split_earlier(plan.path_of(i), destination, backup))
+            path = destination;
         text.add("\n     %s", path);
         if (with_reason) {
             char reason[96];
@@ -113,6 +122,7 @@ static void add_list(TEXT_OUT &text, const REMOVAL_PLAN &plan, const char *headi
 
 static bool is_handed_over(PLAN_OUTCOME outcome) { return outcome == OUT_HANDED_OVER; }
 static bool is_deferred(PLAN_OUTCOME outcome) { return outcome == OUT_DEFERRED; }
+static bool is_restored(PLAN_OUTCOME outcome) { return outcome == OUT_RESTORED; }
 
 static const char *problem_text(PLAT_RESULT problem)
 {
@@ -141,6 +151,7 @@ void closing_message(const REMOVAL_PLAN &plan, char *out, size_t size)
     }
     add_list(text, plan, "Still in use by the command window, and removed as soon as it closes:", is_deferred, false);
     add_list(text, plan, "Kept, because another installation uses them:", is_handed_over, false);
+    add_list(text, plan, "Put back as they were before the setup:", is_restored, false);
     if (plan.log_problem != PLAT_DONE)
         text.add("\n\nThe setup log %s could not be %s: %s.", plan.log_path, kept ? "updated" : "deleted",
                  problem_text(plan.log_problem));

@@ -19,7 +19,8 @@ bool outcome_is_kept(PLAN_OUTCOME outcome)
     case OUT_NOT_A_DIR:
     case OUT_FAILED:
     case OUT_UNSAFE:
-    case OUT_CUT: return true;
+    case OUT_CUT:
+    case OUT_NOT_RESTORED: return true;
     default: return false;
     }
 }
@@ -78,6 +79,8 @@ void REMOVAL_PLAN::plan_line(int32_t index, PLAN_ITEM &item, const REMOVAL_CONTE
     item.check = ENTRY_SAFE;
     item.outcome = OUT_PENDING;
     item.at_restart = false;
+    item.kept_for_other = false;
+    item.ours_kept_by_other[0] = '\0';
     if (line.cut) {
         item.action = PLAN_SKIP_CUT;
         return;
@@ -85,6 +88,13 @@ void REMOVAL_PLAN::plan_line(int32_t index, PLAN_ITEM &item, const REMOVAL_CONTE
     if (line.key == KEY_MKREG) {
         item.check = line.has_nul ? ENTRY_BAD_NAME : check_entry_key(line.value);
         item.action = item.check == ENTRY_SAFE ? PLAN_REMOVE_ENTRY : PLAN_SKIP_UNSAFE;
+        return;
+    }
+    if (line.key == KEY_EARLIER) {
+        char destination[LOG_PATH_SIZE], backup[LOG_PATH_SIZE];
+        item.check =
+            line.has_nul ? ENTRY_BAD_NAME : check_earlier(line.value, log_path, context.dirs, destination, backup);
+        item.action = item.check == ENTRY_SAFE ? PLAN_RESTORE : PLAN_SKIP_UNSAFE;
         return;
     }
     item.check = line.has_nul ? ENTRY_BAD_NAME : check_entry(line.value, context.dirs);
@@ -117,13 +127,69 @@ void REMOVAL_PLAN::plan_line(int32_t index, PLAN_ITEM &item, const REMOVAL_CONTE
         item.action = PLAN_DELETE_FILE;
 }
 
-// A shared file that another setup log beside ours names belongs to that
-// installation as well: it stays, and our log stops naming it.
-void REMOVAL_PLAN::hand_over_shared()
+// True when an Earlier line of the plan puts an earlier version back at path.
+bool REMOVAL_PLAN::restores(const char *path) const
+{
+    for (int32_t i = 0; i < count; ++i) {
+        char destination[LOG_PATH_SIZE], backup[LOG_PATH_SIZE];
+        if (items[i].action == PLAN_RESTORE && split_earlier(path_of(i), destination, backup) &&
+            same_path(destination, path))
+            return true;
+    }
+    return false;
+}
+
+// What another installation's log changes in the plan. A shared file that
+// it names belongs to it as well: the file stays, and our log stops naming
+// it. So does any file of ours of which either log keeps an earlier
+// version: of the installations that replaced it, the last to leave puts
+// back the version from before them all, which they share; a version the
+// other keeps that is not that one is ours, and goes with us.
+void REMOVAL_PLAN::look_at_other_log(const PARSED_LOG &other, const REMOVAL_CONTEXT &context)
+{
+    for (int32_t i = 0; i < count; ++i) {
+        PLAN_ITEM &item = items[i];
+        const char *path = path_of(i);
+        char destination[LOG_PATH_SIZE], backup[LOG_PATH_SIZE];
+        switch (item.action) {
+        case PLAN_ASK_SHARED:
+        case PLAN_DELETE_FILE: {
+            if (!other.names_file(path))
+                break;
+            char theirs[LOG_PATH_SIZE], value[2 * LOG_PATH_SIZE + 2];
+            bool they_keep = other.names_earlier(path, theirs);
+            if (item.action == PLAN_DELETE_FILE && !they_keep && !restores(path))
+                break;
+            item.action = PLAN_HAND_OVER;
+            if (they_keep && !log.names_backup(theirs) && earlier_value(path, theirs, value, sizeof value) &&
+                check_earlier(value, log_path, context.dirs, destination, backup) == ENTRY_SAFE)
+                join_path(item.ours_kept_by_other, sizeof item.ours_kept_by_other, backup);
+            break;
+        }
+        case PLAN_RESTORE:
+            if (split_earlier(path, destination, backup) && other.names_file(destination) &&
+                other.names_backup(backup)) {
+                item.action = PLAN_HAND_OVER;
+                item.kept_for_other = true;
+            }
+            break;
+        case PLAN_REMOVE_DIR:
+            for (int32_t k = 0; k < other.count && !item.kept_for_other; ++k)
+                item.kept_for_other = other.lines[k].key == KEY_EARLIER && !other.lines[k].cut &&
+                                      split_earlier(other.lines[k].value, destination, backup) &&
+                                      path_is_below(backup, path);
+            break;
+        default: break;
+        }
+    }
+}
+
+void REMOVAL_PLAN::hand_over_shared(const REMOVAL_CONTEXT &context)
 {
     bool any = false;
     for (int32_t i = 0; i < count; ++i)
-        any = any || items[i].action == PLAN_ASK_SHARED;
+        any = any || items[i].action == PLAN_ASK_SHARED || items[i].action == PLAN_DELETE_FILE ||
+              items[i].action == PLAN_RESTORE;
     char pattern[LOG_PATH_SIZE];
     if (!any || !path_append(pattern, sizeof pattern, log_dir, "*.log"))
         return;
@@ -137,11 +203,8 @@ void REMOVAL_PLAN::hand_over_shared()
             same_path(other_path, log_path))
             continue;
         PARSED_LOG other;
-        if (other.load(other_path) != LOAD_OK)
-            continue;
-        for (int32_t i = 0; i < count; ++i)
-            if (items[i].action == PLAN_ASK_SHARED && other.names_file(path_of(i)))
-                items[i].action = PLAN_HAND_OVER;
+        if (other.load(other_path) == LOAD_OK)
+            look_at_other_log(other, context);
     } while (plat_findnext(search, &found) == 0);
     plat_findclose(search);
 }
@@ -170,7 +233,12 @@ bool REMOVAL_PLAN::build(const REMOVAL_CONTEXT &context)
             if (items[f].action == PLAN_DEFER && path_is_below(path_of(f), path_of(d)))
                 items[d].action = PLAN_DEFER;
     }
-    hand_over_shared();
+    // A shared file whose earlier version comes back is ours to remove:
+    // what stays there is what was there before us.
+    for (int32_t i = 0; i < count; ++i)
+        if (items[i].action == PLAN_ASK_SHARED && restores(path_of(i)))
+            items[i].action = PLAN_DELETE_FILE;
+    hand_over_shared(context);
     return true;
 }
 
@@ -209,6 +277,89 @@ void REMOVAL_PLAN::remove_file(PLAN_ITEM &item, bool schedule_at_restart)
         plat_set_attributes(path, attributes);
 }
 
+// A file the plan deletes whatever its read-only attribute.
+static PLAT_RESULT delete_plain(const char *path)
+{
+    uint32_t attributes = plat_get_attributes(path);
+    if (attributes != PLAT_NO_ATTRIBUTES && (attributes & PLAT_ATTR_READONLY))
+        plat_set_attributes(path, attributes & ~PLAT_ATTR_READONLY);
+    return plat_delete_file(path);
+}
+
+// A copy into backup that a stop cut short, before it had its name.
+static void drop_part(const char *backup)
+{
+    char part[LOG_PATH_SIZE];
+    if (backup_part_path(backup, part, sizeof part) && plat_get_attributes(part) != PLAT_NO_ATTRIBUTES)
+        delete_plain(part);
+}
+
+void REMOVAL_PLAN::restore(PLAN_ITEM &item)
+{
+    char destination[LOG_PATH_SIZE], backup[LOG_PATH_SIZE];
+    split_earlier(log.lines[item.line].value, destination, backup);
+    // Ours still in its place (in use, kept, going at restart): the earlier
+    // version waits for the run that removes it.
+    for (int32_t i = 0; i < count; ++i)
+        if (log.lines[items[i].line].key == KEY_MKFILE && same_path(path_of(i), destination) &&
+            (outcome_is_kept(items[i].outcome) || items[i].at_restart)) {
+            item.outcome = OUT_NOT_RESTORED;
+            return;
+        }
+    if (path_crosses_link(destination) || path_crosses_link(backup)) {
+        item.action = PLAN_SKIP_UNSAFE;
+        item.check = ENTRY_LINK;
+        item.outcome = OUT_UNSAFE;
+        return;
+    }
+    drop_part(backup);
+    uint32_t attributes = plat_get_attributes(backup);
+    if (attributes == PLAT_NO_ATTRIBUTES) {
+        item.outcome = OUT_MISSING; // setup stopped before it moved the file
+        return;
+    }
+    if (attributes & PLAT_ATTR_SUBDIR) {
+        item.outcome = OUT_NOT_A_FILE;
+        return;
+    }
+    // A rename keeps attributes and times; from another volume a copy,
+    // which keeps them too, and then the kept one goes.
+    PLAT_RESULT result = plat_replace_file(backup, destination);
+    if (result == PLAT_FAILED && plat_copy_file(backup, destination)) {
+        delete_plain(backup);
+        result = PLAT_DONE;
+    }
+    item.outcome = result == PLAT_DONE ? OUT_RESTORED : outcome_of(result);
+    if (result != PLAT_DONE)
+        return;
+    // The last kept version out of another installation's area (left when
+    // that one went first) takes the area with it.
+    char area[LOG_PATH_SIZE];
+    const char *name = path_file_name(backup);
+    size_t len = (size_t)(name - backup);
+    bool ours = false;
+    if (len < 2 || len > sizeof area)
+        return;
+    std::memcpy(area, backup, len - 1);
+    area[len - 1] = '\0';
+    for (int32_t i = 0; i < count && !ours; ++i)
+        ours = log.lines[items[i].line].key == KEY_MKDIR && same_path(path_of(i), area);
+    if (!ours)
+        plat_remove_dir(area);
+}
+
+// An item left to another installation; a version of our file that it
+// keeps goes with us.
+void REMOVAL_PLAN::settle_hand_over(PLAN_ITEM &item)
+{
+    if (item.ours_kept_by_other[0]) {
+        drop_part(item.ours_kept_by_other);
+        if (!path_crosses_link(item.ours_kept_by_other))
+            delete_plain(item.ours_kept_by_other);
+    }
+    item.outcome = OUT_HANDED_OVER;
+}
+
 void REMOVAL_PLAN::remove_dir(PLAN_ITEM &item, bool schedule_at_restart)
 {
     const char *path = log.lines[item.line].value;
@@ -222,6 +373,9 @@ void REMOVAL_PLAN::remove_dir(PLAN_ITEM &item, bool schedule_at_restart)
         return;
     }
     item.outcome = outcome_of(plat_remove_dir(path));
+    // Our backup area, which still holds what another installation keeps.
+    if (item.outcome == OUT_NOT_EMPTY && item.kept_for_other)
+        item.outcome = OUT_HANDED_OVER;
     if (item.outcome == OUT_IN_USE || item.outcome == OUT_ACCESS_DENIED)
         item.at_restart = schedule_at_restart && plat_schedule_removal(path);
 }
@@ -302,7 +456,8 @@ void REMOVAL_PLAN::execute(REMOVAL_QUESTIONS &questions, bool schedule_at_restar
             break;
         }
         case PLAN_REMOVE_DIR: remove_dir(item, schedule_at_restart); break;
-        case PLAN_HAND_OVER: item.outcome = OUT_HANDED_OVER; break;
+        case PLAN_HAND_OVER: settle_hand_over(item); break;
+        case PLAN_RESTORE: restore(item); break;
         case PLAN_SKIP_UNSAFE: item.outcome = OUT_UNSAFE; break;
         case PLAN_SKIP_CUT: item.outcome = OUT_CUT; break;
         case PLAN_LEAVE_UNINSTALLER: item.outcome = OUT_LEFT; break;
@@ -342,7 +497,7 @@ bool REMOVAL_PLAN::needless(int32_t line) const
     if (needs.key != KEY_NEEDS || needs.cut)
         return false;
     LOG_KEY needed = log_key_of(needs.value, std::strlen(needs.value));
-    if (needed != KEY_MKREG)
+    if (needed != KEY_MKREG && needed != KEY_EARLIER)
         return false;
     for (int32_t i = 0; i < count; ++i)
         if (log.lines[items[i].line].key == needed &&

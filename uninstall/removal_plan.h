@@ -1,5 +1,5 @@
 // The removal plan: from a setup log, in reverse log order, one planned
-// action per MkDir, MkFile and MkReg line with its reason; then its execution
+// action per MkDir, MkFile, MkReg and Earlier line with its reason; then its execution
 // through the platform seam, each outcome recorded; last the log itself,
 // deleted when nothing it names is left, else rewritten to name only what
 // remains, so that running the uninstaller again finishes the job.
@@ -12,6 +12,13 @@
 // use, access denied, a failure, the part the command window holds), since
 // the entry is how the user runs it again. A shared file kept or a folder
 // that holds the user's files is no reason: they stay whatever happens.
+//
+// An Earlier line comes before the MkFile line of the file that replaced
+// the earlier version, so in reverse order our file goes first and the
+// earlier version then takes its place again, attributes and times and
+// all. When another installation's log names the same file, the file stays
+// for it; of the two, the one that leaves last puts the earlier version
+// back (they share the kept version, see SETUP_TYPE::keep_earlier).
 #ifndef UNINSTALL_REMOVAL_PLAN_H
 #define UNINSTALL_REMOVAL_PLAN_H
 
@@ -32,7 +39,8 @@ enum PLAN_ACTION {
     PLAN_LOG_ITSELF,        // the log's own line: deleted or rewritten last
     PLAN_LOG_DIR,           // the log directory: removed when empty, else left without a word
     PLAN_LEAVE_UNINSTALLER, // the uninstaller beside the log, which every log shares
-    PLAN_REMOVE_ENTRY       // an MkReg entry: the Apps & Features entry, removed in finish()
+    PLAN_REMOVE_ENTRY,      // an MkReg entry: the Apps & Features entry, removed in finish()
+    PLAN_RESTORE            // an Earlier entry: the earlier version back in its place
 };
 
 enum PLAN_OUTCOME {
@@ -50,7 +58,9 @@ enum PLAN_OUTCOME {
     OUT_NOT_A_DIR,  // an MkDir entry that is a file now
     OUT_FAILED,
     OUT_UNSAFE,
-    OUT_CUT
+    OUT_CUT,
+    OUT_RESTORED,    // the earlier version is back
+    OUT_NOT_RESTORED // our file stayed where it belongs: the earlier version waits, kept
 };
 
 struct PLAN_ITEM {
@@ -59,6 +69,14 @@ struct PLAN_ITEM {
     ENTRY_CHECK check; // for PLAN_SKIP_UNSAFE
     PLAN_OUTCOME outcome;
     bool at_restart; // could not go now; scheduled for removal at restart
+    // PLAN_HAND_OVER of an Earlier line, or of the MkDir line of our backup
+    // area: another installation's log names that kept version (or one in
+    // the area), which stays for it.
+    bool kept_for_other;
+    // PLAN_HAND_OVER of an MkFile line: the version that another
+    // installation keeps of the file it replaced, which is ours and goes
+    // with us; empty for none.
+    char ours_kept_by_other[LOG_PATH_SIZE];
 };
 
 // True for outcomes that leave something the log must go on naming, and
@@ -152,7 +170,11 @@ public:
 
 private:
     void plan_line(int32_t line, PLAN_ITEM &item, const REMOVAL_CONTEXT &context);
-    void hand_over_shared();
+    void hand_over_shared(const REMOVAL_CONTEXT &context);
+    void look_at_other_log(const PARSED_LOG &other, const REMOVAL_CONTEXT &context);
+    bool restores(const char *path) const;
+    void restore(PLAN_ITEM &item);
+    void settle_hand_over(PLAN_ITEM &item);
     void remove_file(PLAN_ITEM &item, bool schedule_at_restart);
     void remove_dir(PLAN_ITEM &item, bool schedule_at_restart);
     void settle_deferred(PLAN_ITEM &item);

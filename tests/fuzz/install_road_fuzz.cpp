@@ -135,6 +135,9 @@ bool disk_filled_up()
 
 bool is_named(const PARSED_LOG &log, const std::string &path, LOG_KEY key)
 {
+    // A kept earlier version is named by the line that pairs it with its place.
+    if (key == KEY_MKFILE && log.names_backup(path.c_str()))
+        return true;
     for (int32_t i = 0; i < log.count; ++i)
         if (log.lines[i].key == key && !log.lines[i].cut && same_path(log.lines[i].value, path.c_str()))
             return true;

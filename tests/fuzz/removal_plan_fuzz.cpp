@@ -4,8 +4,12 @@
 // shared file answered Remove. Nothing may be planned for removal that is
 // not the value of a complete MkDir or MkFile line that passes the safety
 // check, no protected folder may be planned, nothing may go from the drive
-// that such a line does not name, and a rewritten log names only lines of
-// the old one, among them everything that stays.
+// that such a line does not name (or, for a kept earlier version and its
+// area, a safe Earlier line), nothing may appear or change but the place
+// of a safe Earlier line, which then holds the version it kept, and a
+// rewritten log names only lines of the old one, among them everything
+// that stays.
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -65,26 +69,40 @@ bool can_lay_out(const char *value)
     return true;
 }
 
-// What the log names, made on the drive: each folder, and each file with
-// the folders it lies in. A name that is taken already stays as it is.
+// A complete Earlier line's two paths, when it has them.
+bool earlier_paths(const LOG_LINE &line, std::string &destination, std::string &backup)
+{
+    char d[LOG_PATH_SIZE], b[LOG_PATH_SIZE];
+    if (line.key != KEY_EARLIER || line.cut || line.has_nul || !split_earlier(line.value, d, b))
+        return false;
+    destination = d;
+    backup = b;
+    return true;
+}
+
+// What the log names, made on the drive: each folder, each file and each
+// kept earlier version with the folders it lies in. A name that is taken
+// already stays as it is.
 void lay_out(const PARSED_LOG &log)
 {
     int made = 0;
     for (int32_t i = 0; i < log.count && made < 32; ++i) {
         const LOG_LINE &line = log.lines[i];
+        std::string destination, backup;
+        bool earlier = earlier_paths(line, destination, backup);
         // The log itself is there already, and stays a file.
-        if ((line.key != KEY_MKDIR && line.key != KEY_MKFILE) || !can_lay_out(line.value) ||
-            same_path(line.value, LOG_PATH))
+        std::string value = earlier ? backup : line.value ? line.value : "";
+        if ((line.key != KEY_MKDIR && line.key != KEY_MKFILE && !earlier) || !can_lay_out(value.c_str()) ||
+            same_path(value.c_str(), LOG_PATH))
             continue;
         ++made;
-        std::string value = line.value;
         for (size_t k = 3; k < value.size(); ++k)
             if (value[k] == '\\' || value[k] == '/')
                 plat_mkdir(value.substr(0, k).c_str());
         if (line.key == KEY_MKDIR)
             plat_mkdir(value.c_str());
         else
-            fuzzdrive::put(value, "x");
+            fuzzdrive::put(value, earlier ? "kept " + value : "x");
     }
 }
 
@@ -96,6 +114,28 @@ void check_removable(const REMOVAL_PLAN &plan, int32_t i, const PROTECTED_DIRS &
     FUZZ_CHECK(item.line >= 0 && item.line < plan.log.count, "item %d has line %d", (int)i, (int)item.line);
     const LOG_LINE &line = plan.log.lines[item.line];
     FUZZ_CHECK(log_key_is_removed(line.key), "item %d is planned from line %d: %s", (int)i, (int)item.line, line.text);
+    if (line.key == KEY_EARLIER) {
+        char destination[LOG_PATH_SIZE], backup[LOG_PATH_SIZE];
+        FUZZ_CHECK(item.action == PLAN_SKIP_UNSAFE || item.action == PLAN_SKIP_CUT || item.action == PLAN_RESTORE ||
+                       item.action == PLAN_HAND_OVER,
+                   "an earlier version's item %d has action %d", (int)i, (int)item.action);
+        FUZZ_CHECK(item.action != PLAN_RESTORE ||
+                       (!line.cut && !line.has_nul &&
+                        check_earlier(line.value, LOG_PATH, dirs, destination, backup) == ENTRY_SAFE),
+                   "an earlier version is restored from an unsafe line: %s", line.text);
+        // A plain model of the area: one folder "*.old" right in the log's.
+        if (item.action == PLAN_RESTORE) {
+            std::string kept = backup;
+            for (char &c : kept)
+                c = c == '/' ? '\\' : (char)std::tolower((unsigned char)c);
+            const std::string dir = "c:\\windows\\uninstal\\";
+            size_t slash = kept.find('\\', dir.size());
+            FUZZ_CHECK(kept.compare(0, dir.size(), dir) == 0 && slash != std::string::npos && slash >= dir.size() + 5 &&
+                           kept.compare(slash - 4, 4, ".old") == 0,
+                       "an earlier version is restored from outside an area beside the log: %s", line.text);
+        }
+        return;
+    }
     if (line.key == KEY_MKREG) {
         FUZZ_CHECK(item.action == PLAN_SKIP_UNSAFE || item.action == PLAN_SKIP_CUT || item.action == PLAN_REMOVE_ENTRY,
                    "an entry's item %d has action %d", (int)i, (int)item.action);
@@ -120,9 +160,37 @@ void check_removable(const REMOVAL_PLAN &plan, int32_t i, const PROTECTED_DIRS &
         FUZZ_CHECK(!same_path(line.value, kept), "a protected entry is planned: %s", line.value);
 }
 
+// The safe Earlier line of log that names dos as its place (as_place) or
+// as its kept version, or its folder; null for none. backup receives the
+// kept version.
+const LOG_LINE *safe_earlier(const PARSED_LOG &log, const std::string &dos, bool as_place, const PROTECTED_DIRS &dirs,
+                             std::string *kept = nullptr)
+{
+    for (int32_t i = 0; i < log.count; ++i) {
+        const LOG_LINE &line = log.lines[i];
+        char destination[LOG_PATH_SIZE], backup[LOG_PATH_SIZE];
+        if (line.key != KEY_EARLIER || line.cut || line.has_nul ||
+            check_earlier(line.value, LOG_PATH, dirs, destination, backup) != ENTRY_SAFE)
+            continue;
+        std::string part = std::string(backup) + ".part";
+        std::string area(backup, (size_t)(path_file_name(backup) - backup - 1));
+        bool names = as_place ? same_path(destination, dos.c_str())
+                              : same_path(backup, dos.c_str()) || same_path(part.c_str(), dos.c_str()) ||
+                                    same_path(area.c_str(), dos.c_str());
+        if (names) {
+            if (kept)
+                *kept = backup;
+            return &line;
+        }
+    }
+    return nullptr;
+}
+
 // True when a complete, safe line of log names path.
 bool safely_named(const PARSED_LOG &log, const std::string &dos, const PROTECTED_DIRS &dirs)
 {
+    if (safe_earlier(log, dos, false, dirs))
+        return true;
     for (int32_t i = 0; i < log.count; ++i) {
         const LOG_LINE &line = log.lines[i];
         if ((line.key == KEY_MKDIR || line.key == KEY_MKFILE) && !line.cut && !line.has_nul &&
@@ -222,8 +290,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!after.count(entry.first))
             FUZZ_CHECK(entry.first == LOG_PATH || safely_named(plan.log, entry.first, context.dirs),
                        "%s was removed, which no safe line names", entry.first.c_str());
-    for (const auto &entry : after)
-        FUZZ_CHECK(before.count(entry.first), "%s was left behind", entry.first.c_str());
+    // A new or changed file is the place of an earlier version that was
+    // put back, and holds that version's bytes.
+    for (const auto &entry : after) {
+        auto was = before.find(entry.first);
+        if ((was != before.end() && was->second.dir == entry.second.dir && was->second.bytes == entry.second.bytes) ||
+            (was != before.end() && entry.first == LOG_PATH))
+            continue; // the log itself is rewritten, below
+        std::string kept;
+        FUZZ_CHECK(safe_earlier(plan.log, entry.first, true, context.dirs, &kept) != nullptr,
+                   "%s was left behind or changed", entry.first.c_str());
+        auto kept_before = before.find(kept);
+        bool from_kept = kept_before != before.end() && kept_before->second.bytes == entry.second.bytes;
+        // Several lines may name one place: any of their versions will do.
+        for (int32_t i = 0; i < plan.log.count && !from_kept; ++i) {
+            std::string destination, backup;
+            if (earlier_paths(plan.log.lines[i], destination, backup) &&
+                same_path(destination.c_str(), entry.first.c_str()) && before.count(backup))
+                from_kept = before.at(backup).bytes == entry.second.bytes;
+        }
+        FUZZ_CHECK(!entry.second.dir && from_kept, "%s holds no earlier version that was kept", entry.first.c_str());
+    }
     for (const char *kept : KEPT)
         FUZZ_CHECK(after.count(kept), "%s was removed", kept);
     char other[256] = "";
@@ -255,7 +342,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     rewritten.parse(log_after->second.bytes.data(), (uint32_t)log_after->second.bytes.size());
     for (int32_t i = 0; i < rewritten.count; ++i) {
         const LOG_LINE &line = rewritten.lines[i];
-        if (line.key == KEY_MKDIR || line.key == KEY_MKFILE)
+        if (line.key == KEY_MKDIR || line.key == KEY_MKFILE || line.key == KEY_EARLIER)
             FUZZ_CHECK(!line.cut && has_line(plan.log, line.text), "the rewritten log names a new line: %s", line.text);
     }
     for (int32_t i = 0; i < plan.count; ++i) {

@@ -2,7 +2,9 @@
 // child runs it and is stopped at the entry of its kth call and killed
 // there, for every k up to the number a whole run makes. What is left must
 // be a log that ends in a whole line, that the uninstaller's reader takes,
-// and that names everything on disk the run made but the item in flight.
+// and that names everything on disk the run made but the item in flight;
+// and the uninstaller's plan, run on it, must leave the drive as it was
+// before setup, the earlier version it replaced back in its place.
 //
 // kill_sweep [stride]: every stride-th call only (1, every call, by default).
 #include <cerrno>
@@ -85,6 +87,7 @@ int main(int argc, char **argv)
 
     scene::lay_out(3000);
     const logtruth::Tree before = scene::snapshot();
+    const drivestate::Drive drive_before = scene::drive();
     int status = 0;
     long total = run_to_call(0, &status);
     if (total < 0) {
@@ -96,6 +99,8 @@ int main(int argc, char **argv)
         return 1;
     }
     std::string problem = scene::check(before, scene::snapshot(), true);
+    if (problem.empty())
+        problem = scene::uninstall_check(drive_before, 0);
     if (!problem.empty()) {
         std::printf("kill_sweep: the whole run: %s\n", problem.c_str());
         return 1;
@@ -104,6 +109,7 @@ int main(int argc, char **argv)
     long points = 0, findings = 0, ended_early = 0;
     for (long k = 1; k <= total; k += stride) {
         scene::lay_out(3000);
+        const drivestate::Drive laid_out = scene::drive(); // its times are this lay-out's
         long reached = run_to_call(k, &status);
         bool killed = reached == k && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
         // A run may make a call or two fewer than the first (the sanitizers'
@@ -118,6 +124,9 @@ int main(int argc, char **argv)
         points += killed;
         ended_early += ended;
         problem = scene::check(before, scene::snapshot(), ended);
+        // What the run made but had not yet logged cannot go: one item.
+        if (problem.empty())
+            problem = scene::uninstall_check(laid_out, ended ? 0 : 1);
         if (!problem.empty() && ++findings <= 10)
             std::printf("kill_sweep: killed at call %ld of %ld: %s\n", k, total, problem.c_str());
     }

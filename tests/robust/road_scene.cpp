@@ -1,6 +1,7 @@
 #include "tests/robust/road_scene.h"
 
 #include <cstring>
+#include <utime.h>
 
 #include "lib/generr.h"
 #include "platform/fault.h"
@@ -9,8 +10,9 @@
 #include "setup/session.h"
 #include "setup/setup.h"
 #include "tests/fuzz/support/fuzz_drive.h"
-#include "uninstall/entry_check.h"
 #include "platform/path_text.h"
+#include "uninstall/entry_check.h"
+#include "uninstall/removal_plan.h"
 
 namespace scene {
 
@@ -31,6 +33,23 @@ std::string source_of(const char *name, size_t bulk)
 }
 
 std::string setup_file(const char *name) { return std::string(fuzzdrive::SETUP_DIR) + "\\" + name; }
+
+const char REPLACED[] = "C:\\windows\\system32\\shared.dll";
+
+// The silent front, but Overwrite for the one file the user lets go.
+class SCENE_FRONT : public SILENT_FRONT {
+public:
+    OVERWRITE_ANSWER ask_overwrite(const char *destination) override
+    {
+        return same_path(destination, REPLACED) ? OVERWRITE_REPLACE : OVERWRITE_SKIP;
+    }
+};
+
+class YES_TO_ALL : public REMOVAL_QUESTIONS {
+public:
+    bool confirm_removal(const char *) override { return true; }
+    SHARED_ANSWER shared_file(const char *) override { return SHARED_REMOVE_ALL; }
+};
 
 } // namespace
 
@@ -54,7 +73,14 @@ void lay_out(size_t bulk)
     fuzzdrive::put(setup_file("uninstal.exe"), source_of("uninstal.exe", bulk));
     fuzzdrive::put(setup_file("setup.ini"), ini);
     fuzzdrive::put(std::string(fuzzdrive::WINDOWS_DIR) + "\\other.ini", "an older other.ini");
-    fuzzdrive::put(std::string(fuzzdrive::SYSTEM_DIR) + "\\shared.dll", "old shared.dll");
+    // The file the user replaces, as the uninstaller must put it back:
+    // read-only and hidden, from long ago.
+    fuzzdrive::put(REPLACED, "old shared.dll");
+    char host[4096];
+    struct utimbuf long_ago = {946684800, 946684800};
+    if (plat_host_path(REPLACED, host, sizeof host))
+        utime(host, &long_ago);
+    plat_set_attributes(REPLACED, PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN);
 }
 
 logtruth::Tree snapshot() { return logtruth::snapshot("C:"); }
@@ -65,7 +91,7 @@ bool install(int32_t *code)
     err_code = ERR_NONE;
     bool succeeded = false;
     if (job.load_ini("setup.ini")) {
-        SILENT_FRONT front;
+        SCENE_FRONT front;
         ROAD_RESULT road = job.run_install_road(front);
         succeeded = road.end == ROAD_DONE && job.create_shortcut("C:\\windows\\Start Menu\\Programs\\Robust");
         APP_ENTRY_END entry = succeeded ? job.write_app_entry().end : APP_ENTRY_WRITTEN;
@@ -87,8 +113,7 @@ std::string check(const logtruth::Tree &before, const logtruth::Tree &after, boo
     join_path(dirs.system, sizeof dirs.system, fuzzdrive::SYSTEM_DIR);
     join_path(dirs.programs[0], sizeof dirs.programs[0], fuzzdrive::PROGRAMS_DIR);
     logtruth::Tree keep;
-    for (const char *kept : {"C:\\windows\\other.ini", "C:\\windows\\system32\\shared.dll"})
-        keep[kept] = before.at(kept);
+    keep["C:\\windows\\other.ini"] = before.at("C:\\windows\\other.ini");
     std::string problem = logtruth::check(LOG, before, after, succeeded ? 0 : 1, dirs, keep);
     if (!problem.empty())
         return problem;
@@ -117,6 +142,45 @@ std::string check(const logtruth::Tree &before, const logtruth::Tree &after, boo
             return std::string("the log names ") + name + ", which is not its source's copy";
     }
     return "";
+}
+
+drivestate::Drive drive() { return drivestate::snapshot("C:"); }
+
+std::string uninstall_check(const drivestate::Drive &before, size_t in_flight)
+{
+    std::vector<std::string> ignore = {"C:\\windows\\UnInstal", "C:\\windows\\UnInstal\\uninstal.exe"};
+    if (plat_get_attributes(LOG) != PLAT_NO_ATTRIBUTES) {
+        REMOVAL_CONTEXT context = {};
+        join_path(context.dirs.windows, sizeof context.dirs.windows, fuzzdrive::WINDOWS_DIR);
+        join_path(context.dirs.system, sizeof context.dirs.system, fuzzdrive::SYSTEM_DIR);
+        join_path(context.dirs.programs[0], sizeof context.dirs.programs[0], fuzzdrive::PROGRAMS_DIR);
+        REMOVAL_PLAN plan;
+        YES_TO_ALL answers;
+        OPEN_RESULT why;
+        UNINSTALL_EXIT status = run_removal(plan, LOG, context, answers, why);
+        // The folders that hold an item in flight are not empty: the drive
+        // says whether that is all.
+        bool only_folders = in_flight > 0;
+        for (int32_t i = 0; i < plan.count; ++i)
+            only_folders =
+                only_folders && (!outcome_is_kept(plan.items[i].outcome) || plan.items[i].outcome == OUT_NOT_EMPTY);
+        // ... and then the log stays too, naming those folders.
+        if (status != UNINSTALL_DONE && only_folders)
+            ignore.push_back(LOG);
+        if (status != UNINSTALL_DONE && !only_folders) {
+            std::string kept;
+            for (int32_t i = 0; i < plan.count; ++i)
+                if (outcome_is_kept(plan.items[i].outcome))
+                    kept += std::string(" ") + plan.log.lines[plan.items[i].line].text + " (" +
+                            std::to_string((int)plan.items[i].outcome) + ")";
+            return "the uninstaller ended with " + std::to_string((int)status) + " (open " + std::to_string((int)why) +
+                   "):" + kept;
+        }
+    }
+    if (plat_reg_count(KEY, nullptr, nullptr) != PLAT_MISSING)
+        return "the entry in Apps & Features is still there";
+    std::string problem = drivestate::differences(before, drive(), ignore, in_flight);
+    return problem.empty() ? "" : "after the uninstaller: " + problem;
 }
 
 } // namespace scene

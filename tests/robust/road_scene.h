@@ -1,13 +1,16 @@
 // The installation that the kill and full-disk sweeps run again and again:
-// ten files (one met in another version, which the user skips, one met the
-// same), a shortcut and the entry in Apps & Features, on the scratch drive of tests/fuzz/support, and the
-// check of what a run left.
+// twelve files (two met in another version: the user keeps one and
+// replaces the other, a read-only hidden one with an old time), a shortcut
+// and the entry in Apps & Features, on the scratch drive of
+// tests/fuzz/support, and the checks of what a run left and of what the
+// uninstaller then leaves.
 #ifndef TESTS_ROBUST_ROAD_SCENE_H
 #define TESTS_ROBUST_ROAD_SCENE_H
 
 #include <cstdint>
 #include <string>
 
+#include "tests/unit/support/drive_state.h"
 #include "tests/unit/support/log_truth.h"
 
 namespace scene {
@@ -23,6 +26,13 @@ bool install(int32_t *code);
 // it, it names any entry in Apps & Features there is, the files the user kept are unchanged, and every installed file
 // that the log names (after a successful run: every one) holds its source's bytes.
 std::string check(const logtruth::Tree &before, const logtruth::Tree &after, bool succeeded);
+// Everything on drive C:, as the uninstall check compares it.
+drivestate::Drive drive();
+// Runs the uninstaller's plan on what a run left, as a user who says Yes
+// to every question; empty when the drive is then as it was before setup
+// (apart from the shared uninstaller and its folder, and in_flight entries
+// made but not yet logged) and no entry is left in Apps & Features.
+std::string uninstall_check(const drivestate::Drive &before, size_t in_flight);
 
 } // namespace scene
 

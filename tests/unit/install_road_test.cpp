@@ -13,6 +13,8 @@
 #include "lib/generr.h"
 #include "platform/fault.h"
 #include "setup/install_road.h"
+#include "platform/path_text.h"
+#include "tests/unit/support/drive_state.h"
 #include "tests/unit/support/job_fixture.h"
 #include "tests/unit/support/log_truth.h"
 #include "tests/unit/support/shortcut_reader.h"
@@ -136,22 +138,26 @@ TEST_F(InstallRoadTest, WholeInstallationAsTheInstallingPageDrivesIt)
 
     const std::string log_dir = windows + "UnInstal\\";
     EXPECT_STREQ(road.log_name, "UnInstal\\Road Test.log");
-    EXPECT_EQ(text_lines(log_dir + "Road Test.log"), (std::vector<std::string>{
-                                                         "; Setup log file for Road Test.  Required for the uninstall.",
-                                                         "AppTitle=Road Test",
-                                                         "EMail=road@example.com",
-                                                         "MkDir=" + log_dir,
-                                                         "MkFile=" + log_dir + "Road Test.log",
-                                                         "MkDir=" + root + "Programs",
-                                                         "MkDir=" + root + "Programs\\Road",
-                                                         "MkFile=" + app + "uninstal.bat",
-                                                         "MkFile=" + app + "foo.exe",
-                                                         "MkFile=" + app + "readme.txt",
-                                                         "MkFile=" + windows + "diff.ini",
-                                                         "MkDir=" + shortcut_base() + "Start Menu",
-                                                         "MkDir=" + menu,
-                                                         "MkFile=" + menu + "\\Road Test.lnk",
-                                                     }));
+    EXPECT_EQ(text_lines(log_dir + "Road Test.log"),
+              (std::vector<std::string>{
+                  "; Setup log file for Road Test.  Required for the uninstall.",
+                  "AppTitle=Road Test",
+                  "EMail=road@example.com",
+                  "MkDir=" + log_dir,
+                  "MkFile=" + log_dir + "Road Test.log",
+                  "MkDir=" + root + "Programs",
+                  "MkDir=" + root + "Programs\\Road",
+                  "MkFile=" + app + "uninstal.bat",
+                  "MkFile=" + app + "foo.exe",
+                  "MkFile=" + app + "readme.txt",
+                  "MkDir=" + log_dir + "Road Test.log.old",
+                  "Needs=Earlier",
+                  "Earlier=" + windows + "diff.ini|" + log_dir + "Road Test.log.old\\1-diff.ini",
+                  "MkFile=" + windows + "diff.ini",
+                  "MkDir=" + shortcut_base() + "Start Menu",
+                  "MkDir=" + menu,
+                  "MkFile=" + menu + "\\Road Test.lnk",
+              }));
     EXPECT_EQ(text_lines(app + "uninstal.bat"),
               (std::vector<std::string>{"rem This file uninstalls the Road Test application.  The uninstallation",
                                         "rem may fail if the setup log has been moved or deleted since the setup.",
@@ -427,3 +433,55 @@ INSTANTIATE_TEST_SUITE_P(EachStep, RoadFailureTest, ::testing::Values(
                  STEP_FILE, ERR_FILE_WRITE, "b.txt", {"a.txt"}}),
     [](const ::testing::TestParamInfo<ROAD_FAILURE> &param) { return std::string(param.param.what); });
 // clang-format on
+
+// Two installations that replace one file in turn: setup keeps the version
+// from before them once, both logs name it, and whichever leaves last puts
+// it back. Removed in either order, with silent answers, the Windows
+// directory is as it was, bytes, attributes and time, but for the log folder.
+TEST_F(InstallRoadTest, TwoInstallationsOfOneFileLeaveTheEarlierVersionInEitherOrder)
+{
+    const std::string dll = system + "shared.dll";
+    write_file(dll, "the version from before both");
+    ASSERT_TRUE(plat_set_attributes(dll.c_str(), PLAT_ATTR_READONLY));
+    const std::string win_dir = windows.substr(0, windows.size() - 1);
+    const drivestate::Drive before = drivestate::snapshot(win_dir);
+    auto install = [&](const std::string &title, const std::string &bytes) {
+        write_file(source + "setup.ini",
+                   "apptitle=" + title + "\ninstallpath=" + root + title + "\\\nfile=shared.dll,winsys_path\n");
+        put_source("shared.dll", bytes);
+        SETUP_TYPE one;
+        one.set_system_dirs(windows.c_str(), system.c_str());
+        ASSERT_TRUE(one.load_ini("setup.ini"));
+        SCRIPTED_FRONT front;
+        front.answers[dll] = OVERWRITE_REPLACE;
+        EXPECT_EQ(one.run_install_road(front).end, ROAD_DONE);
+        one.close_log();
+        EXPECT_EQ(read_file(dll), bytes);
+    };
+    auto uninstall = [&](const std::string &title) {
+        REMOVAL_CONTEXT context = {};
+        join_path(context.dirs.windows, sizeof context.dirs.windows, win_dir.c_str());
+        join_path(context.dirs.system, sizeof context.dirs.system, (system.substr(0, system.size() - 1)).c_str());
+        REMOVAL_PLAN plan;
+        SILENT_ANSWERS answers;
+        OPEN_RESULT why;
+        EXPECT_EQ(run_removal(plan, (windows + "UnInstal\\" + title + ".log").c_str(), context, answers, why),
+                  UNINSTALL_DONE)
+            << title;
+        EXPECT_FALSE(dir_exists((root + title).c_str()));
+    };
+    for (bool first_goes_first : {true, false}) {
+        SCOPED_TRACE(first_goes_first ? "first in, first out" : "last in, first out");
+        install("Older", "the older installation's, longer");
+        install("Newer", "the newer one's");
+        // The newer one shares what the older keeps: one kept version.
+        EXPECT_NE(read_file(windows + "UnInstal\\Newer.log")
+                      .find("Earlier=" + dll + "|" + windows + "UnInstal\\Older.log.old\\1-shared.dll"),
+                  std::string::npos);
+        EXPECT_FALSE(dir_exists((windows + "UnInstal\\Newer.log.old").c_str()));
+        uninstall(first_goes_first ? "Older" : "Newer");
+        EXPECT_EQ(read_file(dll), "the newer one's") << "stays for the installation that is left";
+        uninstall(first_goes_first ? "Newer" : "Older");
+        EXPECT_EQ(drivestate::differences(before, drivestate::snapshot(win_dir), {windows + "UnInstal"}), "");
+    }
+}

@@ -379,7 +379,11 @@ TEST_F(InstallTest, DifferentSizedFileIsReportedThenOverwrittenOnRequest)
     ASSERT_TRUE(job.copy_setup_file(nullptr));
     EXPECT_EQ(job.cur_file, 0); // the caller moves on
     EXPECT_EQ(read_file(app + "a.txt"), "new");
-    EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + app + "a.txt"});
+    // The earlier version kept beside the log, and named before it moved.
+    EXPECT_EQ(read_file(log + ".old\\1-a.txt"), "an older, longer text");
+    EXPECT_EQ(log_lines(), (std::vector<std::string>{"MkDir=" + log + ".old", "Needs=Earlier",
+                                                     "Earlier=" + app + "a.txt|" + log + ".old\\1-a.txt",
+                                                     "MkFile=" + app + "a.txt"}));
 }
 
 // A file at the destination that cannot be opened (in use, unreadable) is
@@ -460,7 +464,11 @@ TEST_F(InstallTest, CopyToAGivenDestinationReplacesItWhole)
     add_and_select("a.txt");
     ASSERT_TRUE(job.copy_setup_file((root + "elsewhere.txt").c_str()));
     EXPECT_EQ(read_file(root + "elsewhere.txt"), "short");
-    EXPECT_EQ(log_lines(), std::vector<std::string>{"MkFile=" + root + "elsewhere.txt"});
+    EXPECT_EQ(read_file(log + ".old\\1-elsewhere.txt"), "a much longer earlier content");
+    EXPECT_EQ(log_lines(),
+              (std::vector<std::string>{"MkDir=" + log + ".old", "Needs=Earlier",
+                                        "Earlier=" + root + "elsewhere.txt|" + log + ".old\\1-elsewhere.txt",
+                                        "MkFile=" + root + "elsewhere.txt"}));
 }
 
 // Copying a file onto itself must neither succeed nor empty it.
@@ -528,13 +536,16 @@ TEST_F(InstallTest, OverlongDestinationIsRefusedByTheCopy)
 
 const uint32_t BLOCKING = PLAT_ATTR_READONLY | PLAT_ATTR_HIDDEN | PLAT_ATTR_SYSTEM;
 
-// Windows replaces no read-only or hidden file; Overwrite makes it plain first.
+// Windows replaces no read-only or hidden file; Overwrite makes it plain
+// first. The earlier version is kept once, with its attributes: after that
+// the file is this installation's own.
 TEST_F(InstallTest, OverwriteReplacesReadOnlyHiddenAndSystemFiles)
 {
     ASSERT_TRUE(testenv::make_dir(app));
     put_source("a.txt", "new");
     add_and_select("a.txt");
-    std::vector<std::string> logged;
+    const std::string kept = log + ".old\\1-a.txt";
+    std::vector<std::string> logged{"MkDir=" + log + ".old", "Needs=Earlier", "Earlier=" + app + "a.txt|" + kept};
     for (uint32_t bits : {PLAT_ATTR_READONLY, PLAT_ATTR_HIDDEN, PLAT_ATTR_SYSTEM, BLOCKING}) {
         std::string dest = app + "a.txt";
         plat_set_attributes(dest.c_str(), 0);
@@ -546,6 +557,9 @@ TEST_F(InstallTest, OverwriteReplacesReadOnlyHiddenAndSystemFiles)
         EXPECT_EQ(plat_get_attributes(dest.c_str()) & BLOCKING, 0u) << bits;
         logged.push_back("MkFile=" + dest);
     }
+    EXPECT_EQ(read_file(kept), "an older, longer text");
+    EXPECT_EQ(plat_get_attributes(kept.c_str()) & BLOCKING, PLAT_ATTR_READONLY);
+    EXPECT_EQ(plat_get_attributes((log + ".old\\2-a.txt").c_str()), PLAT_NO_ATTRIBUTES);
     EXPECT_EQ(log_lines(), logged);
 }
 

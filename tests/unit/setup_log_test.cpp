@@ -664,8 +664,10 @@ TEST_F(LogFailureTest, OperationWhoseLineCannotBeWrittenFails)
         EXPECT_EQ(job.log.file, nullptr) << c.what;
         EXPECT_FAILS_WITH(job.log_entry(KEY_MKFILE, "C:\\later"), ERR_NULL_POINTER);
     }
-    // The tree stopped at the directory it could not record.
+    // The tree stopped at the directory it could not record; the folder for
+    // an earlier version, which it could not record either, went again.
     EXPECT_FALSE(dir_exists((root + "made\\deeper").c_str()));
+    EXPECT_FALSE(dir_exists((std::string(testenv::FULL_DEVICE) + ".old").c_str()));
     // The file stays on its entry, so the page can name it.
     EXPECT_EQ(job.cur_file, 0);
 }

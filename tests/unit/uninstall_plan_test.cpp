@@ -601,3 +601,90 @@ TEST_F(RemovalTest, TheEntryGoesOnlyWhenItIsOursAndNoRerunCouldRemoveMore)
     plat_reg_delete_key(key.c_str());
 #endif
 }
+
+// An Earlier line puts the kept version back once ours is gone, whatever
+// the moment setup stopped, and never from outside the area beside the log.
+TEST_F(RemovalTest, EarlierVersionsComeBackWhereOursGo)
+{
+    const struct {
+        const char *name;
+        bool in_system;   // in the system directory: a shared file
+        bool kept;        // the earlier version is in the area
+        bool part;        // half a copy into the area
+        const char *dest; // what is at the file's place; null: nothing
+        bool logged;      // an MkFile line names ours
+        bool in_use;      // ours cannot go
+        bool elsewhere;   // the log names a kept version outside the area
+        PLAN_OUTCOME outcome;
+        const char *dest_after;
+        int status;
+    } rows[] = {
+        {"replaced", false, true, false, "ours", true, false, false, OUT_RESTORED, "earlier", 0},
+        {"shared file, not asked", true, true, false, "ours", true, false, false, OUT_RESTORED, "earlier", 0},
+        {"stopped before the move", false, false, false, "earlier", false, false, false, OUT_MISSING, "earlier", 0},
+        {"stopped before our copy", false, true, false, nullptr, false, false, false, OUT_RESTORED, "earlier", 0},
+        {"stopped during our copy", false, true, false, "ou", false, false, false, OUT_RESTORED, "earlier", 0},
+        {"half a copy into the area", false, false, true, "earlier", false, false, false, OUT_MISSING, "earlier", 0},
+        {"ours in use", false, true, false, "ours", true, true, false, OUT_NOT_RESTORED, "ours", 1},
+        {"kept elsewhere", false, true, false, "ours", true, false, true, OUT_UNSAFE, nullptr, 1},
+        {"put beside the logs", false, true, false, "ours", true, false, false, OUT_UNSAFE, "ours", 1},
+    };
+    const std::string area = log_path + ".old";
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        plat_test_reset();
+        const bool beside_logs = !std::strcmp(row.name, "put beside the logs");
+        const std::string dest = (beside_logs ? log_dir : row.in_system ? win + "\\system32" : app) + "\\a.ini";
+        const std::string kept_dir = row.elsewhere ? root + "elsewhere" : area;
+        const std::string kept = kept_dir + "\\1-a.ini";
+        testenv::make_dir(app);
+        testenv::make_dir(kept_dir);
+        if (row.kept) {
+            write_file(kept, "earlier");
+            ASSERT_TRUE(plat_set_attributes(kept.c_str(), PLAT_ATTR_READONLY));
+        }
+        if (row.part)
+            write_file(kept + ".part", "ear");
+        if (row.dest)
+            write_file(dest, row.dest);
+        std::vector<std::string> entries = {"MkDir=" + area, "Needs=Earlier", "Earlier=" + dest + "|" + kept};
+        if (row.logged)
+            entries.push_back("MkFile=" + dest);
+        write_log(entries);
+        if (row.in_use)
+            plat_test_fail_delete(1, PLAT_IN_USE);
+        REMOVAL_PLAN fresh;
+        SCRIPTED_ANSWERS answers;
+        EXPECT_EQ(run_removal(fresh, log_path.c_str(), context, answers, why), row.status);
+        EXPECT_EQ(answers.asked.empty(), !beside_logs); // a shared file, and nothing comes back
+        PLAN_OUTCOME restored = OUT_PENDING;
+        for (int32_t i = 0; i < fresh.count; ++i)
+            if (fresh.log.lines[fresh.items[i].line].key == KEY_EARLIER)
+                restored = fresh.items[i].outcome;
+        EXPECT_EQ(restored, row.outcome);
+        EXPECT_EQ(read_file(dest), row.dest_after ? row.dest_after : "<missing>");
+        EXPECT_FALSE(exists(kept + ".part"));
+        if (row.outcome == OUT_RESTORED) { // with its attributes, and out of the area, which goes
+            EXPECT_EQ(plat_get_attributes(dest.c_str()) & PLAT_ATTR_READONLY, PLAT_ATTR_READONLY);
+        }
+        EXPECT_EQ(exists(kept), row.outcome == OUT_NOT_RESTORED || row.outcome == OUT_UNSAFE);
+        EXPECT_EQ(exists(area), row.status != 0 && !row.elsewhere);
+        // What waits stays named, with the line that keeps older uninstallers off.
+        std::string left = read_file(log_path);
+        EXPECT_EQ(left.find("Earlier=" + dest) != std::string::npos, row.status != 0);
+        EXPECT_EQ(left.find("Needs=Earlier") != std::string::npos, row.status != 0);
+        char text[2048];
+        closing_message(fresh, text, sizeof text);
+        EXPECT_EQ(std::string(text).find("Put back as they were before the setup:\n     " + dest) != std::string::npos,
+                  row.outcome == OUT_RESTORED)
+            << text;
+        // Clear the ground for the next row.
+        for (const std::string &file : {dest, kept, log_path})
+            if (exists(file)) {
+                plat_set_attributes(file.c_str(), 0);
+                plat_delete_file(file.c_str());
+            }
+        for (const std::string &dir : {area, root + "elsewhere", app})
+            plat_remove_dir(dir.c_str());
+    }
+}

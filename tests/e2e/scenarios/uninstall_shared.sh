@@ -1,7 +1,9 @@
-# An installation that replaced a file of another size in the Windows
-# directory (Overwrite). Removing it asks about that file: Keep leaves the
-# new file and a log that names it (exit 1); the next run, answered Remove,
-# removes it. Only that file may differ from C: before setup, as chosen.
+# An installation that put a new file into the Windows directory, where
+# another program may come to use it. Removing it asks about that file:
+# Keep leaves it and a log that names it (exit 1); the next run, answered
+# Remove, removes it. Only that file may differ from C: before setup, as
+# chosen. (A file that replaced an earlier one is no question: the earlier
+# one comes back, the overwrite scenario.)
 write_ini <<'INI'
 apptitle=E2E Shared
 email=e2e@example.com
@@ -13,7 +15,6 @@ setup_file app.txt "the app"
 setup_file e2e-shared.ini "the new shared settings, longer"
 stage_uninstaller
 clean_prefix 'C:\E2E\Shared' 'C:\windows\e2e-shared.ini'
-printf 'old shared' >"$(unix_of_dos 'C:\windows\e2e-shared.ini')"
 list_drive >"$OUT/drive-before.txt"
 kept='The E2E Shared application has been removed, except for these items:
      C:\windows\e2e-shared.ini  (shared, kept)
@@ -23,10 +24,6 @@ The setup log C:\windows\UnInstal\E2E Shared.log now names only what remains: ru
 play <<SCRIPT
 start
 $TO_INSTALLING
-page "Setup - Warning"
-text IDC_OVERWRITE_PATH $(q 'C:\windows\e2e-shared.ini')
-click IDC_OVERWRITE_FILE
-closed
 $SKIP_SHORTCUT_TO_END
 exit 0
 run $(q 'C:\') $(q 'C:\windows\UnInstal\uninstal.exe UnInstal\E2E Shared.log')

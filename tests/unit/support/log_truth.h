@@ -29,7 +29,8 @@ Tree snapshot(const std::string &dir);
 // line end, holds no zero byte, and the uninstaller's reader takes it.
 // Truthful: each MkDir and MkFile line names an entry of that kind that is
 // there and that the uninstaller would act on (dirs says which folders it
-// guards); every entry the run made or changed is named, apart from the
+// guards); every entry the run made or changed is named (a kept earlier
+// version by its Earlier line), apart from the
 // uninstaller copy beside the log, the log itself while it names nothing
 // yet, and at most in_flight others (the item at hand when the run
 // stopped). Files in keep must be as they were before. Without a log at
