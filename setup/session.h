@@ -13,6 +13,7 @@
 #include "setup/setup_args.h"
 #include "setup/setup_exit.h"
 #include "setup/setup_report.h"
+#include "setup/undo.h"
 
 // How a step of the front ended.
 enum FRONT_ANSWER {
@@ -35,8 +36,10 @@ struct SHORTCUT_CHOICE {
 };
 
 // What a front does besides the road's part (ROAD_FRONT). The session calls
-// the steps in this order and stops at the first that does not go on.
-class SETUP_FRONT : public ROAD_FRONT {
+// the steps in this order and stops at the first that does not go on; once
+// the road has begun, such a stop, or a failure, is followed by the undo of
+// what the run made (UNDO_WATCH), before the session ends.
+class SETUP_FRONT : public ROAD_FRONT, public UNDO_WATCH {
 public:
     // The command line cannot be used (problem says why) or /? was given
     // (problem null). Nothing has been read.

@@ -178,6 +178,15 @@ public:
     bool link_kept;
     // The setup.ini line (key=value) that made load_ini fail; empty otherwise.
     char refused_line[MAX_INI_LINE + 1];
+    // How many lines the log held when this run went on with an earlier
+    // run's log (append_log); 0 for a log of its own. An undo of this run
+    // leaves those lines, and what they name, alone.
+    int32_t earlier_lines;
+    // A folder or file this run made whose log line could not be written
+    // (log_entry failed): no log names it, so an undo removes it by this.
+    // Empty when there is none.
+    char unlogged[SETUP_PATH_SIZE];
+    bool unlogged_dir;
 
     // Captures the Windows and system directories; everything else empty.
     SETUP_TYPE();

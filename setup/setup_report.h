@@ -38,6 +38,8 @@ enum REPORT_WORD {
     REPORT_ENTRY,       // the Apps & Features entry made, or why none
     REPORT_BOX,         // a box the wizard showed
     REPORT_DAMAGED,     // the package appended to setup.exe, refused
+    REPORT_UNDONE,      // a step of the undo of a setup that did not finish
+    REPORT_LEFT,        // what that undo could not remove, and why
     REPORT_EXIT         // the exit status
 };
 
