@@ -12,10 +12,10 @@
 
 const char *report_word(REPORT_WORD word)
 {
-    static const char *const words[] = {"setup",   "loaded",   "log",     "uninstaller", "files",     "created",
-                                        "kept",    "replaced", "skipped", "aborted",     "cancelled", "failed",
-                                        "refused", "shortcut", "entry",   "box",         "damaged",   "undone",
-                                        "left",    "exit"};
+    static const char *const words[] = {"setup",     "loaded",  "log",      "uninstaller", "files",
+                                        "created",   "kept",    "replaced", "skipped",     "aborted",
+                                        "cancelled", "failed",  "refused",  "shortcut",    "entry",
+                                        "box",       "damaged", "undone",   "left",        "exit"};
     static_assert(sizeof words / sizeof words[0] == REPORT_EXIT + 1, "one word for each REPORT_WORD");
     return word >= REPORT_SETUP && word <= REPORT_EXIT ? words[word] : "";
 }

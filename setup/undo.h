@@ -26,7 +26,7 @@ public:
 
 // What became of the undo.
 struct UNDO_RESULT {
-    bool ran;      // false when this run made nothing a log names (no log)
+    bool ran;       // false when this run made nothing a log names (no log)
     int32_t undone; // things removed
     int32_t left;   // things that stay, named in the log (in use, access denied, ...)
     // The first of those, for the box that tells the user; empty without one.

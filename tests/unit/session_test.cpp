@@ -149,9 +149,9 @@ TEST_P(SilentOutcomeTest, StatusReportAndDisk)
     // A run that stopped part-way is undone: the drive as it was, but for
     // the report and the log folder (which a run before the log leaves).
     if (c.status == SETUP_EXIT_FAILED) {
-        EXPECT_EQ(drive::compare(before, drive::take(root.substr(0, root.size() - 1)),
-                                 {windows + "UnInstal", report_path}),
-                  "");
+        EXPECT_EQ(
+            drive::compare(before, drive::take(root.substr(0, root.size() - 1)), {windows + "UnInstal", report_path}),
+            "");
     }
     const std::string reason = c.reason(*this);
     if (reason.empty()) {
@@ -238,9 +238,8 @@ public:
 class UndoTest : public SilentSetupTest {
 protected:
     std::string key = "SetupLog Ten Files.log";
-    std::vector<std::string> names = {"one.exe",  "two.txt",   "docs\\three.txt", "docs\\four.txt",
-                                      "five.txt", "six\\s.txt", "seven.txt",      "eight.txt",
-                                      "nine.ini", "ten.dll"};
+    std::vector<std::string> names = {"one.exe",    "two.txt",   "docs\\three.txt", "docs\\four.txt", "five.txt",
+                                      "six\\s.txt", "seven.txt", "eight.txt",       "nine.ini",       "ten.dll"};
 
     void SetUp() override
     {
@@ -275,7 +274,7 @@ TEST_F(UndoTest, EveryEarlyEndLeavesTheDriveAsItWas)
 {
     struct CASE {
         std::string what;
-        int cancel_before; // file number; 0 for none
+        int cancel_before;         // file number; 0 for none
         std::string other_version; // a destination there already, in another version: Abort Setup
         bool shortcut_fails;
         bool leave_at_complete;
@@ -307,8 +306,10 @@ TEST_F(UndoTest, EveryEarlyEndLeavesTheDriveAsItWas)
         EXPECT_TRUE(front.steps_in_order);
         EXPECT_EQ(front.undo_left, 0);
         std::vector<std::string> lines = report_lines();
-        size_t undone = std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("undone ", 0) == 0; });
-        size_t left = std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("left ", 0) == 0; });
+        size_t undone =
+            std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("undone ", 0) == 0; });
+        size_t left =
+            std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("left ", 0) == 0; });
         EXPECT_GE(undone, 2u) << "uninstal.bat and the log at least";
         EXPECT_EQ(left, 0u);
         EXPECT_EQ(lines.back().substr(0, 7), "exit 2:");
