@@ -56,5 +56,8 @@ constexpr int32_t ERR_FILE_NAME_TOO_LONG = 915;
 constexpr int32_t ERR_INI_NO_KEYS = 916;
 // A description saved as UTF-16 (a byte-order mark FF FE or FE FF).
 constexpr int32_t ERR_INI_UTF16 = 917;
+// Another program holds a destination open without sharing it: the copy
+// over it was refused, and trying again did not help.
+constexpr int32_t ERR_FILE_IN_USE = 918;
 
 #endif

@@ -265,8 +265,9 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
         return false;
     }
     // Trust the file system, not only the copy's answer.
-    if (!replace_file(entry->name, destination) || !file_present(destination)) {
-        err_code = ERR_COPY_FAILED;
+    bool in_use = false;
+    if (!replace_file(entry->name, destination, &in_use) || !file_present(destination)) {
+        err_code = in_use ? ERR_FILE_IN_USE : ERR_COPY_FAILED;
         return false;
     }
     // A file the log does not name would stay behind after an uninstall.

@@ -17,6 +17,14 @@ SHORTCUT_ANSWER SILENT_FRONT::choose_shortcut_folder(SHORTCUT_CHOICE &choice)
     return SHORTCUT_MAKE;
 }
 
+IN_USE_ANSWER SILENT_FRONT::ask_in_use(const char *, int32_t attempt)
+{
+    if (attempt >= SILENT_IN_USE_TRIES)
+        return IN_USE_FAIL;
+    plat_sleep_ms(SILENT_IN_USE_PAUSE_MS);
+    return IN_USE_RETRY;
+}
+
 namespace {
 
 const char SHORTCUT_ERROR_DETAIL[] = "Error creating application Shortcuts!";
@@ -67,6 +75,7 @@ private:
         return SETUP_EXIT_BAD_ARGS;
     }
     void undo();
+    void warn_left(const UNDO_RESULT &result);
     void find_description(char *log_file, size_t size);
     int load();
     int road();
@@ -124,8 +133,16 @@ void SESSION::undo()
         return;
     undone = true;
     UNDO_RESULT result = undo_setup(job, log_name, programs[0] ? programs : nullptr, front, report, &entry_before);
-    if (!result.ran || result.left == 0)
-        return;
+    if (result.ran && result.left > 0)
+        warn_left(result);
+    if (result.ran)
+        front.undo_ended(result.left);
+}
+
+// What the undo could not remove, told to the user (a silent front shows
+// nothing: its report has said it line by line).
+void SESSION::warn_left(const UNDO_RESULT &result)
+{
     char more[48] = "";
     if (result.left > 1)
         format_cut(more, sizeof more, " and %d more", (int)result.left - 1);

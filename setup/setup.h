@@ -338,15 +338,17 @@ public:
     // False with ERR_NULL_POINTER without a current entry or an open log,
     // ERR_STRING_BOUNDS or ERR_BAD_WINDOWS_PATH/ERR_BAD_SYSTEM_PATH as install_file,
     // ERR_CREATE_DIR or ERR_FILE_WRITE from make_dir_tree (nothing copied),
-    // ERR_COPY_FAILED when the copy fails or leaves no file, ERR_FILE_WRITE when the
-    // file was copied but not logged.
+    // ERR_FILE_IN_USE when another program holds the destination open (nothing
+    // copied), ERR_COPY_FAILED when the copy fails otherwise or leaves no file,
+    // ERR_FILE_WRITE when the file was copied but not logged.
     bool copy_setup_file(const char *destination);
 
     // ---- the installation road (install_road.cpp) ----
     // Creates the log, prepares the install tree, writes "uninstal.bat" and
     // installs every entry in order, telling front of each and asking it on
-    // ERR_OTHER_VERSION. Stops at a confirmed Cancel, an OVERWRITE_ABORT or
-    // the first failure; whatever was made before stays, and the log names it.
+    // ERR_OTHER_VERSION and on ERR_FILE_IN_USE. Stops at a confirmed Cancel,
+    // an OVERWRITE_ABORT or IN_USE_ABORT, or the first failure; whatever was
+    // made before stays, and the log names it (the session undoes it).
     ROAD_RESULT run_install_road(ROAD_FRONT &front);
 
     // ---- the Apps & Features entry (app_entry.cpp) ----

@@ -31,6 +31,8 @@ void add_setup_errors()
                                         "InstallPath= or File=!");
     error_db.add_error(ERR_INI_UTF16, "The setup config file is saved as Unicode (UTF-16), which setup cannot read: "
                                       "save setup.ini as ANSI!");
+    error_db.add_error(ERR_FILE_IN_USE, "A destination file is in use by another program: close the program, then "
+                                        "run setup again!");
 }
 
 static INIT_TYPE setup_errors(add_setup_errors);

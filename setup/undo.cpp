@@ -143,7 +143,6 @@ UNDO_RESULT undo_setup(SETUP_TYPE &job, const char *log_name, const char *progra
         if (!result.first_left[0])
             format_cut(result.first_left, sizeof result.first_left, "%s", log_path);
         ++result.left;
-        watch.undo_ended(result.left);
         return result;
     }
     if (planned) {
@@ -185,6 +184,5 @@ UNDO_RESULT undo_setup(SETUP_TYPE &job, const char *log_name, const char *progra
         if (plan.first_line > 0 && plan.log_rewritten)
             report.line(REPORT_LEFT, "%s: an earlier installation's log, without this run's lines", log_path);
     }
-    watch.undo_ended(result.left);
     return result;
 }

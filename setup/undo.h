@@ -20,7 +20,8 @@ public:
     // Before step number (from 1) of total, which removes what (a path, or
     // the entry's key).
     virtual void undo_step(int32_t, int32_t, const char *) {}
-    // After the last step: left is how many things stay named in the log.
+    // After the last step, and after the box that names what stays: left
+    // is how many things stay named in the log. Called by the session.
     virtual void undo_ended(int32_t) {}
 };
 

@@ -318,6 +318,83 @@ TEST_F(UndoTest, EveryEarlyEndLeavesTheDriveAsItWas)
     }
 }
 
+// A file that another program holds open, met after Overwrite: the user
+// stops (the run is undone, the file as it was), closes the program and
+// tries again (installed), or a silent /REPLACE waits a few seconds, then
+// fails with the code for it and is undone. Natively the substitute
+// refuses the copy as Windows does.
+TEST_F(UndoTest, AFileInUseIsAskedAboutThenRetriedOrUndone)
+{
+    const std::string held = app + "seven.txt";
+    struct IN_USE_FRONT : public STOPPING_FRONT {
+        IN_USE_FRONT(const char *menu, IN_USE_ANSWER said, intptr_t &lock)
+            : STOPPING_FRONT(menu, 0, false), answer(said), holding(lock)
+        {
+        }
+        OVERWRITE_ANSWER ask_overwrite(const char *) override { return OVERWRITE_REPLACE; }
+        IN_USE_ANSWER ask_in_use(const char *, int32_t attempt) override
+        {
+            asked = attempt;
+            if (answer == IN_USE_RETRY) {
+                plat_unlock_file(holding); // the user closed the program
+                holding = -1;
+            }
+            return answer;
+        }
+        IN_USE_ANSWER answer;
+        intptr_t &holding;
+        int32_t asked = 0;
+    };
+    const struct {
+        const char *what;
+        bool silent;
+        IN_USE_ANSWER answer;
+        int status;
+        int32_t asked;
+    } cases[] = {
+        {"the user stops", false, IN_USE_ABORT, SETUP_EXIT_FAILED, 1},
+        {"the user closes the program and retries", false, IN_USE_RETRY, SETUP_EXIT_INSTALLED, 1},
+        {"a silent run waits, then fails", true, IN_USE_FAIL, SETUP_EXIT_FAILED, SILENT_IN_USE_TRIES},
+    };
+    testenv::make_dir(app);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        write_file(held, "an earlier seven.txt");
+        drive::Snapshot before = drive_now();
+        PLAT_RESULT why = PLAT_FAILED;
+        intptr_t lock = plat_lock_file(held.c_str(), &why);
+        ASSERT_NE(lock, -1) << why;
+        const std::string line = std::string(c.silent ? "/S /REPLACE" : "/S") + " /NOSHORTCUT /LOG=" + report_path;
+        SETUP_ARGS args;
+        parse_setup_args(line.c_str(), args);
+        IN_USE_FRONT asking(programs.c_str(), c.answer, lock);
+        SILENT_FRONT silent(nullptr, true);
+        SETUP_FRONT &front = c.silent ? static_cast<SETUP_FRONT &>(silent) : asking;
+        EXPECT_EQ(run_setup(job, line.c_str(), args, front, report), c.status);
+        plat_unlock_file(lock);
+        std::vector<std::string> lines = report_lines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "in-use " + held + ": refused 1 time(s)"), 1);
+        EXPECT_EQ(c.silent ? c.asked : asking.asked, c.asked);
+        if (c.status == SETUP_EXIT_INSTALLED) {
+            EXPECT_EQ(read_file(held), "bytes of seven.txt");
+            // Removed again for the next row, as the uninstaller would.
+            REMOVAL_PLAN plan;
+            REMOVAL_CONTEXT context = {};
+            SILENT_ANSWERS yes;
+            OPEN_RESULT opened;
+            run_removal(plan, (windows + "UnInstal\\Ten Files.log").c_str(), context, yes, opened);
+            plat_reg_delete_key(key.c_str());
+        } else {
+            EXPECT_EQ(drive::compare(before, drive_now(), left_alone()), "");
+            const std::string failed = "failed " + held + ": " + error(ERR_FILE_IN_USE);
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), failed), c.silent ? 1 : 0);
+            EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                                 "in-use " + held + ": refused " + std::to_string(SILENT_IN_USE_TRIES) + " time(s)"),
+                      c.silent ? 1 : 0);
+        }
+    }
+}
+
 // Run again over an installation of its own, the setup goes on with that
 // installation's log. Stopped, it undoes only what this run added: the
 // earlier installation, its entry and its log stay whole.
