@@ -11,8 +11,9 @@
 
 namespace {
 
-const size_t PAGE_TEXT_SIZE = 512; // the introduction and each file line
-const int PUMP_LIMIT = 100;        // messages handled between two files at most
+const size_t PAGE_TEXT_SIZE = 512;  // the introduction and each file line
+const int PUMP_LIMIT = 100;         // messages handled between two files at most
+const DWORD UNDONE_SHOWN_MS = 1500; // the page says "Undone" this long before the wizard ends
 
 // Lets pending messages run between two files: paints the pages and the
 // background, moves the bar, and lets the user press Cancel. Never waits,
@@ -225,7 +226,11 @@ void WIZARD_FRONT::undo_ended(int32_t left)
     SetDlgItemTextA(installing.dialog, IDC_FILE_LINE, line);
     SetDlgItemTextA(installing.dialog, IDC_DEST_PATH, "");
     SendMessageA(bar, PBM_SETPOS, 0, 0);
-    pump_messages();
+    // Long enough to be read: an undo of a few files takes a blink.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < UNDONE_SHOWN_MS && !setup_closed();) {
+        pump_messages();
+        Sleep(20);
+    }
     if (undo_page) {
         close_page(installing);
         installing = {};
