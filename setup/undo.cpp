@@ -37,7 +37,7 @@ const char *why_left(PLAN_OUTCOME outcome)
     switch (outcome) {
     case OUT_IN_USE: return "in use by another program";
     case OUT_ACCESS_DENIED: return "access denied";
-    case OUT_NOT_EMPTY: return "the folder holds files setup did not make";
+    case OUT_NOT_EMPTY: return "the folder is not empty";
     case OUT_NOT_A_FILE: return "a folder now";
     case OUT_NOT_A_DIR: return "a file now";
     case OUT_UNSAFE: return "not safe to remove";
@@ -57,6 +57,32 @@ bool remove_unlogged(const SETUP_TYPE &job)
     if (job.unlogged_dir)
         return (attributes & PLAT_ATTR_SUBDIR) && plat_remove_dir(path) == PLAT_DONE;
     return !(attributes & PLAT_ATTR_SUBDIR) && plat_delete_file(path) == PLAT_DONE;
+}
+
+// A file in use is often held only for a moment (a virus scanner or an
+// indexer reading what setup just wrote): it is tried again for a short
+// while, and so is each folder that it kept from going, before the undo
+// leaves them to the log. The front shows the file it waits for.
+void retry_in_use(REMOVAL_PLAN &plan, UNDO_WATCH &watch, int32_t before)
+{
+    for (int32_t pass = 0; pass < UNDO_IN_USE_TRIES && plan.count_outcome(OUT_IN_USE) > 0; ++pass) {
+        plat_sleep_ms(UNDO_IN_USE_PAUSE_MS);
+        for (int32_t i = 0; i < plan.count; ++i) {
+            PLAN_ITEM &item = plan.items[i];
+            const char *path = plan.path_of(i);
+            bool dir = item.action == PLAN_REMOVE_DIR;
+            if (item.outcome == OUT_IN_USE) {
+                watch.undo_step(before + i + 1, before + plan.count, path);
+                uint32_t attributes = plat_get_attributes(path);
+                bool plain = attributes != PLAT_NO_ATTRIBUTES && !(attributes & PLAT_ATTR_READONLY) &&
+                             dir == ((attributes & PLAT_ATTR_SUBDIR) != 0);
+                if (plain && (dir ? plat_remove_dir(path) : plat_delete_file(path)) == PLAT_DONE)
+                    item.outcome = OUT_REMOVED;
+            } else if (item.outcome == OUT_NOT_EMPTY && dir && plat_remove_dir(path) == PLAT_DONE) {
+                item.outcome = OUT_REMOVED; // it held only what has gone now
+            }
+        }
+    }
 }
 
 // The earlier run's entry, with the values it had: its key is written
@@ -149,6 +175,7 @@ UNDO_RESULT undo_setup(SETUP_TYPE &job, const char *log_name, const char *progra
         UNDO_ANSWERS answers(watch, before);
         // What is in use stays named in the log; nothing waits for a restart.
         plan.execute(answers, false);
+        retry_in_use(plan, watch, before);
         plan.finish();
         for (int32_t i = 0; i < plan.count; ++i) {
             const PLAN_ITEM &item = plan.items[i];

@@ -11,6 +11,10 @@
 #include "setup/setup.h"
 #include "setup/setup_report.h"
 
+// A file in use is tried again this often, with this pause before each try.
+const int32_t UNDO_IN_USE_TRIES = 8;
+const uint32_t UNDO_IN_USE_PAUSE_MS = 250;
+
 // What a front shows while setup undoes; a silent one shows nothing.
 class UNDO_WATCH {
 public:

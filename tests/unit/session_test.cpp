@@ -395,6 +395,72 @@ TEST_F(UndoTest, AFileInUseIsAskedAboutThenRetriedOrUndone)
     }
 }
 
+// A file the run made that another program holds open when the undo comes:
+// the undo waits a moment for it; released meanwhile, it goes and the drive
+// is as before; held on, it stays with its folder, the log names both (and
+// nothing else), the report has a "left" line for each, and the front is
+// told in a box.
+TEST_F(UndoTest, AFileHeldOpenDuringTheUndoStaysNamedInTheLogOrGoesOnceReleased)
+{
+    struct HOLDING_FRONT : public STOPPING_FRONT {
+        HOLDING_FRONT(const char *menu, std::string file, int release_after)
+            : STOPPING_FRONT(menu, 5, false), held(std::move(file)), release(release_after)
+        {
+        }
+        bool cancelled() override
+        {
+            if (files + 1 == cancel_before) // the first files are in place: a program opens one
+                lock = plat_lock_file(held.c_str(), nullptr);
+            return STOPPING_FRONT::cancelled();
+        }
+        void undo_step(int32_t, int32_t, const char *what) override
+        {
+            if (held == what && ++tries == release && lock != -1) {
+                plat_unlock_file(lock);
+                lock = -1;
+            }
+        }
+        void show_warning(const char *text) override { warning = text; }
+        std::string held, warning;
+        int release, tries = 0;
+        intptr_t lock = -1;
+    };
+    for (int release : {3, 0}) {
+        SCOPED_TRACE(release ? "released while the undo waits" : "held on");
+        drive::Snapshot before = drive_now();
+        const std::string line = "/S /NOSHORTCUT /LOG=" + report_path;
+        SETUP_ARGS args;
+        parse_setup_args(line.c_str(), args);
+        HOLDING_FRONT front(programs.c_str(), app + "one.exe", release);
+        EXPECT_EQ(run_setup(job, line.c_str(), args, front, report), SETUP_EXIT_FAILED);
+        plat_unlock_file(front.lock);
+        const std::string log = windows + "UnInstal\\Ten Files.log";
+        std::vector<std::string> lines = report_lines();
+        if (release) {
+            EXPECT_EQ(drive::compare(before, drive_now(), left_alone()), "");
+            EXPECT_EQ(front.warning, "");
+            EXPECT_EQ(front.tries, release);
+            continue;
+        }
+        EXPECT_EQ(front.tries, 1 + UNDO_IN_USE_TRIES);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "left " + app + "one.exe: in use by another program"), 1);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                             "left " + app.substr(0, app.size() - 1) + ": the folder is not empty"),
+                  1);
+        EXPECT_EQ(front.warning, "Setup has undone the installation of Ten Files, but could not remove " + app +
+                                     "one.exe and 1 more: a program may be using it. The setup log " + log +
+                                     " names what stays, so that the uninstaller can remove it later.");
+        EXPECT_EQ(front.undo_left, 2);
+        std::vector<std::string> logged = text_lines(log);
+        std::vector<std::string> named;
+        for (const std::string &l : logged)
+            if (l.rfind("Mk", 0) == 0)
+                named.push_back(l);
+        EXPECT_EQ(named, (std::vector<std::string>{"MkFile=" + log, "MkDir=" + app.substr(0, app.size() - 1),
+                                                   "MkFile=" + app + "one.exe"}));
+    }
+}
+
 // Run again over an installation of its own, the setup goes on with that
 // installation's log. Stopped, it undoes only what this run added: the
 // earlier installation, its entry and its log stay whole.

@@ -3,7 +3,10 @@
 # at once, Cancel again and Yes. The setup stops before the file whose line
 # the page shows, undoes on the same page what it installed (its text says
 # so, the bar runs back), and ends with status 0: C: and the Apps & Features
-# entries are as before, but for the shared uninstaller.
+# entries are as before, but for the shared uninstaller. Once more with the
+# first file held open by another program: the undo waits for it a moment
+# (the page names it), then leaves it and its folder, a box says so, the log names them, and the
+# uninstaller removes them once the program is gone.
 count=100
 {
     echo 'apptitle=E2E Cancel Installing'
@@ -46,7 +49,6 @@ answer yes
 page "Setup - Installing"
 wait-match IDC_TEXT $(q 'Undoing the installation of E2E Cancel Installing: setup removes what it has installed so far, and then ends\.')
 wait-text IDC_FILE_LINE "Undone"
-shot undo
 exit 0
 SCRIPT
 
@@ -60,4 +62,42 @@ expect_absent 'C:\E2E\CancelInstalling'
 expect_absent 'C:\windows\UnInstal\E2E Cancel Installing.log'
 expect_drive_as "$OUT/drive-before.txt"
 list_entries | diff "$OUT/entries-before.txt" - >/dev/null || fail "the Apps & Features entries changed"
+
+"$WINE_RUN" "$HOLD_FILE_EXE" 'C:\E2E\CancelInstalling\f001.dat' 15000 </dev/null >"$OUT/hold.log" 2>&1 &
+holder=$!
+play <<SCRIPT
+start
+$TO_INSTALLING
+page "Setup - Installing"
+wait-match IDC_FILE_LINE $(q 'File ([3-9][0-9]) of 100 \([0-9]+% Complete\)')
+click IDC_CANCEL
+page "Cancel Setup"
+answer yes
+page "Setup - Installing"
+wait-text IDC_DEST_PATH $(q 'C:\E2E\CancelInstalling\f001.dat')
+matches IDC_FILE_LINE "Undoing [0-9]+ of [0-9]+"
+shot undo
+page "Setup - Warning"
+message $(q 'Setup has undone the installation of E2E Cancel Installing, but could not remove C:\E2E\CancelInstalling\f001.dat and 1 more: a program may be using it. The setup log C:\windows\UnInstal\E2E Cancel Installing.log names what stays, so that the uninstaller can remove it later.')
+shot undo-left
+answer ok
+exit 0
+SCRIPT
 expect_screenshot undo
+expect_screenshot undo-left
+expect_same 'C:\E2E\CancelInstalling\f001.dat' f001.dat
+expect_absent 'C:\E2E\CancelInstalling\f002.dat'
+expect_log "E2E Cancel Installing" <<'LOG'
+AppTitle=E2E Cancel Installing
+EMail=e2e@example.com
+MkFile=C:\windows\UnInstal\E2E Cancel Installing.log
+MkDir=C:\E2E\CancelInstalling
+MkFile=C:\E2E\CancelInstalling\f001.dat
+LOG
+wait "$holder"
+play <<SCRIPT
+run $(q 'C:\') $(q '"C:\windows\UnInstal\uninstal.exe" /S "UnInstal\E2E Cancel Installing.log"')
+exit 0
+settled
+SCRIPT
+expect_drive_as "$OUT/drive-before.txt"
