@@ -148,10 +148,11 @@ UNDO_RESULT undo_setup(SETUP_TYPE &job, const char *log_name, const char *progra
     plan.first_line = job.earlier_lines;
     bool planned = opened == OPEN_OK && plan.build(context);
     int32_t before = have_unlogged ? 1 : 0;
-    watch.undo_begins(before + (planned ? plan.count : 0) > 0 ? before + (planned ? plan.count : 0) : 1);
+    int32_t total = before + (planned ? plan.count : 0);
+    watch.undo_begins(total > 0 ? total : 1);
 
     if (have_unlogged) {
-        watch.undo_step(1, before + (planned ? plan.count : 0), job.unlogged);
+        watch.undo_step(1, total, job.unlogged);
         if (remove_unlogged(job)) {
             report.line(REPORT_UNDONE, "%s", job.unlogged);
             ++result.undone;
