@@ -248,6 +248,8 @@ TEST_F(FaultSweep, EveryCallFailedInTurnIsUndoneToTheDriveAsItWas)
         {"create_dir", PLAT_CALL_CREATE_DIR, [](int n) { plat_test_fail_create_dir(n); }, {ERR_CREATE_DIR}, 1},
         {"copy", PLAT_CALL_COPY, [](int n) { plat_test_fail_copy(n); }, {ERR_COPY_FAILED}, 0},
         {"copy_loses_file", PLAT_CALL_COPY, [](int n) { plat_test_fail_copy(n, PLAT_COPY_LOSES_FILE); }, {ERR_COPY_FAILED}, 0},
+        // Refused once as in use: a silent run waits and copies again; only the uninstaller's copy has no second try.
+        {"copy_in_use", PLAT_CALL_COPY, [](int n) { plat_test_fail_copy(n, PLAT_COPY_IN_USE); }, {ERR_COPY_FAILED}, 11},
         {"open", PLAT_CALL_OPEN, [](int n) { plat_test_fail_open(n); }, {ERR_FILE_OPEN}, 3},
         {"write", PLAT_CALL_WRITE, [](int n) { plat_test_fail_write(n); }, {ERR_FILE_WRITE}, 0},
         {"write_loses_bytes", PLAT_CALL_WRITE, [](int n) { plat_test_fail_write(n, PLAT_WRITE_LOSES_BYTES); }, {ERR_FILE_WRITE}, 0},
@@ -278,7 +280,8 @@ TEST_F(FaultSweep, EveryCallFailedInTurnIsUndoneToTheDriveAsItWas)
             }
         }
         // Only the log's own directory has a way around (the log then lies
-        // in the Windows directory), and so has reading the uninstaller's
+        // in the Windows directory), and so has a file copy refused as in
+        // use (tried again), and so has reading the uninstaller's
         // version (none there to weigh it against: it is copied all the
         // same), and so has comparing the bytes of a file of the same size
         // (one that cannot be read is another version, asked about);
