@@ -62,5 +62,8 @@ constexpr int32_t ERR_INSTALL_PATH_QUESTION_MARK = 918;
 // An install path with a part that ends in a dot or a blank, which Windows
 // drops from a name.
 constexpr int32_t ERR_INSTALL_PATH_CHANGED_END = 919;
+// Another program holds a destination open without sharing it: the copy
+// over it was refused, and trying again did not help.
+constexpr int32_t ERR_FILE_IN_USE = 920;
 
 #endif

@@ -19,6 +19,7 @@ FAULT faults[SITE_COUNT];
 int calls[SITE_COUNT];
 int write_calls = 0;
 bool copy_loses_file = false;
+bool copy_in_use = false;
 
 int write_countdown = 0;
 PLAT_WRITE_FAULT write_fault = PLAT_WRITE_FAILS;
@@ -59,6 +60,7 @@ bool fault_fires(FAULT_SITE site)
 PLAT_RESULT fault_result(FAULT_SITE site) { return faults[site].result; }
 
 bool copy_fault_loses_file() { return copy_loses_file; }
+bool copy_fault_in_use() { return copy_in_use; }
 
 WRITE_FATE write_fate()
 {
@@ -96,6 +98,7 @@ void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how, PLAT_FAULT_MODE mode)
 {
     arm(SITE_COPY, nth, mode);
     copy_loses_file = how == PLAT_COPY_LOSES_FILE;
+    copy_in_use = how == PLAT_COPY_IN_USE;
 }
 
 void plat_test_fail_write(int nth, PLAT_WRITE_FAULT how)
@@ -149,6 +152,7 @@ void plat_test_reset()
     }
     write_calls = 0;
     copy_loses_file = false;
+    copy_in_use = false;
     plat_test_fail_write(0);
     heap_result = 0;
     link_observer = nullptr;

@@ -21,7 +21,9 @@ void plat_test_fail_open(int nth, PLAT_FAULT_MODE mode = PLAT_FAIL_ONCE);
 void plat_test_fail_create_dir(int nth, PLAT_FAULT_MODE mode = PLAT_FAIL_ONCE);
 // plat_copy_file fails, or reports success without leaving a destination
 // file behind.
-enum PLAT_COPY_FAULT { PLAT_COPY_FAILS, PLAT_COPY_LOSES_FILE };
+// PLAT_COPY_IN_USE fails it as a destination that another program holds
+// open without sharing (plat_copy_failure tells PLAT_IN_USE).
+enum PLAT_COPY_FAULT { PLAT_COPY_FAILS, PLAT_COPY_LOSES_FILE, PLAT_COPY_IN_USE };
 void plat_test_fail_copy(int nth, PLAT_COPY_FAULT how = PLAT_COPY_FAILS, PLAT_FAULT_MODE mode = PLAT_FAIL_ONCE);
 // The disk fills up at the nth plat_fwrite: that write puts the first half
 // of its bytes on disk and fails, or reports them all written as some

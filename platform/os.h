@@ -70,6 +70,8 @@ bool fault_fires(FAULT_SITE site);
 PLAT_RESULT fault_result(FAULT_SITE site);
 // Whether a failing copy leaves no file behind while reporting success.
 bool copy_fault_loses_file();
+// Whether it fails as a destination held open by another program.
+bool copy_fault_in_use();
 
 // What becomes of the write at hand: it goes out, or the disk is full (half
 // of it reaches the disk the first time, nothing later), told or not.

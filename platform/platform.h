@@ -60,6 +60,8 @@ bool plat_create_dir(const char *path);
 // cannot be written, both name one file, or the destination is read-only, or
 // hidden or system while the source is not (Windows refuses those).
 bool plat_copy_file(const char *source, const char *destination);
+// Sleep: waits ms milliseconds.
+void plat_sleep_ms(uint32_t ms);
 
 // Attribute bits of a file or directory (the runtime's _A_ values, and
 // FILE_ATTRIBUTE_ of the API).
@@ -139,6 +141,11 @@ enum PLAT_RESULT {
     PLAT_NOT_EMPTY,     // a directory that still holds something
     PLAT_FAILED         // anything else
 };
+
+// Why the last plat_copy_file failed: PLAT_IN_USE when another program holds
+// the destination open without sharing it (a sharing violation: closing
+// that program lets a later copy through), else PLAT_FAILED.
+PLAT_RESULT plat_copy_failure();
 
 // DeleteFileA: removes one file. A read-only file is refused (access
 // denied), as is a directory.

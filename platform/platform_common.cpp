@@ -65,9 +65,19 @@ bool plat_create_dir(const char *path)
     return os_create_dir(path);
 }
 
+static PLAT_RESULT last_copy_failure = PLAT_FAILED;
+
+PLAT_RESULT plat_copy_failure() { return last_copy_failure; }
+
 bool plat_copy_file(const char *source, const char *destination)
 {
+    last_copy_failure = PLAT_FAILED;
     if (fault_fires(SITE_COPY)) {
+        if (copy_fault_in_use()) {
+            last_copy_failure = PLAT_IN_USE;
+            errno = EBUSY;
+            return false;
+        }
         if (!copy_fault_loses_file()) {
             errno = EACCES;
             return false;
@@ -76,7 +86,13 @@ bool plat_copy_file(const char *source, const char *destination)
             os_delete_file(destination);
         return true;
     }
-    return os_copy_file(source, destination);
+    errno = 0;
+    if (os_copy_file(source, destination))
+        return true;
+    // Each backend reports a sharing violation at the destination as EBUSY.
+    if (errno == EBUSY)
+        last_copy_failure = PLAT_IN_USE;
+    return false;
 }
 
 int plat_heap_check()

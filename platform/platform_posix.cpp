@@ -474,6 +474,16 @@ static bool store_bits(const char *host, uint32_t bits)
     return setxattr(host, DOS_ATTRIBUTES, text, (size_t)n, 0) == 0;
 }
 
+namespace {
+bool locked(const char *host); // below, with the other removal rules
+} // namespace
+
+void plat_sleep_ms(uint32_t ms)
+{
+    struct timespec pause = {(time_t)(ms / 1000), (long)(ms % 1000) * 1000000L};
+    nanosleep(&pause, nullptr);
+}
+
 bool os_copy_file(const char *source, const char *destination)
 {
     char from[PATH_MAX], to[PATH_MAX];
@@ -500,6 +510,13 @@ bool os_copy_file(const char *source, const char *destination)
             (stored_bits(to) & ~source_bits)) {
             close(in);
             errno = EACCES;
+            return false;
+        }
+        // Held open without sharing (plat_lock_file, here or in another
+        // process): Windows refuses the copy with a sharing violation.
+        if (S_ISREG(dst.st_mode) && locked(to)) {
+            close(in);
+            errno = EBUSY;
             return false;
         }
     }
@@ -756,6 +773,10 @@ PLAT_RESULT os_replace_file(const char *source, const char *destination)
     struct stat st;
     if (lstat(from, &st) != 0)
         return result_of(errno);
+    // Windows moves no file that another program holds open without
+    // sharing it for deletion (plat_lock_file shares reading only).
+    if (S_ISREG(st.st_mode) && locked(from))
+        return PLAT_IN_USE;
     if (lstat(to, &st) == 0 && (S_ISDIR(st.st_mode) || read_only(st) || locked(to)))
         return PLAT_ACCESS_DENIED;
     return rename(from, to) == 0 ? PLAT_DONE : result_of(errno);

@@ -2,6 +2,7 @@
 #include "platform/os.h"
 #include "platform/platform.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <direct.h>
@@ -43,8 +44,14 @@ bool os_create_dir(const char *path) { return path && CreateDirectoryA(path, nul
 
 bool os_copy_file(const char *source, const char *destination)
 {
-    return source && destination && CopyFileA(source, destination, FALSE) != 0;
+    if (source && destination && CopyFileA(source, destination, FALSE) != 0)
+        return true;
+    DWORD error = GetLastError();
+    errno = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ? EBUSY : EACCES;
+    return false;
 }
+
+void plat_sleep_ms(uint32_t ms) { Sleep(ms); }
 
 uint32_t plat_get_attributes(const char *path)
 {

@@ -72,10 +72,18 @@ bool SETUP_TYPE::keep_earlier(const char *destination, char *kept, size_t size)
     if (!ready_to_log())
         return false;
     // A file this installation made, or whose earlier version it keeps
-    // already (a repair, an upgrade, a copy tried again), is its own.
+    // already (a repair, an upgrade), is its own. One whose move was refused
+    // (held open) or undone (the copy failed) goes where the log says now.
     PARSED_LOG own;
-    if (own.load(log.path) == LOAD_OK && (own.names_file(destination) || own.names_earlier(destination, nullptr)))
-        return true;
+    char logged[LOG_PATH_SIZE] = "";
+    if (own.load(log.path) == LOAD_OK) {
+        if (own.names_file(destination))
+            return true;
+        if (own.names_earlier(destination, logged) && (!logged[0] || plat_get_attributes(logged) != PLAT_NO_ATTRIBUTES))
+            return true;
+    }
+    if (logged[0])
+        return move_aside(destination, logged, kept, size);
 
     // The log names it as the directory search spells it, so that it comes
     // back under its own name, letters' case and all.
@@ -127,16 +135,28 @@ bool SETUP_TYPE::keep_earlier(const char *destination, char *kept, size_t size)
     }
     if (!log_entry(KEY_EARLIER, value))
         return false;
+    return move_aside(destination, backup, kept, size);
+}
+
+bool SETUP_TYPE::move_aside(const char *destination, const char *backup, char *kept, size_t size)
+{
+    char part[LOG_PATH_SIZE];
+    if (!backup_part_path(backup, part, sizeof part)) {
+        err_code = ERR_STRING_BOUNDS;
+        return false;
+    }
     // On the log's volume a rename: the file itself, attributes and times
     // with it. Elsewhere a copy, which takes them along too, under its final
-    // name only once it is whole.
-    if (plat_replace_file(destination, backup) == PLAT_DONE ||
-        (plat_copy_file(destination, part) && plat_replace_file(part, backup) == PLAT_DONE)) {
+    // name only once it is whole. A file held open is not copied aside: the
+    // copy over it would be refused all the same.
+    PLAT_RESULT moved = plat_replace_file(destination, backup);
+    if (moved == PLAT_DONE ||
+        (moved != PLAT_IN_USE && plat_copy_file(destination, part) && plat_replace_file(part, backup) == PLAT_DONE)) {
         if (kept && size)
             join_path(kept, size, backup);
         return true;
     }
     plat_delete_file(part);
-    err_code = ERR_COPY_FAILED;
+    err_code = moved == PLAT_IN_USE ? ERR_FILE_IN_USE : ERR_COPY_FAILED;
     return false;
 }

@@ -277,11 +277,12 @@ bool SETUP_TYPE::copy_setup_file(const char *destination)
             return false;
     }
     // Trust the file system, not only the copy's answer.
-    if (!replace_file(entry->name, destination) || !file_present(destination)) {
+    bool in_use = false;
+    if (!replace_file(entry->name, destination, &in_use) || !file_present(destination)) {
         // The earlier version back in its place, as the user had it.
         if (kept[0])
             plat_replace_file(kept, destination);
-        err_code = ERR_COPY_FAILED;
+        err_code = in_use ? ERR_FILE_IN_USE : ERR_COPY_FAILED;
         return false;
     }
     // A file the log does not name would stay behind after an uninstall.

@@ -38,19 +38,37 @@ ROAD_RESULT SETUP_TYPE::run_install_road(ROAD_FRONT &front)
         // so never meets an overwrite question that would forget it.
         if (front.cancelled())
             return ended(road, ROAD_CANCELLED);
-        if (install_file())
-            continue; // it moved the cursor itself
-        if (err_code != ERR_OTHER_VERSION)
-            return ended(road, ROAD_FAILED, STEP_FILE, entry);
-        switch (front.ask_overwrite(shown)) {
-        case OVERWRITE_ABORT: return ended(road, ROAD_ABORTED);
-        case OVERWRITE_REPLACE:
-            if (!copy_setup_file(nullptr))
+        // Only a file that is there can be held open: the question comes
+        // after Overwrite (or /REPLACE), and is asked until the copy goes
+        // through or the front gives up.
+        bool replacing = false;
+        for (int32_t refused = 0;;) {
+            if (replacing ? copy_setup_file(nullptr) : install_file()) {
+                if (replacing)
+                    next_file(); // install_file moves the cursor itself
+                break;
+            }
+            if (err_code == ERR_OTHER_VERSION && !replacing) {
+                OVERWRITE_ANSWER answer = front.ask_overwrite(shown);
+                if (answer == OVERWRITE_ABORT)
+                    return ended(road, ROAD_ABORTED);
+                if (answer == OVERWRITE_SKIP) {
+                    next_file();
+                    break;
+                }
+                replacing = true;
+                continue;
+            }
+            if (err_code != ERR_FILE_IN_USE)
                 return ended(road, ROAD_FAILED, STEP_FILE, entry);
-            break;
-        case OVERWRITE_SKIP: break;
+            IN_USE_ANSWER answer = front.ask_in_use(shown, ++refused);
+            if (answer == IN_USE_ABORT)
+                return ended(road, ROAD_ABORTED);
+            if (answer == IN_USE_FAIL) {
+                err_code = ERR_FILE_IN_USE;
+                return ended(road, ROAD_FAILED, STEP_FILE, entry);
+            }
         }
-        next_file();
     }
     return ended(road, ROAD_DONE);
 }

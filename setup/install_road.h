@@ -14,6 +14,10 @@
 const int32_t SHOWN_PATH_SIZE = 500;
 
 enum OVERWRITE_ANSWER { OVERWRITE_SKIP, OVERWRITE_REPLACE, OVERWRITE_ABORT };
+// Another program holds the destination open: copy again (the user closed
+// it, or a silent run waited), end the installation (the user's stop), or
+// fail with ERR_FILE_IN_USE.
+enum IN_USE_ANSWER { IN_USE_RETRY, IN_USE_ABORT, IN_USE_FAIL };
 
 class ROAD_FRONT {
 public:
@@ -31,12 +35,16 @@ public:
     // Another version of the file is at destination (as shown): keep it, replace
     // it, or end the installation.
     virtual OVERWRITE_ANSWER ask_overwrite(const char *destination) = 0;
+    // The copy to destination (as shown) was refused because another program
+    // holds the file open; attempt counts the refusals of this file, from 1.
+    // A front that cannot ask fails at once.
+    virtual IN_USE_ANSWER ask_in_use(const char *, int32_t) { return IN_USE_FAIL; }
 };
 
 enum ROAD_END {
     ROAD_DONE,      // every file installed or skipped
     ROAD_CANCELLED, // a confirmed Cancel, before the next file
-    ROAD_ABORTED,   // OVERWRITE_ABORT
+    ROAD_ABORTED,   // OVERWRITE_ABORT or IN_USE_ABORT
     ROAD_FAILED     // see step and code
 };
 

@@ -32,7 +32,8 @@ static char *capture_dir(unsigned (*query)(char *, unsigned))
 SETUP_TYPE::SETUP_TYPE()
     : windows_dir(nullptr), system_dir(nullptr), installpath(nullptr), basepath(nullptr), exename(nullptr),
       apptitle(nullptr), author(nullptr), email(nullptr), website(nullptr), desc(nullptr), version(nullptr),
-      publisher(nullptr), files{}, num_files(0), cur_file(-1), batch_kept(false), link_kept(false), refused_line{}
+      publisher(nullptr), files{}, num_files(0), cur_file(-1), batch_kept(false), link_kept(false), refused_line{},
+      earlier_lines(0), unlogged{}, unlogged_dir(false)
 {
     windows_dir = capture_dir(plat_windows_dir);
     system_dir = capture_dir(plat_system_dir);

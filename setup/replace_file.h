@@ -7,7 +7,8 @@
 // since Windows replaces none of them, and gets its attributes back when the
 // copy fails. The copy does not keep a read-only attribute taken over from
 // the source: a program installed from read-only media must be able to
-// change its own files. False when the copy fails.
-bool replace_file(const char *source, const char *destination);
+// change its own files. False when the copy fails; in_use (may be null) then
+// tells whether another program holds the destination open.
+bool replace_file(const char *source, const char *destination, bool *in_use = nullptr);
 
 #endif

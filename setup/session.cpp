@@ -17,6 +17,14 @@ SHORTCUT_ANSWER SILENT_FRONT::choose_shortcut_folder(SHORTCUT_CHOICE &choice)
     return SHORTCUT_MAKE;
 }
 
+IN_USE_ANSWER SILENT_FRONT::ask_in_use(const char *, int32_t attempt)
+{
+    if (attempt >= SILENT_IN_USE_TRIES)
+        return IN_USE_FAIL;
+    plat_sleep_ms(SILENT_IN_USE_PAUSE_MS);
+    return IN_USE_RETRY;
+}
+
 namespace {
 
 const char SHORTCUT_ERROR_DETAIL[] = "Error creating application Shortcuts!";
@@ -35,11 +43,19 @@ private:
     const SETUP_ARGS &args;
     SETUP_FRONT &front;
     SETUP_REPORT &report;
+    bool road_began = false;
+    bool undone = false;
+    char log_name[SETUP_PATH_SIZE] = ""; // the run's log, relative to the Windows directory
+    char programs[SETUP_PATH_SIZE] = ""; // the shortcut's Programs folder, once chosen
+    ENTRY_BEFORE entry_before = {};      // an earlier run's entry, before this run wrote it again
 
     // The last line, then the status. The setup log is closed first, with
-    // every line it was given.
+    // every line it was given; a run that stops after the road began is
+    // undone first.
     int ended(int status)
     {
+        if (status != SETUP_EXIT_INSTALLED)
+            undo();
         job.close_log();
         report.exit_line(status);
         report.close();
@@ -58,6 +74,8 @@ private:
         report.close();
         return SETUP_EXIT_BAD_ARGS;
     }
+    void undo();
+    void warn_left(const UNDO_RESULT &result);
     void find_description(char *log_file, size_t size);
     int load();
     int road();
@@ -104,6 +122,38 @@ int SESSION::run(const char *command_line)
         return ended(SETUP_EXIT_DESCRIPTION);
     }
     return road();
+}
+
+// Once: what the run made goes again, newest first, and what cannot go is
+// told to the user. A front that went away shows nothing, and the report
+// still gets a line per step.
+void SESSION::undo()
+{
+    if (!road_began || undone)
+        return;
+    undone = true;
+    UNDO_RESULT result = undo_setup(job, log_name, programs[0] ? programs : nullptr, front, report, &entry_before);
+    if (result.ran && result.left > 0)
+        warn_left(result);
+    if (result.ran)
+        front.undo_ended(result.left);
+}
+
+// What the undo could not remove, told to the user (a silent front shows
+// nothing: its report has said it line by line).
+void SESSION::warn_left(const UNDO_RESULT &result)
+{
+    char more[48] = "";
+    if (result.left > 1)
+        format_cut(more, sizeof more, " and %d more", (int)result.left - 1);
+    char log_path[SETUP_PATH_SIZE];
+    join_path(log_path, sizeof log_path, job.windows_dir ? job.windows_dir : "", log_name);
+    char text[2 * REPORT_LINE_SIZE];
+    format_cut(text, sizeof text,
+               "Setup has undone the installation of %s, but could not remove %s%s: a program may be using it. "
+               "The setup log %s names what stays, so that the uninstaller can remove it later.",
+               job.get_apptitle(), result.first_left, more, log_path);
+    front.show_warning(text);
 }
 
 // setup.ini and the files it lists are read from the current directory.
@@ -155,15 +205,21 @@ int SESSION::road()
     if (answer != FRONT_GO_ON)
         return left(answer);
     REPORT_FRONT reporting(job, front, report);
+    road_began = true;
     ROAD_RESULT result = job.run_install_road(reporting);
     reporting.finish(result);
+    format_cut(log_name, sizeof log_name, "%s", result.log_name);
     if (result.end == ROAD_FAILED) {
         char detail[SETUP_ERROR_DETAIL_SIZE];
         road_failure_detail(result, detail, sizeof detail);
         front.show_error(detail, result.code);
+        // While the Installing page still shows, and only then is it closed.
+        undo();
         front.road_ended(result);
         return ended(SETUP_EXIT_FAILED);
     }
+    if (result.end != ROAD_DONE)
+        undo();
     answer = front.road_ended(result);
     // A Cancel, or Abort Setup on the warning: the user's own stop.
     if (answer == FRONT_GO_ON && result.end != ROAD_DONE)
@@ -184,7 +240,10 @@ int SESSION::shortcut()
         err_code = ERR_STRING_BOUNDS;
         status = SETUP_EXIT_FAILED;
     } else {
-        switch (front.choose_shortcut_folder(choice)) {
+        SHORTCUT_ANSWER chosen = front.choose_shortcut_folder(choice);
+        if (chosen == SHORTCUT_MAKE)
+            format_cut(programs, sizeof programs, "%s", choice.programs);
+        switch (chosen) {
         case SHORTCUT_NO_PROGRAMS:
             report.line(REPORT_SHORTCUT, "none: the Programs folder could not be located");
             break;
@@ -232,6 +291,9 @@ int SESSION::shortcut()
 // still works, and its uninstal.bat removes it.
 bool SESSION::entry()
 {
+    char key[ENTRY_KEY_SIZE];
+    if (job.log.taken_over && entry_key_name(job.log.path, key, sizeof key))
+        save_entry(key, entry_before);
     APP_ENTRY_RESULT made = job.write_app_entry();
     const char *why = nullptr;
     switch (made.end) {

@@ -13,6 +13,7 @@
 #include "setup/setup_args.h"
 #include "setup/setup_exit.h"
 #include "setup/setup_report.h"
+#include "setup/undo.h"
 
 // How a step of the front ended.
 enum FRONT_ANSWER {
@@ -35,8 +36,10 @@ struct SHORTCUT_CHOICE {
 };
 
 // What a front does besides the road's part (ROAD_FRONT). The session calls
-// the steps in this order and stops at the first that does not go on.
-class SETUP_FRONT : public ROAD_FRONT {
+// the steps in this order and stops at the first that does not go on; once
+// the road has begun, such a stop, or a failure, is followed by the undo of
+// what the run made (UNDO_WATCH), before the session ends.
+class SETUP_FRONT : public ROAD_FRONT, public UNDO_WATCH {
 public:
     // The command line cannot be used (problem says why) or /? was given
     // (problem null). Nothing has been read.
@@ -62,6 +65,11 @@ public:
     virtual void show_warning(const char *) {}
 };
 
+// How long a silent run waits for a file in use: tries, and the pause
+// after each refusal.
+const int32_t SILENT_IN_USE_TRIES = 10;
+const uint32_t SILENT_IN_USE_PAUSE_MS = 300;
+
 // setup.exe /S: no window and no question. The answers of a person who
 // presses every default button: never cancels, keeps a file of another
 // size as the warning's default button does (or replaces it, for /REPLACE:
@@ -79,6 +87,9 @@ public:
     void show_file(int32_t, int32_t, int32_t, const char *) override {}
     bool cancelled() override { return false; }
     OVERWRITE_ANSWER ask_overwrite(const char *) override { return replace ? OVERWRITE_REPLACE : OVERWRITE_SKIP; }
+    // Waits a moment and tries again, SILENT_IN_USE_TRIES times in all
+    // (a few seconds), then fails.
+    IN_USE_ANSWER ask_in_use(const char *, int32_t attempt) override;
 
     void show_usage(const char *) override {}
     FRONT_ANSWER welcome(const SETUP_TYPE &) override { return FRONT_GO_ON; }

@@ -178,6 +178,15 @@ public:
     bool link_kept;
     // The setup.ini line (key=value) that made load_ini fail; empty otherwise.
     char refused_line[MAX_INI_LINE + 1];
+    // How many lines the log held when this run went on with an earlier
+    // run's log (append_log); 0 for a log of its own. An undo of this run
+    // leaves those lines, and what they name, alone.
+    int32_t earlier_lines;
+    // A folder or file this run made whose log line could not be written
+    // (log_entry failed): no log names it, so an undo removes it by this.
+    // Empty when there is none.
+    char unlogged[SETUP_PATH_SIZE];
+    bool unlogged_dir;
 
     // Captures the Windows and system directories; everything else empty.
     SETUP_TYPE();
@@ -329,8 +338,9 @@ public:
     // False with ERR_NULL_POINTER without a current entry or an open log,
     // ERR_STRING_BOUNDS or ERR_BAD_WINDOWS_PATH/ERR_BAD_SYSTEM_PATH as install_file,
     // ERR_CREATE_DIR or ERR_FILE_WRITE from make_dir_tree (nothing copied),
-    // ERR_COPY_FAILED when the copy fails or leaves no file, ERR_FILE_WRITE when the
-    // file was copied but not logged.
+    // ERR_FILE_IN_USE when another program holds the destination open (nothing
+    // copied), ERR_COPY_FAILED when the copy fails otherwise or leaves no file,
+    // ERR_FILE_WRITE when the file was copied but not logged.
     bool copy_setup_file(const char *destination);
     // Before a file at destination is replaced: moves it into the log's
     // backup area (backup_area) under a free name, after an Earlier line
@@ -340,16 +350,21 @@ public:
     // named, not kept twice. False with ERR_NULL_POINTER without an open
     // log, ERR_STRING_BOUNDS when a path does not fit, ERR_CREATE_DIR when
     // the area cannot be made, ERR_DEST_THROUGH_LINK for a link in its way,
-    // ERR_FILE_WRITE when a line cannot be logged, ERR_COPY_FAILED when the
-    // file can be neither moved nor copied (it stays where it was). kept
-    // (size bytes) receives where it went when this call kept it, else "".
+    // ERR_FILE_WRITE when a line cannot be logged, ERR_FILE_IN_USE when
+    // another program holds the file open (a later call moves it where the
+    // log already says), ERR_COPY_FAILED when the file can be neither moved
+    // nor copied (it stays where it was). kept (size bytes) receives where
+    // it went when this call kept it, else "".
     bool keep_earlier(const char *destination, char *kept, size_t size);
+    // The move itself, to backup, which the log names already.
+    bool move_aside(const char *destination, const char *backup, char *kept, size_t size);
 
     // ---- the installation road (install_road.cpp) ----
     // Creates the log, prepares the install tree, writes "uninstal.bat" and
     // installs every entry in order, telling front of each and asking it on
-    // ERR_OTHER_VERSION. Stops at a confirmed Cancel, an OVERWRITE_ABORT or
-    // the first failure; whatever was made before stays, and the log names it.
+    // ERR_OTHER_VERSION and on ERR_FILE_IN_USE. Stops at a confirmed Cancel,
+    // an OVERWRITE_ABORT or IN_USE_ABORT, or the first failure; whatever was
+    // made before stays, and the log names it (the session undoes it).
     ROAD_RESULT run_install_road(ROAD_FRONT &front);
 
     // ---- the Apps & Features entry (app_entry.cpp) ----

@@ -30,6 +30,8 @@ bool SETUP_TYPE::create_log() { return create_log(nullptr, 0); }
 bool SETUP_TYPE::create_log(char *relative_name, uint32_t size)
 {
     close_log();
+    earlier_lines = 0;
+    unlogged[0] = '\0';
     // Whatever goes wrong, the caller is left no name of a log that is not there.
     if (relative_name && size > 0)
         relative_name[0] = '\0';
@@ -146,6 +148,7 @@ bool SETUP_TYPE::append_log(const char *path)
     }
     log.length = length;
     log.taken_over = true;
+    earlier_lines = earlier.count;
     for (int32_t i = 0; i < earlier.count; ++i)
         if (earlier.lines[i].key == KEY_NEEDS && !earlier.lines[i].cut) {
             LOG_KEY needed = log_key_of(earlier.lines[i].value, std::strlen(earlier.lines[i].value));
@@ -177,6 +180,11 @@ bool SETUP_TYPE::log_entry(LOG_KEY key, const char *value)
         return true;
     if (log.entry(key, value))
         return true;
+    // Every path line is written right after its folder or file was made.
+    if (log_key_names_path(key) && std::strlen(value) < sizeof unlogged) {
+        std::memcpy(unlogged, value, std::strlen(value) + 1);
+        unlogged_dir = key == KEY_MKDIR;
+    }
     err_code = ERR_FILE_WRITE;
     return false;
 }
@@ -306,9 +314,15 @@ bool SETUP_TYPE::write_uninstall_bat(const char *relative_name)
         err_code = ERR_STRING_BOUNDS;
         return false;
     }
-    batch_kept = file_present(batch_path) && !batch_file_is_ours(batch_path, run_line);
-    FILE *batch = batch_kept ? nullptr : openfile(batch_path, "wt", false);
-    if (!batch && !batch_kept)
+    bool present = file_present(batch_path);
+    bool ours = present && batch_file_is_ours(batch_path, run_line);
+    batch_kept = present && !ours;
+    // This installation's own, from an earlier run: it already runs the
+    // uninstaller on this log, and its earlier run's log names it. Left as
+    // it is, an undo of this run leaves it as it found it.
+    bool already = ours && log.taken_over && log_names(KEY_MKFILE, batch_path);
+    FILE *batch = batch_kept || already ? nullptr : openfile(batch_path, "wt", false);
+    if (!batch && !batch_kept && !already)
         return false;
     if (batch) {
         LINE_OUT out(batch);

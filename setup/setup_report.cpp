@@ -14,7 +14,8 @@ const char *report_word(REPORT_WORD word)
 {
     static const char *const words[] = {"setup",   "loaded",   "log",     "uninstaller", "files",     "created",
                                         "kept",    "replaced", "skipped", "aborted",     "cancelled", "failed",
-                                        "refused", "shortcut", "entry",   "box",         "damaged",   "exit"};
+                                        "refused", "shortcut", "entry",   "box",         "damaged",   "in-use",
+                                        "undone",  "left",     "exit"};
     static_assert(sizeof words / sizeof words[0] == REPORT_EXIT + 1, "one word for each REPORT_WORD");
     return word >= REPORT_SETUP && word <= REPORT_EXIT ? words[word] : "";
 }
@@ -122,6 +123,17 @@ OVERWRITE_ANSWER REPORT_FRONT::ask_overwrite(const char *destination)
         break;
     case OVERWRITE_ABORT: outcome = REPORT_ABORTED; break;
     }
+    return answer;
+}
+
+// Each refusal once: a silent run's retries are the report's record of
+// how long it waited.
+IN_USE_ANSWER REPORT_FRONT::ask_in_use(const char *destination, int32_t attempt)
+{
+    report.line(REPORT_IN_USE, "%s: refused %d time(s)", destination, (int)attempt);
+    IN_USE_ANSWER answer = inner.ask_in_use(destination, attempt);
+    if (answer == IN_USE_ABORT)
+        outcome = REPORT_ABORTED;
     return answer;
 }
 

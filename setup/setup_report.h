@@ -38,6 +38,9 @@ enum REPORT_WORD {
     REPORT_ENTRY,       // the Apps & Features entry made, or why none
     REPORT_BOX,         // a box the wizard showed
     REPORT_DAMAGED,     // the package appended to setup.exe, refused
+    REPORT_IN_USE,      // a destination another program holds open, refused
+    REPORT_UNDONE,      // a step of the undo of a setup that did not finish
+    REPORT_LEFT,        // what that undo could not remove, and why
     REPORT_EXIT         // the exit status
 };
 
@@ -87,6 +90,7 @@ public:
     void show_file(int32_t number, int32_t total, int32_t percent, const char *destination) override;
     bool cancelled() override;
     OVERWRITE_ANSWER ask_overwrite(const char *destination) override;
+    IN_USE_ANSWER ask_in_use(const char *destination, int32_t attempt) override;
     // After the road: the last file's line, and the failure or the stop.
     void finish(const ROAD_RESULT &road);
 

@@ -36,6 +36,8 @@ void add_setup_errors()
                        "each character that this system's ANSI code page cannot hold!");
     error_db.add_error(ERR_INSTALL_PATH_CHANGED_END,
                        "A folder name of the install path ends in a dot or a blank, which Windows would drop from it!");
+    error_db.add_error(ERR_FILE_IN_USE, "A destination file is in use by another program: close the program, then "
+                                        "run setup again!");
 }
 
 static INIT_TYPE setup_errors(add_setup_errors);

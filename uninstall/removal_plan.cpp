@@ -27,7 +27,7 @@ bool outcome_is_kept(PLAN_OUTCOME outcome)
 
 REMOVAL_PLAN::REMOVAL_PLAN()
     : log_path{}, log_dir{}, lock(-1), items(nullptr), count(0), log_deleted(false), log_rewritten(false),
-      log_problem(PLAT_DONE)
+      log_problem(PLAT_DONE), first_line(0)
 {
 }
 
@@ -215,13 +215,14 @@ bool REMOVAL_PLAN::build(const REMOVAL_CONTEXT &context)
     items = nullptr;
     count = 0;
     int32_t entries = 0;
-    for (int32_t i = 0; i < log.count; ++i)
+    int32_t first = first_line > 0 ? first_line : 0;
+    for (int32_t i = first; i < log.count; ++i)
         if (log_key_is_removed(log.lines[i].key))
             ++entries;
     items = static_cast<PLAN_ITEM *>(plat_malloc(sizeof(PLAN_ITEM) * (size_t)(entries ? entries : 1)));
     if (!items)
         return false;
-    for (int32_t i = log.count - 1; i >= 0; --i)
+    for (int32_t i = log.count - 1; i >= first; --i)
         if (log_key_is_removed(log.lines[i].key))
             plan_line(i, items[count++], context);
 
@@ -429,6 +430,7 @@ void REMOVAL_PLAN::execute(REMOVAL_QUESTIONS &questions, bool schedule_at_restar
     bool answered_all = false;
     for (int32_t i = 0; i < count; ++i) {
         PLAN_ITEM &item = items[i];
+        questions.acting_on(i + 1, count, path_of(i));
         bool acts = item.action == PLAN_DELETE_FILE || item.action == PLAN_ASK_SHARED || item.action == PLAN_REMOVE_DIR;
         // A folder of the installation that someone turned into a link (or
         // a link in its place) would send the removal elsewhere: looked at
@@ -483,6 +485,8 @@ int32_t REMOVAL_PLAN::count_outcome(PLAN_OUTCOME outcome) const
 
 bool REMOVAL_PLAN::must_keep_log() const
 {
+    if (first_line > 0)
+        return true; // an earlier run's lines stay
     for (int32_t i = 0; i < count; ++i)
         if (outcome_is_kept(items[i].outcome) || items[i].outcome == OUT_DEFERRED)
             return true;
@@ -499,6 +503,9 @@ bool REMOVAL_PLAN::needless(int32_t line) const
     LOG_KEY needed = log_key_of(needs.value, std::strlen(needs.value));
     if (needed != KEY_MKREG && needed != KEY_EARLIER)
         return false;
+    for (int32_t i = 0; i < first_line && i < log.count; ++i)
+        if (log.lines[i].key == needed)
+            return false; // an earlier run's line, which stays
     for (int32_t i = 0; i < count; ++i)
         if (log.lines[items[i].line].key == needed &&
             (outcome_is_kept(items[i].outcome) || items[i].outcome == OUT_LEFT || items[i].outcome == OUT_PENDING))

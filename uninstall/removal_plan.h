@@ -94,6 +94,9 @@ public:
     virtual bool confirm_removal(const char *title) = 0;
     // Remove path, a file in the Windows or system directory?
     virtual SHARED_ANSWER shared_file(const char *path) = 0;
+    // Before the plan's item number (from 1) of total is carried out: a
+    // front that shows progress moves on. path is the item's line value.
+    virtual void acting_on(int32_t, int32_t, const char *) {}
 };
 
 // The safe answers: yes to the removal, keep every shared file.
@@ -137,6 +140,10 @@ public:
     bool log_deleted;
     bool log_rewritten;
     PLAT_RESULT log_problem; // PLAT_DONE, or why the log could be neither deleted nor rewritten
+    // The lines before this one belong to an earlier run that a later run
+    // went on with: an undo of that later run plans none of them, and the
+    // log stays (rewritten) for them. 0 plans the whole log.
+    int32_t first_line;
 
     REMOVAL_PLAN();
     ~REMOVAL_PLAN();

@@ -11,8 +11,9 @@
 
 namespace {
 
-const size_t PAGE_TEXT_SIZE = 512; // each file line
-const int PUMP_LIMIT = 100;        // messages handled between two files at most
+const size_t PAGE_TEXT_SIZE = 512;  // each file line
+const int PUMP_LIMIT = 100;         // messages handled between two files at most
+const DWORD UNDONE_SHOWN_MS = 1500; // the page says "Undone" this long before the wizard ends
 
 // Lets pending messages run between two files: paints the pages and the
 // background, moves the bar, and lets the user press Cancel. Never waits,
@@ -97,6 +98,24 @@ OVERWRITE_ANSWER WIZARD_FRONT::ask_overwrite(const char *destination)
     }
 }
 
+// A file that another program holds open: the user closes that program and
+// tries again, or stops the setup, which then undoes what it made.
+IN_USE_ANSWER WIZARD_FRONT::ask_in_use(const char *destination, int32_t)
+{
+    catch_up();
+    char text[MESSAGE_TEXT_SIZE];
+    format_cut(text, sizeof text,
+               "The file %s is in use by another program, and setup cannot replace it.\n\nClose the program that "
+               "uses it, then press Retry. Press Cancel to stop the setup and undo what it has installed.",
+               destination);
+    report.line(REPORT_BOX, "Setup - File in Use: %s", destination);
+    HWND owner = installing.dialog ? installing.dialog : main_window;
+    int pressed = MessageBoxA(owner, text, "Setup - File in Use", MB_RETRYCANCEL | MB_ICONWARNING);
+    if (setup_closed())
+        return IN_USE_ABORT;
+    return pressed == IDRETRY ? IN_USE_RETRY : IN_USE_ABORT;
+}
+
 FRONT_ANSWER WIZARD_FRONT::road_ended(const ROAD_RESULT &)
 {
     close_page(installing);
@@ -104,4 +123,71 @@ FRONT_ANSWER WIZARD_FRONT::road_ended(const ROAD_RESULT &)
     if (page_failed)
         return FRONT_ENDED;
     return setup_aborted || setup_closed() ? FRONT_CANCELLED : FRONT_GO_ON;
+}
+
+// The undo of a setup that stops part-way, on the Installing page: its text
+// says so, the bar runs back, Cancel is off. After the road the page is
+// opened again for it; with the background gone there is nothing to show on.
+void WIZARD_FRONT::undo_begins(int32_t total)
+{
+    undo_page = false;
+    if (setup_closed())
+        return;
+    if (!installing.dialog || !IsWindow(installing.dialog)) {
+        bool aborted = setup_aborted; // open_page clears it
+        if (!open_page(installing, main_window, IDD_INSTALLING)) {
+            installing = {};
+            setup_aborted = aborted;
+            return;
+        }
+        setup_aborted = aborted;
+        undo_page = true;
+        ShowWindow(installing.dialog, SW_SHOW);
+    }
+    bar = GetDlgItem(installing.dialog, IDC_PROGRESS);
+    char text[PAGE_TEXT_SIZE];
+    format_cut(text, sizeof text,
+               "Undoing the installation of %s: setup removes what it has installed so far, and then ends.",
+               setup_job.get_apptitle());
+    SetDlgItemTextA(installing.dialog, IDC_TEXT, text);
+    EnableWindow(GetDlgItem(installing.dialog, IDC_CANCEL), FALSE);
+    SendMessageA(bar, PBM_SETRANGE, 0, MAKELPARAM(0, LOWORD(total)));
+    SendMessageA(bar, PBM_SETPOS, (WPARAM)total, 0);
+    pump_messages();
+}
+
+void WIZARD_FRONT::undo_step(int32_t number, int32_t total, const char *what)
+{
+    if (!installing.dialog || !IsWindow(installing.dialog))
+        return;
+    char line[PAGE_TEXT_SIZE];
+    format_cut(line, sizeof line, "Undoing %d of %d", (int)number, (int)total);
+    SetDlgItemTextA(installing.dialog, IDC_FILE_LINE, line);
+    SetDlgItemTextA(installing.dialog, IDC_DEST_PATH, what);
+    SendMessageA(bar, PBM_SETPOS, (WPARAM)(total - number), 0);
+    pump_messages();
+}
+
+void WIZARD_FRONT::undo_ended(int32_t left)
+{
+    if (!installing.dialog || !IsWindow(installing.dialog))
+        return;
+    char line[PAGE_TEXT_SIZE];
+    if (left > 0)
+        format_cut(line, sizeof line, "Undone, but for %d item(s) in use", (int)left);
+    else
+        format_cut(line, sizeof line, "Undone");
+    SetDlgItemTextA(installing.dialog, IDC_FILE_LINE, line);
+    SetDlgItemTextA(installing.dialog, IDC_DEST_PATH, "");
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+    // Long enough to be read: an undo of a few files takes a blink.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < UNDONE_SHOWN_MS && !setup_closed();) {
+        pump_messages();
+        Sleep(20);
+    }
+    if (undo_page) {
+        close_page(installing);
+        installing = {};
+        undo_page = false;
+    }
 }

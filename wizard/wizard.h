@@ -50,7 +50,11 @@ public:
     void show_file(int32_t number, int32_t total, int32_t percent, const char *destination) override;
     bool cancelled() override;
     OVERWRITE_ANSWER ask_overwrite(const char *destination) override;
+    IN_USE_ANSWER ask_in_use(const char *destination, int32_t attempt) override;
     FRONT_ANSWER road_ended(const ROAD_RESULT &road) override;
+    void undo_begins(int32_t total) override; // install_page.cpp
+    void undo_step(int32_t number, int32_t total, const char *what) override;
+    void undo_ended(int32_t left) override;
     void show_error(const char *detail, int32_t code) override; // main_window.cpp
     void show_warning(const char *text) override;
 
@@ -62,6 +66,7 @@ private:
     HWND bar = nullptr;
     PAGE_REFRESH refresh;
     bool page_failed = false; // a page of the road could not be made (its box was shown)
+    bool undo_page = false;   // the Installing page was opened again for the undo, which closes it
     void catch_up();
     void show_latest();
 };

@@ -9,6 +9,7 @@
 #include "setup/install_road.h"
 #include "setup/session.h"
 #include "setup/setup.h"
+#include "setup/undo.h"
 #include "tests/fuzz/support/fuzz_drive.h"
 #include "platform/path_text.h"
 #include "uninstall/entry_check.h"
@@ -85,14 +86,15 @@ void lay_out(size_t bulk)
 
 logtruth::Tree snapshot() { return logtruth::snapshot("C:"); }
 
-bool install(int32_t *code)
+bool install(int32_t *code, bool undo)
 {
     SETUP_TYPE job;
     err_code = ERR_NONE;
     bool succeeded = false;
+    ROAD_RESULT road = {};
     if (job.load_ini("setup.ini")) {
         SCENE_FRONT front;
-        ROAD_RESULT road = job.run_install_road(front);
+        road = job.run_install_road(front);
         succeeded = road.end == ROAD_DONE && job.create_shortcut("C:\\windows\\Start Menu\\Programs\\Robust");
         APP_ENTRY_END entry = succeeded ? job.write_app_entry().end : APP_ENTRY_WRITTEN;
         // The substitute keeps the registry on the same disk: full, it
@@ -103,6 +105,11 @@ bool install(int32_t *code)
     }
     *code = err_code;
     job.close_log();
+    if (undo && !succeeded) {
+        UNDO_WATCH unseen;
+        SETUP_REPORT no_report;
+        undo_setup(job, road.log_name, "C:\\windows\\Start Menu\\Programs\\", unseen, no_report);
+    }
     return succeeded;
 }
 
@@ -181,6 +188,23 @@ std::string uninstall_check(const drivestate::Drive &before, size_t in_flight)
         return "the entry in Apps & Features is still there";
     std::string problem = drivestate::differences(before, drive(), ignore, in_flight);
     return problem.empty() ? "" : "after the uninstaller: " + problem;
+}
+
+std::string check_undone(const logtruth::Tree &before, const logtruth::Tree &after)
+{
+    const std::string log_dir = std::string(fuzzdrive::WINDOWS_DIR) + "\\UnInstal";
+    std::string problem;
+    auto shared = [&](const std::string &path) { return path == log_dir || path == log_dir + "\\uninstal.exe"; };
+    for (const auto &was : before)
+        if (!shared(was.first) && (!after.count(was.first) || after.at(was.first).dir != was.second.dir ||
+                                   after.at(was.first).bytes != was.second.bytes))
+            problem += "changed or gone: " + was.first + "; ";
+    for (const auto &now : after)
+        if (!shared(now.first) && !before.count(now.first))
+            problem += "left behind: " + now.first + "; ";
+    if (plat_reg_count(KEY, nullptr, nullptr) != PLAT_MISSING)
+        problem += "the entry is there; ";
+    return problem;
 }
 
 } // namespace scene

@@ -21,7 +21,9 @@ void lay_out(size_t bulk);
 // Everything on drive C:.
 logtruth::Tree snapshot();
 // The installation as setup.exe runs it; false with *code set when it failed.
-bool install(int32_t *code);
+// With undo, a run that failed is undone right away, as the session undoes
+// it (on the same full disk).
+bool install(int32_t *code, bool undo = false);
 // Empty when the log is whole and truthful, the uninstaller's reader takes
 // it, it names any entry in Apps & Features there is, the files the user kept are unchanged, and every installed file
 // that the log names (after a successful run: every one) holds its source's bytes.
@@ -33,6 +35,9 @@ drivestate::Drive drive();
 // (apart from the shared uninstaller and its folder, and in_flight entries
 // made but not yet logged) and no entry is left in Apps & Features.
 std::string uninstall_check(const drivestate::Drive &before, size_t in_flight);
+// Empty when an undone run left the drive as before (but for the shared
+// uninstaller and its folder) and no entry in Apps & Features.
+std::string check_undone(const logtruth::Tree &before, const logtruth::Tree &after);
 
 } // namespace scene
 

@@ -63,8 +63,8 @@ void expect_trace(const std::string &trace)
     // The debug log closes first, while the setup log is still open; the
     // install job's destructor closes the setup log next, while the
     // registry and the error table are still whole.
-    EXPECT_EQ(trace, "debug-log debug=1 setuplog=1 modules=5 errors=78\n"
-                     "setup-log debug=0 setuplog=1 modules=5 errors=78\n");
+    EXPECT_EQ(trace, "debug-log debug=1 setuplog=1 modules=5 errors=79\n"
+                     "setup-log debug=0 setuplog=1 modules=5 errors=79\n");
 }
 
 } // namespace

@@ -2,8 +2,9 @@
 // installation: thirteen files, three of them in folders setup makes, one of them met at its destination in another
 // version, one the same, and a shortcut. Each run must end as a failure
 // with the code of what failed (or go on where a failure has a way around
-// it), and leave a log that names everything the run made but the item at
-// hand. The sweep counts the calls of a clean run first and goes one past
+// it); its undo then leaves the drive as it was before, but for the shared
+// uninstaller, and a whole run leaves a log that names everything it made.
+// The sweep counts the calls of a clean run first and goes one past
 // them, so no call is missed.
 #include <gtest/gtest.h>
 
@@ -23,6 +24,8 @@
 #include "setup/install_road.h"
 #include "setup/session.h"
 #include "setup/setup.h"
+#include "setup/undo.h"
+#include "tests/unit/support/drive_snapshot.h"
 #include "tests/unit/support/log_truth.h"
 #include "tests/unit/support/test_env.h"
 
@@ -127,6 +130,7 @@ protected:
     struct SCENE {
         std::string base, win, sys, setup, menu;
         logtruth::Tree before, keep;
+        drive::Snapshot drive_before;
     };
     int serial = 0;
 
@@ -160,6 +164,7 @@ protected:
         s.keep = {{s.win + "\\other.ini", {false, "an older other.ini"}},
                   {s.sys + "\\shared.dll", {false, "old shared.dll"}}};
         s.before = logtruth::snapshot(s.base);
+        s.drive_before = drive::take(s.base);
         return s;
     }
 
@@ -186,6 +191,14 @@ protected:
         fresh.close_log();
         run.calls = plat_test_calls(counted);
         plat_test_reset();
+        if (!run.succeeded) {
+            // As the session does for every early end, with the fault gone.
+            SETUP_REPORT no_report;
+            UNDO_WATCH unseen;
+            UNDO_RESULT undone = undo_setup(fresh, road.log_name, (s.menu + "\\").c_str(), unseen, no_report);
+            if (undone.left != 0)
+                run.problem = "the undo left " + std::to_string(undone.left) + ", the first " + undone.first_left;
+        }
         plat_chdir(saved_cwd.c_str());
         if (road.end == ROAD_FAILED && road.code != run.code)
             run.problem = "the road reported code " + std::to_string(road.code);
@@ -194,7 +207,9 @@ protected:
     }
 
     // What the run left, checked; the scene goes.
-    std::string check(const SCENE &s, const std::string &log_name, size_t in_flight)
+    // A run that was undone (undone) is measured against the drive before
+    // it; any other by its log.
+    std::string check(const SCENE &s, const std::string &log_name, size_t in_flight, bool undone = false)
     {
         PROTECTED_DIRS dirs = {};
         join_path(dirs.windows, sizeof dirs.windows, s.win.c_str(), "\\");
@@ -203,7 +218,13 @@ protected:
         // A run that ends before its log has a name leaves it where a fresh
         // machine has it.
         const std::string log = s.win + "\\" + (log_name.empty() ? "UnInstal\\Sweep.log" : log_name);
-        std::string problem = logtruth::check(log, s.before, logtruth::snapshot(s.base), in_flight, dirs, s.keep);
+        // A run that failed was undone: the drive is as it was, but for the
+        // shared uninstaller and its folder (the Windows directory itself
+        // when the log's folder could not be made).
+        std::string problem =
+            undone
+                ? drive::compare(s.drive_before, drive::take(s.base), {s.win + "\\UnInstal", s.win + "\\uninstal.exe"})
+                : logtruth::check(log, s.before, logtruth::snapshot(s.base), in_flight, dirs, s.keep);
         remove_tree(s.base);
         return problem;
     }
@@ -213,20 +234,22 @@ protected:
         SCENE s = lay_out();
         std::string log;
         RUN run = install(s, swept.arm, swept.counted, nth, log);
-        std::string problem = check(s, log, run.succeeded ? 0 : 1);
+        std::string problem = check(s, log, run.succeeded ? 0 : 1, !run.succeeded);
         if (run.problem.empty())
             run.problem = problem;
         return run;
     }
 };
 
-TEST_F(FaultSweep, EveryCallFailedInTurnLeavesATruthfulLog)
+TEST_F(FaultSweep, EveryCallFailedInTurnIsUndoneToTheDriveAsItWas)
 {
     // clang-format off
     const std::vector<SWEPT> sweeps = {
         {"create_dir", PLAT_CALL_CREATE_DIR, [](int n) { plat_test_fail_create_dir(n); }, {ERR_CREATE_DIR}, 1},
         {"copy", PLAT_CALL_COPY, [](int n) { plat_test_fail_copy(n); }, {ERR_COPY_FAILED}, 0},
         {"copy_loses_file", PLAT_CALL_COPY, [](int n) { plat_test_fail_copy(n, PLAT_COPY_LOSES_FILE); }, {ERR_COPY_FAILED}, 0},
+        // Refused once as in use: a silent run waits and copies again; only the uninstaller's copy has no second try.
+        {"copy_in_use", PLAT_CALL_COPY, [](int n) { plat_test_fail_copy(n, PLAT_COPY_IN_USE); }, {ERR_COPY_FAILED}, 11},
         {"open", PLAT_CALL_OPEN, [](int n) { plat_test_fail_open(n); }, {ERR_FILE_OPEN}, 3},
         {"write", PLAT_CALL_WRITE, [](int n) { plat_test_fail_write(n); }, {ERR_FILE_WRITE}, 0},
         {"write_loses_bytes", PLAT_CALL_WRITE, [](int n) { plat_test_fail_write(n, PLAT_WRITE_LOSES_BYTES); }, {ERR_FILE_WRITE}, 0},
@@ -257,7 +280,8 @@ TEST_F(FaultSweep, EveryCallFailedInTurnLeavesATruthfulLog)
             }
         }
         // Only the log's own directory has a way around (the log then lies
-        // in the Windows directory), and so has reading the uninstaller's
+        // in the Windows directory), and so has a file copy refused as in
+        // use (tried again), and so has reading the uninstaller's
         // version (none there to weigh it against: it is copied all the
         // same), and so has comparing the bytes of a file of the same size
         // (one that cannot be read is another version, asked about);

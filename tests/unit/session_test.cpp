@@ -13,6 +13,7 @@
 #include "lib/fileutil.h"
 #include "lib/generr.h"
 #include "platform/fault.h"
+#include "tests/unit/support/drive_snapshot.h"
 #include "tests/unit/support/job_fixture.h"
 #include "tests/unit/support/log_truth.h"
 #include "tests/unit/support/test_env.h"
@@ -136,6 +137,7 @@ public:
 TEST_P(SilentOutcomeTest, StatusReportAndDisk)
 {
     const SILENT_CASE &c = GetParam();
+    drive::Snapshot before = drive::take(root.substr(0, root.size() - 1)); // before a fault is armed
     c.arrange(*this);
     std::string line = c.options;
     size_t at = line.find("REPORT");
@@ -144,6 +146,13 @@ TEST_P(SilentOutcomeTest, StatusReportAndDisk)
     else
         line += " /LOG=" + report_path;
     EXPECT_EQ(run(line, c.what != std::string("NoProgramsFolder")), c.status);
+    // A run that stopped part-way is undone: the drive as it was, but for
+    // the report and the log folder (which a run before the log leaves).
+    if (c.status == SETUP_EXIT_FAILED) {
+        EXPECT_EQ(
+            drive::compare(before, drive::take(root.substr(0, root.size() - 1)), {windows + "UnInstal", report_path}),
+            "");
+    }
     const std::string reason = c.reason(*this);
     if (reason.empty()) {
         EXPECT_FALSE(file_exists(report_path.c_str())) << "a report was written";
@@ -151,6 +160,9 @@ TEST_P(SilentOutcomeTest, StatusReportAndDisk)
         std::vector<std::string> lines = report_lines();
         ASSERT_GE(lines.size(), 2u);
         size_t before_exit = lines.size() - 2;
+        while (before_exit > 0 &&
+               (lines[before_exit].rfind("undone ", 0) == 0 || lines[before_exit].rfind("left ", 0) == 0))
+            --before_exit; // the undo's lines
         if (before_exit > 0 && lines[before_exit].rfind("entry ", 0) == 0)
             --before_exit; // the entry's line, after the shortcut's
         EXPECT_EQ(lines[before_exit], reason);
@@ -177,10 +189,10 @@ INSTANTIATE_TEST_SUITE_P(EachEnd, SilentOutcomeTest, ::testing::Values(
     SILENT_CASE{"DirectoryNotMade", [](SilentOutcomeTest &) { plat_test_fail_create_dir(2); }, "/S", SETUP_EXIT_FAILED,
                 [](SilentOutcomeTest &test) { return "failed install directory " + test.app + ": " + test.error(ERR_CREATE_DIR); }, false},
     SILENT_CASE{"CopyFails", [](SilentOutcomeTest &) { plat_test_fail_copy(2); }, "/S", SETUP_EXIT_FAILED,
-                [](SilentOutcomeTest &test) { return "failed " + test.app + "b.txt: " + test.error(ERR_COPY_FAILED); }, true},
-    // The files are in place, the shortcut is not: not installed as asked.
+                [](SilentOutcomeTest &test) { return "failed " + test.app + "b.txt: " + test.error(ERR_COPY_FAILED); }, false},
+    // The files were in place, the shortcut is not: not installed as asked, and undone.
     SILENT_CASE{"ShortcutFails", [](SilentOutcomeTest &) { plat_test_fail_link_step(PLAT_LINK_SAVE); }, "/S", SETUP_EXIT_FAILED,
-                [](SilentOutcomeTest &test) { return "failed shortcut: " + test.error(ERR_SHORTCUT); }, true},
+                [](SilentOutcomeTest &test) { return "failed shortcut: " + test.error(ERR_SHORTCUT); }, false},
     // Nothing is read or made for a line that cannot be used, nor without the report asked for.
     // The first open reads setup.ini for the names the report must not take.
     SILENT_CASE{"ReportNotCreated", [](SilentOutcomeTest &) { plat_test_fail_open(2); }, "/S", SETUP_EXIT_BAD_ARGS,
@@ -191,6 +203,290 @@ INSTANTIATE_TEST_SUITE_P(EachEnd, SilentOutcomeTest, ::testing::Values(
                 [](SilentOutcomeTest &) { return std::string(); }, false}),
     [](const ::testing::TestParamInfo<SILENT_CASE> &param) { return std::string(param.param.what); });
 // clang-format on
+
+// ---- a setup that does not finish is undone ---------------------------------
+
+namespace {
+
+// A person who stops the setup at one point: a confirmed Cancel before a
+// file, Abort Setup at the overwrite warning, the wizard closed before
+// Complete. It counts what the undo shows.
+class STOPPING_FRONT : public SILENT_FRONT {
+public:
+    STOPPING_FRONT(const char *programs, int cancel_before_file, bool leave_at_complete)
+        : SILENT_FRONT(programs), cancel_before(cancel_before_file), leave(leave_at_complete)
+    {
+    }
+    bool cancelled() override { return ++files == cancel_before; }
+    OVERWRITE_ANSWER ask_overwrite(const char *) override { return OVERWRITE_ABORT; }
+    FRONT_ANSWER complete(const SETUP_TYPE &) override { return leave ? FRONT_CANCELLED : FRONT_GO_ON; }
+    void undo_begins(int32_t total) override { undo_total = total; }
+    void undo_step(int32_t number, int32_t total, const char *) override
+    {
+        steps_in_order = steps_in_order && number == ++undo_steps && total == undo_total;
+    }
+    void undo_ended(int32_t left) override { undo_left = left; }
+
+    int cancel_before, files = 0;
+    bool leave;
+    int32_t undo_total = 0, undo_steps = 0, undo_left = -1;
+    bool steps_in_order = true;
+};
+
+} // namespace
+
+class UndoTest : public SilentSetupTest {
+protected:
+    std::string key = "SetupLog Ten Files.log";
+    std::vector<std::string> names = {"one.exe",    "two.txt",   "docs\\three.txt", "docs\\four.txt", "five.txt",
+                                      "six\\s.txt", "seven.txt", "eight.txt",       "nine.ini",       "ten.dll"};
+
+    void SetUp() override
+    {
+        SilentSetupTest::SetUp();
+        plat_reg_delete_key(key.c_str());
+        std::string ini = "apptitle=Ten Files\ninstallpath=" + app + "\nexename=one.exe\n";
+        for (const std::string &name : names) {
+            const char *where = name == "nine.ini" ? ",win_path" : name == "ten.dll" ? ",winsys_path" : "";
+            ini += "file=" + name + where + "\n";
+            testenv::make_dir(source + "docs");
+            testenv::make_dir(source + "six");
+            put_source(name, "bytes of " + name);
+        }
+        put_source("setup.ini", ini);
+        put_source("uninstal.exe", "MZ uninstaller");
+    }
+    void TearDown() override
+    {
+        plat_reg_delete_key(key.c_str());
+        SilentSetupTest::TearDown();
+    }
+    drive::Snapshot drive_now() { return drive::take(root.substr(0, root.size() - 1), {key}); }
+    // The shared uninstaller and its folder stay, and so does the report.
+    std::vector<std::string> left_alone() { return {windows + "UnInstal", report_path}; }
+};
+
+// However the run stops, once it has begun to install: the drive (every
+// file's bytes, attributes and time) and the entry are what they were
+// before, but for the shared uninstaller; the report has a line per step
+// undone and none left; the status is still 2.
+TEST_F(UndoTest, EveryEarlyEndLeavesTheDriveAsItWas)
+{
+    struct CASE {
+        std::string what;
+        int cancel_before;         // file number; 0 for none
+        std::string other_version; // a destination there already, in another version: Abort Setup
+        bool shortcut_fails;
+        bool leave_at_complete;
+    };
+    std::vector<CASE> cases;
+    for (int file = 1; file <= 10; ++file)
+        cases.push_back({"cancel before file " + std::to_string(file), file, "", false, false});
+    cases.push_back({"abort at the first file", 0, app + "one.exe", false, false});
+    cases.push_back({"abort at the last file", 0, system + "ten.dll", false, false});
+    cases.push_back({"shortcut fails", 0, "", true, false});
+    cases.push_back({"closed before Complete", 0, "", false, true});
+    testenv::make_dir(app);
+    for (const CASE &c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.other_version.empty())
+            write_file(c.other_version, "an earlier version");
+        drive::Snapshot before = drive_now();
+        SETUP_ARGS args;
+        const std::string line = "/S /LOG=" + report_path;
+        parse_setup_args(line.c_str(), args);
+        STOPPING_FRONT front(programs.c_str(), c.cancel_before, c.leave_at_complete);
+        if (c.shortcut_fails)
+            plat_test_fail_link_step(PLAT_LINK_SAVE);
+        EXPECT_EQ(run_setup(job, line.c_str(), args, front, report), SETUP_EXIT_FAILED);
+        plat_test_reset();
+        EXPECT_EQ(drive::compare(before, drive_now(), left_alone()), "");
+        EXPECT_GT(front.undo_total, 0);
+        EXPECT_EQ(front.undo_steps, front.undo_total);
+        EXPECT_TRUE(front.steps_in_order);
+        EXPECT_EQ(front.undo_left, 0);
+        std::vector<std::string> lines = report_lines();
+        size_t undone =
+            std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("undone ", 0) == 0; });
+        size_t left =
+            std::count_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("left ", 0) == 0; });
+        EXPECT_GE(undone, 2u) << "uninstal.bat and the log at least";
+        EXPECT_EQ(left, 0u);
+        EXPECT_EQ(lines.back().substr(0, 7), "exit 2:");
+        if (!c.other_version.empty())
+            plat_delete_file(c.other_version.c_str());
+    }
+}
+
+// A file that another program holds open, met after Overwrite: the user
+// stops (the run is undone, the file as it was), closes the program and
+// tries again (installed), or a silent /REPLACE waits a few seconds, then
+// fails with the code for it and is undone. Natively the substitute
+// refuses the copy as Windows does.
+TEST_F(UndoTest, AFileInUseIsAskedAboutThenRetriedOrUndone)
+{
+    const std::string held = app + "seven.txt";
+    struct IN_USE_FRONT : public STOPPING_FRONT {
+        IN_USE_FRONT(const char *menu, IN_USE_ANSWER said, intptr_t &lock)
+            : STOPPING_FRONT(menu, 0, false), answer(said), holding(lock)
+        {
+        }
+        OVERWRITE_ANSWER ask_overwrite(const char *) override { return OVERWRITE_REPLACE; }
+        IN_USE_ANSWER ask_in_use(const char *, int32_t attempt) override
+        {
+            asked = attempt;
+            if (answer == IN_USE_RETRY) {
+                plat_unlock_file(holding); // the user closed the program
+                holding = -1;
+            }
+            return answer;
+        }
+        IN_USE_ANSWER answer;
+        intptr_t &holding;
+        int32_t asked = 0;
+    };
+    const struct {
+        const char *what;
+        bool silent;
+        IN_USE_ANSWER answer;
+        int status;
+        int32_t asked;
+    } cases[] = {
+        {"the user stops", false, IN_USE_ABORT, SETUP_EXIT_FAILED, 1},
+        {"the user closes the program and retries", false, IN_USE_RETRY, SETUP_EXIT_INSTALLED, 1},
+        {"a silent run waits, then fails", true, IN_USE_FAIL, SETUP_EXIT_FAILED, SILENT_IN_USE_TRIES},
+    };
+    testenv::make_dir(app);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        write_file(held, "an earlier seven.txt");
+        drive::Snapshot before = drive_now();
+        PLAT_RESULT why = PLAT_FAILED;
+        intptr_t lock = plat_lock_file(held.c_str(), &why);
+        ASSERT_NE(lock, -1) << why;
+        const std::string line = std::string(c.silent ? "/S /REPLACE" : "/S") + " /NOSHORTCUT /LOG=" + report_path;
+        SETUP_ARGS args;
+        parse_setup_args(line.c_str(), args);
+        IN_USE_FRONT asking(programs.c_str(), c.answer, lock);
+        SILENT_FRONT silent(nullptr, true);
+        SETUP_FRONT &front = c.silent ? static_cast<SETUP_FRONT &>(silent) : asking;
+        EXPECT_EQ(run_setup(job, line.c_str(), args, front, report), c.status);
+        plat_unlock_file(lock);
+        std::vector<std::string> lines = report_lines();
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "in-use " + held + ": refused 1 time(s)"), 1);
+        EXPECT_EQ(c.silent ? c.asked : asking.asked, c.asked);
+        if (c.status == SETUP_EXIT_INSTALLED) {
+            EXPECT_EQ(read_file(held), "bytes of seven.txt");
+            // Removed again for the next row, as the uninstaller would.
+            REMOVAL_PLAN plan;
+            REMOVAL_CONTEXT context = {};
+            SILENT_ANSWERS yes;
+            OPEN_RESULT opened;
+            run_removal(plan, (windows + "UnInstal\\Ten Files.log").c_str(), context, yes, opened);
+            plat_reg_delete_key(key.c_str());
+            // The earlier seven.txt, kept aside once the program let go, is back.
+            EXPECT_EQ(drive::compare(before, drive_now(), left_alone()), "");
+        } else {
+            EXPECT_EQ(drive::compare(before, drive_now(), left_alone()), "");
+            const std::string failed = "failed " + held + ": " + error(ERR_FILE_IN_USE);
+            EXPECT_EQ(std::count(lines.begin(), lines.end(), failed), c.silent ? 1 : 0);
+            EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                                 "in-use " + held + ": refused " + std::to_string(SILENT_IN_USE_TRIES) + " time(s)"),
+                      c.silent ? 1 : 0);
+        }
+    }
+}
+
+// A file the run made that another program holds open when the undo comes:
+// the undo waits a moment for it; released meanwhile, it goes and the drive
+// is as before; held on, it stays with its folder, the log names both (and
+// nothing else), the report has a "left" line for each, and the front is
+// told in a box.
+TEST_F(UndoTest, AFileHeldOpenDuringTheUndoStaysNamedInTheLogOrGoesOnceReleased)
+{
+    struct HOLDING_FRONT : public STOPPING_FRONT {
+        HOLDING_FRONT(const char *menu, std::string file, int release_after)
+            : STOPPING_FRONT(menu, 5, false), held(std::move(file)), release(release_after)
+        {
+        }
+        bool cancelled() override
+        {
+            if (files + 1 == cancel_before) // the first files are in place: a program opens one
+                lock = plat_lock_file(held.c_str(), nullptr);
+            return STOPPING_FRONT::cancelled();
+        }
+        void undo_step(int32_t, int32_t, const char *what) override
+        {
+            if (held == what && ++tries == release && lock != -1) {
+                plat_unlock_file(lock);
+                lock = -1;
+            }
+        }
+        void show_warning(const char *text) override { warning = text; }
+        std::string held, warning;
+        int release, tries = 0;
+        intptr_t lock = -1;
+    };
+    for (int release : {3, 0}) {
+        SCOPED_TRACE(release ? "released while the undo waits" : "held on");
+        drive::Snapshot before = drive_now();
+        const std::string line = "/S /NOSHORTCUT /LOG=" + report_path;
+        SETUP_ARGS args;
+        parse_setup_args(line.c_str(), args);
+        HOLDING_FRONT front(programs.c_str(), app + "one.exe", release);
+        EXPECT_EQ(run_setup(job, line.c_str(), args, front, report), SETUP_EXIT_FAILED);
+        plat_unlock_file(front.lock);
+        const std::string log = windows + "UnInstal\\Ten Files.log";
+        std::vector<std::string> lines = report_lines();
+        if (release) {
+            EXPECT_EQ(drive::compare(before, drive_now(), left_alone()), "");
+            EXPECT_EQ(front.warning, "");
+            EXPECT_EQ(front.tries, release);
+            continue;
+        }
+        EXPECT_EQ(front.tries, 1 + UNDO_IN_USE_TRIES);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(), "left " + app + "one.exe: in use by another program"), 1);
+        EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                             "left " + app.substr(0, app.size() - 1) + ": the folder is not empty"),
+                  1);
+        EXPECT_EQ(front.warning, "Setup has undone the installation of Ten Files, but could not remove " + app +
+                                     "one.exe and 1 more: a program may be using it. The setup log " + log +
+                                     " names what stays, so that the uninstaller can remove it later.");
+        EXPECT_EQ(front.undo_left, 2);
+        std::vector<std::string> logged = text_lines(log);
+        std::vector<std::string> named;
+        for (const std::string &l : logged)
+            if (l.rfind("Mk", 0) == 0)
+                named.push_back(l);
+        EXPECT_EQ(named, (std::vector<std::string>{"MkFile=" + log, "MkDir=" + app.substr(0, app.size() - 1),
+                                                   "MkFile=" + app + "one.exe"}));
+    }
+}
+
+// Run again over an installation of its own, the setup goes on with that
+// installation's log. Stopped, it undoes only what this run added: the
+// earlier installation, its entry and its log stay whole.
+TEST_F(UndoTest, AnEarlierInstallationInTheSameLogStays)
+{
+    SETUP_ARGS args;
+    std::string line = "/S /NOSHORTCUT";
+    parse_setup_args(line.c_str(), args);
+    STOPPING_FRONT first(programs.c_str(), 0, false);
+    ASSERT_EQ(run_setup(job, line.c_str(), args, first, report), SETUP_EXIT_INSTALLED);
+    const std::string log = windows + "UnInstal\\Ten Files.log";
+    const std::string earlier_log = read_file(log);
+    put_source("setup.ini", read_file(source + "setup.ini") + "file=eleven.txt\n");
+    put_source("eleven.txt", "bytes of eleven.txt");
+    drive::Snapshot before = drive_now();
+    line = "/S /LOG=" + report_path;
+    parse_setup_args(line.c_str(), args);
+    STOPPING_FRONT second(programs.c_str(), 0, true); // the entry is taken over, then the wizard is closed
+    EXPECT_EQ(run_setup(job, line.c_str(), args, second, report), SETUP_EXIT_FAILED);
+    EXPECT_EQ(drive::compare(before, drive_now(), left_alone()), "");
+    EXPECT_EQ(read_file(log), earlier_log);
+    EXPECT_TRUE(file_exists((app + "one.exe").c_str()));
+    EXPECT_NE(before.entries[key], "<none>");
+}
 
 #ifndef _WIN32
 // Started from another folder (a shortcut's "Start in") that has no

@@ -2,7 +2,8 @@
 # the same events in the same lines: a file created, one kept (the same
 # size), one skipped (another size, the warning's default), and a shortcut
 # whose folder does not fit below the Programs folder, which fails with its
-# error code in both. The wizard adds only the line of the box it showed.
+# error code in both, and the undo of what was made. The wizard adds only
+# the line of the box it showed.
 title="$(printf 'A Title Too Long For A Shortcut Folder %.0s' 1 2 3 4 5 6)"
 title="${title:0:200}"
 app='C:\E2E\SameReport'
@@ -61,6 +62,10 @@ created $app\\a.txt
 kept $app\\b.txt
 skipped $app\\c.txt: error 910: Another version of one of the setup files was found!
 failed shortcut: error 64: String bounds overflow!
+undone $app\\a.txt
+undone $app\\uninstal.bat
+undone C:\\windows\\UnInstal\\$title.log
+undone C:\\windows\\UnInstal\\
 exit 2: the installation stopped part-way
 EOF
 cmp -s "$OUT/wizard.txt" "$OUT/silent.txt" ||

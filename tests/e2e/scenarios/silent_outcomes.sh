@@ -1,6 +1,7 @@
 # How silent runs end, each without a window, with the reason in the /LOG
 # report: a file of another size kept and reported, /NOSHORTCUT, a missing
-# and a refused setup.ini (1), an install directory that cannot be made (2),
+# and a refused setup.ini (1), an install directory that cannot be made (2,
+# and what was made for it undone),
 # an unknown option (3, and no report at all). A user's uninstal.bat and a
 # file of the shortcut's name, there before setup, are kept, never logged,
 # and still there after the removal. Started from another folder, setup
@@ -91,14 +92,11 @@ expect_lines "$report" <<EOF
 setup /S /LOG=$report /D=C:\\E2E\\Outcomes\\file.txt\\sub
 loaded setup.ini: E2E Outcomes, 1 files
 failed install directory C:\\E2E\\Outcomes\\file.txt\\sub\\: error 907: Error attempting to create directory!
+undone C:\\windows\\UnInstal\\E2E Outcomes.log
+undone C:\\windows\\UnInstal\\
 exit 2: the installation stopped part-way
 EOF
-expect_log "E2E Outcomes" <<'EOF'
-AppTitle=E2E Outcomes
-EMail=none
-MkDir=C:\windows\UnInstal\
-MkFile=C:\windows\UnInstal\E2E Outcomes.log
-EOF
+expect_absent 'C:\windows\UnInstal'
 
 # A line that cannot be used: 3, nothing read, no report, no window.
 silent "/S /QUIET /LOG=$report" 3
