@@ -87,7 +87,7 @@ int main(int argc, char **argv)
 
     scene::lay_out(3000);
     const logtruth::Tree before = scene::snapshot();
-    const drivestate::Drive drive_before = scene::drive();
+    const drive::Snapshot drive_before = scene::drive();
     int status = 0;
     long total = run_to_call(0, &status);
     if (total < 0) {
@@ -109,7 +109,7 @@ int main(int argc, char **argv)
     long points = 0, findings = 0, ended_early = 0;
     for (long k = 1; k <= total; k += stride) {
         scene::lay_out(3000);
-        const drivestate::Drive laid_out = scene::drive(); // its times are this lay-out's
+        const drive::Snapshot laid_out = scene::drive(); // its times are this lay-out's
         long reached = run_to_call(k, &status);
         bool killed = reached == k && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
         // A run may make a call or two fewer than the first (the sanitizers'

@@ -151,9 +151,9 @@ std::string check(const logtruth::Tree &before, const logtruth::Tree &after, boo
     return "";
 }
 
-drivestate::Drive drive() { return drivestate::snapshot("C:"); }
+drive::Snapshot drive() { return drive::take("C:"); }
 
-std::string uninstall_check(const drivestate::Drive &before, size_t in_flight)
+std::string uninstall_check(const drive::Snapshot &before, size_t in_flight)
 {
     std::vector<std::string> ignore = {"C:\\windows\\UnInstal", "C:\\windows\\UnInstal\\uninstal.exe"};
     if (plat_get_attributes(LOG) != PLAT_NO_ATTRIBUTES) {
@@ -186,7 +186,7 @@ std::string uninstall_check(const drivestate::Drive &before, size_t in_flight)
     }
     if (plat_reg_count(KEY, nullptr, nullptr) != PLAT_MISSING)
         return "the entry in Apps & Features is still there";
-    std::string problem = drivestate::differences(before, drive(), ignore, in_flight);
+    std::string problem = drive::compare(before, drive(), ignore, in_flight);
     return problem.empty() ? "" : "after the uninstaller: " + problem;
 }
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tests/unit/support/drive_state.h"
+#include "tests/unit/support/drive_snapshot.h"
 #include "tests/unit/support/log_truth.h"
 
 namespace scene {
@@ -29,12 +29,12 @@ bool install(int32_t *code, bool undo = false);
 // that the log names (after a successful run: every one) holds its source's bytes.
 std::string check(const logtruth::Tree &before, const logtruth::Tree &after, bool succeeded);
 // Everything on drive C:, as the uninstall check compares it.
-drivestate::Drive drive();
+drive::Snapshot drive();
 // Runs the uninstaller's plan on what a run left, as a user who says Yes
 // to every question; empty when the drive is then as it was before setup
 // (apart from the shared uninstaller and its folder, and in_flight entries
 // made but not yet logged) and no entry is left in Apps & Features.
-std::string uninstall_check(const drivestate::Drive &before, size_t in_flight);
+std::string uninstall_check(const drive::Snapshot &before, size_t in_flight);
 // Empty when an undone run left the drive as before (but for the shared
 // uninstaller and its folder) and no entry in Apps & Features.
 std::string check_undone(const logtruth::Tree &before, const logtruth::Tree &after);

@@ -221,10 +221,10 @@ protected:
         // A run that failed was undone: the drive is as it was, but for the
         // shared uninstaller and its folder (the Windows directory itself
         // when the log's folder could not be made).
-        std::string problem =
-            undone
-                ? drive::compare(s.drive_before, drive::take(s.base), {s.win + "\\UnInstal", s.win + "\\uninstal.exe"})
-                : logtruth::check(log, s.before, logtruth::snapshot(s.base), in_flight, dirs, s.keep);
+        std::string problem = undone
+                                  ? drive::compare(s.drive_before, drive::take(s.base),
+                                                   {s.win + "\\UnInstal", s.win + "\\UnInstal\\uninstal.exe"})
+                                  : logtruth::check(log, s.before, logtruth::snapshot(s.base), in_flight, dirs, s.keep);
         remove_tree(s.base);
         return problem;
     }

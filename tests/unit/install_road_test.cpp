@@ -14,7 +14,7 @@
 #include "platform/fault.h"
 #include "setup/install_road.h"
 #include "platform/path_text.h"
-#include "tests/unit/support/drive_state.h"
+#include "tests/unit/support/drive_snapshot.h"
 #include "tests/unit/support/job_fixture.h"
 #include "tests/unit/support/log_truth.h"
 #include "tests/unit/support/shortcut_reader.h"
@@ -444,7 +444,7 @@ TEST_F(InstallRoadTest, TwoInstallationsOfOneFileLeaveTheEarlierVersionInEitherO
     write_file(dll, "the version from before both");
     ASSERT_TRUE(plat_set_attributes(dll.c_str(), PLAT_ATTR_READONLY));
     const std::string win_dir = windows.substr(0, windows.size() - 1);
-    const drivestate::Drive before = drivestate::snapshot(win_dir);
+    const drive::Snapshot before = drive::take(win_dir);
     auto install = [&](const std::string &title, const std::string &bytes) {
         write_file(source + "setup.ini",
                    "apptitle=" + title + "\ninstallpath=" + root + title + "\\\nfile=shared.dll,winsys_path\n");
@@ -482,6 +482,8 @@ TEST_F(InstallRoadTest, TwoInstallationsOfOneFileLeaveTheEarlierVersionInEitherO
         uninstall(first_goes_first ? "Older" : "Newer");
         EXPECT_EQ(read_file(dll), "the newer one's") << "stays for the installation that is left";
         uninstall(first_goes_first ? "Newer" : "Older");
-        EXPECT_EQ(drivestate::differences(before, drivestate::snapshot(win_dir), {windows + "UnInstal"}), "");
+        EXPECT_EQ(
+            drive::compare(before, drive::take(win_dir), {windows + "UnInstal", windows + "UnInstal\\uninstal.exe"}),
+            "");
     }
 }

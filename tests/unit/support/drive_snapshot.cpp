@@ -103,7 +103,7 @@ std::string entry_values(const std::string &key)
 bool is_ignored(const std::string &path, const std::vector<std::string> &ignored)
 {
     for (const std::string &leave : ignored)
-        if (same_path(path.c_str(), leave.c_str()) || path_is_below(path.c_str(), leave.c_str()))
+        if (same_path(path.c_str(), leave.c_str()))
             return true;
     return false;
 }
@@ -135,7 +135,8 @@ Snapshot take(const std::string &dir, const std::vector<std::string> &keys)
     return shot;
 }
 
-std::string compare(const Snapshot &before, const Snapshot &after, const std::vector<std::string> &ignored)
+std::string compare(const Snapshot &before, const Snapshot &after, const std::vector<std::string> &ignored,
+                    size_t in_flight)
 {
     std::string problems;
     for (const auto &was : before.items) {
@@ -147,15 +148,28 @@ std::string compare(const Snapshot &before, const Snapshot &after, const std::ve
         else if (!same(was.second, now->second))
             problems += "changed: " + was.first + ": " + describe(was.second) + " -> " + describe(now->second) + "\n";
     }
-    for (const auto &now : after.items)
-        if (!is_ignored(now.first, ignored) && !before.items.count(now.first))
-            problems += "left behind: " + now.first + "\n";
     for (const auto &was : before.entries) {
         auto now = after.entries.find(was.first);
         std::string values = now == after.entries.end() ? "<not taken>" : now->second;
         if (values != was.second)
             problems += "entry " + was.first + ": " + was.second + " -> " + values + "\n";
     }
+    std::vector<std::string> made;
+    for (const auto &now : after.items)
+        if (!is_ignored(now.first, ignored) && !before.items.count(now.first))
+            made.push_back(now.first);
+    // The folders above an item in flight stay with it: count the deepest.
+    size_t deepest = 0;
+    for (const std::string &path : made) {
+        bool holds_another = false;
+        for (const std::string &other : made)
+            holds_another = holds_another || (other != path && path_is_below(other.c_str(), path.c_str()));
+        deepest += holds_another ? 0 : 1;
+    }
+    if (problems.empty() && deepest <= in_flight)
+        return "";
+    for (const std::string &path : made)
+        problems += "left behind: " + path + "\n";
     return problems;
 }
 

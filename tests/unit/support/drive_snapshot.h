@@ -31,10 +31,15 @@ struct Snapshot {
 Snapshot take(const std::string &dir, const std::vector<std::string> &keys = {});
 
 // What differs, one line per path or key; empty when the two are the same.
-// A path in ignored, or below one, is left out (the shared uninstaller and
-// its folder). A folder's time is not compared: Windows moves it whenever
-// something is added to the folder or removed from it.
-std::string compare(const Snapshot &before, const Snapshot &after, const std::vector<std::string> &ignored = {});
+// A path in ignored is left out (the shared uninstaller and its folder;
+// the paths must be named one by one, so that nothing else in such a
+// folder goes unseen). A folder's time is not compared: Windows moves it
+// whenever something is added to the folder or removed from it. At most
+// in_flight paths left behind are allowed, with the folders made above
+// them, when nothing else differs: what a run had made but not yet logged
+// when it was killed, which keeps its folders from going.
+std::string compare(const Snapshot &before, const Snapshot &after, const std::vector<std::string> &ignored = {},
+                    size_t in_flight = 0);
 
 } // namespace drive
 
