@@ -116,8 +116,10 @@ exit 0
 SCRIPT
 
 [ ${#intro} -gt 511 ] || fail "the introduction is not longer than the buffer it once had: ${#intro}"
+# The shortcut failed, so the setup was undone: the skipped file stays as
+# it was, the files it copied are gone.
 expect_file "${path}a.txt" "old a"
-expect_same "${path}f$count.dat" "f$count.dat"
+expect_absent "${path}f$count.dat"
 expect_screenshot longest-installing
 
 email="$(words 237 'e2e.mail.')@example.com"
