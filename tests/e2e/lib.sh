@@ -293,10 +293,12 @@ run_batch() { # INSTALL-DIR
 # ---- round trips: install, remove, and compare the drive
 
 # Every file (with its size) and every directory of C:, one per line,
-# sorted: what a removal must leave as setup found it.
+# sorted: what a removal must leave as setup found it. The unit suite's
+# scratch folders are left out: the files it scheduled for removal at
+# restart go whenever Wine next starts up afresh, which may be mid-scenario.
 list_drive() {
-    (cd "$C_DRIVE" && find . -mindepth 1 \( -type f -printf 'f %P %s\n' \) -o \( -type d -printf 'd %P\n' \) \
-        -o -printf '%y %P\n' | LC_ALL=C sort)
+    (cd "$C_DRIVE" && find . -mindepth 1 \( -path './users/*/Temp/setup-unit-*' -o -path './windows/temp/setup-unit-*' \) -prune -o \
+        \( -type f -printf 'f %P %s\n' \) -o \( -type d -printf 'd %P\n' \) -o -printf '%y %P\n' | LC_ALL=C sort)
 }
 
 # C: against a listing taken before setup: equal, apart from the log
