@@ -86,6 +86,7 @@ int main()
     for (long room = 0; whole_run && room <= needed + 2 * PAGE; room += PAGE) {
         scene::lay_out(BULK);
         const logtruth::Tree before = scene::snapshot();
+        const drive::Snapshot drive_before = scene::drive();
         if (!fill(filler, mount_point, room)) {
             std::printf("disk_full_sweep: cannot leave exactly %ld bytes free\n", room);
             ++failures;
@@ -94,8 +95,8 @@ int main()
         bool succeeded = scene::install(&code, true);
         unlink(filler.c_str());
         ++levels;
-        std::string problem = succeeded ? scene::check(before, scene::snapshot(), succeeded)
-                                        : scene::check_undone(before, scene::snapshot());
+        std::string problem =
+            succeeded ? scene::check(before, scene::snapshot(), succeeded) : scene::check_undone(drive_before);
         if (!succeeded) {
             ++failed_runs;
             ++codes[code];

@@ -190,18 +190,10 @@ std::string uninstall_check(const drive::Snapshot &before, size_t in_flight)
     return problem.empty() ? "" : "after the uninstaller: " + problem;
 }
 
-std::string check_undone(const logtruth::Tree &before, const logtruth::Tree &after)
+std::string check_undone(const drive::Snapshot &before)
 {
-    const std::string log_dir = std::string(fuzzdrive::WINDOWS_DIR) + "\\UnInstal";
-    std::string problem;
-    auto shared = [&](const std::string &path) { return path == log_dir || path == log_dir + "\\uninstal.exe"; };
-    for (const auto &was : before)
-        if (!shared(was.first) && (!after.count(was.first) || after.at(was.first).dir != was.second.dir ||
-                                   after.at(was.first).bytes != was.second.bytes))
-            problem += "changed or gone: " + was.first + "; ";
-    for (const auto &now : after)
-        if (!shared(now.first) && !before.count(now.first))
-            problem += "left behind: " + now.first + "; ";
+    std::string problem =
+        drive::compare(before, drive(), {"C:\\windows\\UnInstal", "C:\\windows\\UnInstal\\uninstal.exe"});
     if (plat_reg_count(KEY, nullptr, nullptr) != PLAT_MISSING)
         problem += "the entry is there; ";
     return problem;

@@ -37,7 +37,7 @@ drive::Snapshot drive();
 std::string uninstall_check(const drive::Snapshot &before, size_t in_flight);
 // Empty when an undone run left the drive as before (but for the shared
 // uninstaller and its folder) and no entry in Apps & Features.
-std::string check_undone(const logtruth::Tree &before, const logtruth::Tree &after);
+std::string check_undone(const drive::Snapshot &before);
 
 } // namespace scene
 
