@@ -12,6 +12,7 @@
 #include "platform/platform.h"
 #include "setup/front_text.h"
 #include "setup/path_join.h"
+#include "uninstall/messages.h"
 #include "uninstall/removal_plan.h"
 
 namespace {
@@ -30,22 +31,6 @@ private:
     UNDO_WATCH &watch;
     int32_t before; // steps taken before the plan's (the unlogged item)
 };
-
-// Why a thing stays, as the report says it.
-const char *why_left(PLAN_OUTCOME outcome)
-{
-    switch (outcome) {
-    case OUT_IN_USE: return "in use by another program";
-    case OUT_ACCESS_DENIED: return "access denied";
-    case OUT_NOT_EMPTY: return "the folder is not empty";
-    case OUT_NOT_A_FILE: return "a folder now";
-    case OUT_NOT_A_DIR: return "a file now";
-    case OUT_UNSAFE: return "not safe to remove";
-    case OUT_CUT: return "its log line is cut short";
-    case OUT_KEPT_SHARED: return "kept";
-    default: return "could not be removed";
-    }
-}
 
 // The thing this run made but could not log: removed first, as the newest.
 bool remove_unlogged(const SETUP_TYPE &job)
@@ -190,7 +175,10 @@ UNDO_RESULT undo_setup(SETUP_TYPE &job, const char *log_name, const char *progra
                 ++result.undone;
             } else if (outcome_is_kept(item.outcome) ||
                        (item.outcome == OUT_LEFT && (is_entry || item.action == PLAN_LOG_ITSELF))) {
-                const char *why = item.outcome == OUT_LEFT ? "names what stays" : why_left(item.outcome);
+                // In the uninstaller's own words for the same outcome.
+                char why[LOG_PATH_SIZE] = "names what stays";
+                if (item.outcome != OUT_LEFT)
+                    outcome_text(item, why, sizeof why);
                 if (is_entry)
                     report.line(REPORT_LEFT, "entry %s\\%s: %s", PLAT_UNINSTALL_ROOT, path, why);
                 else
